@@ -1,0 +1,29 @@
+# Sourced by the scripts: start_xvfb starts a virtual X display when there is none
+# and records its process id in PENTARO_XVFB_PID (empty when a display was there).
+start_xvfb() {
+    PENTARO_XVFB_PID=
+    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+        return 0
+    fi
+    local fifo
+    fifo=$(mktemp -u)
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    PENTARO_XVFB_PID=$!
+    local number
+    read -r -t 20 number <"$fifo" || true
+    rm -f "$fifo"
+    if [ -z "$number" ]; then
+        echo "Xvfb did not start" >&2
+        return 1
+    fi
+    export DISPLAY=:$number
+}
+
+stop_xvfb() {
+    if [ -n "${PENTARO_XVFB_PID:-}" ]; then
+        kill "$PENTARO_XVFB_PID" 2>/dev/null || true
+        wait "$PENTARO_XVFB_PID" 2>/dev/null || true
+        PENTARO_XVFB_PID=
+    fi
+}

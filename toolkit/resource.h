@@ -1,0 +1,20 @@
+#pragma once
+// Named raw-data (RCDATA) resources of the running module.
+#include "toolkit/exception.h"
+
+#include <string>
+
+namespace tk {
+
+// Raised when a resource is missing or cannot be loaded; the message names the
+// resource exactly as the caller gave it.
+class EResNotFound : public Exception {
+public:
+    explicit EResNotFound(const std::string& name);
+};
+
+// The whole RCDATA resource `name` of the executable (names are matched without
+// regard to case, as the system does). Raises EResNotFound.
+std::string LoadRcData(const std::string& name);
+
+} // namespace tk
