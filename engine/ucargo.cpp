@@ -1,0 +1,3 @@
+#include "engine/ucargo.h"
+
+std::string DosBoxExePath;
