@@ -21,14 +21,11 @@ struct NamedColor {
     TColor value;
 };
 constexpr NamedColor kNamedColors[] = {
-    {"clNone", clNone},           {"clBlack", clBlack},
-    {"clMaroon", clMaroon},       {"clRed", clRed},
-    {"clLime", clLime},           {"clYellow", clYellow},
-    {"clBlue", clBlue},           {"clGray", clGray},
-    {"clSilver", clSilver},       {"clWhite", clWhite},
-    {"clFuchsia", clFuchsia},     {"clWindowText", clWindowText},
-    {"clBtnFace", clBtnFace},     {"clBtnShadow", clBtnShadow},
-    {"clBtnHighlight", clBtnHighlight},
+    {"clNone", clNone},       {"clBlack", clBlack},         {"clMaroon", clMaroon},
+    {"clRed", clRed},         {"clLime", clLime},           {"clYellow", clYellow},
+    {"clBlue", clBlue},       {"clGray", clGray},           {"clSilver", clSilver},
+    {"clWhite", clWhite},     {"clFuchsia", clFuchsia},     {"clWindowText", clWindowText},
+    {"clBtnFace", clBtnFace}, {"clBtnShadow", clBtnShadow}, {"clBtnHighlight", clBtnHighlight},
 };
 } // namespace
 

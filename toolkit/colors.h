@@ -20,18 +20,30 @@ constexpr TColor clSilver = 0x00C0C0C0;
 constexpr TColor clWhite = 0x00FFFFFF;
 constexpr TColor clFuchsia = 0x00FF00FF;
 
-constexpr TColor SystemColor(int index) { return 0xFF000000u | static_cast<std::uint32_t>(index); }
-constexpr TColor clWindowText = SystemColor(8);   // COLOR_WINDOWTEXT
-constexpr TColor clBtnFace = SystemColor(15);     // COLOR_BTNFACE
-constexpr TColor clBtnShadow = SystemColor(16);   // COLOR_BTNSHADOW
+constexpr TColor SystemColor(int index) {
+    return 0xFF000000u | static_cast<std::uint32_t>(index);
+}
+constexpr TColor clWindowText = SystemColor(8);    // COLOR_WINDOWTEXT
+constexpr TColor clBtnFace = SystemColor(15);      // COLOR_BTNFACE
+constexpr TColor clBtnShadow = SystemColor(16);    // COLOR_BTNSHADOW
 constexpr TColor clBtnHighlight = SystemColor(20); // COLOR_BTNHIGHLIGHT
 
-constexpr bool IsSystemColor(TColor c) { return (c & 0xFF000000u) == 0xFF000000u; }
-constexpr int SystemColorIndex(TColor c) { return static_cast<int>(c & 0xFFu); }
+constexpr bool IsSystemColor(TColor c) {
+    return (c & 0xFF000000u) == 0xFF000000u;
+}
+constexpr int SystemColorIndex(TColor c) {
+    return static_cast<int>(c & 0xFFu);
+}
 
-constexpr int GetRValue(TColor c) { return static_cast<int>(c & 0xFF); }
-constexpr int GetGValue(TColor c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int GetBValue(TColor c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int GetRValue(TColor c) {
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int GetGValue(TColor c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int GetBValue(TColor c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 constexpr TColor MakeColor(int r, int g, int b) {
     return static_cast<TColor>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }

@@ -1,0 +1,182 @@
+// The GUI layer on real windows: layouts, labels, the lower-case edit field, pages,
+// transparent painting, the error path of event handlers and the message loop.
+#include "toolkit/application.h"
+#include "toolkit/forms.h"
+#include "toolkit/stdctrls.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+class TTestForm : public tk::TForm {
+public:
+    const char* ClassName() const override { return "TTestForm"; }
+};
+
+const char* kLayout = R"(object TestForm: TTestForm
+  BorderStyle = bsSingle
+  ClientWidth = 300
+  ClientHeight = 200
+  Color = clRed
+  Caption = 'Toolkit test'
+  Font.Name = 'Tahoma'
+  Font.Height = -15
+  Font.Color = clWhite
+  OnCreate = FormCreate
+  object Pages: TPageControl
+    Align = alClient
+    object Page1: TTabSheet
+      TabVisible = False
+      object Back: TPanel
+        Left = 0
+        Top = 0
+        Width = 300
+        Height = 100
+        Color = $00FF0000
+      end
+      object Title: TLabel
+        Left = 10
+        Top = 10
+        Caption = 'INSTALLING'
+        Transparent = True
+        Font.Style = [fsBold]
+        OnClick = TitleClick
+      end
+      object Folder: TEdit
+        Left = 10
+        Top = 120
+        Width = 200
+        Height = 26
+        CharCase = ecLowerCase
+        Font.Color = clBlack
+      end
+    end
+    object Page2: TTabSheet
+      TabVisible = False
+    end
+  end
+end
+)";
+
+struct Fixture : ::testing::Test {
+    void SetUp() override {
+        tk::Application().Initialize();
+        tk::RegisterStandardControls();
+        form = std::make_unique<TTestForm>();
+        form->RegisterHandler("FormCreate", [this](tk::TControl*) { ++created; });
+        form->RegisterHandler("TitleClick", [this](tk::TControl*) { ++clicks; });
+        form->LoadLayoutText(kLayout);
+    }
+    void TearDown() override { tk::Application().OnException = nullptr; }
+
+    std::unique_ptr<TTestForm> form;
+    int created = 0;
+    int clicks = 0;
+};
+
+TEST_F(Fixture, BuildsTheFormFromItsLayout) {
+    EXPECT_EQ(created, 1);
+    ASSERT_TRUE(form->HandleAllocated());
+    RECT client;
+    GetClientRect(form->Handle(), &client);
+    EXPECT_EQ(client.right, 300);
+    EXPECT_EQ(client.bottom, 200);
+    char caption[64];
+    GetWindowTextA(form->Handle(), caption, sizeof caption);
+    EXPECT_STREQ(caption, "Toolkit test");
+
+    auto* title = form->Find<tk::TLabel>("Title");
+    // A label is a window whose text is its caption, sized to that text in its font.
+    char text[64];
+    GetWindowTextA(title->Handle(), text, sizeof text);
+    EXPECT_STREQ(text, "INSTALLING");
+    tk::TBitmap probe;
+    probe.SetSize(1, 1);
+    probe.Canvas().Font = title->Font();
+    EXPECT_EQ(title->Width(), probe.Canvas().TextWidth("INSTALLING"));
+    EXPECT_EQ(title->Font().Style(), tk::fsBold);
+    EXPECT_EQ(title->Font().Name(), "Tahoma"); // the rest of the font comes from the form
+
+    title->Click();
+    EXPECT_EQ(clicks, 1);
+
+    auto* pages = form->Find<tk::TPageControl>("Pages");
+    auto* page1 = form->Find<tk::TTabSheet>("Page1");
+    auto* page2 = form->Find<tk::TTabSheet>("Page2");
+    EXPECT_TRUE(page1->Visible());
+    EXPECT_FALSE(page2->Visible());
+    EXPECT_EQ(page1->Width(), 300);
+    EXPECT_EQ(page1->Height(), 200);
+    pages->SetActivePageIndex(1);
+    EXPECT_FALSE(IsWindowVisible(page1->Handle()) && page1->Visible());
+    EXPECT_TRUE(page2->Visible());
+}
+
+TEST_F(Fixture, EditFieldLowerCasesWhatIsSetAndTyped) {
+    auto* folder = form->Find<tk::TEdit>("Folder");
+    folder->SetText("D:\\Games\\Pentaro");
+    EXPECT_EQ(folder->Text(), "d:\\games\\pentaro");
+    SendMessageA(folder->Handle(), EM_SETSEL, 0, -1);
+    for (char c : std::string("C:\\TQ"))
+        SendMessageA(folder->Handle(), WM_CHAR, c, 1);
+    EXPECT_EQ(folder->Text(), "c:\\tq");
+}
+
+TEST_F(Fixture, TransparentLabelShowsTheSiblingBelowIt) {
+    auto* title = form->Find<tk::TLabel>("Title");
+    tk::TBitmap picture;
+    picture.SetSize(title->Width(), title->Height());
+    SendMessageA(title->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.DC()),
+                 PRF_CLIENT);
+    // The top-left pixel of "INSTALLING" in Tahoma is background: the blue panel below,
+    // not the page's red.
+    EXPECT_EQ(picture.Pixel(0, 0), 0x00FF0000u);
+    int white = 0;
+    for (int x = 0; x < picture.Width(); ++x)
+        for (int y = 0; y < picture.Height(); ++y)
+            if (picture.Pixel(x, y) == tk::clWhite) ++white;
+    EXPECT_GT(white, 20); // the text itself
+}
+
+struct TThrower : tk::TControl {
+    explicit TThrower(tk::TControl* parent) : tk::TControl(parent) {}
+    const char* ClassName() const override { return "TThrower"; }
+    void Paint(tk::TCanvas&) override { throw tk::Exception("Resource rs_cmd not found"); }
+};
+
+TEST_F(Fixture, ErrorsInHandlersReachOnePlaceAndTheLoopGoesOn) {
+    std::string shown;
+    tk::Application().OnException = [&](const std::exception& e) { shown = e.what(); };
+    form->Show();
+    // An error raised while a window message is handled stops at the window procedure.
+    auto* thrower = form->Find<tk::TTabSheet>("Page1")->AddChild<TThrower>();
+    thrower->SetBounds(0, 0, 10, 10);
+    thrower->Repaint();
+    EXPECT_EQ(shown, "Resource rs_cmd not found");
+    shown.clear();
+    PostMessageA(form->Handle(), WM_NULL, 0, 0);
+    tk::Application().ProcessMessages();
+    EXPECT_FALSE(tk::Application().Terminated());
+}
+
+// Last: it ends the application's loop for good.
+TEST_F(Fixture, ClosingTheMainFormEndsTheLoop) {
+    bool asked = false;
+    form->OnCloseQuery = [&](tk::TControl*, bool& canClose) {
+        canClose = asked;
+        asked = true;
+    };
+    tk::Application().SetMainForm(form.get());
+    form->Show();
+    PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
+    tk::Application().ProcessMessages();
+    EXPECT_TRUE(form->Visible()); // the first close was refused
+    PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
+    tk::Application().ProcessMessages();
+    EXPECT_FALSE(form->Visible());
+    EXPECT_TRUE(tk::Application().Terminated());
+}
+
+} // namespace

@@ -1,0 +1,54 @@
+#pragma once
+// The GUI application: COM for the GUI thread, the title, the main form, the message
+// loop and the one place where errors raised in event handlers are shown.
+#include <exception>
+#include <functional>
+#include <string>
+
+namespace tk {
+
+class TForm;
+
+class TApplication {
+public:
+    TApplication() = default;
+    ~TApplication();
+    TApplication(const TApplication&) = delete;
+    TApplication& operator=(const TApplication&) = delete;
+
+    // Initialises COM (apartment-threaded) on this thread and the common controls.
+    void Initialize();
+    const std::string& Title() const { return title_; }
+    void SetTitle(const std::string& title) { title_ = title; }
+    TForm* MainForm() const { return mainForm_; }
+    // The form whose closing ends the message loop.
+    void SetMainForm(TForm* form) { mainForm_ = form; }
+
+    // Shows the main form and processes messages until it closes or Terminate is called.
+    void Run();
+    // Processes every pending message, then returns; never waits.
+    void ProcessMessages();
+    // Processes one pending message, or waits until one arrives when none is pending.
+    void HandleMessage();
+    // Ends the message loop (a WM_QUIT also ends it).
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+
+    // Shows an error that reached an event handler's end; the message loop goes on.
+    void HandleException(const std::exception& error);
+    // When set, errors go here instead of to the message box (tests use it).
+    std::function<void(const std::exception&)> OnException;
+
+private:
+    bool ProcessMessage();
+
+    std::string title_;
+    TForm* mainForm_ = nullptr;
+    bool terminated_ = false;
+    bool comInitialized_ = false;
+};
+
+// The application object of this program.
+TApplication& Application();
+
+} // namespace tk

@@ -1,0 +1,72 @@
+#include "toolkit/application.h"
+
+#include "toolkit/forms.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <windows.h>
+
+namespace tk {
+
+TApplication& Application() {
+    static TApplication application;
+    return application;
+}
+
+TApplication::~TApplication() {
+    if (comInitialized_) CoUninitialize();
+}
+
+void TApplication::Initialize() {
+    comInitialized_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+}
+
+void TApplication::Run() {
+    if (mainForm_ != nullptr) mainForm_->Show();
+    while (!terminated_)
+        HandleMessage();
+}
+
+bool TApplication::ProcessMessage() {
+    MSG msg;
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (msg.message == WM_QUIT) {
+        terminated_ = true;
+        return true;
+    }
+    // Tab, Shift+Tab and the keyboard cues inside our forms, as in dialogs.
+    HWND root = msg.hwnd != nullptr ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (root != nullptr && dynamic_cast<TForm*>(TControl::FromHandle(root)) != nullptr &&
+        IsDialogMessageA(root, &msg))
+        return true;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return true;
+}
+
+void TApplication::ProcessMessages() {
+    while (ProcessMessage()) {
+    }
+}
+
+void TApplication::HandleMessage() {
+    if (!ProcessMessage()) WaitMessage();
+}
+
+void TApplication::Terminate() {
+    if (!terminated_) PostQuitMessage(0);
+}
+
+void TApplication::HandleException(const std::exception& error) {
+    if (OnException) {
+        OnException(error);
+        return;
+    }
+    HWND owner = GetActiveWindow();
+    MessageBoxA(owner, error.what(), title_.empty() ? "Error" : title_.c_str(),
+                MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+} // namespace tk

@@ -1,0 +1,177 @@
+#pragma once
+// Controls: real windows (so that their captions are window texts that tests and
+// screen readers can read) with the properties the installer's windows use. A control
+// is built in two steps: its properties are set (from code or a layout), then
+// CreateHandle makes its window and those of its children. Self-drawn controls paint
+// into an off-screen bitmap; transparent ones first paint what lies behind them.
+#include "toolkit/canvas.h"
+#include "toolkit/layout.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tk {
+
+class TControl;
+using TNotifyEvent = std::function<void(TControl* Sender)>;
+
+enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
+class TControl {
+public:
+    explicit TControl(TControl* parent);
+    virtual ~TControl();
+    TControl(const TControl&) = delete;
+    TControl& operator=(const TControl&) = delete;
+
+    // The class name shown to the window system, also the layout's class name.
+    virtual const char* ClassName() const { return "TControl"; }
+    const std::string& Name() const { return name_; }
+    void SetName(const std::string& name) { name_ = name; }
+
+    TControl* Parent() const { return parent_; }
+    const std::vector<std::unique_ptr<TControl>>& Children() const { return children_; }
+    // Takes ownership of a new child (created with this control as its parent).
+    template <typename T, typename... Args> T* AddChild(Args&&... args) {
+        auto child = std::make_unique<T>(this, std::forward<Args>(args)...);
+        T* raw = child.get();
+        Adopt(std::move(child));
+        return raw;
+    }
+    void Adopt(std::unique_ptr<TControl> child);
+    // This control or a descendant with that name; null when there is none.
+    TControl* FindControl(const std::string& name);
+    // The control that owns a window of ours, or null for a foreign window.
+    static TControl* FromHandle(HWND window);
+
+    HWND Handle() const { return handle_; }
+    bool HandleAllocated() const { return handle_ != nullptr; }
+    // Creates this control's window (if not yet there) and then its children's.
+    void CreateHandle();
+
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    TRect BoundsRect() const { return {left_, top_, left_ + width_, top_ + height_}; }
+    virtual void SetBounds(int left, int top, int width, int height);
+    void SetLeft(int left) { SetBounds(left, top_, width_, height_); }
+    void SetTop(int top) { SetBounds(left_, top, width_, height_); }
+    void SetWidth(int width) { SetBounds(left_, top_, width, height_); }
+    void SetHeight(int height) { SetBounds(left_, top_, width_, height); }
+    virtual int ClientWidth() const { return width_; }
+    virtual int ClientHeight() const { return height_; }
+    TRect ClientRect() const { return {0, 0, ClientWidth(), ClientHeight()}; }
+    TAlign Align() const { return align_; }
+    void SetAlign(TAlign align);
+
+    bool Visible() const { return visible_; }
+    virtual void SetVisible(bool visible);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled);
+    const std::string& Caption() const { return caption_; }
+    virtual void SetCaption(const std::string& caption);
+    TColor Color() const { return color_; }
+    void SetColor(TColor color);
+    const TFont& Font() const { return font_; }
+    // Replaces the font; children that take their parent's font follow it.
+    void SetFont(const TFont& font);
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool transparent);
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
+    // A system cursor (IDC_ARROW, ...) or a cursor handle of our own.
+    void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
+
+    // A deferred repaint.
+    void Invalidate();
+    // Paint now whatever is invalid.
+    void Update();
+    void Repaint() {
+        Invalidate();
+        Update();
+    }
+
+    // What this control looks like, in its own client coordinates. The default fills
+    // the control with its colour (nothing when transparent).
+    virtual void Paint(TCanvas& canvas);
+    // Paints, into a canvas whose origin is child's top-left corner, what lies behind
+    // `child`: this control and the siblings below it.
+    void PaintBehind(TControl* child, TCanvas& canvas);
+    // Paints the whole control as WM_PAINT would, into any device context (also what
+    // WM_PRINTCLIENT does, so that tests can read a control's pixels back).
+    void PaintTo(HDC dc);
+
+    TNotifyEvent OnClick;
+    // Raises OnClick; the handler may replace OnClick while it runs.
+    virtual void Click();
+
+    // Applies one layout property; raises ELayoutError for one it does not know.
+    virtual void SetProperty(const std::string& name, const LayoutValue& value);
+
+protected:
+    virtual DWORD WindowStyle() const;
+    virtual DWORD WindowExStyle() const { return 0; }
+    // A system window class to create instead of our own (for example "EDIT").
+    virtual const char* SystemClassName() const { return nullptr; }
+    // Whether WM_PAINT goes through an off-screen bitmap (flicker-free) or straight
+    // to the window.
+    virtual bool DoubleBuffered() const { return true; }
+    virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual void HandleCreated() {}
+    virtual void Resized() {}
+    virtual void TextChanged() { Invalidate(); }
+    virtual void FontChanged() { Invalidate(); }
+    virtual void EnabledChanged() { Invalidate(); }
+    // Places the children that have an alignment within the client area.
+    void AlignControls();
+    void DestroyHandle();
+    static bool ParseBool(const std::string& property, const LayoutValue& value);
+    static int ParseInt(const std::string& property, const LayoutValue& value);
+    static TColor ParseColorValue(const std::string& property, const LayoutValue& value);
+    static const std::string& ParseString(const std::string& property, const LayoutValue& value);
+
+    bool parentFont_ = true;
+    bool parentColor_ = true;
+
+private:
+    static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    void PaintWindow();
+    void ParentFontChanged(const TFont& font);
+    void ParentColorChanged(TColor color);
+
+    TControl* parent_;
+    std::vector<std::unique_ptr<TControl>> children_;
+    std::string name_;
+    HWND handle_ = nullptr;
+    WNDPROC systemProc_ = nullptr;
+    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    TAlign align_ = TAlign::alNone;
+    bool visible_ = true;
+    bool enabled_ = true;
+    bool transparent_ = false;
+    bool tabStop_ = false;
+    std::string caption_;
+    TColor color_ = clBtnFace;
+    TFont font_;
+    HCURSOR cursor_ = nullptr;
+};
+
+// Layout class names the toolkit can build: every control class registers a factory.
+using TControlFactory = std::function<std::unique_ptr<TControl>(TControl* parent)>;
+void RegisterControlClass(const std::string& className, TControlFactory factory);
+template <typename T> void RegisterControlClass() {
+    RegisterControlClass(T(nullptr).ClassName(),
+                         [](TControl* parent) { return std::make_unique<T>(parent); });
+}
+// Builds a control of a registered class; raises ELayoutError for an unknown one.
+std::unique_ptr<TControl> CreateControl(const std::string& className, TControl* parent);
+
+} // namespace tk

@@ -1,0 +1,499 @@
+#include "toolkit/control.h"
+
+#include "toolkit/application.h"
+#include "toolkit/format.h"
+
+#include <map>
+#include <set>
+
+namespace tk {
+
+namespace {
+
+// Window classes are registered on first use, one per control class name, all with
+// the same window procedure. No CS_DBLCLKS: a quick second click is a second click.
+void EnsureWindowClass(const char* name, WNDPROC proc) {
+    static std::set<std::string> registered;
+    if (registered.count(name) != 0) return;
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.lpszClassName = name;
+    RegisterClassExA(&wc);
+    registered.insert(name);
+}
+
+std::map<std::string, TControlFactory>& Factories() {
+    static std::map<std::string, TControlFactory> factories;
+    return factories;
+}
+
+const char* const kSelfProperty = "tk.TControl";
+
+} // namespace
+
+TControl::TControl(TControl* parent) : parent_(parent) {
+    if (parent != nullptr) {
+        font_ = parent->font_;
+        color_ = parent->color_;
+    }
+}
+
+TControl::~TControl() {
+    children_.clear();
+    DestroyHandle();
+}
+
+void TControl::DestroyHandle() {
+    if (handle_ == nullptr) return;
+    HWND window = handle_;
+    // From here on the window's messages must not reach this half-destroyed object.
+    RemovePropA(window, kSelfProperty);
+    if (systemProc_ != nullptr)
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc_));
+    handle_ = nullptr;
+    DestroyWindow(window);
+}
+
+void TControl::Adopt(std::unique_ptr<TControl> child) {
+    TControl* raw = child.get();
+    children_.push_back(std::move(child));
+    if (handle_ != nullptr) raw->CreateHandle();
+    if (raw->align_ != TAlign::alNone) AlignControls();
+}
+
+TControl* TControl::FindControl(const std::string& name) {
+    if (name_ == name) return this;
+    for (auto& child : children_)
+        if (TControl* found = child->FindControl(name)) return found;
+    return nullptr;
+}
+
+TControl* TControl::FromHandle(HWND window) {
+    return window != nullptr ? static_cast<TControl*>(GetPropA(window, kSelfProperty)) : nullptr;
+}
+
+DWORD TControl::WindowStyle() const {
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    if (visible_) style |= WS_VISIBLE;
+    if (!enabled_) style |= WS_DISABLED;
+    if (tabStop_) style |= WS_TABSTOP;
+    return style;
+}
+
+void TControl::CreateHandle() {
+    if (handle_ == nullptr) {
+        if (parent_ != nullptr && parent_->handle_ == nullptr) {
+            parent_->CreateHandle(); // creates this one too
+            return;
+        }
+        const char* systemClass = SystemClassName();
+        const char* windowClass = systemClass;
+        if (windowClass == nullptr) {
+            EnsureWindowClass(ClassName(), StaticWndProc);
+            windowClass = ClassName();
+        }
+        HWND parentWindow = parent_ != nullptr ? parent_->handle_ : nullptr;
+        HWND window = CreateWindowExA(WindowExStyle(), windowClass, caption_.c_str(), WindowStyle(),
+                                      left_, top_, width_, height_, parentWindow, nullptr,
+                                      GetModuleHandleA(nullptr), this);
+        if (window == nullptr)
+            throw Exception(Format("Cannot create the window of %s", name_.c_str()));
+        if (systemClass != nullptr) {
+            handle_ = window;
+            SetPropA(window, kSelfProperty, this);
+            systemProc_ = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
+        }
+        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
+        HandleCreated();
+    }
+    for (auto& child : children_)
+        child->CreateHandle();
+    AlignControls();
+}
+
+LRESULT CALLBACK TControl::StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self =
+            static_cast<TControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->handle_ = window;
+        SetPropA(window, kSelfProperty, self);
+    }
+    TControl* self = FromHandle(window);
+    if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    return self->Dispatch(message, wParam, lParam);
+}
+
+LRESULT CALLBACK TControl::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    TControl* self = FromHandle(window);
+    if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    return self->Dispatch(message, wParam, lParam);
+}
+
+LRESULT TControl::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The one place where an error raised in an event handler ends: it must not unwind
+    // through the window system's own frames, which carry no unwind information.
+    try {
+        return WndProc(message, wParam, lParam);
+    } catch (const std::exception& error) {
+        Application().HandleException(error);
+    } catch (...) {
+        Application().HandleException(Exception("Unknown error"));
+    }
+    return 0;
+}
+
+LRESULT TControl::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (systemProc_ != nullptr)
+        return CallWindowProcA(systemProc_, handle_, message, wParam, lParam);
+    return DefWindowProcA(handle_, message, wParam, lParam);
+}
+
+LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT:
+        if (systemProc_ != nullptr) break;
+        PaintWindow();
+        return 0;
+    case WM_PRINTCLIENT:
+        if (systemProc_ != nullptr) break;
+        PaintTo(reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_ERASEBKGND:
+        if (systemProc_ != nullptr) break;
+        return 1; // WM_PAINT covers every pixel
+    case WM_SETCURSOR:
+        if (cursor_ != nullptr && LOWORD(lParam) == HTCLIENT) {
+            ::SetCursor(cursor_);
+            return TRUE;
+        }
+        break;
+    case WM_SIZE:
+        if (parent_ == nullptr && wParam != SIZE_MINIMIZED) {
+            RECT r;
+            GetWindowRect(handle_, &r);
+            width_ = r.right - r.left;
+            height_ = r.bottom - r.top;
+            AlignControls();
+            Resized();
+        }
+        break;
+    default:
+        break;
+    }
+    return DefaultHandler(message, wParam, lParam);
+}
+
+void TControl::PaintWindow() {
+    PaintDC paintDC(handle_);
+    PaintTo(paintDC.Get());
+}
+
+void TControl::PaintTo(HDC dc) {
+    int w = ClientWidth(), h = ClientHeight();
+    if (w <= 0 || h <= 0) return;
+    if (!DoubleBuffered()) {
+        TCanvas canvas(dc);
+        canvas.Font = font_;
+        Paint(canvas);
+        return;
+    }
+    TBitmap buffer;
+    buffer.SetSize(w, h);
+    TCanvas& canvas = buffer.Canvas();
+    canvas.Font = font_;
+    if (transparent_ && parent_ != nullptr) parent_->PaintBehind(this, canvas);
+    Paint(canvas);
+    BitBlt(dc, 0, 0, w, h, buffer.DC(), 0, 0, SRCCOPY);
+}
+
+void TControl::Paint(TCanvas& canvas) {
+    if (transparent_) return;
+    canvas.Brush.Clear = false;
+    canvas.Brush.Color = color_;
+    canvas.FillRect(ClientRect());
+}
+
+void TControl::PaintBehind(TControl* child, TCanvas& canvas) {
+    HDC dc = canvas.Handle();
+    int saved = SaveDC(dc);
+    // Logical coordinates of this control, device origin at the child's corner.
+    POINT origin;
+    OffsetWindowOrgEx(dc, child->left_, child->top_, &origin);
+    if (transparent_ && parent_ != nullptr) parent_->PaintBehind(this, canvas);
+    {
+        TCanvas own(dc);
+        own.Font = font_;
+        Paint(own);
+    }
+    TRect area = child->BoundsRect();
+    for (auto& sibling : children_) {
+        if (sibling.get() == child) break; // later siblings lie above the child
+        if (!sibling->visible_ || sibling->transparent_ || sibling->handle_ == nullptr) continue;
+        TRect r = sibling->BoundsRect();
+        if (r.Right <= area.Left || r.Left >= area.Right || r.Bottom <= area.Top ||
+            r.Top >= area.Bottom)
+            continue;
+        int inner = SaveDC(dc);
+        OffsetWindowOrgEx(dc, -r.Left, -r.Top, nullptr);
+        IntersectClipRect(dc, 0, 0, r.Width(), r.Height());
+        TCanvas siblingCanvas(dc);
+        siblingCanvas.Font = sibling->font_;
+        sibling->Paint(siblingCanvas);
+        RestoreDC(dc, inner);
+    }
+    RestoreDC(dc, saved);
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+    bool resized = width != width_ || height != height_;
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    if (handle_ != nullptr) {
+        UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+        // A transparent control shows what lies behind it: never reuse its old pixels.
+        if (transparent_) flags |= SWP_NOCOPYBITS;
+        SetWindowPos(handle_, nullptr, left, top, width, height, flags);
+    }
+    if (resized) {
+        AlignControls();
+        Resized();
+    }
+}
+
+void TControl::SetAlign(TAlign align) {
+    align_ = align;
+    if (parent_ != nullptr) parent_->AlignControls();
+}
+
+void TControl::AlignControls() {
+    TRect rest = ClientRect();
+    for (TAlign pass :
+         {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient}) {
+        for (auto& child : children_) {
+            if (child->align_ != pass || !child->visible_) continue;
+            switch (pass) {
+            case TAlign::alTop:
+                child->SetBounds(rest.Left, rest.Top, rest.Width(), child->height_);
+                rest.Top += child->height_;
+                break;
+            case TAlign::alBottom:
+                child->SetBounds(rest.Left, rest.Bottom - child->height_, rest.Width(),
+                                 child->height_);
+                rest.Bottom -= child->height_;
+                break;
+            case TAlign::alLeft:
+                child->SetBounds(rest.Left, rest.Top, child->width_, rest.Height());
+                rest.Left += child->width_;
+                break;
+            case TAlign::alRight:
+                child->SetBounds(rest.Right - child->width_, rest.Top, child->width_,
+                                 rest.Height());
+                rest.Right -= child->width_;
+                break;
+            default:
+                child->SetBounds(rest.Left, rest.Top, rest.Width(), rest.Height());
+                break;
+            }
+        }
+    }
+}
+
+void TControl::SetVisible(bool visible) {
+    if (visible == visible_) return;
+    visible_ = visible;
+    if (handle_ != nullptr) ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
+    if (parent_ != nullptr && align_ != TAlign::alNone) parent_->AlignControls();
+}
+
+void TControl::SetEnabled(bool enabled) {
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    if (handle_ != nullptr) EnableWindow(handle_, enabled ? TRUE : FALSE);
+    EnabledChanged();
+}
+
+void TControl::SetCaption(const std::string& caption) {
+    if (caption == caption_) return;
+    caption_ = caption;
+    if (handle_ != nullptr) SetWindowTextA(handle_, caption_.c_str());
+    TextChanged();
+}
+
+void TControl::SetColor(TColor color) {
+    parentColor_ = false;
+    if (color == color_) return;
+    color_ = color;
+    for (auto& child : children_)
+        child->ParentColorChanged(color);
+    Invalidate();
+}
+
+void TControl::ParentColorChanged(TColor color) {
+    if (!parentColor_ || color == color_) return;
+    color_ = color;
+    for (auto& child : children_)
+        child->ParentColorChanged(color);
+    Invalidate();
+}
+
+void TControl::SetFont(const TFont& font) {
+    parentFont_ = false;
+    font_ = font;
+    if (handle_ != nullptr)
+        SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
+    for (auto& child : children_)
+        child->ParentFontChanged(font_);
+    FontChanged();
+}
+
+void TControl::ParentFontChanged(const TFont& font) {
+    if (!parentFont_) return;
+    font_ = font;
+    if (handle_ != nullptr)
+        SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
+    for (auto& child : children_)
+        child->ParentFontChanged(font_);
+    FontChanged();
+}
+
+void TControl::SetTransparent(bool transparent) {
+    transparent_ = transparent;
+    Invalidate();
+}
+
+void TControl::Invalidate() {
+    if (handle_ != nullptr) InvalidateRect(handle_, nullptr, FALSE);
+}
+
+void TControl::Update() {
+    if (handle_ != nullptr) UpdateWindow(handle_);
+}
+
+void TControl::Click() {
+    // A copy: the handler may replace OnClick (a button that swaps its own handler).
+    TNotifyEvent handler = OnClick;
+    if (handler) handler(this);
+}
+
+bool TControl::ParseBool(const std::string& property, const LayoutValue& value) {
+    if (value.kind == LayoutValue::Identifier && (value.text == "True" || value.text == "False"))
+        return value.text == "True";
+    throw ELayoutError(Format("%s must be True or False", property.c_str()));
+}
+
+int TControl::ParseInt(const std::string& property, const LayoutValue& value) {
+    if (value.kind != LayoutValue::Integer)
+        throw ELayoutError(Format("%s must be a number", property.c_str()));
+    return static_cast<int>(value.integer);
+}
+
+TColor TControl::ParseColorValue(const std::string& property, const LayoutValue& value) {
+    if (value.kind == LayoutValue::Integer) return static_cast<TColor>(value.integer);
+    TColor color;
+    if (value.kind == LayoutValue::Identifier && ParseColor(value.text.c_str(), color))
+        return color;
+    throw ELayoutError(Format("%s is not a colour", property.c_str()));
+}
+
+const std::string& TControl::ParseString(const std::string& property, const LayoutValue& value) {
+    if (value.kind != LayoutValue::String)
+        throw ELayoutError(Format("%s must be a quoted text", property.c_str()));
+    return value.text;
+}
+
+void TControl::SetProperty(const std::string& name, const LayoutValue& value) {
+    if (name == "Left") {
+        SetLeft(ParseInt(name, value));
+    } else if (name == "Top") {
+        SetTop(ParseInt(name, value));
+    } else if (name == "Width") {
+        SetWidth(ParseInt(name, value));
+    } else if (name == "Height") {
+        SetHeight(ParseInt(name, value));
+    } else if (name == "Caption" || name == "Text") {
+        SetCaption(ParseString(name, value));
+    } else if (name == "Color") {
+        SetColor(ParseColorValue(name, value));
+    } else if (name == "ParentColor") {
+        parentColor_ = ParseBool(name, value);
+    } else if (name == "ParentFont") {
+        parentFont_ = ParseBool(name, value);
+    } else if (name == "Visible") {
+        SetVisible(ParseBool(name, value));
+    } else if (name == "Enabled") {
+        SetEnabled(ParseBool(name, value));
+    } else if (name == "Transparent") {
+        SetTransparent(ParseBool(name, value));
+    } else if (name == "TabStop") {
+        SetTabStop(ParseBool(name, value));
+    } else if (name == "Align") {
+        static const std::pair<const char*, TAlign> kAligns[] = {
+            {"alNone", TAlign::alNone},     {"alTop", TAlign::alTop},
+            {"alBottom", TAlign::alBottom}, {"alLeft", TAlign::alLeft},
+            {"alRight", TAlign::alRight},   {"alClient", TAlign::alClient}};
+        for (const auto& [text, align] : kAligns) {
+            if (value.kind == LayoutValue::Identifier && value.text == text) {
+                SetAlign(align);
+                return;
+            }
+        }
+        throw ELayoutError("Align is not an alignment");
+    } else if (name.rfind("Font.", 0) == 0) {
+        TFont font = font_;
+        std::string part = name.substr(5);
+        if (part == "Name") {
+            font.SetName(ParseString(name, value));
+        } else if (part == "Height") {
+            font.SetHeight(ParseInt(name, value));
+        } else if (part == "Color") {
+            font.SetColor(ParseColorValue(name, value));
+        } else if (part == "Style") {
+            if (value.kind != LayoutValue::Set) throw ELayoutError("Font.Style must be a set");
+            int style = 0;
+            for (const auto& s : value.set) {
+                if (s == "fsBold")
+                    style |= fsBold;
+                else if (s == "fsItalic")
+                    style |= fsItalic;
+                else if (s == "fsUnderline")
+                    style |= fsUnderline;
+                else
+                    throw ELayoutError(Format("Unknown font style %s", s.c_str()));
+            }
+            font.SetStyle(style);
+        } else if (part != "Charset") {
+            throw ELayoutError(Format("Unknown property %s of %s", name.c_str(), name_.c_str()));
+        }
+        SetFont(font);
+    } else if (name == "Cursor") {
+        if (value.kind == LayoutValue::Identifier && value.text == "crDefault") return;
+        if (value.kind == LayoutValue::Identifier && value.text == "crHandPoint") {
+            SetCursor(LoadCursorA(nullptr, IDC_HAND));
+            return;
+        }
+        throw ELayoutError(Format("Unknown cursor of %s", name_.c_str()));
+    } else if (name == "TabOrder") {
+        // Tab order is creation order.
+    } else {
+        throw ELayoutError(Format("Unknown property %s of %s", name.c_str(), name_.c_str()));
+    }
+}
+
+void RegisterControlClass(const std::string& className, TControlFactory factory) {
+    Factories()[className] = std::move(factory);
+}
+
+std::unique_ptr<TControl> CreateControl(const std::string& className, TControl* parent) {
+    auto found = Factories().find(className);
+    if (found == Factories().end())
+        throw ELayoutError(Format("Unknown control class %s", className.c_str()));
+    return found->second(parent);
+}
+
+} // namespace tk

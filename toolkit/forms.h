@@ -1,0 +1,76 @@
+#pragma once
+// Top-level windows. A form is built from its layout resource, creates its window
+// hidden, then runs its create handler; it is shown modelessly.
+#include "toolkit/control.h"
+
+#include <map>
+
+namespace tk {
+
+enum class TBorderStyle { bsSizeable, bsSingle, bsDialog, bsNone };
+enum TBorderIcon { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
+enum class TPosition { poDesigned, poScreenCenter };
+using TCloseQueryEvent = std::function<void(TControl* Sender, bool& CanClose)>;
+
+class TForm : public TControl {
+public:
+    TForm();
+    const char* ClassName() const override { return "TForm"; }
+
+    // Builds the form from the layout resource `resourceName`: properties, child controls
+    // and their event handlers (looked up by the names registered below); then creates
+    // the windows and runs OnCreate.
+    void LoadLayout(const std::string& resourceName);
+    // The same from layout text (tests, galleries).
+    void LoadLayoutText(const std::string& text);
+
+    // Handlers that layouts may name: OnClick = btnSetupClick and the like.
+    void RegisterHandler(const std::string& name, TNotifyEvent handler);
+    void RegisterCloseQuery(const std::string& name, TCloseQueryEvent handler);
+    template <typename T> T* Find(const std::string& name) {
+        auto* control = dynamic_cast<T*>(FindControl(name));
+        if (control == nullptr) throw ELayoutError("No control " + name + " of the expected class");
+        return control;
+    }
+
+    int ClientWidth() const override;
+    int ClientHeight() const override;
+    void SetClientSize(int width, int height);
+    void SetBorderStyle(TBorderStyle style) { borderStyle_ = style; }
+    void SetBorderIcons(int icons) { borderIcons_ = icons; }
+    void SetPosition(TPosition position) { position_ = position; }
+
+    void SetVisible(bool visible) override;
+    // Asks OnCloseQuery; when it allows, hides the form (and ends the application when
+    // this is the main form), then runs OnClose.
+    void Close();
+    bool CloseQuery();
+
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+
+    void SetProperty(const std::string& name, const LayoutValue& value) override;
+
+protected:
+    DWORD WindowStyle() const override;
+    DWORD WindowExStyle() const override;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void BuildChildren(TControl* parent, const LayoutObject& object);
+    void ApplyProperties(TControl* control, const LayoutObject& object);
+    void PlaceOnScreen();
+
+    std::map<std::string, TNotifyEvent> handlers_;
+    std::map<std::string, TCloseQueryEvent> closeQueries_;
+    TBorderStyle borderStyle_ = TBorderStyle::bsSizeable;
+    int borderIcons_ = biSystemMenu | biMinimize | biMaximize;
+    TPosition position_ = TPosition::poDesigned;
+    int clientWidth_ = 0;
+    int clientHeight_ = 0;
+    bool placed_ = false;
+};
+
+} // namespace tk

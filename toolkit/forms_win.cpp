@@ -1,0 +1,239 @@
+#include "toolkit/forms.h"
+
+#include "toolkit/application.h"
+#include "toolkit/format.h"
+#include "toolkit/resource.h"
+
+namespace tk {
+
+TForm::TForm() : TControl(nullptr) {
+    TControl::SetVisible(false); // forms are created hidden and shown on demand
+}
+
+int TForm::ClientWidth() const {
+    if (HandleAllocated()) {
+        RECT r;
+        GetClientRect(Handle(), &r);
+        return r.right;
+    }
+    return clientWidth_;
+}
+
+int TForm::ClientHeight() const {
+    if (HandleAllocated()) {
+        RECT r;
+        GetClientRect(Handle(), &r);
+        return r.bottom;
+    }
+    return clientHeight_;
+}
+
+void TForm::SetClientSize(int width, int height) {
+    clientWidth_ = width;
+    clientHeight_ = height;
+    RECT r{0, 0, width, height};
+    AdjustWindowRectEx(&r, WindowStyle(), FALSE, WindowExStyle());
+    SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
+}
+
+DWORD TForm::WindowStyle() const {
+    DWORD style = WS_CLIPCHILDREN;
+    switch (borderStyle_) {
+    case TBorderStyle::bsNone:
+        style |= WS_POPUP;
+        break;
+    case TBorderStyle::bsSizeable:
+        style |= WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME;
+        break;
+    case TBorderStyle::bsSingle:
+    case TBorderStyle::bsDialog:
+        style |= WS_OVERLAPPED | WS_CAPTION;
+        break;
+    }
+    if (borderStyle_ != TBorderStyle::bsNone && (borderIcons_ & biSystemMenu)) {
+        style |= WS_SYSMENU;
+        if (borderStyle_ != TBorderStyle::bsDialog) {
+            if (borderIcons_ & biMinimize) style |= WS_MINIMIZEBOX;
+            if (borderIcons_ & biMaximize) style |= WS_MAXIMIZEBOX;
+        }
+    }
+    return style;
+}
+
+DWORD TForm::WindowExStyle() const {
+    // Tab moves into nested panels and pages; the form carries its own taskbar button.
+    DWORD exStyle = WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
+    if (borderStyle_ == TBorderStyle::bsDialog) exStyle |= WS_EX_DLGMODALFRAME;
+    return exStyle;
+}
+
+void TForm::RegisterHandler(const std::string& name, TNotifyEvent handler) {
+    handlers_[name] = std::move(handler);
+}
+
+void TForm::RegisterCloseQuery(const std::string& name, TCloseQueryEvent handler) {
+    closeQueries_[name] = std::move(handler);
+}
+
+void TForm::LoadLayout(const std::string& resourceName) {
+    LoadLayoutText(LoadRcData(resourceName));
+}
+
+void TForm::LoadLayoutText(const std::string& text) {
+    auto root = ParseLayout(text);
+    if (root->className != ClassName())
+        throw ELayoutError(
+            Format("The layout is for %s, not %s", root->className.c_str(), ClassName()));
+    SetName(root->name);
+    ApplyProperties(this, *root);
+    BuildChildren(this, *root);
+    if (clientWidth_ > 0 || clientHeight_ > 0) SetClientSize(clientWidth_, clientHeight_);
+    CreateHandle();
+    if (OnCreate) OnCreate(this);
+}
+
+void TForm::BuildChildren(TControl* parent, const LayoutObject& object) {
+    for (const auto& childObject : object.children) {
+        std::unique_ptr<TControl> child = CreateControl(childObject->className, parent);
+        child->SetName(childObject->name);
+        TControl* raw = child.get();
+        parent->Adopt(std::move(child));
+        ApplyProperties(raw, *childObject);
+        BuildChildren(raw, *childObject);
+    }
+}
+
+void TForm::ApplyProperties(TControl* control, const LayoutObject& object) {
+    for (const auto& property : object.properties) {
+        const std::string& name = property.name;
+        if (name.rfind("On", 0) == 0 && property.value.kind == LayoutValue::Identifier) {
+            const std::string& handler = property.value.text;
+            if (name == "OnCloseQuery" && control == this) {
+                auto found = closeQueries_.find(handler);
+                if (found == closeQueries_.end())
+                    throw ELayoutError(Format("No handler %s", handler.c_str()));
+                OnCloseQuery = found->second;
+                continue;
+            }
+            auto found = handlers_.find(handler);
+            if (found == handlers_.end())
+                throw ELayoutError(Format("No handler %s", handler.c_str()));
+            if (name == "OnClick") {
+                control->OnClick = found->second;
+            } else if (control == this && name == "OnCreate") {
+                OnCreate = found->second;
+            } else if (control == this && name == "OnShow") {
+                OnShow = found->second;
+            } else if (control == this && name == "OnClose") {
+                OnClose = found->second;
+            } else {
+                throw ELayoutError(
+                    Format("Unknown event %s of %s", name.c_str(), object.name.c_str()));
+            }
+            continue;
+        }
+        control->SetProperty(name, property.value);
+    }
+}
+
+void TForm::SetProperty(const std::string& name, const LayoutValue& value) {
+    if (name == "ClientWidth") {
+        SetClientSize(ParseInt(name, value), clientHeight_);
+    } else if (name == "ClientHeight") {
+        SetClientSize(clientWidth_, ParseInt(name, value));
+    } else if (name == "BorderStyle") {
+        const std::string& s = value.text;
+        if (s == "bsSingle")
+            borderStyle_ = TBorderStyle::bsSingle;
+        else if (s == "bsSizeable")
+            borderStyle_ = TBorderStyle::bsSizeable;
+        else if (s == "bsDialog")
+            borderStyle_ = TBorderStyle::bsDialog;
+        else if (s == "bsNone")
+            borderStyle_ = TBorderStyle::bsNone;
+        else
+            throw ELayoutError("Unknown BorderStyle " + s);
+    } else if (name == "BorderIcons") {
+        if (value.kind != LayoutValue::Set) throw ELayoutError("BorderIcons must be a set");
+        borderIcons_ = 0;
+        for (const auto& icon : value.set) {
+            if (icon == "biSystemMenu")
+                borderIcons_ |= biSystemMenu;
+            else if (icon == "biMinimize")
+                borderIcons_ |= biMinimize;
+            else if (icon == "biMaximize")
+                borderIcons_ |= biMaximize;
+            else
+                throw ELayoutError("Unknown border icon " + icon);
+        }
+    } else if (name == "Position") {
+        if (value.text == "poScreenCenter" || value.text == "poDesktopCenter")
+            position_ = TPosition::poScreenCenter;
+        else if (value.text == "poDesigned")
+            position_ = TPosition::poDesigned;
+        else
+            throw ELayoutError("Unknown Position " + value.text);
+    } else {
+        TControl::SetProperty(name, value);
+    }
+}
+
+void TForm::PlaceOnScreen() {
+    if (placed_) return;
+    placed_ = true;
+    if (position_ != TPosition::poScreenCenter) return;
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    int left = work.left + (work.right - work.left - Width()) / 2;
+    int top = work.top + (work.bottom - work.top - Height()) / 2;
+    SetBounds(left, top, Width(), Height());
+}
+
+void TForm::SetVisible(bool visible) {
+    if (visible == Visible()) return;
+    if (visible) {
+        CreateHandle();
+        PlaceOnScreen();
+        if (OnShow) OnShow(this);
+        TControl::SetVisible(true);
+        ShowWindow(Handle(), SW_SHOW);
+        SetForegroundWindow(Handle());
+    } else {
+        TControl::SetVisible(false);
+    }
+}
+
+bool TForm::CloseQuery() {
+    bool canClose = true;
+    if (OnCloseQuery) {
+        TCloseQueryEvent handler = OnCloseQuery;
+        handler(this, canClose);
+    }
+    return canClose;
+}
+
+void TForm::Close() {
+    if (!CloseQuery()) return;
+    Hide();
+    if (OnClose) {
+        TNotifyEvent handler = OnClose;
+        handler(this);
+    }
+    if (Application().MainForm() == this) Application().Terminate();
+}
+
+LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CLOSE:
+        Close();
+        return 0;
+    case WM_COMMAND:
+        // IsDialogMessage turns Enter and Escape into IDOK / IDCANCEL; the forms have
+        // no default button, so these mean nothing here.
+        return 0;
+    default:
+        return TControl::WndProc(message, wParam, lParam);
+    }
+}
+
+} // namespace tk

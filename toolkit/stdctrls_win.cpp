@@ -1,0 +1,160 @@
+#include "toolkit/stdctrls.h"
+
+#include "toolkit/format.h"
+
+namespace tk {
+
+TLabel::TLabel(TControl* parent) : TControl(parent) {
+    AdjustSize();
+}
+
+void TLabel::SetAutoSize(bool autoSize) {
+    autoSize_ = autoSize;
+    AdjustSize();
+}
+
+void TLabel::AdjustSize() {
+    if (!autoSize_) return;
+    // An empty caption still has the height of a line, as a blank would.
+    std::string text = Caption().empty() ? std::string(" ") : Caption();
+    ClientDC screen(nullptr);
+    ScopedSelect font(screen.Get(), Font().Handle());
+    RECT r{0, 0, 0, 0};
+    DrawTextA(screen.Get(), text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    int width = Caption().empty() ? 0 : r.right;
+    SetBounds(Left(), Top(), width, r.bottom);
+}
+
+void TLabel::TextChanged() {
+    AdjustSize();
+    Invalidate();
+}
+
+void TLabel::FontChanged() {
+    AdjustSize();
+    Invalidate();
+}
+
+void TLabel::Paint(TCanvas& canvas) {
+    TControl::Paint(canvas);
+    canvas.Font = Font();
+    canvas.Brush.Clear = true;
+    RECT r{0, 0, Width(), Height()};
+    HDC dc = canvas.Handle();
+    ScopedSelect font(dc, canvas.Font.Handle());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ResolveColor(canvas.Font.Color()));
+    // No '&' processing: labels show file paths, which may contain one.
+    DrawTextA(dc, Caption().c_str(), static_cast<int>(Caption().size()), &r,
+              DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+}
+
+LRESULT TLabel::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Clicks pass through labels to whatever lies below.
+    if (message == WM_NCHITTEST) return HTTRANSPARENT;
+    return TControl::WndProc(message, wParam, lParam);
+}
+
+void TLabel::SetProperty(const std::string& name, const LayoutValue& value) {
+    if (name == "AutoSize")
+        SetAutoSize(ParseBool(name, value));
+    else
+        TControl::SetProperty(name, value);
+}
+
+TEdit::TEdit(TControl* parent) : TControl(parent) {
+    SetTabStop(true);
+    SetColor(clWhite);
+}
+
+DWORD TEdit::WindowStyle() const {
+    DWORD style = TControl::WindowStyle() | ES_AUTOHSCROLL;
+    style &= ~static_cast<DWORD>(WS_CLIPCHILDREN);
+    if (charCase_ == TEditCharCase::ecLowerCase) style |= ES_LOWERCASE;
+    return style;
+}
+
+std::string TEdit::Text() const {
+    if (!HandleAllocated()) return Caption();
+    int length = GetWindowTextLengthA(Handle());
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    int copied = GetWindowTextA(Handle(), text.data(), length + 1);
+    text.resize(static_cast<size_t>(copied));
+    return text;
+}
+
+void TEdit::SetCaption(const std::string& caption) {
+    std::string text = caption;
+    if (charCase_ == TEditCharCase::ecLowerCase && !text.empty())
+        CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
+    TControl::SetCaption(text);
+    // What the user typed may differ from the last text set; set it again always.
+    if (HandleAllocated()) SetWindowTextA(Handle(), text.c_str());
+}
+
+void TEdit::SetProperty(const std::string& name, const LayoutValue& value) {
+    if (name == "CharCase") {
+        if (value.text == "ecLowerCase")
+            charCase_ = TEditCharCase::ecLowerCase;
+        else if (value.text == "ecNormal")
+            charCase_ = TEditCharCase::ecNormal;
+        else
+            throw ELayoutError("Unknown CharCase " + value.text);
+    } else {
+        TControl::SetProperty(name, value);
+    }
+}
+
+void TTabSheet::SetProperty(const std::string& name, const LayoutValue& value) {
+    // Pages never show a tab; the layout says so for readers.
+    if (name == "TabVisible") return;
+    TPanel::SetProperty(name, value);
+}
+
+void TPageControl::SetActivePageIndex(int index) {
+    activePage_ = index;
+    int i = 0;
+    for (const auto& child : Children()) {
+        if (dynamic_cast<TTabSheet*>(child.get()) == nullptr) continue;
+        child->SetVisible(i == index);
+        ++i;
+    }
+}
+
+void TPageControl::SetProperty(const std::string& name, const LayoutValue& value) {
+    if (name == "ActivePage") {
+        // The active page is chosen at run time.
+    } else {
+        TPanel::SetProperty(name, value);
+    }
+}
+
+TCanvas& TImage::Canvas() {
+    if (picture_.Width() != Width() || picture_.Height() != Height()) {
+        picture_.SetSize(Width(), Height());
+        picture_.Canvas().Brush.Color = clWhite;
+        picture_.Canvas().FillRect({0, 0, Width(), Height()});
+    }
+    Invalidate();
+    return picture_.Canvas();
+}
+
+void TImage::Paint(TCanvas& canvas) {
+    if (picture_.Width() == 0) {
+        TControl::Paint(canvas);
+        return;
+    }
+    canvas.Draw(0, 0, picture_);
+}
+
+void RegisterStandardControls() {
+    RegisterControlClass<TLabel>();
+    RegisterControlClass<TEdit>();
+    RegisterControlClass<TPanel>();
+    RegisterControlClass<TTabSheet>();
+    RegisterControlClass<TPageControl>();
+    RegisterControlClass<TImage>();
+}
+
+} // namespace tk
