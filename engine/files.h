@@ -1,0 +1,82 @@
+#pragma once
+// File and path helpers shared by the start-up check, the main window, the installation
+// run and the DOSBox set-up. Paths are 8-bit ANSI text with backslashes. None of these
+// shows a message or raises on an ordinary file-system failure: each reports through its
+// result (false, empty text, a system error code) or, where stated, not at all.
+#include <cstdint>
+#include <string>
+
+struct _ITEMIDLIST;
+
+// --- Pure path logic (no system calls) ---
+
+// `path` ending in exactly one backslash, however many it ended in before
+// ("C:" -> "C:\", "C:\data\\\" -> "C:\data\", "\\" -> "\"). Empty text stays empty.
+std::string AddTrailingBackslash(const std::string& path);
+
+// `path` without any trailing backslash ("C:\" -> "C:", "\" -> "").
+std::string StripTrailingBackslashes(const std::string& path);
+
+// Cuts `text` at its first NUL character, if it has one (a buffer the system filled
+// becomes the zero-terminated string it holds).
+void TrimAtFirstNul(std::string& text);
+
+// Splits the first token off `text`. A one-character `separator` splits at its first
+// occurrence; a longer one is a set of characters, any of which splits (an empty one
+// never does). Returns the text before the split; `text` keeps what follows the
+// separator character, which goes to neither. Without a separator the whole text is
+// the token and `text` becomes empty.
+std::string SplitNextToken(std::string& text, const std::string& separator);
+
+// True when `folder` names a place independent of the current directory: its first
+// character is a backslash or its second a colon.
+bool IsRootedFolder(const std::string& folder);
+
+// The folder part of `path`: everything up to and including its last backslash or
+// colon; empty when it has neither ("C:\a\b" -> "C:\a\", "C:" -> "C:").
+std::string ParentPart(const std::string& path);
+
+// The file-system operations that EnsureFolder needs, so that its rules can be tested
+// without a disk. The Win32 build supplies the real ones.
+class FolderSystem {
+public:
+    virtual ~FolderSystem() = default;
+    virtual std::string CurrentDirectory() = 0;
+    virtual bool DirectoryExists(const std::string& path) = 0;
+    // Creates one folder whose parent exists; false on failure.
+    virtual bool CreateFolder(const std::string& path) = 0;
+};
+
+// EnsureFolder's rules on the given file system (see EnsureFolder below).
+bool EnsureFolderIn(FolderSystem& system, std::string& folder);
+
+// --- Operations on the real file system (Win32 build only) ---
+
+// Makes sure `folder` exists, creating every missing folder of it, outermost first.
+// A relative folder is taken against the current directory (its absolute form then has
+// no trailing backslash); a rooted one (leading backslash, or drive letter and colon)
+// is used as given. Returns true when the folder exists afterwards; `folder` then holds
+// the folder used. On false (empty text, a creation failed) `folder` keeps its value,
+// and folders created before the failure stay.
+bool EnsureFolder(std::string& folder);
+
+// Replaces the file `path` by `data` (created if missing). Empty `data` deletes the
+// file instead and creates nothing. Reports nothing at all: a file that cannot be opened
+// or deleted is silently left as it was, and a short write goes unnoticed. Callers that
+// must know whether the file was written check for themselves.
+void WriteStringToFile(const std::string& path, const std::string& data);
+
+// Sets the last-write time of the existing file `path` to `dosDateTime` (MS-DOS layout:
+// date in the high 16 bits, time in the low 16 bits), read as local time. Creation and
+// last-access times are untouched. Returns 0 on success, else the system error code
+// (ERROR_INVALID_PARAMETER for a date-time the DOS layout cannot hold, such as month 13).
+unsigned long SetFileDosDate(const std::string& path, std::int32_t dosDateTime);
+
+// Path of the shell special folder `csidl` (CSIDL_PROGRAM_FILES 38, CSIDL_WINDOWS 36,
+// CSIDL_DESKTOP 0, ...), without a trailing backslash unless it is a drive root; empty
+// when the system does not know the folder or it has no file-system path.
+std::string GetSpecialFolderPath(int csidl);
+
+// File-system path of a shell item ID list; empty when the item has none (or `idList`
+// is null). The list stays the caller's.
+std::string PathFromItemIdList(const _ITEMIDLIST* idList);

@@ -1,0 +1,73 @@
+#include "engine/files.h"
+
+std::string AddTrailingBackslash(const std::string& path) {
+    if (path.empty()) return path;
+    std::string result = path;
+    if (result.back() != '\\') result += '\\';
+    while (result.size() >= 2 && result[result.size() - 2] == '\\')
+        result.pop_back();
+    return result;
+}
+
+std::string StripTrailingBackslashes(const std::string& path) {
+    std::string result = path;
+    while (!result.empty() && result.back() == '\\')
+        result.pop_back();
+    return result;
+}
+
+void TrimAtFirstNul(std::string& text) {
+    std::string::size_type nul = text.find('\0');
+    if (nul != std::string::npos) text.resize(nul);
+}
+
+std::string SplitNextToken(std::string& text, const std::string& separator) {
+    std::string::size_type split =
+        separator.size() == 1 ? text.find(separator[0]) : text.find_first_of(separator);
+    if (split == std::string::npos) {
+        std::string token;
+        token.swap(text);
+        return token;
+    }
+    std::string token = text.substr(0, split);
+    text.erase(0, split + 1);
+    return token;
+}
+
+bool IsRootedFolder(const std::string& folder) {
+    return (!folder.empty() && folder[0] == '\\') || (folder.size() >= 2 && folder[1] == ':');
+}
+
+std::string ParentPart(const std::string& path) {
+    std::string::size_type last = path.find_last_of("\\:");
+    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
+namespace {
+
+// Creates `folder` and its missing parents, outermost first. Texts of one or two
+// characters ("C:", "\a") and texts that are their own parent ("X:" after a device
+// name) are treated as present, as they cannot be created one level at a time.
+bool CreateFolderChain(FolderSystem& system, const std::string& folder) {
+    std::string path = StripTrailingBackslashes(folder);
+    if (path.size() < 3 || system.DirectoryExists(path)) return true;
+    std::string parent = ParentPart(path);
+    if (parent == path) return true;
+    return CreateFolderChain(system, parent) && system.CreateFolder(path);
+}
+
+} // namespace
+
+bool EnsureFolderIn(FolderSystem& system, std::string& folder) {
+    if (folder.empty()) return false;
+    std::string used = IsRootedFolder(folder) ? folder
+                                              : AddTrailingBackslash(system.CurrentDirectory()) +
+                                                    StripTrailingBackslashes(folder);
+    if (!system.DirectoryExists(used)) {
+        // The chain treats short texts such as "Q:" as present without looking; a
+        // folder on a drive that does not exist must still not be reported as made.
+        if (!CreateFolderChain(system, used) || !system.DirectoryExists(used)) return false;
+    }
+    folder = used;
+    return true;
+}
