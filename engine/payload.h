@@ -1,0 +1,107 @@
+#pragma once
+// Payload items: the product's files as they travel inside the installer, one named
+// RCDATA resource each, scrambled and zlib-compressed, and the loader that turns a
+// resource name back into a file name, a DOS date-time and the file's bytes.
+//
+// Stored resource, after unscrambling (integers little-endian):
+//   0..3    not read (pentaro-pack writes the tag "P+pk")
+//   4..7    uncompressed size, signed 32-bit
+//   8..11   not read (pentaro-pack writes the CRC-32 of the contents)
+//   12..15  MS-DOS date-time (date in the high 16 bits), applied as local time
+//   16..46  file name: one length byte (0 to 30), then that many bytes, then padding
+//   47..    one zlib stream (RFC 1950) holding the contents
+// Stored form: stored[i] = plain[i] + K[i mod 50] (mod 256), K = BuildPayloadKeyStream().
+#include "toolkit/exception.h"
+#include "toolkit/resource.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// One loaded payload item. Contents: the file's bytes (any values); FileName: the bare
+// name under which it is written into the install folder; FileDate: MS-DOS date-time.
+struct tInstItem {
+    std::string Contents;
+    std::string FileName;
+    std::int32_t FileDate = 0;
+};
+
+// The payload resources in install order, comma-separated. Resources are stored under
+// the upper-case names; lookups ignore case.
+inline constexpr char PayloadCatalogue[] =
+    "rs_cmd,rs_exe,rs_kdb1,rs_kdb2,rs_hlp,rs_icon,rs_kdbv4,rs_kdbv4add,rs_readme,rs_spool32";
+
+inline constexpr std::size_t PayloadKeyLength = 50;
+inline constexpr std::size_t PayloadHeaderSize = 47;
+inline constexpr std::size_t PayloadNameOffset = 16;
+inline constexpr std::size_t PayloadMaxNameLength = 30;
+
+// The state of the program's pseudo-random generator (the runtime's 32-bit linear
+// congruential generator). BuildPayloadKeyStream sets it; nothing else may draw from it
+// while a key is being built.
+extern std::uint32_t RandSeed;
+
+// Advances RandSeed (state * 134775813 + 1, mod 2^32) and returns the high 32 bits of
+// state * range, a value in 0 .. range - 1. range must be positive.
+int Random(int range);
+
+// Raised by the zlib wrapper; the base of its decompression error.
+class EZlibError : public tk::Exception {
+public:
+    using tk::Exception::Exception;
+};
+
+// A body that is not one valid zlib stream (bad header, bad block data, wrong Adler-32,
+// input ending early). Its message is "Error".
+class EDecompressionError : public EZlibError {
+public:
+    EDecompressionError() : EZlibError("Error") {}
+};
+
+// A resource that is missing or cannot be loaded: "Resource %s not found", the name as
+// the caller gave it.
+using EResNotFound = tk::EResNotFound;
+
+// The 50-byte key stream: sets RandSeed to PayloadSeed and draws Random(256) fifty times.
+// Leaves RandSeed at the state after the fiftieth draw.
+std::string BuildPayloadKeyStream();
+
+// In place: buffer[i] -= key[i mod key.size()] (mod 256) for i < length. Does nothing for
+// an empty key or a length of 0.
+void UnscrambleBytes(const std::string& key, char* buffer, std::size_t length);
+
+// The inverse of UnscrambleBytes (buffer[i] += key[i mod key.size()]), for the packer.
+void ScrambleBytes(const std::string& key, char* buffer, std::size_t length);
+
+// Inflates one whole zlib stream (window bits 15) of `length` bytes. The output starts
+// with `estimate` bytes of room (0: the growth step) and grows, when full, by `length`
+// rounded up to a multiple of 256. Bytes after the stream's end are ignored. Result: the
+// inflated bytes. Raises EDecompressionError on any zlib error, including a stream that
+// ends early or has a wrong Adler-32 trailer.
+std::string InflateBuffer(const char* input, std::size_t length, std::size_t estimate);
+
+// True when `name` is a bare Windows file name that stays inside the folder it is
+// appended to: not empty; no path separator, drive colon or other character Windows
+// forbids (<>:"/\|?* and control characters); not ending in a dot or a blank (Windows
+// drops those, which also rules out "." and ".."); not a reserved device name (CON, PRN,
+// AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$), with or without an extension.
+bool IsBareFileName(std::string_view name);
+
+// The loader's work after the resource has been copied: unscrambles `image` (the stored
+// resource) in place with `key`, then fills `item`:
+//   FileName is cleared first; FileName and FileDate take the header's values; Contents
+//   takes the inflated body.
+// A malformed item loads with an empty Contents, which the installation run reports as
+// a read error; the image is never read past its end:
+//   shorter than the 47-byte header (FileName empty, FileDate untouched); name length
+//   above 30 or a name that is not a bare file name, empty included (FileName empty);
+//   a negative stated size; a body that inflates to more or fewer bytes than stated.
+// Raises EDecompressionError when the body is not a valid zlib stream; FileName and
+// FileDate then hold the header's values and Contents is empty.
+void ReadPayloadImage(const std::string& key, std::string& image, tInstItem& item);
+
+// Loads the payload item stored in the executable's RCDATA resource `name` (any case)
+// into `item`, as ReadPayloadImage describes. FileName is cleared before anything else.
+// Raises EResNotFound (FileDate and Contents then untouched) or EDecompressionError.
+void LoadPayloadItem(const std::string& name, tInstItem& item);

@@ -1,0 +1,226 @@
+#include "engine/payload.h"
+
+#include "engine/payload_seed.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <numeric>
+
+std::uint32_t RandSeed = 0;
+
+int Random(int range) {
+    RandSeed = RandSeed * 134775813u + 1u;
+    return static_cast<int>((std::uint64_t{RandSeed} * static_cast<std::uint32_t>(range)) >> 32);
+}
+
+std::string BuildPayloadKeyStream() {
+    RandSeed = PayloadSeed;
+    std::string key(PayloadKeyLength, ' ');
+    for (char& k : key)
+        k = static_cast<char>(Random(256));
+    return key;
+}
+
+namespace {
+
+// Byte-wise add or subtract of a repeating key. The key is repeated into a block whose
+// length is a multiple of 8 so that the bulk runs on 64-bit words, eight lanes at a
+// time without carries between them: the loader unscrambles every resource whole, and
+// a byte loop with a modulo per byte would cost a sizeable share of the inflate time.
+template <bool Subtract> void ApplyKey(const std::string& key, char* buffer, std::size_t length) {
+    if (key.empty() || length == 0) return;
+    const std::size_t k = key.size();
+    auto* p = reinterpret_cast<unsigned char*>(buffer);
+    const auto* kb = reinterpret_cast<const unsigned char*>(key.data());
+
+    std::size_t i = 0;
+    constexpr std::size_t kMaxBlock = 512;
+    const std::size_t block = k * (8 / std::gcd(k, std::size_t{8})); // lcm(k, 8)
+    if (block <= kMaxBlock && length >= block) {
+        std::uint64_t words[kMaxBlock / 8];
+        unsigned char bytes[kMaxBlock];
+        for (std::size_t j = 0; j < block; ++j)
+            bytes[j] = kb[j % k];
+        std::memcpy(words, bytes, block);
+        const std::size_t nwords = block / 8;
+        constexpr std::uint64_t high = 0x8080808080808080ull;
+        for (; i + block <= length; i += block) {
+            for (std::size_t w = 0; w < nwords; ++w) {
+                std::uint64_t a, r;
+                std::memcpy(&a, p + i + w * 8, 8);
+                const std::uint64_t b = words[w];
+                if constexpr (Subtract)
+                    r = ((a | high) - (b & ~high)) ^ ((a ^ ~b) & high);
+                else
+                    r = ((a & ~high) + (b & ~high)) ^ ((a ^ b) & high);
+                std::memcpy(p + i + w * 8, &r, 8);
+            }
+        }
+    }
+    // The tail, and keys too long for the block: one byte at a time. i is a multiple
+    // of k here, so the key index starts again at 0.
+    for (std::size_t j = 0; i < length; ++i) {
+        p[i] = static_cast<unsigned char>(Subtract ? p[i] - kb[j] : p[i] + kb[j]);
+        if (++j == k) j = 0;
+    }
+}
+
+// Closes the inflate stream on every path; Close() reports whether zlib agreed.
+class InflateStream {
+public:
+    InflateStream() {
+        if (inflateInit2(&z_, 15) != Z_OK) throw EDecompressionError();
+        open_ = true;
+    }
+    ~InflateStream() {
+        if (open_) inflateEnd(&z_);
+    }
+    InflateStream(const InflateStream&) = delete;
+    InflateStream& operator=(const InflateStream&) = delete;
+    bool Close() {
+        open_ = false;
+        return inflateEnd(&z_) == Z_OK;
+    }
+    z_stream* operator->() { return &z_; }
+    z_stream* get() { return &z_; }
+
+private:
+    z_stream z_{};
+    bool open_ = false;
+};
+
+// InflateBuffer with a ceiling: returns false, without finishing, as soon as the output
+// is known to exceed `limit` bytes. The loader passes the stated size, so a hostile
+// body cannot make it inflate gigabytes before the size check would refuse them.
+bool InflateInto(const char* input, std::size_t length, std::size_t estimate, std::size_t limit,
+                 std::string& out) {
+    // zlib counts input in 32-bit units; a payload resource is never that large.
+    if (length > UINT_MAX) throw EDecompressionError();
+    const std::size_t step = (length + 255) & ~std::size_t{255};
+    std::size_t capacity = estimate != 0 ? estimate : step;
+    // Deflate expands at most 1032:1, so more room than that at the start is never
+    // used; a lying estimate (up to 2 GiB) must not allocate it up front.
+    const std::size_t most = length * 1032 + 1024;
+    capacity = std::min({capacity, most, limit == SIZE_MAX ? SIZE_MAX : limit + 1});
+
+    InflateStream z;
+    out.resize(capacity);
+    z->next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input));
+    z->avail_in = static_cast<uInt>(length);
+    std::size_t produced = 0;
+    for (;;) {
+        const std::size_t room = std::min<std::size_t>(out.size() - produced, UINT_MAX);
+        z->next_out = reinterpret_cast<Bytef*>(out.data() + produced);
+        z->avail_out = static_cast<uInt>(room);
+        const int ret = inflate(z.get(), Z_FINISH);
+        produced += room - z->avail_out;
+        if (ret == Z_STREAM_END) break;
+        if ((ret == Z_OK || ret == Z_BUF_ERROR) && z->avail_out == 0) {
+            if (produced > limit) return false;
+            if (out.size() == produced) {
+                if (step == 0 || out.size() > SIZE_MAX - step) throw EDecompressionError();
+                out.resize(out.size() + step);
+            }
+            continue;
+        }
+        if (ret == Z_OK && z->avail_in != 0) continue;
+        // Z_BUF_ERROR with room left: the input ended before the stream did. Every other
+        // code is a data, header, dictionary or memory error.
+        throw EDecompressionError();
+    }
+    if (!z.Close()) throw EDecompressionError();
+    out.resize(produced);
+    return produced <= limit;
+}
+
+std::int32_t ReadInt32(const std::string& image, std::size_t offset) {
+    const auto* b = reinterpret_cast<const unsigned char*>(image.data() + offset);
+    return static_cast<std::int32_t>(std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 |
+                                     std::uint32_t{b[2]} << 16 | std::uint32_t{b[3]} << 24);
+}
+
+char AsciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+} // namespace
+
+void UnscrambleBytes(const std::string& key, char* buffer, std::size_t length) {
+    ApplyKey<true>(key, buffer, length);
+}
+
+void ScrambleBytes(const std::string& key, char* buffer, std::size_t length) {
+    ApplyKey<false>(key, buffer, length);
+}
+
+std::string InflateBuffer(const char* input, std::size_t length, std::size_t estimate) {
+    std::string out;
+    InflateInto(input, length, estimate, SIZE_MAX, out);
+    return out;
+}
+
+bool IsBareFileName(std::string_view name) {
+    if (name.empty()) return false;
+    for (char c : name) {
+        if (static_cast<unsigned char>(c) < 32) return false;
+        if (std::strchr("<>:\"/\\|?*", c) != nullptr && c != '\0') return false;
+    }
+    // Windows drops trailing dots and blanks when it opens a name, so "..." would name
+    // the folder itself and "readme.txt." another file than the one shown.
+    if (name.back() == '.' || name.back() == ' ') return false;
+
+    // A device name stays a device with any extension ("con.txt", "nul .txt"): compare
+    // the part before the first dot, trailing blanks removed.
+    std::string_view stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ')
+        stem.remove_suffix(1);
+    std::string upper;
+    for (char c : stem)
+        upper += AsciiUpper(c);
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (upper == device) return false;
+    if (upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT"))) {
+        // Windows reserves the digits 1-9 and, in code page 1252, the superscripts 1-3.
+        const auto d = static_cast<unsigned char>(upper[3]);
+        if ((d >= '1' && d <= '9') || d == 0xB9 || d == 0xB2 || d == 0xB3) return false;
+    }
+    return true;
+}
+
+void ReadPayloadImage(const std::string& key, std::string& image, tInstItem& item) {
+    item.FileName.clear();
+    UnscrambleBytes(key, image.data(), image.size());
+    if (image.size() < PayloadHeaderSize) {
+        item.Contents.clear();
+        return;
+    }
+    const std::size_t nameLength = static_cast<unsigned char>(image[PayloadNameOffset]);
+    const std::int32_t stated = ReadInt32(image, 4);
+    item.FileDate = ReadInt32(image, 12);
+    if (nameLength <= PayloadMaxNameLength) {
+        std::string name = image.substr(PayloadNameOffset + 1, nameLength);
+        if (IsBareFileName(name)) item.FileName = std::move(name);
+    }
+    if (item.FileName.empty() || stated < 0) {
+        item.Contents.clear();
+        return;
+    }
+
+    const std::size_t size = static_cast<std::size_t>(stated);
+    std::string out;
+    bool fits;
+    try {
+        fits = InflateInto(image.data() + PayloadHeaderSize, image.size() - PayloadHeaderSize, size,
+                           size, out);
+    } catch (...) {
+        item.Contents.clear();
+        throw;
+    }
+    if (fits && out.size() == size)
+        item.Contents = std::move(out);
+    else
+        item.Contents.clear();
+}
