@@ -1,5 +1,133 @@
-# The payload: the stand-in product (or the maker's real files), packed into ten
-# scrambled RCDATA resources and a payload.rc that PentaroSetup.rc includes.
+# The payload: the product files packed by pentaro-pack into ten scrambled RCDATA
+# resources and a payload.rc, which PentaroSetup.rc includes. By default the product is
+# the stand-in one that the build makes from resources/product/; a maker builds the real
+# installer with -DPENTARO_PAYLOAD_MANIFEST=/path/to/manifest (README).
+include(ExternalProject)
 include(${CMAKE_CURRENT_LIST_DIR}/product/standins.cmake)
 
-pentaro_add_standins(pentaro_standins OUTDIR ${CMAKE_CURRENT_BINARY_DIR}/product)
+set(PENTARO_RESOURCES_SOURCE_DIR ${CMAKE_CURRENT_SOURCE_DIR} CACHE INTERNAL "")
+set(PENTARO_RESOURCES_BINARY_DIR ${CMAKE_CURRENT_BINARY_DIR} CACHE INTERNAL "")
+set(PENTARO_STANDIN_DIR ${CMAKE_CURRENT_BINARY_DIR}/product CACHE INTERNAL
+    "Where the build writes the stand-in product files (tarnw.exe and the others)")
+
+# The packer and the generator must run on the build machine: build them natively, from
+# this same tree, with the host compiler and without sanitizers.
+set(host_tools ${CMAKE_BINARY_DIR}/host-tools)
+set(PENTARO_PACK ${host_tools}/tools/pentaro-pack CACHE INTERNAL "")
+set(PENTARO_INSPECT ${host_tools}/tools/pentaro-inspect CACHE INTERNAL "")
+set(PENTARO_STANDIN_GENERATOR ${host_tools}/tools/pentaro-standin CACHE INTERNAL "")
+ExternalProject_Add(pentaro_host_tools
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}
+    BINARY_DIR ${host_tools}
+    CMAKE_ARGS -DPENTARO_TOOLS_ONLY=ON -DPENTARO_SANITIZE=OFF -DCMAKE_BUILD_TYPE=Release
+    BUILD_COMMAND ${CMAKE_COMMAND} --build ${host_tools} -j2
+                  --target pentaro-pack pentaro-inspect pentaro-standin
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON
+    BUILD_BYPRODUCTS ${PENTARO_PACK} ${PENTARO_INSPECT} ${PENTARO_STANDIN_GENERATOR})
+
+pentaro_add_standins(pentaro_standins OUTDIR ${PENTARO_STANDIN_DIR}
+    GENERATOR ${PENTARO_STANDIN_GENERATOR}
+    GENERATOR_DEPENDS ${PENTARO_STANDIN_GENERATOR} pentaro_host_tools
+    CROSS_CXX ${CMAKE_CXX_COMPILER})
+
+set(PENTARO_STANDIN_MANIFEST ${CMAKE_CURRENT_SOURCE_DIR}/product/manifest.txt CACHE INTERNAL "")
+set(PENTARO_BIG_PAYLOAD_MANIFEST ${CMAKE_CURRENT_SOURCE_DIR}/product/manifest-big.txt
+    CACHE INTERNAL "The stand-in product with a 48 MB knowledge base")
+
+# _pentaro_pack(<outdir> <manifest> [pentaro-pack options...])
+# Adds, in the calling directory, the rule that writes <outdir>/payload.rc and the
+# <NAME>.bin files it names. Manifests of the stand-in product take their files from
+# PENTARO_STANDIN_DIR; any other manifest names files relative to its own folder.
+function(_pentaro_pack outdir manifest)
+    get_filename_component(manifest ${manifest} ABSOLUTE)
+    get_filename_component(manifest_dir ${manifest} DIRECTORY)
+    set(depends ${manifest} ${PENTARO_PACK} pentaro_host_tools)
+    if(manifest_dir STREQUAL "${PENTARO_STANDIN_SOURCE_DIR}")
+        set(files_dir ${PENTARO_STANDIN_DIR})
+        list(APPEND depends pentaro_standins)
+        if(manifest STREQUAL "${PENTARO_BIG_PAYLOAD_MANIFEST}")
+            list(APPEND depends pentaro_standins_big)
+        endif()
+    else()
+        set(files_dir ${manifest_dir})
+    endif()
+    # Repack when any product file changes: the second field of each manifest line.
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${manifest})
+    file(STRINGS ${manifest} lines)
+    foreach(line IN LISTS lines)
+        if(line MATCHES "^[ \t]*([A-Za-z0-9_]+)[ \t]+(\"([^\"]*)\"|([^ \t]+))")
+            set(file "${CMAKE_MATCH_3}${CMAKE_MATCH_4}")
+            if(NOT IS_ABSOLUTE "${file}")
+                set(file ${files_dir}/${file})
+            endif()
+            list(APPEND depends ${file})
+        endif()
+    endforeach()
+    add_custom_command(OUTPUT ${outdir}/payload.rc
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${outdir}
+        COMMAND ${PENTARO_PACK} --files ${files_dir} ${ARGN} ${manifest} ${outdir}
+        DEPENDS ${depends}
+        COMMENT "Packing the payload of ${manifest}"
+        VERBATIM)
+endfunction()
+
+if(PENTARO_PAYLOAD_MANIFEST)
+    set(payload_manifest ${PENTARO_PAYLOAD_MANIFEST})
+else()
+    set(payload_manifest ${PENTARO_STANDIN_MANIFEST})
+endif()
+_pentaro_pack(${CMAKE_CURRENT_BINARY_DIR} ${payload_manifest})
+add_custom_target(pentaro_payload DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/payload.rc)
+
+# pentaro_resources is made after this file is read; attach the payload to it then.
+function(_pentaro_attach_payload)
+    add_dependencies(pentaro_resources pentaro_payload)
+    set_property(SOURCE PentaroSetup.rc APPEND PROPERTY OBJECT_DEPENDS
+                 ${CMAKE_CURRENT_BINARY_DIR}/payload.rc)
+endfunction()
+cmake_language(DEFER CALL _pentaro_attach_payload)
+
+# pentaro_add_resources(<target> PAYLOAD_MANIFEST <manifest>
+#                       [CORRUPT_ITEM <catalogue name>] [EMPTY_ITEM <catalogue name>])
+# Another object library of the installer's resources, like pentaro_resources but with
+# the payload of <manifest>; CORRUPT_ITEM damages that item's zlib trailer (its load
+# raises EDecompressionError "Error"), EMPTY_ITEM stores it with no contents (a read
+# error in the installation run). For end-to-end tests, e.g. in tests/e2e:
+#
+#   pentaro_add_resources(resources_big PAYLOAD_MANIFEST ${PENTARO_BIG_PAYLOAD_MANIFEST})
+#   add_executable(PentaroSetup-big WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp)
+#   target_link_libraries(PentaroSetup-big PRIVATE pentaro_win resources_big)
+#
+#   pentaro_add_resources(resources_corrupt PAYLOAD_MANIFEST ${PENTARO_STANDIN_MANIFEST}
+#                         CORRUPT_ITEM rs_kdb2)
+#
+# PENTARO_STANDIN_MANIFEST is the default stand-in product, PENTARO_BIG_PAYLOAD_MANIFEST
+# the same with a 48 MB knowledge base (rs_kdb1, pentaro1.kdb) so that a Cancel during the
+# write pass lands deterministically.
+function(pentaro_add_resources target)
+    cmake_parse_arguments(R "" "PAYLOAD_MANIFEST;CORRUPT_ITEM;EMPTY_ITEM" "" ${ARGN})
+    if(NOT R_PAYLOAD_MANIFEST)
+        message(FATAL_ERROR "pentaro_add_resources(${target}): PAYLOAD_MANIFEST is required")
+    endif()
+    set(options)
+    if(R_CORRUPT_ITEM)
+        list(APPEND options --corrupt ${R_CORRUPT_ITEM})
+    endif()
+    if(R_EMPTY_ITEM)
+        list(APPEND options --empty ${R_EMPTY_ITEM})
+    endif()
+    set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}-payload)
+    _pentaro_pack(${dir} ${R_PAYLOAD_MANIFEST} ${options})
+    add_custom_target(${target}_payload DEPENDS ${dir}/payload.rc)
+
+    set(rc ${PENTARO_RESOURCES_SOURCE_DIR}/PentaroSetup.rc)
+    add_library(${target} OBJECT ${rc})
+    # The variant's payload.rc comes first; everything else PentaroSetup.rc includes is
+    # found where pentaro_resources finds it, and made before it (add_dependencies).
+    target_include_directories(${target} PRIVATE ${dir} ${PENTARO_RESOURCES_SOURCE_DIR}
+                               ${PENTARO_RESOURCES_BINARY_DIR})
+    add_dependencies(${target} ${target}_payload pentaro_resources)
+    set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS ${dir}/payload.rc
+                 ${PENTARO_RESOURCES_SOURCE_DIR}/PentaroSetup.manifest)
+endfunction()

@@ -2,7 +2,7 @@
 # real product files are given (see README, "Building an installer from the real
 # product files").
 #
-# pentaro_add_standins(<target> OUTDIR <dir> [GENERATOR <exe>] [GENERATOR_DEPENDS <t...>]
+# pentaro_add_standins(<target> OUTDIR <dir> GENERATOR <exe> [GENERATOR_DEPENDS <t...>]
 #                      [CROSS_CXX <i686 mingw g++>])
 # Adds custom target <target> that writes into OUTDIR:
 #   tarnw.exe, pentaro.exe      real DOS programs assembled by nasm from *.asm here;
@@ -11,6 +11,7 @@
 #   penta.ico, *.kdb, pentaro.hlp, readme.txt
 #                               written by the native generator program GENERATOR
 #                               (pentaro-standin, from standin.cpp here).
+# and, only for target <target>_big, OUTDIR/big/pentaro1.kdb (48 MB) for manifest-big.txt.
 # The OUTDIR paths are stable: other build rules and tests refer to
 # OUTDIR/tarnw.exe and the other names directly.
 set(PENTARO_STANDIN_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR})
@@ -32,5 +33,36 @@ function(pentaro_add_standins target)
         list(APPEND outputs ${out}/${prog}.exe)
     endforeach()
 
+    set(data penta.ico pentaro1.kdb pentaro2.kdb pentaro.hlp kdbv4.kdb kdbv4add.kdb readme.txt)
+    list(TRANSFORM data PREPEND ${out}/)
+    add_custom_command(OUTPUT ${data}
+        COMMAND ${S_GENERATOR} ${out}
+        DEPENDS ${S_GENERATOR_DEPENDS}
+        COMMENT "Writing the stand-in data files and icon"
+        VERBATIM)
+    list(APPEND outputs ${data})
+
+    if(S_CROSS_CXX)
+        # Built like the installer: static, stripped, no time stamp, so the same source
+        # gives the same bytes.
+        add_custom_command(OUTPUT ${out}/spool32.exe
+            COMMAND ${S_CROSS_CXX} -std=c++20 -Os -s -static -ffunction-sections
+                    -fdata-sections -Wl,--gc-sections -Wl,--no-insert-timestamp
+                    -o ${out}/spool32.exe ${src}/spool32.cpp -lwinspool
+            DEPENDS ${src}/spool32.cpp
+            COMMENT "Cross-compiling the stand-in spool32.exe"
+            VERBATIM)
+        list(APPEND outputs ${out}/spool32.exe)
+    endif()
     add_custom_target(${target} ALL DEPENDS ${outputs})
+
+    # The long-write-pass knowledge base of manifest-big.txt, made only when a build asks
+    # for target <target>_big.
+    add_custom_command(OUTPUT ${out}/big/pentaro1.kdb
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${out}/big
+        COMMAND ${S_GENERATOR} --big ${out}/big/pentaro1.kdb 48
+        DEPENDS ${S_GENERATOR_DEPENDS}
+        COMMENT "Writing the 48 MB stand-in knowledge base"
+        VERBATIM)
+    add_custom_target(${target}_big DEPENDS ${out}/big/pentaro1.kdb)
 endfunction()

@@ -1,0 +1,62 @@
+#pragma once
+// The packer's side of the payload format (engine/payload.h): building resource images,
+// the manifest that names the product files, and MS-DOS date-times. Portable; used by
+// pentaro-pack, pentaro-inspect and the tests.
+#include "toolkit/exception.h"
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// An error in the packer's input; the message is the one line the user sees.
+class EPackError : public tk::Exception {
+public:
+    using tk::Exception::Exception;
+};
+
+// The plain (unscrambled) image of one payload resource: header with the tag "P+pk", the
+// size, the CRC-32 of `contents`, `fileDate` and `fileName`, then `contents` deflated as
+// one zlib stream at the best level. Deterministic. Raises EPackError when fileName is
+// longer than 30 characters or not a bare file name, or contents exceed 2 GiB - 1.
+std::string MakePayloadImage(const std::string& fileName, std::int32_t fileDate,
+                             const std::string& contents);
+
+// `plain` scrambled with the payload key stream: the bytes of the stored resource.
+std::string ScramblePayloadImage(std::string plain);
+
+// One line of a manifest: catalogue name, product file (as written), and the DOS
+// date-time when the line gives one.
+struct ManifestEntry {
+    std::string Name;
+    std::string File;
+    std::optional<std::int32_t> Date;
+    int Line = 0;
+};
+
+// Parses a manifest. Each non-blank line not starting with '#' reads
+//     <catalogue name> <file> [<YYYY-MM-DD>T<HH:MM:SS> | <YYYY-MM-DD> <HH:MM:SS>]
+// fields separated by blanks or tabs; a file name holding blanks is written in double
+// quotes. Catalogue names are letters, digits and '_' (not starting with a digit) and
+// unique regardless of case. Raises EPackError "<source>:<line>: <problem>".
+std::vector<ManifestEntry> ParseManifest(const std::string& text, const std::string& source);
+
+// The MS-DOS date-time of a broken-down local time (seconds rounded down to even).
+// Raises EPackError for a time outside 1980-01-01 .. 2107-12-31 or an invalid field.
+std::int32_t DosDateTime(const std::tm& local);
+
+// "YYYY-MM-DDTHH:MM:SS" as a broken-down time; nullopt when malformed.
+std::optional<std::tm> ParseIsoDateTime(std::string_view text);
+
+// A DOS date-time as local ISO text "YYYY-MM-DDTHH:MM:SS" (fields shown as stored, so an
+// invalid stamp such as month 0 shows as such).
+std::string FormatDosDateTime(std::int32_t dosDate);
+
+// The broken-down local time of a DOS date-time (tm_isdst = -1, for mktime).
+std::tm DosDateTimeToTm(std::int32_t dosDate);
+
+// Why a plain image (already unscrambled) does not load, in words; empty when it loads.
+// Does the checks of ReadPayloadImage and, for images tagged "P+pk", the CRC-32.
+std::string DiagnosePayloadImage(const std::string& plain);

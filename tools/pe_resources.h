@@ -1,0 +1,32 @@
+#pragma once
+// Reading the named RCDATA resources of a Windows executable from its bytes, without
+// Windows: the PE headers, the section table and the three-level resource directory.
+// Portable; every offset is checked against the file, so a truncated or hostile file
+// gives EPeError, never a read outside it.
+#include "toolkit/exception.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Not a PE file, or a damaged one; the message says what is wrong in one line.
+class EPeError : public tk::Exception {
+public:
+    using tk::Exception::Exception;
+};
+
+struct PeResource {
+    std::string Name; // as stored, UTF-16 reduced to 8 bits ('?' beyond ASCII)
+    std::uint16_t Language = 0;
+    std::string_view Data; // points into the file given to ReadRcDataResources
+};
+
+// The RCDATA (type 10) resources with string names, in directory order, one per name
+// (the first language). Numbered RCDATA resources are skipped. An executable without a
+// resource directory gives an empty list. Raises EPeError.
+std::vector<PeResource> ReadRcDataResources(std::string_view file);
+
+// The resource among `resources` whose name equals `name` regardless of ASCII case, as
+// FindResourceA matches; nullptr when there is none.
+const PeResource* FindResource(const std::vector<PeResource>& resources, std::string_view name);

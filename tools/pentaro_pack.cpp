@@ -1,0 +1,205 @@
+// pentaro-pack: packs the product files named in a manifest into the installer's
+// payload resources (one scrambled, zlib-compressed file per catalogue entry) and a
+// payload.rc that embeds them. Same inputs, same bytes.
+//
+//   pentaro-pack [--files DIR] [--corrupt NAME] [--empty NAME] [--partial] [--plain]
+//                MANIFEST OUTDIR
+#include "engine/payload.h"
+#include "toolkit/format.h"
+#include "tools/pack_core.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kUsage[] =
+    "usage: pentaro-pack [--files DIR] [--corrupt NAME] [--empty NAME] [--partial] [--plain]\n"
+    "                    MANIFEST OUTDIR\n"
+    "Writes OUTDIR/<NAME>.bin for each manifest entry and OUTDIR/payload.rc.\n"
+    "  --files DIR     resolve relative file paths against DIR (default: the manifest's folder)\n"
+    "  --corrupt NAME  damage the zlib trailer of item NAME (tests: the load raises \"Error\")\n"
+    "  --empty NAME    store item NAME with no contents (tests: a read error in the run)\n"
+    "  --partial       allow a manifest that lacks some of the installer's catalogue names\n"
+    "  --plain         write the images unscrambled (seeds for the fuzz target)\n";
+
+std::string ReadFile(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr)
+        throw EPackError(tk::Format("cannot read %s: %s", path.c_str(), std::strerror(errno)));
+    std::string data;
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        data.append(buffer, n);
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) throw EPackError("cannot read " + path);
+    return data;
+}
+
+void WriteFile(const std::string& path, const std::string& data) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr)
+        throw EPackError(tk::Format("cannot write %s: %s", path.c_str(), std::strerror(errno)));
+    const bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    if (std::fclose(f) != 0 || !ok) throw EPackError("cannot write " + path);
+}
+
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string DirName(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+// payload.rc names the data files by absolute path: windres resolves relative ones
+// against its working directory, which the build does not fix.
+std::string RcQuoted(const std::string& path) {
+    std::string out = "\"";
+    for (char c : path) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string Absolute(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    char cwd[4096];
+    if (getcwd(cwd, sizeof cwd) == nullptr) throw EPackError("cannot read the current folder");
+    return std::string(cwd) + "/" + path;
+}
+
+int Run(int argc, char** argv) {
+    std::string filesDir, corrupt, empty;
+    bool partial = false, plain = false;
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) throw EPackError(a + " needs a value");
+            return argv[++i];
+        };
+        if (a == "--files")
+            filesDir = value();
+        else if (a == "--corrupt")
+            corrupt = tk::AsciiUpper(value());
+        else if (a == "--empty")
+            empty = tk::AsciiUpper(value());
+        else if (a == "--partial")
+            partial = true;
+        else if (a == "--plain")
+            plain = true;
+        else if (a == "-h" || a == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (a.size() > 1 && a[0] == '-') {
+            std::fprintf(stderr, "pentaro-pack: unknown option %s\n%s", a.c_str(), kUsage);
+            return 2;
+        } else
+            args.push_back(a);
+    }
+    if (args.size() != 2) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const std::string manifest = args[0], outDir = Absolute(args[1]);
+    if (filesDir.empty()) filesDir = DirName(manifest);
+
+    const std::vector<ManifestEntry> entries = ParseManifest(ReadFile(manifest), manifest);
+    if (!partial) {
+        std::set<std::string> names;
+        for (const ManifestEntry& e : entries)
+            names.insert(tk::AsciiUpper(e.Name));
+        std::string catalogue = PayloadCatalogue;
+        for (std::size_t pos = 0; pos <= catalogue.size();) {
+            std::size_t comma = catalogue.find(',', pos);
+            if (comma == std::string::npos) comma = catalogue.size();
+            const std::string name = catalogue.substr(pos, comma - pos);
+            if (names.count(tk::AsciiUpper(name)) == 0)
+                throw EPackError(tk::Format("%s: the installer's catalogue entry %s is missing",
+                                            manifest.c_str(), name.c_str()));
+            pos = comma + 1;
+        }
+    }
+    for (const std::string& n : {corrupt, empty}) {
+        bool found = n.empty();
+        for (const ManifestEntry& e : entries)
+            found = found || tk::AsciiUpper(e.Name) == n;
+        if (!found) throw EPackError(tk::Format("%s is not in the manifest", n.c_str()));
+    }
+
+    mkdir(outDir.c_str(), 0777);
+    std::string rc = "// Generated by pentaro-pack from " + BaseName(manifest) +
+                     "; do not edit.\n"
+                     "// The payload items: language-neutral RCDATA resources.\n"
+                     "LANGUAGE 0, 0\n";
+    for (const ManifestEntry& e : entries) {
+        const std::string path = e.File[0] == '/' ? e.File : filesDir + "/" + e.File;
+        const auto where = [&](const std::string& what) {
+            return EPackError(tk::Format("%s:%d: %s", manifest.c_str(), e.Line, what.c_str()));
+        };
+        struct stat st;
+        if (stat(path.c_str(), &st) != 0) throw where("file not found: " + path);
+        if (!S_ISREG(st.st_mode)) throw where("not a regular file: " + path);
+        if (st.st_size > 0x7FFFFFFF) throw where("file larger than 2 GiB: " + path);
+
+        std::int32_t date;
+        if (e.Date) {
+            date = *e.Date;
+        } else {
+            std::tm local{};
+            const std::time_t mtime = st.st_mtime;
+            localtime_r(&mtime, &local);
+            try {
+                date = DosDateTime(local);
+            } catch (const EPackError& error) {
+                throw where(path + ": " + error.Message());
+            }
+        }
+
+        const std::string upper = tk::AsciiUpper(e.Name);
+        std::string contents = upper == empty ? std::string() : ReadFile(path);
+        std::string image;
+        try {
+            image = MakePayloadImage(BaseName(e.File), date, contents);
+        } catch (const EPackError& error) {
+            throw where(error.Message());
+        }
+        if (upper == corrupt) image.back() = static_cast<char>(image.back() ^ 0x5A);
+        if (!plain) image = ScramblePayloadImage(std::move(image));
+        const std::string bin = outDir + "/" + upper + ".bin";
+        WriteFile(bin, image);
+        rc += upper + " RCDATA " + RcQuoted(bin) + "\n";
+    }
+    // LANGUAGE stays in force to the end of the including file; give the resources
+    // that follow windres' own default back (English, United States).
+    rc += "LANGUAGE 9, 1\n";
+    WriteFile(outDir + "/payload.rc", rc);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const tk::Exception& e) {
+        std::fprintf(stderr, "pentaro-pack: %s\n", e.what());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "pentaro-pack: %s\n", e.what());
+    }
+    return 1;
+}
