@@ -35,13 +35,13 @@ constexpr int SystemColorIndex(TColor c) {
     return static_cast<int>(c & 0xFFu);
 }
 
-constexpr int GetRValue(TColor c) {
+constexpr int RedOf(TColor c) {
     return static_cast<int>(c & 0xFF);
 }
-constexpr int GetGValue(TColor c) {
+constexpr int GreenOf(TColor c) {
     return static_cast<int>((c >> 8) & 0xFF);
 }
-constexpr int GetBValue(TColor c) {
+constexpr int BlueOf(TColor c) {
     return static_cast<int>((c >> 16) & 0xFF);
 }
 constexpr TColor MakeColor(int r, int g, int b) {

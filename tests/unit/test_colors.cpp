@@ -16,8 +16,8 @@ TEST(ParseColor, NamesAndNumbers) {
     ASSERT_TRUE(tk::ParseColor("clMaroon", c));
     EXPECT_EQ(c, 0x00000080u);
     ASSERT_TRUE(tk::ParseColor("$00004DFF", c));
-    EXPECT_EQ(tk::GetRValue(c), 0xFF);
-    EXPECT_EQ(tk::GetGValue(c), 0x4D);
+    EXPECT_EQ(tk::RedOf(c), 0xFF);
+    EXPECT_EQ(tk::GreenOf(c), 0x4D);
     ASSERT_TRUE(tk::ParseColor("clBtnFace", c));
     EXPECT_TRUE(tk::IsSystemColor(c));
     EXPECT_FALSE(tk::ParseColor("clPurpleish", c));
