@@ -1,0 +1,170 @@
+// The packer's side: manifests, DOS date-times, deterministic images, and the PE
+// resource reader that pentaro-inspect rests on.
+#include "engine/payload.h"
+#include "tools/pack_core.h"
+#include "tools/pe_resources.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::tm At(int y, int mo, int d, int h, int mi, int s) {
+    std::tm t{};
+    t.tm_year = y - 1900, t.tm_mon = mo - 1, t.tm_mday = d;
+    t.tm_hour = h, t.tm_min = mi, t.tm_sec = s;
+    return t;
+}
+
+std::string ErrorOf(const std::string& manifest) {
+    try {
+        ParseManifest(manifest, "m.txt");
+    } catch (const EPackError& e) {
+        return e.Message();
+    }
+    return "";
+}
+
+void Put16(std::string& s, std::size_t at, unsigned v) {
+    s[at] = static_cast<char>(v), s[at + 1] = static_cast<char>(v >> 8);
+}
+void Put32(std::string& s, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        s[at + i] = static_cast<char>(v >> (8 * i));
+}
+
+// A minimal PE32 image with one section ".rsrc" at RVA 0x1000, file offset 0x200, holding
+// a resource directory: RCDATA (10) -> the given names -> language 0 -> the data.
+std::string MinimalPe(const std::vector<std::pair<std::string, std::string>>& items) {
+    std::string rsrc;
+    auto dir = [&](unsigned named, unsigned ids) {
+        const std::size_t at = rsrc.size();
+        rsrc.resize(at + 16 + 8 * (named + ids), '\0');
+        Put16(rsrc, at + 12, named), Put16(rsrc, at + 14, ids);
+        return at;
+    };
+    const std::size_t root = dir(0, 1);
+    const std::size_t types = dir(static_cast<unsigned>(items.size()), 0);
+    Put32(rsrc, root + 16, 10), Put32(rsrc, root + 20, 0x80000000u | types);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::size_t lang = dir(0, 1);
+        const std::size_t entry = rsrc.size();
+        rsrc.resize(entry + 16, '\0');
+        const std::size_t name = rsrc.size();
+        rsrc.resize(name + 2 + 2 * items[i].first.size(), '\0');
+        Put16(rsrc, name, static_cast<unsigned>(items[i].first.size()));
+        for (std::size_t c = 0; c < items[i].first.size(); ++c)
+            Put16(rsrc, name + 2 + 2 * c, static_cast<unsigned char>(items[i].first[c]));
+        const std::size_t data = rsrc.size();
+        rsrc += items[i].second;
+        Put32(rsrc, types + 16 + 8 * i, 0x80000000u | static_cast<std::uint32_t>(name));
+        Put32(rsrc, types + 20 + 8 * i, 0x80000000u | static_cast<std::uint32_t>(lang));
+        Put32(rsrc, lang + 16, 0), Put32(rsrc, lang + 20, static_cast<std::uint32_t>(entry));
+        Put32(rsrc, entry, 0x1000 + static_cast<std::uint32_t>(data));
+        Put32(rsrc, entry + 4, static_cast<std::uint32_t>(items[i].second.size()));
+    }
+    std::string pe(0x200, '\0');
+    pe[0] = 'M', pe[1] = 'Z';
+    Put32(pe, 0x3C, 0x40);
+    std::memcpy(pe.data() + 0x40, "PE\0\0", 4);
+    Put16(pe, 0x46, 1);     // one section
+    Put16(pe, 0x54, 224);   // optional header size
+    Put16(pe, 0x58, 0x10B); // PE32
+    Put32(pe, 0x58 + 92, 16);
+    Put32(pe, 0x58 + 96 + 16, 0x1000);
+    Put32(pe, 0x58 + 96 + 20, static_cast<std::uint32_t>(rsrc.size()));
+    const std::size_t section = 0x58 + 224;
+    std::memcpy(pe.data() + section, ".rsrc", 5);
+    Put32(pe, section + 8, static_cast<std::uint32_t>(rsrc.size()));
+    Put32(pe, section + 12, 0x1000);
+    Put32(pe, section + 16, static_cast<std::uint32_t>(rsrc.size()));
+    Put32(pe, section + 20, 0x200);
+    return pe + rsrc;
+}
+
+} // namespace
+
+TEST(DosDateTime, FatLayoutAndRange) {
+    EXPECT_EQ(DosDateTime(At(1980, 1, 1, 0, 0, 0)), 0x00210000);
+    // 1998-04-17 10:24:01: date (18 << 9 | 4 << 5 | 17), time (10 << 11 | 24 << 5 | 0).
+    EXPECT_EQ(DosDateTime(At(1998, 4, 17, 10, 24, 1)), static_cast<std::int32_t>(0x24915300));
+    EXPECT_EQ(DosDateTime(At(2107, 12, 31, 23, 59, 58)), static_cast<std::int32_t>(0xFF9FBF7Du));
+    EXPECT_THROW(DosDateTime(At(1979, 12, 31, 23, 59, 59)), EPackError);
+    EXPECT_THROW(DosDateTime(At(2108, 1, 1, 0, 0, 0)), EPackError);
+    EXPECT_EQ(FormatDosDateTime(0x24915300), "1998-04-17T10:24:00");
+    EXPECT_EQ(FormatDosDateTime(0), "1980-00-00T00:00:00"); // shown as stored
+}
+
+TEST(ParseManifest, EntriesAndErrors) {
+    const auto entries = ParseManifest("# comment\n\n"
+                                       "rs_cmd  tarnw.exe 1998-04-17T10:24:00\r\n"
+                                       "rs_exe\t\"my files/pentaro.exe\" 1998-04-17 10:24:02\n"
+                                       "rs_kdb1 pentaro1.kdb\n",
+                                       "m.txt");
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].Name, "rs_cmd");
+    EXPECT_EQ(entries[0].Date, 0x24915300);
+    EXPECT_EQ(entries[1].File, "my files/pentaro.exe");
+    EXPECT_EQ(entries[1].Date, 0x24915301);
+    EXPECT_FALSE(entries[2].Date.has_value());
+    EXPECT_EQ(entries[2].Line, 5);
+
+    EXPECT_EQ(ErrorOf("rs_a a\nRS_A b\n"), "m.txt:2: duplicate catalogue name RS_A");
+    EXPECT_EQ(ErrorOf("rs_a\n"), "m.txt:1: expected: <catalogue name> <file> [<date> <time>]");
+    EXPECT_EQ(ErrorOf("rs-a a\n"), "m.txt:1: catalogue name must be letters, digits and _: rs-a");
+    EXPECT_EQ(ErrorOf("rs_a a 1998-4-17T10:24:00\n"),
+              "m.txt:1: date-time must read YYYY-MM-DDTHH:MM:SS: 1998-4-17T10:24:00");
+    EXPECT_EQ(ErrorOf("rs_a a 1975-01-01T00:00:00\n"),
+              "m.txt:1: year 1975 cannot be stored as a DOS date (1980-2107)");
+    EXPECT_EQ(ErrorOf("rs_a \"a b\n"), "m.txt:1: unclosed double quote");
+}
+
+TEST(MakePayloadImage, DeterministicAndChecked) {
+    const std::string a = MakePayloadImage("readme.txt", 5, "same bytes");
+    EXPECT_EQ(a, MakePayloadImage("readme.txt", 5, "same bytes"));
+    EXPECT_EQ(a.substr(0, 4), "P+pk");
+    EXPECT_EQ(DiagnosePayloadImage(a), "");
+    EXPECT_THROW(MakePayloadImage(std::string(31, 'a'), 5, "x"), EPackError);
+    EXPECT_THROW(MakePayloadImage("dir/readme.txt", 5, "x"), EPackError);
+
+    std::string damaged = a;
+    damaged[47 + 5] = static_cast<char>(damaged[47 + 5] ^ 0x10);
+    EXPECT_NE(DiagnosePayloadImage(damaged), "");
+    std::string wrongCrc = a;
+    wrongCrc[8] = static_cast<char>(wrongCrc[8] ^ 1);
+    EXPECT_EQ(DiagnosePayloadImage(wrongCrc), "CRC-32 of the contents does not match the packer's");
+    EXPECT_EQ(DiagnosePayloadImage(a.substr(0, 20)),
+              "resource of 20 bytes is shorter than the 47-byte header");
+}
+
+TEST(ReadRcDataResources, FindsNamedItemsIgnoringCase) {
+    const std::string pe = MinimalPe({{"RS_ICON", "icon bytes"}, {"RS_CMD", "cmd"}});
+    const auto resources = ReadRcDataResources(pe);
+    ASSERT_EQ(resources.size(), 2u);
+    ASSERT_NE(FindResource(resources, "rs_icon"), nullptr);
+    EXPECT_EQ(FindResource(resources, "rs_icon")->Data, "icon bytes");
+    EXPECT_EQ(FindResource(resources, "Rs_Cmd")->Data, "cmd");
+    EXPECT_EQ(FindResource(resources, "rs_nothing"), nullptr);
+}
+
+TEST(ReadRcDataResources, BrokenFilesRaiseNeverReadOutside) {
+    const std::string pe = MinimalPe({{"RS_README", std::string(300, 'r')}});
+    EXPECT_THROW(ReadRcDataResources("not an executable at all"), EPeError);
+    EXPECT_THROW(ReadRcDataResources(""), EPeError);
+    std::string noPe = pe;
+    noPe[0x41] = 'X';
+    EXPECT_THROW(ReadRcDataResources(noPe), EPeError);
+    // Every truncation either still reads (when it cuts nothing needed) or raises.
+    for (std::size_t n = 0; n < pe.size(); ++n) {
+        const std::string cut = pe.substr(0, n);
+        EXPECT_THROW(ReadRcDataResources(cut), EPeError) << n;
+    }
+    // A data entry pointing far outside the section.
+    std::string hostile = pe;
+    const std::size_t dataEntry = 0x200 + 24 + 24 + 24; // root, types, language dirs
+    Put32(hostile, dataEntry + 4, 0xFFFFFFF0u);
+    EXPECT_THROW(ReadRcDataResources(hostile), EPeError);
+}
