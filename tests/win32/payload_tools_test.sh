@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# pentaro-inspect on the built installer and on broken, truncated and foreign files;
+# pentaro-pack on bad manifests. Every case must end with a clear message and the
+# documented exit code, never a crash (an exit code of 128 or more).
+#   payload_tools_test.sh INSPECT PACK INSTALLER STANDIN_DIR WORK_DIR
+set -uo pipefail
+inspect=$1 pack=$2 exe=$3 standins=$4 work=$5
+rm -rf "$work" && mkdir -p "$work"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# expect CODE PATTERN COMMAND...: exit code CODE and PATTERN (grep -E) in the output.
+expect() {
+    local code=$1 pattern=$2; shift 2
+    local out status
+    out=$("$@" 2>&1); status=$?
+    if [ "$status" -ne "$code" ]; then
+        fail "$* exited $status, expected $code"; echo "$out" | head -5
+    elif ! grep -qE -- "$pattern" <<<"$out"; then
+        fail "$*: no line matching '$pattern'"; echo "$out" | head -5
+    fi
+}
+
+# The built installer. The product's dates are local times shown as stored, in any zone.
+if [ -z "${PENTARO_REAL_PRODUCT:-}" ]; then
+    for tz in UTC America/New_York; do
+        expect 0 '^rs_cmd +tarnw\.exe +143 +[0-9]+  1998-04-17T10:24:00$' env TZ=$tz "$inspect" list "$exe"
+    done
+    expect 0 '^rs_spool32 +spool32\.exe ' "$inspect" list "$exe"
+fi
+expect 0 '^10 items, 0 failed$' "$inspect" test "$exe"
+expect 0 'tarnw\.exe' env TZ=UTC "$inspect" extract -d "$work/out" "$exe"
+if [ -z "${PENTARO_REAL_PRODUCT:-}" ]; then
+    for f in tarnw.exe pentaro.exe pentaro1.kdb pentaro2.kdb pentaro.hlp penta.ico kdbv4.kdb \
+             kdbv4add.kdb readme.txt spool32.exe; do
+        cmp -s "$standins/$f" "$work/out/$f" || fail "extracted $f differs from the stand-in"
+    done
+    [ "$(TZ=UTC date -r "$work/out/tarnw.exe" +%FT%T)" = 1998-04-17T10:24:00 ] ||
+        fail "tarnw.exe extracted with date $(TZ=UTC date -r "$work/out/tarnw.exe" +%FT%T)"
+fi
+
+# Broken and foreign files.
+expect 2 '^usage:' "$inspect"
+expect 2 '^usage:' "$inspect" list
+expect 2 '^usage:' "$inspect" unpack "$exe"
+expect 3 'cannot read .*No such file' "$inspect" list "$work/missing.exe"
+printf 'plain text, no executable\n' >"$work/text.exe"
+expect 3 'not a Windows executable' "$inspect" test "$work/text.exe"
+: >"$work/empty.exe"
+expect 3 'not a Windows executable' "$inspect" list "$work/empty.exe"
+expect 3 'carries no payload items' "$inspect" list "$standins/spool32.exe"
+expect 3 'not a Windows PE executable' "$inspect" list "$standins/tarnw.exe"
+size=$(stat -c %s "$exe")
+for cut in 64 200 1024 $((size / 2)) $((size - 1))
+do
+    head -c "$cut" "$exe" >"$work/cut.exe"
+    out=$("$inspect" test "$work/cut.exe" 2>&1); status=$?
+    # 3 when the headers or the resource directory are cut, 1 when only item data is;
+    # 0 when the cut takes only the padding at the end.
+    if [ "$status" -ge 128 ] || [ "$status" -eq 2 ]; then
+        fail "truncated to $cut bytes: exit $status"; echo "$out" | head -3
+    fi
+done
+
+# One payload item damaged inside the exe: test names it, the others still load.
+/usr/bin/python3 - "$exe" "$work/damaged.exe" <<'PY'
+import sys, pefile
+pe = pefile.PE(sys.argv[1])
+data = bytearray(open(sys.argv[1], 'rb').read())
+for t in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+    if t.id == 10:
+        for e in t.directory.entries:
+            if e.name is not None and str(e.name) == 'RS_KDB2':
+                d = e.directory.entries[0].data.struct
+                at = pe.get_offset_from_rva(d.OffsetToData) + d.Size - 1
+                data[at] ^= 0x5A   # the stored Adler-32 trailer
+open(sys.argv[2], 'wb').write(data)
+PY
+expect 1 '^rs_kdb2 +FAILED: the body is not a valid zlib stream$' "$inspect" test "$work/damaged.exe"
+expect 1 '^10 items, 1 failed$' "$inspect" test "$work/damaged.exe"
+expect 0 '^rs_kdb2 .*\(damaged\)$' "$inspect" list "$work/damaged.exe"
+
+# pentaro-pack: one-line errors and a non-zero exit.
+cp "$standins/readme.txt" "$work/readme.txt"
+printf 'rs_readme readme.txt 2002-02-14T12:00:00\n' >"$work/ok.txt"
+expect 0 '' "$pack" --partial "$work/ok.txt" "$work/packed"
+cp "$work/packed/RS_README.bin" "$work/first.bin"
+expect 0 '' "$pack" --partial "$work/ok.txt" "$work/packed"
+cmp -s "$work/first.bin" "$work/packed/RS_README.bin" || fail "pentaro-pack is not deterministic"
+grep -q '^RS_README RCDATA ".*/RS_README.bin"$' "$work/packed/payload.rc" || fail "payload.rc line"
+expect 1 'the installer.s catalogue entry rs_cmd is missing' "$pack" "$work/ok.txt" "$work/p"
+printf 'rs_a nothere.txt\n' >"$work/m1.txt"
+expect 1 'm1.txt:1: file not found: .*nothere.txt$' "$pack" --partial "$work/m1.txt" "$work/p"
+cp "$work/readme.txt" "$work/a_name_of_thirty_one_chars_.txt"
+printf 'rs_a a_name_of_thirty_one_chars_.txt\n' >"$work/m2.txt"
+expect 1 'm2.txt:1: file name longer than 30 characters' "$pack" --partial "$work/m2.txt" "$work/p"
+cp "$work/readme.txt" "$work/con.txt"
+printf 'rs_a con.txt\n' >"$work/m3.txt"
+expect 1 'm3.txt:1: not a bare file name: "con.txt"' "$pack" --partial "$work/m3.txt" "$work/p"
+printf 'rs_a readme.txt\nRS_A readme.txt\n' >"$work/m4.txt"
+expect 1 'm4.txt:2: duplicate catalogue name RS_A' "$pack" --partial "$work/m4.txt" "$work/p"
+truncate -s 2147483648 "$work/huge.kdb"   # sparse: no disk space used
+printf 'rs_a huge.kdb\n' >"$work/m5.txt"
+expect 1 'm5.txt:1: file larger than 2 GiB' "$pack" --partial "$work/m5.txt" "$work/p"
+rm -f "$work/huge.kdb"
+expect 2 '^usage:' "$pack" "$work/ok.txt"
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures failed"; exit 1
+fi
+echo "payload tools: all cases passed"
