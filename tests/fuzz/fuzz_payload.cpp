@@ -1,0 +1,33 @@
+// libFuzzer target: one payload resource image through the installer's parser
+// (unscramble, header, inflate). The input is the image as it reads after unscrambling,
+// so that the fuzzer's comparisons line up with the header fields; it is scrambled here
+// as pentaro-pack would store it. Whatever the bytes, the parser must stay inside them
+// and either raise EDecompressionError or give an item that is consistent.
+#include "engine/payload.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const std::string key = BuildPayloadKeyStream();
+    std::string image(reinterpret_cast<const char*>(data), size);
+    ScrambleBytes(key, image.data(), image.size());
+    tInstItem item;
+    try {
+        ReadPayloadImage(key, image, item);
+    } catch (const EDecompressionError&) {
+        if (!item.Contents.empty()) std::abort();
+        return 0;
+    }
+    if (!item.Contents.empty()) {
+        // A loaded item is a bare name of at most 30 characters and exactly the stated size.
+        if (!IsBareFileName(item.FileName) || item.FileName.size() > PayloadMaxNameLength)
+            std::abort();
+        std::int32_t stated;
+        std::memcpy(&stated, data + 4, 4); // little-endian hosts only, as the fuzzer runs
+        if (item.Contents.size() != static_cast<std::size_t>(stated)) std::abort();
+    }
+    return 0;
+}
