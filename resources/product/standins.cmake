@@ -14,7 +14,7 @@
 # and, only for target <target>_big, OUTDIR/big/pentaro1.kdb (48 MB) for manifest-big.txt.
 # The OUTDIR paths are stable: other build rules and tests refer to
 # OUTDIR/tarnw.exe and the other names directly.
-set(PENTARO_STANDIN_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR})
+set(PENTARO_STANDIN_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR} CACHE INTERNAL "")
 
 function(pentaro_add_standins target)
     cmake_parse_arguments(S "" "OUTDIR;GENERATOR;CROSS_CXX" "GENERATOR_DEPENDS" ${ARGN})
