@@ -21,3 +21,9 @@ set_tests_properties(payload_tools PROPERTIES LABELS "payload;native" TIMEOUT 12
 if(PENTARO_PAYLOAD_MANIFEST)
     set_tests_properties(payload_tools PROPERTIES ENVIRONMENT "PENTARO_REAL_PRODUCT=1")
 endif()
+
+# The DOS stand-ins in DOSBox.
+add_test(NAME payload_dos_standins
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/payload_dos_test.sh ${PENTARO_STANDIN_DIR}
+            ${CMAKE_CURRENT_BINARY_DIR}/payload_dos)
+set_tests_properties(payload_dos_standins PROPERTIES LABELS "payload;native" TIMEOUT 120)
