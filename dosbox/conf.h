@@ -1,0 +1,18 @@
+#pragma once
+// Writing the DOSBox configuration file "dosbox.conf" into the install folder (Win32).
+// The text itself is built by dosbox/conf_core.h.
+#include <string>
+
+// Writes "dosbox.conf" beside the DOS program `programPath` (a full path such as
+// "D:\Apps\Pentaro\tarnw.exe"): the template resource "rs_Conf" with autoexec lines that mount
+// the program's folder as C:, delete the print file "f", run the program with "/ns" and exit.
+// Every "*.conf" file in that folder goes to the Recycle Bin first, silently. Raises
+// tk::EResNotFound ("Resource rs_Conf not found") when the template is missing, before anything
+// is deleted. A failed deletion or write is not reported: the shortcut that uses the file is made
+// all the same.
+void WriteDosBoxConf(const std::string& programPath);
+
+// Deletes the files matched by `pattern` (a path whose last part may hold wildcards) through the
+// shell: no progress window, no questions, no error boxes, into the Recycle Bin where the drive
+// has one. Returns true when the shell reported success.
+bool ShellDeleteFiles(const std::string& pattern);
