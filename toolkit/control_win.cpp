@@ -3,6 +3,8 @@
 #include "toolkit/application.h"
 #include "toolkit/format.h"
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <set>
 
@@ -31,6 +33,52 @@ std::map<std::string, TControlFactory>& Factories() {
 }
 
 const char* const kSelfProperty = "tk.TControl";
+
+// The drag pointer: the arrow carrying a small sheet below its tip. Windows has no
+// such system cursor, so it is drawn here from two 32 x 32 masks.
+HCURSOR DragCursor() {
+    static HCURSOR cursor = [] {
+        static const char* const kShape[] = {"B",
+                                             "BB",
+                                             "BWB",
+                                             "BWWB",
+                                             "BWWWB",
+                                             "BWWWWB",
+                                             "BWWWWWB",
+                                             "BWWWWWWB",
+                                             "BWWWWWWWB",
+                                             "BWWWWWBBBB",
+                                             "BWWBWWB",
+                                             "BWB BWWB",
+                                             "BB  BWWB",
+                                             "B    BWWB",
+                                             "     BWWB",
+                                             "      BB",
+                                             "",
+                                             "  BBBBBBBBB",
+                                             "  BWWWWWWWB",
+                                             "  BWWWWWWWB",
+                                             "  BWWWWWWWB",
+                                             "  BWWWWWWWB",
+                                             "  BWWWWWWWB",
+                                             "  BBBBBBBBB"};
+        BYTE andMask[32 * 4];
+        BYTE xorMask[32 * 4];
+        std::fill(std::begin(andMask), std::end(andMask), 0xFF);
+        std::fill(std::begin(xorMask), std::end(xorMask), 0x00);
+        for (int y = 0; y < static_cast<int>(std::size(kShape)); ++y) {
+            for (int x = 0; kShape[y][x] != '\0'; ++x) {
+                char c = kShape[y][x];
+                if (c == ' ') continue;
+                BYTE bit = static_cast<BYTE>(0x80 >> (x % 8));
+                andMask[y * 4 + x / 8] &= static_cast<BYTE>(~bit); // opaque
+                if (c == 'W') xorMask[y * 4 + x / 8] |= bit;       // white, else black
+            }
+        }
+        return CreateCursor(GetModuleHandleA(nullptr), 0, 0, 32, 32, andMask, xorMask);
+    }();
+    return cursor;
+}
 
 } // namespace
 
@@ -475,6 +523,10 @@ void TControl::SetProperty(const std::string& name, const LayoutValue& value) {
         if (value.kind == LayoutValue::Identifier && value.text == "crDefault") return;
         if (value.kind == LayoutValue::Identifier && value.text == "crHandPoint") {
             SetCursor(LoadCursorA(nullptr, IDC_HAND));
+            return;
+        }
+        if (value.kind == LayoutValue::Identifier && value.text == "crDrag") {
+            SetCursor(DragCursor());
             return;
         }
         throw ELayoutError(Format("Unknown cursor of %s", name_.c_str()));

@@ -54,6 +54,9 @@ public:
     void SetProperty(const std::string& name, const LayoutValue& value) override;
 
 protected:
+    // Runs once the layout's controls exist, before their windows are made and before
+    // OnCreate: the place to bind a form's control fields by name.
+    virtual void ControlsLoaded() {}
     DWORD WindowStyle() const override;
     DWORD WindowExStyle() const override;
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -87,6 +87,7 @@ void TForm::LoadLayoutText(const std::string& text) {
     SetName(root->name);
     ApplyProperties(this, *root);
     BuildChildren(this, *root);
+    ControlsLoaded();
     if (clientWidth_ > 0 || clientHeight_ > 0) SetClientSize(clientWidth_, clientHeight_);
     CreateHandle();
     if (OnCreate) OnCreate(this);

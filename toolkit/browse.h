@@ -1,0 +1,25 @@
+#pragma once
+// The shell's folder browser as an action: text above the tree, options, an initial
+// folder; Execute runs it modally and leaves the chosen folder in Folder.
+#include <windows.h>
+
+#include <string>
+
+namespace tk {
+
+class TBrowseForFolder {
+public:
+    // Shown above the folder tree.
+    std::string Text;
+    // BIF_* flags (BIF_NEWDIALOGSTYLE, BIF_RETURNONLYFSDIRS, ...).
+    unsigned Options = 0;
+    // The initial selection before Execute, the chosen folder after a confirmation;
+    // unchanged when the user cancels.
+    std::string Folder;
+
+    // Runs the browser owned by `owner`, centred on `owner`'s monitor. True when the
+    // user confirmed a folder with a file-system path.
+    bool Execute(HWND owner);
+};
+
+} // namespace tk

@@ -1,0 +1,63 @@
+#include "toolkit/browse.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+namespace tk {
+
+namespace {
+
+struct BrowseContext {
+    const std::string* initial;
+    HWND owner;
+};
+
+void CenterOnOwnersMonitor(HWND dialog, HWND owner) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    HMONITOR handle =
+        MonitorFromWindow(owner != nullptr ? owner : dialog, MONITOR_DEFAULTTONEAREST);
+    if (!GetMonitorInfoA(handle, &monitor)) return;
+    RECT r;
+    GetWindowRect(dialog, &r);
+    const RECT& area = monitor.rcWork;
+    int left = area.left + (area.right - area.left - (r.right - r.left)) / 2;
+    int top = area.top + (area.bottom - area.top - (r.bottom - r.top)) / 2;
+    SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
+    if (message == BFFM_INITIALIZED) {
+        auto* context = reinterpret_cast<BrowseContext*>(data);
+        if (!context->initial->empty())
+            SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE,
+                         reinterpret_cast<LPARAM>(context->initial->c_str()));
+        CenterOnOwnersMonitor(dialog, context->owner);
+    }
+    return 0;
+}
+
+} // namespace
+
+bool TBrowseForFolder::Execute(HWND owner) {
+    std::string initial = Folder;
+    BrowseContext context{&initial, owner};
+    char display[MAX_PATH] = {};
+    BROWSEINFOA info{};
+    info.hwndOwner = owner;
+    info.pszDisplayName = display;
+    info.lpszTitle = Text.c_str();
+    info.ulFlags = Options;
+    info.lpfn = BrowseCallback;
+    info.lParam = reinterpret_cast<LPARAM>(&context);
+    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    if (chosen == nullptr) return false;
+    char path[MAX_PATH] = {};
+    bool hasPath = SHGetPathFromIDListA(chosen, path) != 0;
+    CoTaskMemFree(chosen);
+    if (!hasPath) return false;
+    Folder = path;
+    return true;
+}
+
+} // namespace tk
