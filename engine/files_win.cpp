@@ -1,7 +1,8 @@
 #include "engine/files.h"
 
-#include <shlobj.h>
 #include <windows.h>
+
+#include <shlobj.h>
 
 namespace {
 
