@@ -32,9 +32,12 @@ dosbox_cleanup() {
 }
 trap dosbox_cleanup EXIT
 
+# Wine's Recycle Bin is the freedesktop trash of the Linux side: kept beside the prefix too.
 dosbox_prefix() {
     "$root/tests/support/wine-prefix" new 32 "$1" >/dev/null
-    export WINEPREFIX=$1
+    export WINEPREFIX=$1 XDG_DATA_HOME=$1.xdg
+    rm -rf "$XDG_DATA_HOME"
+    mkdir -p "$XDG_DATA_HOME"
 }
 
 # Wine's own services outlive the first program started in a prefix and keep its output
@@ -64,6 +67,6 @@ dosbox_finish() {
         exit 1
     fi
     dosbox_cleanup
-    rm -rf "$WINEPREFIX"
+    rm -rf "$WINEPREFIX" "$XDG_DATA_HOME"
     echo "all checks passed"
 }
