@@ -66,6 +66,7 @@ private:
     bool PointerOver() const;
     // Raises OnClick; false when the handler destroyed this button.
     bool ClickAndSurvive();
+    void SetFocusCue(bool show);
 
     TButtonColors colors_;
     bool flat_ = true;
@@ -73,6 +74,10 @@ private:
     TButtonPointer pointer_;
     bool leaveTracked_ = false;
     bool spaceHeld_ = false;
+    // The keyboard-cue state: whether the focus rectangle shows while the button has the
+    // focus. On when the focus arrived by keyboard or a key was pressed on the button.
+    bool focusCue_ = false;
+    bool focusByClick_ = false;
     // Cleared by the destructor, so that code that ran an event handler can tell whether the
     // handler destroyed the button.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

@@ -26,17 +26,21 @@ public:
     // not count).
     int Generations() const { return generations_; }
 
+    // Also puts the background below its siblings again.
+    void SetBounds(int left, int top, int width, int height) override;
     void Paint(tk::TCanvas& canvas) override;
     // Style (grVertical, grPyramid, grHorizontal), StartColor, EndColor, Steps (0..65535);
     // the rest as any control.
     void SetProperty(const std::string& name, const tk::LayoutValue& value) override;
 
 protected:
+    void HandleCreated() override;
     // The cached picture is the buffer.
     bool DoubleBuffered() const override { return false; }
 
 private:
     void Discard();
+    void SendToBack();
 
     TGradientStyle style_ = grHorizontal;
     tk::TColor startColor_ = tk::clBlue;

@@ -1,0 +1,200 @@
+#include "controls/AdvProgressBar.h"
+
+#include "controls/draw_win.h"
+
+namespace {
+
+// The key colour of the corners outside the rounded border.
+constexpr tk::TColor kCornerKey = 0x00FF00FF;
+
+} // namespace
+
+TAdvProgressBar::TAdvProgressBar(tk::TControl* parent) : tk::TControl(parent) {
+    SetBounds(0, 0, 128, 18);
+    tk::TFont font;
+    font.SetName("Verdana");
+    font.SetHeight(-13);
+    font.SetColor(tk::clWindowText);
+    SetFont(font);
+    // The corners outside the rounded border show what lies behind the bar.
+    SetTransparent(rounded_);
+}
+
+void TAdvProgressBar::Changed() {
+    Invalidate();
+}
+
+void TAdvProgressBar::SetMin(long long min) {
+    position_.SetMin(min);
+    Changed();
+}
+
+void TAdvProgressBar::SetMax(long long max) {
+    position_.SetMax(max);
+    Changed();
+}
+
+void TAdvProgressBar::SetPosition(long long position) {
+    if (position_.SetPosition(position)) PaintNow();
+}
+
+void TAdvProgressBar::PaintNow() {
+    if (!HandleAllocated() || !IsWindowVisible(Handle())) return;
+    tk::ClientDC dc(Handle());
+    PaintTo(dc.Get());
+}
+
+void TAdvProgressBar::SetLevelColor(int level, tk::TColor color) {
+    levelColor_[level & 3] = color;
+    Changed();
+}
+
+void TAdvProgressBar::SetLevelColorTo(int level, tk::TColor color) {
+    levelColorTo_[level & 3] = color;
+    Changed();
+}
+
+void TAdvProgressBar::SetLevel1Perc(int percent) {
+    level1Perc_ = percent;
+    Changed();
+}
+
+void TAdvProgressBar::SetLevel2Perc(int percent) {
+    level2Perc_ = percent;
+    Changed();
+}
+
+void TAdvProgressBar::SetBackgroundColor(tk::TColor color) {
+    backgroundColor_ = color;
+    Changed();
+}
+
+void TAdvProgressBar::SetBorderColor(tk::TColor color) {
+    borderColor_ = color;
+    Changed();
+}
+
+void TAdvProgressBar::SetShowBorder(bool show) {
+    showBorder_ = show;
+    Changed();
+}
+
+void TAdvProgressBar::SetRounded(bool rounded) {
+    rounded_ = rounded;
+    SetTransparent(rounded);
+}
+
+void TAdvProgressBar::SetShowGradient(bool show) {
+    showGradient_ = show;
+    Changed();
+}
+
+void TAdvProgressBar::SetSteps(int steps) {
+    steps_ = steps;
+    Changed();
+}
+
+void TAdvProgressBar::SetShowPosition(bool show) {
+    showPosition_ = show;
+    Changed();
+}
+
+void TAdvProgressBar::SetShowPercentage(bool show) {
+    showPercentage_ = show;
+    Changed();
+}
+
+void TAdvProgressBar::Paint(tk::TCanvas& canvas) {
+    int width = ClientWidth(), height = ClientHeight();
+    if (width <= 0 || height <= 0) return;
+    tk::TRect client{0, 0, width, height};
+    // Every paint starts from a fresh bitmap and copies it once.
+    tk::TBitmap bitmap;
+    bitmap.SetSize(width, height);
+    tk::TCanvas& c = bitmap.Canvas();
+    if (rounded_) DrawFills(c, {{client, kCornerKey}});
+    c.Brush.Clear = false;
+    c.Brush.Color = backgroundColor_;
+    c.Pen.Clear = false;
+    c.Pen.Width = 1;
+    c.Pen.Color = showBorder_ ? borderColor_ : backgroundColor_;
+    if (rounded_)
+        c.RoundRect(0, 0, width, height, 6, 6);
+    else
+        c.Rectangle(0, 0, width, height);
+
+    int percent = position_.Percent();
+    int level = ProgressLevel(percent, level1Perc_, level2Perc_);
+    tk::TColor main = tk::ResolveColor(levelColor_[level]);
+    tk::TColor pale = tk::ResolveColor(levelColorTo_[level]);
+    for (const tk::TRect& block : ProgressBlocks(client, percent))
+        DrawFills(c, ProgressBlockFills(block, main, pale, steps_, showGradient_));
+
+    if (showPosition_) {
+        c.Brush.Clear = true;
+        c.Font = Font();
+        std::string text = ProgressText(percent, position_.Position(), showPercentage_);
+        tk::TPoint at = ProgressTextOrigin(client, c.TextExtent(text));
+        c.TextOut(at.X, at.Y, text);
+        c.Brush.Clear = false;
+    }
+
+    if (rounded_)
+        canvas.DrawTransparent(0, 0, bitmap, bitmap.Pixel(0, height - 1));
+    else
+        canvas.Draw(0, 0, bitmap);
+}
+
+namespace {
+
+// "Level2ColorTo" -> 2 with `suffix` "ColorTo"; -1 when the name is not of that form.
+int LevelOf(const std::string& name, const char* suffix) {
+    std::string tail = suffix;
+    if (name.size() != 6 + tail.size() || name.compare(0, 5, "Level") != 0 ||
+        name.compare(6, std::string::npos, tail) != 0)
+        return -1;
+    char digit = name[5];
+    return digit >= '0' && digit <= '3' ? digit - '0' : -1;
+}
+
+} // namespace
+
+void TAdvProgressBar::SetProperty(const std::string& name, const tk::LayoutValue& value) {
+    if (int level = LevelOf(name, "Color"); level >= 0) {
+        SetLevelColor(level, ParseColorValue(name, value));
+    } else if (int levelTo = LevelOf(name, "ColorTo"); levelTo >= 0) {
+        SetLevelColorTo(levelTo, ParseColorValue(name, value));
+    } else if (name == "Min") {
+        SetMin(ParseInt(name, value));
+    } else if (name == "Max") {
+        SetMax(ParseInt(name, value));
+    } else if (name == "Position") {
+        SetPosition(ParseInt(name, value));
+    } else if (name == "Level1Perc") {
+        SetLevel1Perc(ParseInt(name, value));
+    } else if (name == "Level2Perc") {
+        SetLevel2Perc(ParseInt(name, value));
+    } else if (name == "BackgroundColor") {
+        SetBackgroundColor(ParseColorValue(name, value));
+    } else if (name == "BorderColor") {
+        SetBorderColor(ParseColorValue(name, value));
+    } else if (name == "ShowBorder") {
+        SetShowBorder(ParseBool(name, value));
+    } else if (name == "Rounded") {
+        SetRounded(ParseBool(name, value));
+    } else if (name == "Stacked") {
+        SetStacked(ParseBool(name, value));
+    } else if (name == "CompletionSmooth") {
+        SetCompletionSmooth(ParseBool(name, value));
+    } else if (name == "ShowGradient") {
+        SetShowGradient(ParseBool(name, value));
+    } else if (name == "Steps") {
+        SetSteps(ParseInt(name, value));
+    } else if (name == "ShowPosition") {
+        SetShowPosition(ParseBool(name, value));
+    } else if (name == "ShowPercentage") {
+        SetShowPercentage(ParseBool(name, value));
+    } else {
+        tk::TControl::SetProperty(name, value);
+    }
+}

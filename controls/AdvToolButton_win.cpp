@@ -1,0 +1,321 @@
+#include "controls/AdvToolButton.h"
+
+#include "controls/draw_win.h"
+
+#include <windowsx.h>
+
+TAdvToolButton::TAdvToolButton(tk::TControl* parent) : tk::TControl(parent) {
+    SetBounds(0, 0, 22, 23);
+    SetColor(tk::clBtnFace);
+    SetTabStop(true);
+    // The outermost pixel ring is left unpainted and shows what lies behind the button.
+    SetTransparent(true);
+}
+
+TAdvToolButton::~TAdvToolButton() {
+    alive_.reset();
+}
+
+void TAdvToolButton::Changed() {
+    Invalidate();
+}
+
+void TAdvToolButton::SetColorTo(tk::TColor color) {
+    colors_.ColorTo = color;
+    Changed();
+}
+
+void TAdvToolButton::SetColorHot(tk::TColor color) {
+    colors_.ColorHot = color;
+    Changed();
+}
+
+void TAdvToolButton::SetColorHotTo(tk::TColor color) {
+    colors_.ColorHotTo = color;
+    Changed();
+}
+
+void TAdvToolButton::SetColorDown(tk::TColor color) {
+    colors_.ColorDown = color;
+    Changed();
+}
+
+void TAdvToolButton::SetColorDownTo(tk::TColor color) {
+    colors_.ColorDownTo = color;
+    Changed();
+}
+
+void TAdvToolButton::SetBorderColor(tk::TColor color) {
+    colors_.BorderColor = color;
+    Changed();
+}
+
+void TAdvToolButton::SetBorderHotColor(tk::TColor color) {
+    colors_.BorderHotColor = color;
+    Changed();
+}
+
+void TAdvToolButton::SetBorderDownColor(tk::TColor color) {
+    colors_.BorderDownColor = color;
+    Changed();
+}
+
+void TAdvToolButton::SetRounded(bool rounded) {
+    colors_.Rounded = rounded;
+    Changed();
+}
+
+void TAdvToolButton::SetDown(bool down) {
+    colors_.Down = down;
+    Changed();
+}
+
+void TAdvToolButton::Paint(tk::TCanvas& canvas) {
+    pointer_.SyncEnabled(Enabled());
+    TButtonColors colors = colors_;
+    colors.Color = tk::ResolveColor(Color());
+    for (tk::TColor* c : {&colors.ColorTo, &colors.ColorHot, &colors.ColorHotTo, &colors.ColorDown,
+                          &colors.ColorDownTo, &colors.BorderColor, &colors.BorderHotColor,
+                          &colors.BorderDownColor})
+        *c = ResolveOrNone(*c);
+    TButtonState state = pointer_.State();
+    bool hot = pointer_.Hot();
+    if (spaceHeld_) {
+        // Held down with the keyboard: the look of a press with the pointer.
+        state = bsDown;
+        hot = true;
+    }
+    TButtonLook look = ButtonLook(colors, state, hot, Enabled(), ClientWidth(), ClientHeight());
+    DrawFills(canvas, look.Fills);
+    if (look.Stroke) {
+        // A stroke colour left at clNone is drawn as the toolkit resolves clNone (its low
+        // 24 bits, white): the ring that marks a rounded button as hot or pressed.
+        canvas.Brush.Clear = true;
+        canvas.Pen.Clear = false;
+        canvas.Pen.Width = 1;
+        canvas.Pen.Color = look.StrokeColor;
+        const tk::TRect& r = look.StrokeRect;
+        canvas.RoundRect(r.Left, r.Top, r.Right, r.Bottom, 8, 8);
+        canvas.Brush.Clear = false;
+    }
+
+    HDC dc = canvas.Handle();
+    tk::ScopedSelect font(dc, Font().Handle());
+    int oldMode = SetBkMode(dc, TRANSPARENT);
+    auto write = [&](tk::TRect r, tk::TColor color) {
+        RECT area{r.Left, r.Top, r.Right, r.Bottom};
+        SetTextColor(dc, tk::ResolveColor(color));
+        DrawTextA(dc, Caption().c_str(), static_cast<int>(Caption().size()), &area,
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    };
+    if (Enabled()) {
+        write(look.TextRect, Font().Color());
+    } else {
+        tk::TRect moved = look.TextRect;
+        moved.Left += 1;
+        moved.Top += 1;
+        moved.Right += 1;
+        moved.Bottom += 1;
+        write(moved, tk::clBtnHighlight);
+        write(look.TextRect, tk::clBtnShadow);
+    }
+    SetBkMode(dc, oldMode);
+
+    if (HandleAllocated() && GetFocus() == Handle() && focusCue_) {
+        tk::TRect f = ClientRect().Inflated(-3);
+        RECT focus{f.Left, f.Top, f.Right, f.Bottom};
+        SetTextColor(dc, RGB(0, 0, 0));
+        SetBkColor(dc, RGB(255, 255, 255));
+        DrawFocusRect(dc, &focus);
+    }
+}
+
+void TAdvToolButton::SetFocusCue(bool show) {
+    if (show == focusCue_) return;
+    focusCue_ = show;
+    Invalidate();
+}
+
+bool TAdvToolButton::PointerOver() const {
+    if (!HandleAllocated()) return false;
+    POINT p;
+    if (!GetCursorPos(&p)) return false;
+    return WindowFromPoint(p) == Handle();
+}
+
+void TAdvToolButton::HandleEnter() {
+    if (!pointer_.Enter(flat_, Enabled(), GetCapture() != nullptr)) return;
+    Invalidate();
+    if (!leaveTracked_) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
+        leaveTracked_ = TrackMouseEvent(&track) != FALSE;
+    }
+}
+
+void TAdvToolButton::HandleLeave() {
+    if (pointer_.Leave(Enabled())) Invalidate();
+}
+
+bool TAdvToolButton::ClickAndSurvive() {
+    std::weak_ptr<bool> alive = alive_;
+    Click();
+    return !alive.expired();
+}
+
+void TAdvToolButton::EnabledChanged() {
+    pointer_.SyncEnabled(Enabled());
+    if (!Enabled()) {
+        spaceHeld_ = false;
+        if (HandleAllocated() && GetCapture() == Handle()) ReleaseCapture();
+    }
+    if (PointerOver())
+        HandleEnter();
+    else
+        HandleLeave();
+    Repaint();
+}
+
+LRESULT TAdvToolButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_MOUSEMOVE: {
+        tk::TPoint p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        bool inside = ClientRect().Contains(p);
+        if (pointer_.Tracking()) {
+            bool repaint = pointer_.Move(inside);
+            // The button holds the mouse capture while tracking, so the pointer's leaving
+            // shows here, in the moves that the capture still brings.
+            if (!inside) repaint = pointer_.Leave(Enabled()) || repaint;
+            if (repaint) Invalidate();
+        } else if (!pointer_.Hot() && inside) {
+            HandleEnter();
+        }
+        break;
+    }
+    case WM_MOUSELEAVE:
+        leaveTracked_ = false;
+        if (!pointer_.Tracking()) HandleLeave();
+        return 0;
+    case WM_LBUTTONDOWN:
+        if (!Enabled()) break;
+        if (GetFocus() != Handle()) {
+            focusByClick_ = true;
+            SetFocus(Handle());
+            focusByClick_ = false;
+        }
+        if (pointer_.LeftDown(Enabled(), Down())) Invalidate();
+        // Moves and the release off the button must still reach it.
+        SetCapture(Handle());
+        return 0;
+    case WM_LBUTTONUP: {
+        tk::TPoint p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        TButtonPointer::TRelease release = pointer_.LeftUp(ClientRect().Contains(p));
+        if (GetCapture() == Handle()) ReleaseCapture();
+        if (release.Repaint) Invalidate();
+        if (release.Click && !ClickAndSurvive()) return 0;
+        // The handler may have run for long (a whole installation): ask where the pointer
+        // is now.
+        if (PointerOver()) HandleEnter();
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != Handle() && pointer_.CancelTracking()) {
+            Invalidate();
+            if (!PointerOver()) HandleLeave();
+        }
+        break;
+    case WM_GETDLGCODE: {
+        // Space and Enter press the focused button; the dialog manager (the message loop
+        // runs IsDialogMessage) would otherwise take Enter as its default-button key. Tab and
+        // the arrows stay with the dialog manager.
+        const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+        if (msg != nullptr &&
+            (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP || msg->message == WM_CHAR) &&
+            (msg->wParam == VK_SPACE || msg->wParam == VK_RETURN))
+            return DLGC_WANTMESSAGE;
+        return 0;
+    }
+    case WM_KEYDOWN:
+        SetFocusCue(true);
+        // Bit 30: the key was already down; a held key repeats, a button must not.
+        if (lParam & (1 << 30)) {
+            if (wParam == VK_SPACE || wParam == VK_RETURN) return 0;
+            break;
+        }
+        if (wParam == VK_SPACE && Enabled() && !pointer_.Tracking()) {
+            spaceHeld_ = true;
+            Invalidate();
+            return 0;
+        }
+        if (wParam == VK_RETURN && Enabled() && !pointer_.Tracking()) {
+            ClickAndSurvive();
+            return 0;
+        }
+        break;
+    case WM_KEYUP:
+        if (wParam == VK_SPACE && spaceHeld_) {
+            spaceHeld_ = false;
+            Invalidate();
+            ClickAndSurvive();
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        if (wParam == VK_SPACE || wParam == VK_RETURN) return 0;
+        break;
+    case WM_SETFOCUS: {
+        // Focus that came with a click shows no cue unless the user asked for cues always;
+        // focus that came any other way (Tab) does.
+        BOOL always = FALSE;
+        SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &always, 0);
+        focusCue_ = !focusByClick_ || always;
+        Invalidate();
+        break;
+    }
+    case WM_KILLFOCUS:
+        spaceHeld_ = false;
+        Invalidate();
+        break;
+    case WM_UPDATEUISTATE:
+        // Windows tells its windows here when the keyboard was used (UIS_CLEAR) or the
+        // cues go away again (UIS_SET). Wine 8 keeps no such state and sends nothing,
+        // hence the button's own record of how its focus came.
+        if (HIWORD(wParam) & UISF_HIDEFOCUS) {
+            if (LOWORD(wParam) == UIS_CLEAR) SetFocusCue(true);
+            if (LOWORD(wParam) == UIS_SET) SetFocusCue(false);
+        }
+        break;
+    default:
+        break;
+    }
+    return tk::TControl::WndProc(message, wParam, lParam);
+}
+
+void TAdvToolButton::SetProperty(const std::string& name, const tk::LayoutValue& value) {
+    if (name == "ColorTo") {
+        SetColorTo(ParseColorValue(name, value));
+    } else if (name == "ColorHot") {
+        SetColorHot(ParseColorValue(name, value));
+    } else if (name == "ColorHotTo") {
+        SetColorHotTo(ParseColorValue(name, value));
+    } else if (name == "ColorDown") {
+        SetColorDown(ParseColorValue(name, value));
+    } else if (name == "ColorDownTo") {
+        SetColorDownTo(ParseColorValue(name, value));
+    } else if (name == "BorderColor") {
+        SetBorderColor(ParseColorValue(name, value));
+    } else if (name == "BorderHotColor") {
+        SetBorderHotColor(ParseColorValue(name, value));
+    } else if (name == "BorderDownColor") {
+        SetBorderDownColor(ParseColorValue(name, value));
+    } else if (name == "Rounded") {
+        SetRounded(ParseBool(name, value));
+    } else if (name == "Flat") {
+        SetFlat(ParseBool(name, value));
+    } else if (name == "AutoThemeAdapt") {
+        SetAutoThemeAdapt(ParseBool(name, value));
+    } else if (name == "Down") {
+        SetDown(ParseBool(name, value));
+    } else {
+        tk::TControl::SetProperty(name, value);
+    }
+}
