@@ -1,3 +1,41 @@
+// The program entry: the start-up check before any window, then the GUI application
+// with the main window until it closes.
+#include "app/startup.h"
+#include "controls/appearance.h"
+#include "engine/ucargo.h"
+#include "toolkit/application.h"
+#include "toolkit/stdctrls.h"
+#include "ui/fmMain.h"
+
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // First of all: no DLL from the installer's own folder (the CD, Downloads) is loaded.
+    RestrictDllSearch();
+    tk::TApplication& application = tk::Application();
+    try {
+        if (!StartupCheck()) return 0;
+    } catch (const std::exception& error) {
+        // "Bad process handle": nothing catches it before the application exists.
+        application.HandleException(error);
+        return 1;
+    }
+
+    application.Initialize();
+    tk::RegisterStandardControls();
+    RegisterAppearanceControls();
+    application.SetTitle("Pentaro Installer Version 3.24");
+    int status = 0;
+    try {
+        tMainForm MainForm;
+        application.SetMainForm(&MainForm);
+        application.Run();
+        application.SetMainForm(nullptr);
+    } catch (const std::exception& error) {
+        // A window that cannot be built (a broken layout resource) ends the program.
+        application.HandleException(error);
+        status = 1;
+    }
+    DosBoxExePath.clear();
+    return status;
+}

@@ -1,8 +1,33 @@
 #pragma once
 // The installation engine: the program-wide DOSBox path, the payload loader, the
 // installation run and the file and path helpers it rests on.
+#include "engine/files.h"
+#include "engine/payload.h"
+#include "engine/run_core.h"
+
 #include <string>
 
 // Full path of DOSBox's executable, lower case; set by the start-up check on a 64-bit
 // Windows, read by the DOSBox set-up; empty otherwise.
 extern std::string DosBoxExePath;
+
+// Installs the product into `folder` (a drive-letter path as the main window checked it):
+// creates the folder, loads every payload item before writing anything, writes them with
+// their dates under the progress window (Pause, Cancel), then makes the product startable
+// and shows the closing message. True when every file was written and the user did not
+// cancel. Errors of the loader (EResNotFound, EDecompressionError) and of the DOSBox
+// set-up pass to the caller; the progress window and the items are released on every
+// path. A folder that cannot be created or a file that cannot be written in full is told
+// to the user and gives false.
+bool RunInstallation(const std::string& folder);
+// The same with another payload catalogue (comma-separated resource names).
+bool RunInstallationOf(const std::string& folder, const std::string& catalogue);
+
+// True when the maker's menu program "tqmenu.exe" is a file in the parent of `folder`;
+// never looked for in a drive root.
+bool IsMenuProgramInParent(const std::string& folder);
+
+// Writes `data` to `path` (created or replaced) and checks that every byte arrived.
+// Returns 0, or the system error code; a file left incomplete is removed. Empty data
+// creates an empty file.
+unsigned long WriteFileChecked(const std::string& path, const std::string& data);

@@ -1,0 +1,75 @@
+#include "engine/run_core.h"
+
+#include "toolkit/format.h"
+
+#include <algorithm>
+
+int CatalogueCount(const std::string& catalogue) {
+    return 1 + static_cast<int>(std::count(catalogue.begin(), catalogue.end(), ','));
+}
+
+std::string LoadErrorLine(const std::string& catalogueName, const std::string& fileName) {
+    return tk::Format("\r\nError Reading resource item %s, Filename %s", catalogueName.c_str(),
+                      fileName.c_str());
+}
+
+std::string LoadErrorList(const std::string& lines) {
+    return lines.rfind("\r\n", 0) == 0 ? lines.substr(2) : lines;
+}
+
+std::string CancelMessage(int written, int count) {
+    return tk::Format("Installation cancelled. %d of %d files were installed.", written, count);
+}
+
+std::string MenuProgramMessage() {
+    return tk::Format(
+        "\r\n\r\nTo run %s, start the Corvane Menu program,\r\nand click the %s icon.", ProductName,
+        ProductMark);
+}
+
+std::string SuccessLine() {
+    return tk::Format("%s, version %s, was installed successfully.", ProductName, ProductVersion);
+}
+
+std::string SiblingInstalledMessage() {
+    return SuccessLine() + "\r\n\r\n" +
+           tk::Format("To run %s, first run Helmstar, then press the function key %s.", ProductName,
+                      SiblingFunctionKey);
+}
+
+std::string ShortcutQuestion() {
+    return SuccessLine() + "\n\n" +
+           tk::Format("Normally %s is run from inside Helmstar by pressing the function key, %s. "
+                      "If you are not \ninstalling Helmstar, you need a shortcut on the \ndesktop "
+                      "to run this wheel program. \n\nClick NO if you do NOT want the %s shortcut "
+                      "created.",
+                      ProductName, SiblingFunctionKey, ProductMark);
+}
+
+std::string DesktopIconMessage() {
+    return tk::Format("To run %s, click the %s icon on your desktop.", ProductName, ProductMark);
+}
+
+std::string StartFromSiblingMessage() {
+    return tk::Format("To run %s, start Helmstar and press function key %s.", ProductName,
+                      SiblingFunctionKey);
+}
+
+std::string WriteErrorMessage(const std::string& path, const std::string& reason) {
+    return tk::Format("Error writing file %s\r\n\r\n%s", path.c_str(), reason.c_str());
+}
+
+std::string FolderErrorMessage(const std::string& folder, const std::string& reason) {
+    return tk::Format("Error creating folder %s\r\n\r\n%s", folder.c_str(), reason.c_str());
+}
+
+std::string MenuProgramParent(const std::string& folder) {
+    size_t end = folder.size();
+    if (end > 0 && folder[end - 1] == '\\') --end;
+    if (end == 0) return {};
+    size_t slash = folder.rfind('\\', end - 1);
+    if (slash == std::string::npos) return {};
+    std::string parent = folder.substr(0, slash + 1);
+    if (parent.size() < 4) return {};
+    return parent;
+}

@@ -1,0 +1,46 @@
+#pragma once
+// The installation run's texts and folder rules, which need no window system.
+#include <string>
+
+// The product's vocabulary, fixed in the installer.
+inline constexpr char ProductName[] = "Pentaro";
+inline constexpr char ProductMark[] = "P+";
+inline constexpr char ProductVersion[] = "3.24";
+inline constexpr char SiblingFunctionKey[] = "F6";
+inline constexpr char MenuProgramFile[] = "tqmenu.exe";
+inline constexpr char SiblingProgramFile[] = "tarn.exe";
+inline constexpr char ProductProgramFile[] = "pentaro.exe";
+inline constexpr char ProductIconFile[] = "penta.ico";
+inline constexpr char DesktopShortcutFile[] = "pentaro.lnk";
+
+// One more than the number of commas: the number of catalogue entries.
+int CatalogueCount(const std::string& catalogue);
+
+// "\r\nError Reading resource item <name>, Filename <file>".
+std::string LoadErrorLine(const std::string& catalogueName, const std::string& fileName);
+// The collected load-error lines as the user sees them: without the line break the
+// first line begins with.
+std::string LoadErrorList(const std::string& lines);
+// "Installation cancelled. <written> of <count> files were installed."
+std::string CancelMessage(int written, int count);
+// The finish when the maker's menu program lies in the parent folder.
+std::string MenuProgramMessage();
+// "Pentaro, version 3.24, was installed successfully."
+std::string SuccessLine();
+// The closing message when the sibling program lies in the install folder.
+std::string SiblingInstalledMessage();
+// The success line, an empty line (two LF) and the desktop-shortcut question.
+std::string ShortcutQuestion();
+// After Yes to the question / after any other answer.
+std::string DesktopIconMessage();
+std::string StartFromSiblingMessage();
+// A file of the payload that could not be written, with the system's reason.
+std::string WriteErrorMessage(const std::string& path, const std::string& reason);
+// The install folder that could not be created, with the system's reason.
+std::string FolderErrorMessage(const std::string& folder, const std::string& reason);
+
+// The parent folder in which the maker's menu program is looked for: the folder text up
+// to and including the backslash before its last part (one trailing backslash ignored).
+// Empty when there is none or when the parent is a drive root (shorter than 4
+// characters), where the menu program is never looked for.
+std::string MenuProgramParent(const std::string& folder);

@@ -1,0 +1,2 @@
+pentaro_win32_test(gui_progress_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/progress_test.cpp
+                   RESOURCES LABELS gui)

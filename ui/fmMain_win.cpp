@@ -1,0 +1,145 @@
+#include "ui/fmMain.h"
+
+#include "engine/ucargo.h"
+#include "toolkit/application.h"
+#include "toolkit/browse.h"
+#include "toolkit/format.h"
+#include "ui/dialogs.h"
+#include "ui/ui_core.h"
+
+#include <shlobj.h>
+#include <windows.h>
+
+namespace {
+
+bool DirectoryExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+} // namespace
+
+tMainForm::tMainForm() {
+    RegisterHandler("FormCreate", [this](tk::TControl* s) { FormCreate(s); });
+    RegisterHandler("btnSetupClick", [this](tk::TControl* s) { btnSetupClick(s); });
+    RegisterHandler("btnCancelClick", [this](tk::TControl* s) { btnCancelClick(s); });
+    RegisterHandler("btnBrowseClick", [this](tk::TControl* s) { btnBrowseClick(s); });
+    RegisterHandler("btnInstallClick", [this](tk::TControl* s) { btnInstallClick(s); });
+    LoadLayout("TMainForm");
+}
+
+void tMainForm::ControlsLoaded() {
+    AdvPanel1 = Find<TAdvPanel>("AdvPanel1");
+    Image1 = Find<tk::TImage>("Image1");
+    Label14 = Find<tk::TLabel>("Label14");
+    Label15 = Find<tk::TLabel>("Label15");
+    lbP1Progname = Find<tk::TLabel>("lbP1Progname");
+    lbP1ProgVer = Find<tk::TLabel>("lbP1ProgVer");
+    PageControl1 = Find<tk::TPageControl>("PageControl1");
+    TabSheet1 = Find<tk::TTabSheet>("TabSheet1");
+    TabSheet2 = Find<tk::TTabSheet>("TabSheet2");
+    lbIns1 = Find<tk::TLabel>("lbIns1");
+    lbIns2 = Find<tk::TLabel>("lbIns2");
+    btnSetup = Find<TAdvToolButton>("btnSetup");
+    btnCancel = Find<TAdvToolButton>("btnCancel");
+    edInstallDir = Find<tk::TEdit>("edInstallDir");
+    btnBrowse = Find<TAdvToolButton>("btnBrowse");
+    btnInstall = Find<TAdvToolButton>("btnInstall");
+    BtnCancel2 = Find<TAdvToolButton>("BtnCancel2");
+}
+
+void tMainForm::FormCreate(tk::TControl*) {
+    PageControl1->SetActivePageIndex(0);
+    SetCaption(tk::Format("Corvane %s Installer", ProductName));
+    lbIns1->SetCaption("This will install Corvane Pentaro");
+    CenterLabel(lbIns1);
+    lbIns2->SetCaption("Version 3.24 05/11/04");
+    CenterLabel(lbIns2);
+    lbP1Progname->SetCaption(ProductName);
+    CenterLabel(lbP1Progname);
+    lbP1ProgVer->SetCaption(ProductVersion);
+    CenterLabel(lbP1ProgVer);
+    PaintLogo();
+
+    std::string root = DriveRootOf(GetSpecialFolderPath(CSIDL_WINDOWS));
+    if (DirectoryExists(root + "corvane\\tq"))
+        edInstallDir->SetText(root + "corvane\\tq");
+    else
+        edInstallDir->SetText(root + "tq");
+}
+
+void tMainForm::CenterLabel(tk::TLabel* label) {
+    label->SetLeft(CenteredLeft(label->Parent()->Width(), label->Width()));
+}
+
+void tMainForm::PaintLogo() {
+    const int W = Image1->Width();
+    const int H = Image1->Height();
+    tk::TCanvas& canvas = Image1->Canvas();
+    canvas.Brush.Clear = false;
+    canvas.Brush.Color = tk::clRed;
+    canvas.FillRect({0, 0, W, H});
+    canvas.Pen.Color = tk::clYellow;
+    canvas.Pen.Width = 10;
+    canvas.MoveTo(0, 0);
+    canvas.LineTo(W, 0);
+    canvas.LineTo(W, H);
+    canvas.LineTo(0, H);
+    canvas.LineTo(0, 0);
+    tk::TFont font = canvas.Font;
+    font.SetHeight(LogoFontHeight(H, canvas.Pen.Width));
+    font.SetColor(tk::clWhite);
+    font.SetStyle(tk::fsBold);
+    canvas.Font = font;
+    tk::TSize text = canvas.TextExtent("P+");
+    canvas.TextOut(LogoTextLeft(W, text.cx), LogoTextTop(H, text.cy), "P+");
+    Image1->Invalidate();
+}
+
+void tMainForm::btnSetupClick(tk::TControl*) {
+    PageControl1->SetActivePageIndex(1);
+}
+
+void tMainForm::btnCancelClick(tk::TControl*) {
+    Close();
+}
+
+void tMainForm::btnBrowseClick(tk::TControl*) {
+    tk::TBrowseForFolder browse;
+    browse.Text =
+        "Change Install Folder. Standard Corvane folders are tq and corvane\\tq. To "
+        "install directly to a Corvane flash drive, select the drive, then the tq folder.";
+    browse.Options = BIF_NEWDIALOGSTYLE | BIF_RETURNONLYFSDIRS;
+    browse.Folder = edInstallDir->Text();
+    browse.Execute(Handle());
+    if (browse.Folder != edInstallDir->Text()) edInstallDir->SetText(browse.Folder);
+}
+
+bool tMainForm::CheckInstallDevice(const std::string& folder) {
+    // An empty field names no drive at all; the system would answer for the current
+    // directory's drive instead.
+    if (!folder.empty() && IsInstallableDriveType(GetDriveTypeA(InstallRoot(folder).c_str())))
+        return true;
+    ShowInfo("Install Directory is not on a valid device.");
+    return false;
+}
+
+void tMainForm::btnInstallClick(tk::TControl*) {
+    std::string folder = edInstallDir->Text();
+    if (!CheckInstallDevice(folder)) return;
+    Hide();
+    bool installed;
+    try {
+        installed = RunInstallation(edInstallDir->Text());
+    } catch (...) {
+        // The window comes back before the error is shown, as after a failed run.
+        Show();
+        throw;
+    }
+    if (installed) {
+        Close();
+    } else {
+        Show();
+        ShowInfoFmt("%s was not installed.", ProductName);
+    }
+}

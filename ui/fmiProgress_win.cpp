@@ -1,0 +1,139 @@
+#include "ui/fmiProgress.h"
+
+#include "toolkit/application.h"
+#include "toolkit/format.h"
+#include "ui/ui_core.h"
+
+#include <windows.h>
+
+std::string ThousandSeparator(unsigned long locale) {
+    char separator[8] = {};
+    if (GetLocaleInfoA(locale, LOCALE_STHOUSAND, separator, sizeof separator) == 0) return ",";
+    return separator;
+}
+
+TInstProgressForm::TInstProgressForm() {
+    RegisterHandler("FormCreate", [this](tk::TControl* s) { FormCreate(s); });
+    RegisterHandler("FormShow", [this](tk::TControl* s) { FormShow(s); });
+    RegisterHandler("btnPauseClick", [this](tk::TControl* s) { btnPauseClick(s); });
+    RegisterHandler("btnCancelClick", [this](tk::TControl* s) { btnCancelClick(s); });
+    RegisterCloseQuery("FormCloseQuery",
+                       [this](tk::TControl* s, bool& canClose) { FormCloseQuery(s, canClose); });
+    LoadLayout("TInstProgressForm");
+}
+
+void TInstProgressForm::ControlsLoaded() {
+    AdvPanel1 = Find<TAdvPanel>("AdvPanel1");
+    AdvPanel2 = Find<TAdvPanel>("AdvPanel2");
+    lbStage = Find<tk::TLabel>("lbStage");
+    lbProgramName = Find<tk::TLabel>("lbProgramName");
+    lbFileName = Find<tk::TLabel>("lbFileName");
+    lbFiles = Find<tk::TLabel>("lbFiles");
+    lbStatus = Find<tk::TLabel>("lbStatus");
+    pbar = Find<TAdvProgressBar>("pbar");
+    btnPause = Find<TAdvToolButton>("btnPause");
+    btnCancel = Find<TAdvToolButton>("btnCancel");
+}
+
+void TInstProgressForm::FormCreate(tk::TControl*) {
+    SetPaused(false);
+    LastShownBytes = -1;
+}
+
+void TInstProgressForm::SetProgramName(const std::string& Name) {
+    lbProgramName->SetCaption(Name);
+    lbProgramName->SetLeft(CenteredLeft(lbProgramName->Parent()->Width(), lbProgramName->Width()));
+}
+
+void TInstProgressForm::SetStage(const std::string& Text) {
+    lbStage->SetCaption(Text);
+}
+
+void TInstProgressForm::FormShow(tk::TControl*) {
+    SetCancelled(false);
+    SetBytesDone(0);
+    pbar->Hide();
+    lbFileName->Hide();
+    lbStatus->Hide();
+}
+
+void TInstProgressForm::SetTotalBytes(std::uint32_t Total) {
+    TotalBytes = Total;
+    pbar->SetMax(Total);
+    pbar->Show();
+    lbFileName->Show();
+    lbStatus->Show();
+    SetBytesDone(0);
+    FileCount = 0;
+    pbar->Repaint();
+}
+
+void TInstProgressForm::SetCurrentFile(const std::string& Path) {
+    lbFileName->SetCaption(Path);
+    ++FileCount;
+    lbFiles->SetCaption(tk::Format("Files: %d", FileCount));
+    tk::TBitmap measure;
+    measure.SetSize(1, 1);
+    measure.Canvas().Font = lbFiles->Font();
+    int hashes = measure.Canvas().TextWidth("##");
+    lbFiles->SetLeft(lbFiles->Parent()->ClientWidth() - lbFiles->Width() - hashes);
+}
+
+void TInstProgressForm::SetBytesDone(std::uint32_t Done) {
+    pbar->SetPosition(Done);
+    if (static_cast<std::int32_t>(Done) != LastShownBytes) {
+        lbStatus->SetCaption(BytesDoneText(Done, TotalBytes, ThousandSeparator()));
+        lbStatus->SetLeft(CenteredLeft(lbStatus->Parent()->Width(), lbStatus->Width()));
+        tk::Application().ProcessMessages();
+    }
+    LastShownBytes = static_cast<std::int32_t>(Done);
+}
+
+template <typename Predicate> void TInstProgressForm::ProcessMessagesUntil(Predicate done) {
+    // Each round handles what is pending; an empty queue blocks in the system's wait
+    // for the next message, so a paused or finished window uses no processor time.
+    tk::Application().ProcessMessages();
+    while (!done() && !tk::Application().Terminated())
+        tk::Application().HandleMessage();
+}
+
+void TInstProgressForm::ShowSuccess() {
+    bool wasCancelled = Cancelled;
+    btnPause->Hide();
+    btnCancel->SetCaption("OK");
+    btnCancel->SetLeft(CenteredLeft(btnCancel->Parent()->Width(), btnCancel->Width()));
+    lbStage->SetCaption("Installation Successful.");
+    lbFileName->Hide();
+    if (!Cancelled) ProcessMessagesUntil([this] { return Cancelled; });
+    SetCancelled(wasCancelled);
+}
+
+void TInstProgressForm::SetCancelled(bool V) {
+    SetPaused(false);
+    Cancelled = V;
+}
+
+void TInstProgressForm::SetPaused(bool V) {
+    Paused = V;
+    btnPause->SetCaption(V ? "Resume" : "Pause");
+}
+
+void TInstProgressForm::btnCancelClick(tk::TControl*) {
+    SetCancelled(true);
+}
+
+void TInstProgressForm::btnPauseClick(tk::TControl* Sender) {
+    Sender->OnClick = [this](tk::TControl* s) { AltPauseClick(s); };
+    SetPaused(true);
+    ProcessMessagesUntil([this] { return !Paused || Cancelled; });
+}
+
+void TInstProgressForm::AltPauseClick(tk::TControl* Sender) {
+    SetPaused(false);
+    Sender->OnClick = [this](tk::TControl* s) { btnPauseClick(s); };
+}
+
+void TInstProgressForm::FormCloseQuery(tk::TControl*, bool& CanClose) {
+    CanClose = !Cancelled;
+    SetCancelled(true);
+}

@@ -1,0 +1,34 @@
+#include "ui/ui_core.h"
+
+int CenteredLeft(int parentWidth, int ownWidth) {
+    return (parentWidth - ownWidth) / 2;
+}
+
+std::string FormatThousands(std::uint32_t value, const std::string& separator) {
+    std::string digits = std::to_string(value);
+    std::string result;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i != 0 && (digits.size() - i) % 3 == 0) result += separator;
+        result += digits[i];
+    }
+    return result;
+}
+
+std::string BytesDoneText(std::uint32_t done, std::uint32_t total, const std::string& separator) {
+    return FormatThousands(done, separator) + " of " + FormatThousands(total, separator) + " bytes";
+}
+
+std::string DriveRootOf(const std::string& windowsFolder) {
+    size_t slash = windowsFolder.find('\\');
+    return slash == std::string::npos ? std::string() : windowsFolder.substr(0, slash + 1);
+}
+
+std::string InstallRoot(const std::string& folder) { return folder.substr(0, 3); }
+
+bool IsInstallableDriveType(unsigned driveType) { return driveType >= 2 && driveType <= 4; }
+
+int LogoFontHeight(int height, int penWidth) { return height - (penWidth * 9) / 2 - 1; }
+
+int LogoTextLeft(int width, int textWidth) { return (width - textWidth + 1) / 2; }
+
+int LogoTextTop(int height, int textHeight) { return (height - textHeight) / 2; }

@@ -1,0 +1,35 @@
+#pragma once
+// Placement and text rules of the installer's windows that need no window system.
+#include <cstdint>
+#include <string>
+
+// The left edge that centres something `ownWidth` wide in a parent `parentWidth` wide:
+// the difference halved, rounded toward zero (-7 gives -3).
+int CenteredLeft(int parentWidth, int ownWidth);
+
+// `value` in decimal with `separator` between groups of three digits, no decimals:
+// 1234567 with "," gives "1,234,567" (the "%.0n" number format).
+std::string FormatThousands(std::uint32_t value, const std::string& separator);
+
+// The progress window's status line: "<done> of <total> bytes", both numbers formatted
+// with FormatThousands.
+std::string BytesDoneText(std::uint32_t done, std::uint32_t total, const std::string& separator);
+
+// The drive root of the Windows folder: the text up to and including its first
+// backslash ("C:\WINDOWS" gives "C:\"); empty when it has none.
+std::string DriveRootOf(const std::string& windowsFolder);
+
+// The root whose drive type decides whether a folder may receive the installation: its
+// first three characters ("c:\" for "c:\tq"), all of it when shorter.
+std::string InstallRoot(const std::string& folder);
+
+// Removable (2), fixed (3) and remote (4) drives may receive the installation; unknown,
+// missing roots, CD-ROMs and RAM disks may not.
+bool IsInstallableDriveType(unsigned driveType);
+
+// The logo's "P+": font cell height for an image `height` high framed by a pen
+// `penWidth` wide, and where text `textWidth` x `textHeight` goes in an image
+// `width` x `height` (both quotients rounded toward zero).
+int LogoFontHeight(int height, int penWidth);
+int LogoTextLeft(int width, int textWidth);
+int LogoTextTop(int height, int textHeight);
