@@ -103,7 +103,8 @@ bool InflateInto(const char* input, std::size_t length, std::size_t estimate, st
     std::size_t capacity = estimate != 0 ? estimate : step;
     // Deflate expands at most 1032:1, so more room than that at the start is never
     // used; a lying estimate (up to 2 GiB) must not allocate it up front.
-    const std::size_t most = length * 1032 + 1024;
+    // (Saturating: on the 32-bit installer a body of over 4 MB would overflow.)
+    const std::size_t most = length > (SIZE_MAX - 1024) / 1032 ? SIZE_MAX : length * 1032 + 1024;
     capacity = std::min({capacity, most, limit == SIZE_MAX ? SIZE_MAX : limit + 1});
 
     InflateStream z;
