@@ -519,6 +519,31 @@ TEST_F(Buttons, DisabledButtonIsNeitherHotNorPressed) {
     EXPECT_TRUE(button->Hot()); // enabling looks where the pointer is
 }
 
+TEST_F(Buttons, ButtonsLieAboveTheBackground) {
+    // The background is its page's first child; the buttons made after it must still be
+    // the windows that the screen shows and the pointer hits.
+    auto* button = Get<TAdvToolButton>("btnMain");
+    POINT centre{36, 11};
+    ClientToScreen(button->Handle(), &centre);
+    EXPECT_EQ(WindowFromPoint(centre), button->Handle());
+    EXPECT_EQ(OnScreen(button)->Pixel(1, 1), tk::clRed);
+    EXPECT_EQ(OnScreen(button)->Pixel(36, 2), tk::MakeColor(247, 0, 0));
+}
+
+TEST_F(Buttons, LosingTheCaptureEndsThePressWithoutAClick) {
+    auto* button = Get<TAdvToolButton>("btnMain");
+    Pointer mouse(button);
+    mouse.MoveTo(10, 10);
+    mouse.Down(10, 10);
+    ASSERT_EQ(GetCapture(), button->Handle());
+    SetCapture(form->Handle()); // another window takes the mouse (a dialog, a drag)
+    EXPECT_FALSE(button->Tracking());
+    EXPECT_EQ(button->State(), bsUp);
+    ReleaseCapture();
+    mouse.Up(10, 10);
+    EXPECT_EQ(mainClicks, 0);
+}
+
 TEST_F(Buttons, CaptionIsTheWindowText) {
     auto* button = Get<TAdvToolButton>("btnMain");
     char text[32];
