@@ -1,9 +1,11 @@
 #pragma once
 // TAdvToolButton: the gradient tool button of both windows. A real child window: its
-// caption is its window text, it takes the focus with Tab and is pressed with Space or Enter,
-// and it shows a focus cue only once the keyboard has been used in its window. With the
-// mouse it is hot while the pointer is over it, pressed while the left button is held on it,
-// and raises OnClick only when the button is released over it.
+// caption is its window text, it takes the focus with Tab and is pressed with Space (on
+// release) or Enter. While focused it shows a focus rectangle when the focus came by
+// keyboard or a key was pressed on it, or when the system is set to show keyboard cues
+// always; focus taken by a click shows none. With the mouse it is hot while the pointer is
+// over it, pressed while the left button is held on it, and raises OnClick only when the
+// button is released over it.
 #include "controls/toolbutton_core.h"
 #include "toolkit/control.h"
 
