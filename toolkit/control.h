@@ -100,7 +100,7 @@ public:
     // the control with its colour (nothing when transparent).
     virtual void Paint(TCanvas& canvas);
     // Paints, into a canvas whose origin is child's top-left corner, what lies behind
-    // `child`: this control and the siblings below it.
+    // `child`: this control and the siblings below it in the z-order.
     void PaintBehind(TControl* child, TCanvas& canvas);
     // Paints the whole control as WM_PAINT would, into any device context (also what
     // WM_PRINTCLIENT does, so that tests can read a control's pixels back).

@@ -277,10 +277,20 @@ void TControl::PaintBehind(TControl* child, TCanvas& canvas) {
         own.Font = font_;
         Paint(own);
     }
+    // The siblings below the child in the window system's z-order (a new child window
+    // goes to the bottom, and a control may move itself), painted bottom first.
+    std::vector<TControl*> below;
+    if (child->handle_ != nullptr) {
+        for (HWND w = GetWindow(child->handle_, GW_HWNDNEXT); w != nullptr;
+             w = GetWindow(w, GW_HWNDNEXT)) {
+            TControl* sibling = FromHandle(w);
+            if (sibling != nullptr && sibling->parent_ == this) below.push_back(sibling);
+        }
+    }
     TRect area = child->BoundsRect();
-    for (auto& sibling : children_) {
-        if (sibling.get() == child) break; // later siblings lie above the child
-        if (!sibling->visible_ || sibling->transparent_ || sibling->handle_ == nullptr) continue;
+    for (auto it = below.rbegin(); it != below.rend(); ++it) {
+        TControl* sibling = *it;
+        if (!sibling->visible_ || sibling->transparent_) continue;
         TRect r = sibling->BoundsRect();
         if (r.Right <= area.Left || r.Left >= area.Right || r.Bottom <= area.Top ||
             r.Top >= area.Bottom)

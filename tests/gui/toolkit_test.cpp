@@ -126,8 +126,15 @@ TEST_F(Fixture, EditFieldLowerCasesWhatIsSetAndTyped) {
 
 TEST_F(Fixture, TransparentLabelShowsTheSiblingBelowIt) {
     auto* title = form->Find<tk::TLabel>("Title");
+    // A new child window goes to the bottom of the z-order, so the panel created first
+    // lies above the label until it is sent to the back, as a background does.
     tk::TBitmap picture;
     picture.SetSize(title->Width(), title->Height());
+    SendMessageA(title->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.DC()),
+                 PRF_CLIENT);
+    EXPECT_EQ(picture.Pixel(0, 0), 0x000000FFu); // the page's red: the panel is not below
+    HWND back = form->Find<tk::TPanel>("Back")->Handle();
+    SetWindowPos(back, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SendMessageA(title->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.DC()),
                  PRF_CLIENT);
     // The top-left pixel of "INSTALLING" in Tahoma is background: the blue panel below,
