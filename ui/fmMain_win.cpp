@@ -116,10 +116,12 @@ void tMainForm::btnBrowseClick(tk::TControl*) {
 }
 
 bool tMainForm::CheckInstallDevice(const std::string& folder) {
-    // An empty field names no drive at all; the system would answer for the current
-    // directory's drive instead.
-    if (!folder.empty() && IsInstallableDriveType(GetDriveTypeA(InstallRoot(folder).c_str())))
-        return true;
+    // Only a drive-letter root is asked about. An empty one would make the system answer
+    // for the current folder's drive, and Wine takes a relative one ("tq") against the
+    // current folder, so that an existing folder of that name there passed for a fixed
+    // drive and the files went into it.
+    std::string root = InstallRoot(folder);
+    if (IsDriveRoot(root) && IsInstallableDriveType(GetDriveTypeA(root.c_str()))) return true;
     ShowInfo("Install Directory is not on a valid device.");
     return false;
 }

@@ -25,6 +25,13 @@ std::string DriveRootOf(const std::string& windowsFolder) {
 
 std::string InstallRoot(const std::string& folder) { return folder.substr(0, 3); }
 
+bool IsDriveRoot(const std::string& root) {
+    if (root.size() < 2 || root.size() > 3 || root[1] != ':') return false;
+    if (root.size() == 3 && root[2] != '\\' && root[2] != '/') return false;
+    char letter = root[0];
+    return (letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z');
+}
+
 bool IsInstallableDriveType(unsigned driveType) { return driveType >= 2 && driveType <= 4; }
 
 int LogoFontHeight(int height, int penWidth) { return height - (penWidth * 9) / 2 - 1; }

@@ -23,6 +23,12 @@ std::string DriveRootOf(const std::string& windowsFolder);
 // first three characters ("c:\" for "c:\tq"), all of it when shorter.
 std::string InstallRoot(const std::string& folder);
 
+// True when `root` (an InstallRoot) is a drive letter and a colon, alone or followed by a
+// separator ("c:\", "c:/", "c:"; the run makes "c:" the root "c:\"). Only such a root
+// names a drive: Windows answers other text with "no such root", but Wine resolves a
+// relative one ("tq", "c:t") against the current folder and may call it a fixed drive.
+bool IsDriveRoot(const std::string& root);
+
 // Removable (2), fixed (3) and remote (4) drives may receive the installation; unknown,
 // missing roots, CD-ROMs and RAM disks may not.
 bool IsInstallableDriveType(unsigned driveType);

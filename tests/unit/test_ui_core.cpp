@@ -45,6 +45,15 @@ TEST(DriveCheck, RootAndAcceptedDriveTypes) {
         EXPECT_FALSE(IsInstallableDriveType(type)) << type;
 }
 
+// Wine answers GetDriveType for a relative root against the current folder, so only a
+// drive-letter root may be asked about.
+TEST(DriveCheck, OnlyDriveLetterRootsNameADrive) {
+    for (const char* root : {"c:\\", "Z:\\", "d:", "c:/"})
+        EXPECT_TRUE(IsDriveRoot(root)) << root;
+    for (const char* root : {"", "tq", "cor", "c:t", "\\\\s", "\\tq", "1:\\", "c", "c;\\"})
+        EXPECT_FALSE(IsDriveRoot(root)) << root;
+}
+
 TEST(Logo, FontHeightAndTextPlace) {
     EXPECT_EQ(LogoFontHeight(105, 10), 59);
     EXPECT_EQ(LogoTextLeft(105, 60), 23);
