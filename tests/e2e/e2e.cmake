@@ -1,0 +1,44 @@
+# End-to-end tests: the real installer under Wine in fresh prefixes, driven by a scripted
+# user (driver.exe) and checked from the Linux side (scenarios.py).
+
+# The scripted user: a console program run in the installer's prefix.
+add_executable(e2e_driver ${CMAKE_CURRENT_LIST_DIR}/driver.cpp)
+set_target_properties(e2e_driver PROPERTIES OUTPUT_NAME driver)
+
+# Installers with other payloads, from the same program entry as PentaroSetup.exe.
+# big: a 48 MB knowledge base, so that the write pass lasts; corrupt: rs_kdb2's zlib body
+# damaged (its load raises "Error"); empty: rs_hlp stored without contents (a read error).
+function(_e2e_variant name)
+    pentaro_add_resources(e2e_resources_${name} ${ARGN})
+    add_executable(PentaroSetup-${name} WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp)
+    target_link_libraries(PentaroSetup-${name} PRIVATE pentaro_win e2e_resources_${name})
+    target_link_options(PentaroSetup-${name} PRIVATE -s)
+endfunction()
+_e2e_variant(big PAYLOAD_MANIFEST ${PENTARO_BIG_PAYLOAD_MANIFEST})
+_e2e_variant(corrupt PAYLOAD_MANIFEST ${PENTARO_STANDIN_MANIFEST} CORRUPT_ITEM rs_kdb2)
+_e2e_variant(empty PAYLOAD_MANIFEST ${PENTARO_STANDIN_MANIFEST} EMPTY_ITEM rs_hlp)
+
+# One CTest entry per scenario, each in a prefix of its own under e2e-work/<scenario>, so
+# that they run side by side. The scenario that takes the page screenshots runs alone: a
+# screenshot reads the shared X display, where another test's Wine desktop could lie on top.
+set(e2e_scenarios install32_shortcut install32_no_shortcut install32_sibling install32_menu
+    install64_dosbox install64_without_dosbox cancel corrupt_item empty_item drive_check
+    write_errors disk_full)
+foreach(scenario ${e2e_scenarios})
+    add_test(NAME e2e_${scenario}
+        COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/scenarios.py ${scenario}
+            --driver $<TARGET_FILE:e2e_driver>
+            --installer $<TARGET_FILE:PentaroSetup>
+            --variants $<TARGET_FILE_DIR:PentaroSetup-big>
+            --product ${PENTARO_STANDIN_DIR}
+            --manifest ${PENTARO_STANDIN_MANIFEST}
+            --big-manifest ${PENTARO_BIG_PAYLOAD_MANIFEST}
+            --template ${CMAKE_SOURCE_DIR}/resources/dosbox-0.74.conf
+            --screenshots ${PENTARO_SCREENSHOT_DIR}
+            --work ${CMAKE_CURRENT_BINARY_DIR}/e2e-work/${scenario})
+    set_tests_properties(e2e_${scenario} PROPERTIES
+        ENVIRONMENT "PENTARO_WINE_DIR=${PENTARO_WINE_DIR}" LABELS "win32;e2e" TIMEOUT 180
+        SKIP_RETURN_CODE 77)
+endforeach()
+set_tests_properties(e2e_install32_shortcut e2e_cancel PROPERTIES RUN_SERIAL TRUE)
+
