@@ -48,4 +48,8 @@ public:
 
 protected:
     void ControlsLoaded() override;
+
+private:
+    // btnInstallClick is running (checking the folder or installing).
+    bool installing_ = false;
 };

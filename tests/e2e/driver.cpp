@@ -16,6 +16,7 @@
 //   dialog CAPTION SECONDS          waits for a visible dialog (#32770) with that caption
 //                                   and prints its texts and buttons (see DumpDialog)
 //   click TITLE CLASS TEXT          clicks the visible control of that class and text
+//   double-click TITLE CLASS TEXT   the same twice in quick succession
 //   press CAPTION BUTTON            clicks the dialog's button with that text and waits
 //                                   (10 s at most) until the dialog has gone
 //   type TITLE CLASS TEXT           replaces the text of the control by typing TEXT
@@ -201,7 +202,9 @@ HWND RequireControl(HWND top, const std::string& cls, const std::string& text) {
     return control;
 }
 
-void Click(HWND control) {
+// `clicks` presses and releases in a row, all posted before the window's thread takes the
+// first: a double click (without CS_DBLCLKS a quick second click is a second click).
+void Click(HWND control, int clicks = 1) {
     RECT r;
     GetClientRect(control, &r);
     POINT centre{(r.right - r.left) / 2, (r.bottom - r.top) / 2};
@@ -215,8 +218,10 @@ void Click(HWND control) {
         throw Failure("\"" + Escaped(TextOf(control)) + "\" is disabled");
     LPARAM at = MAKELPARAM(centre.x, centre.y);
     PostMessageA(control, WM_MOUSEMOVE, 0, at);
-    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageA(control, WM_LBUTTONUP, 0, at);
+    for (int i = 0; i < clicks; ++i) {
+        PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(control, WM_LBUTTONUP, 0, at);
+    }
 }
 
 // One line per control: class, text, "visible" or "hidden", and the rectangle relative to
@@ -358,10 +363,10 @@ void Run(Arguments& args) {
         // The dialog fills in its controls while it starts up; let it settle.
         Sleep(150);
         DumpDialog(dialog);
-    } else if (command == "click") {
+    } else if (command == "click" || command == "double-click") {
         HWND top = RequireTopLevel(args.Take("title"));
         std::string cls = args.Take("class");
-        Click(RequireControl(top, cls, args.Take("text")));
+        Click(RequireControl(top, cls, args.Take("text")), command == "click" ? 1 : 2);
     } else if (command == "press") {
         HWND dialog = RequireTopLevel(args.Take("caption"), true);
         std::string button = args.Take("button");
