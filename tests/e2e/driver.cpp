@@ -20,6 +20,8 @@
 //   press CAPTION BUTTON            clicks the dialog's button with that text and waits
 //                                   (10 s at most) until the dialog has gone
 //   type TITLE CLASS TEXT           replaces the text of the control by typing TEXT
+//   key TITLE CLASS VK              a key (virtual-key code) pressed and released in the
+//                                   first visible control of that class
 //   close TITLE                     the window's close box (WM_SYSCOMMAND SC_CLOSE)
 //   shot TITLE FILE                 the window's pixels on the screen as a 24-bit BMP
 //   windows                         the visible top-level windows: "toplevel CLASS TITLE"
@@ -383,6 +385,17 @@ void Run(Arguments& args) {
                 control = control ? control : window;
         if (control == nullptr) throw Failure("no visible " + cls);
         TypeText(control, args.Take("text"));
+    } else if (command == "key") {
+        HWND top = RequireTopLevel(args.Take("title"));
+        std::string cls = args.Take("class");
+        HWND control = nullptr;
+        for (HWND window : Descendants(top))
+            if (control == nullptr && IsWindowVisible(window) && ClassOf(window) == cls)
+                control = window;
+        if (control == nullptr) throw Failure("no visible " + cls);
+        WPARAM key = std::strtoul(args.Take("virtual-key code").c_str(), nullptr, 0);
+        PostMessageA(control, WM_KEYDOWN, key, 1);
+        PostMessageA(control, WM_KEYUP, key, 0xC0000001);
     } else if (command == "close") {
         PostMessageA(RequireTopLevel(args.Take("title")), WM_SYSCOMMAND, SC_CLOSE, 0);
     } else if (command == "shot") {

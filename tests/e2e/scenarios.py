@@ -206,15 +206,39 @@ def install32_no_shortcut(bench):
     bench.expect("no link on the desktop", os.listdir(p.desktop()), [])
 
 
+BROWSE = "Browse for Folder"
+BROWSE_TEXT = ("Change Install Folder. Standard Corvane folders are tq and corvane\\tq. To install "
+               "directly to a Corvane flash drive, select the drive, then the tq folder.")
+
+
 def install32_sibling(bench):
-    """tarn.exe already in the folder: no question; the progress window's close box ends
-    the final wait like OK."""
+    """The folder browser: its text and new style, centred, starting at the field's folder;
+    Cancel and OK on the same folder keep the field, another folder replaces it. Then
+    tarn.exe already in the folder: no question; the progress window's close box ends the
+    final wait like OK."""
     p = bench.prefix("install32_sibling")
     os.makedirs(p.c("tq"))
     with open(p.c("tq", "tarn.exe"), "wb") as f:
         f.write(b"MZ sibling")
     installer = p.start(bench.installer)
     open_folder_page(p, installer)
+
+    out = p.drive("click", MAIN, BUTTON, "Browse", "dialog", BROWSE, 30, "dump", BROWSE)
+    dialog = check_dialog(bench, "folder browser", out, BROWSE, BROWSE_TEXT,
+                          ("Make New Folder", "OK", "Cancel"))
+    left, top, width, height = Window(out).frame
+    bench.check("folder browser: centred on the desktop",
+                abs(left - (1024 - width) // 2) <= 1 and abs(top - (768 - height) // 2) <= 1,
+                f"frame {Window(out).frame}")
+    p.drive("press", BROWSE, "Cancel")
+    bench.expect("Browse cancelled: field unchanged", folder_field(p), "c:\\tq")
+    p.drive("click", MAIN, BUTTON, "Browse", "dialog", BROWSE, 30, "press", BROWSE, "OK")
+    bench.expect("Browse confirmed the folder in the field: unchanged", folder_field(p), "c:\\tq")
+    vk_left = 0x25  # in the folder tree: from the selected folder up to its parent
+    p.drive("click", MAIN, BUTTON, "Browse", "dialog", BROWSE, 30, "sleep", 300,
+            "key", BROWSE, "SysTreeView32", vk_left, "sleep", 300, "press", BROWSE, "OK")
+    bench.expect("Browse chose the drive: the field shows it", folder_field(p), "c:\\")
+    p.drive("type", MAIN, "Edit", "C:\\TQ", "sleep", 100)
     p.drive("click", MAIN, BUTTON, "Install", "wait-text", PROGRESS, "TLabel", SUCCESSFUL, 60,
             "close", PROGRESS)
     out = p.drive("dialog", "Pentaro", 30)
@@ -442,6 +466,10 @@ def drive_check(bench):
     cancel_main_window(p, installer)
     finish(bench, installer, "closed with Cancel")
 
+    installer = p.start(bench.installer)
+    p.drive("wait", MAIN, 60, "click", MAIN, BUTTON, "Cancel")
+    finish(bench, installer, "closed with Cancel on the welcome page")
+
 
 def write_error(bench, p, installer, folder, failing, reason_code, what):
     """Install into `folder` (Windows path, typed) where file `failing` cannot be written:
@@ -519,9 +547,11 @@ def write_errors(bench):
 
     p.drive("type", MAIN, "Edit", "c:\\tq", "sleep", 100, "click", MAIN, BUTTON, "Install",
             "wait-text", PROGRESS, "TLabel", SUCCESSFUL, 60)
-    p.drive("click", PROGRESS, BUTTON, "OK", "dialog", "Warning", 30, "press", "Warning", "No")
+    # The question's close box answers like No.
+    p.drive("click", PROGRESS, BUTTON, "OK", "dialog", "Warning", 30, "close", "Warning",
+            "gone", "Warning", 10)
     out = p.drive("dialog", "Pentaro", 30, "press", "Pentaro", "OK")
-    check_dialog(bench, "install after the errors", out, "Pentaro",
+    check_dialog(bench, "install after the errors, question closed", out, "Pentaro",
                  "To run Pentaro, start Helmstar and press function key F6.")
     finish(bench, installer, "installed after the errors")
     check_files(bench, tq, 10)
