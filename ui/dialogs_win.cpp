@@ -88,38 +88,38 @@ using TaskDialogIndirectProc = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, i
 
 // A task dialog without a Cancel button that may still be cancelled: Windows closes it
 // on Escape when TDF_ALLOW_DIALOG_CANCELLATION is set, but Wine's task dialog ignores
-// Escape unless a Cancel button exists. The dialog window is subclassed so that
-// IDCANCEL (Escape, and the close box through the dialog manager) ends it on every
-// system alike.
-struct EscapeCancels {
+// Escape unless a Cancel button exists. Once the window exists the callback subclasses
+// it, so that IDCANCEL (Escape, and the close box through the dialog manager) ends it
+// on every system alike.
+struct TaskDialogHooks {
+    bool escapeCancels = false; // the callback and subclass are installed at all
     WNDPROC previous = nullptr;
     bool cancelled = false;
 };
 
-const char escapeCancelsProperty[] = "Pentaro.EscapeCancels";
+const char hooksProperty[] = "Pentaro.TaskDialogHooks";
 
 LRESULT CALLBACK EscapeCancelsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* state = static_cast<EscapeCancels*>(GetPropA(window, escapeCancelsProperty));
-    WNDPROC previous = state->previous;
+    auto* hooks = static_cast<TaskDialogHooks*>(GetPropA(window, hooksProperty));
+    WNDPROC previous = hooks->previous;
     if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
-        state->cancelled = true;
+        hooks->cancelled = true;
         EndDialog(window, IDCANCEL);
         return 0;
     }
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-        RemovePropA(window, escapeCancelsProperty);
+        RemovePropA(window, hooksProperty);
     }
     return CallWindowProcW(previous, window, message, wParam, lParam);
 }
 
 HRESULT CALLBACK TaskDialogCallback(HWND window, UINT notification, WPARAM, LPARAM, LONG_PTR data) {
-    if (notification == TDN_CREATED && data != 0) {
-        auto* state = reinterpret_cast<EscapeCancels*>(data);
-        SetPropA(window, escapeCancelsProperty, state);
-        state->previous = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EscapeCancelsProc)));
-    }
+    if (notification != TDN_CREATED || data == 0) return S_OK;
+    auto* hooks = reinterpret_cast<TaskDialogHooks*>(data);
+    SetPropA(window, hooksProperty, hooks);
+    hooks->previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EscapeCancelsProc)));
     return S_OK;
 }
 
@@ -128,7 +128,8 @@ bool ShowTaskDialog(TaskDialogIndirectProc taskDialogIndirect, const DialogDescr
                     const std::string& caption, HWND owner, int& result) {
     std::wstring title = Widen(caption);
     std::wstring text = Widen(WithCrLfBreaks(d.text));
-    EscapeCancels escapeCancels;
+    TaskDialogHooks hooks;
+    hooks.escapeCancels = d.cancellable && !Contains(d.buttons, drCancel);
 
     TASKDIALOGCONFIG config;
     std::memset(&config, 0, sizeof config);
@@ -140,9 +141,9 @@ bool ShowTaskDialog(TaskDialogIndirectProc taskDialogIndirect, const DialogDescr
     // Without this flag a task dialog with no Cancel button ignores Escape and greys
     // its close box.
     if (d.cancellable) config.dwFlags |= TDF_ALLOW_DIALOG_CANCELLATION;
-    if (d.cancellable && !Contains(d.buttons, drCancel)) {
+    if (hooks.escapeCancels) {
         config.pfCallback = TaskDialogCallback;
-        config.lpCallbackData = reinterpret_cast<LONG_PTR>(&escapeCancels);
+        config.lpCallbackData = reinterpret_cast<LONG_PTR>(&hooks);
     }
     for (int code : d.buttons) {
         switch (code) {
@@ -182,7 +183,7 @@ bool ShowTaskDialog(TaskDialogIndirectProc taskDialogIndirect, const DialogDescr
 
     int button = 0;
     if (FAILED(taskDialogIndirect(&config, &button, nullptr, nullptr))) return false;
-    result = escapeCancels.cancelled ? IDCANCEL : button;
+    result = hooks.cancelled ? IDCANCEL : button;
     return true;
 }
 
