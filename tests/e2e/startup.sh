@@ -19,6 +19,7 @@ mkdir -p "$wine_dir"
 work=$(mktemp -d "$wine_dir/e2e-startup.XXXXXX")
 prefixes=()
 installer_pid=
+desktop_name=
 cleanup() {
     local prefix
     for prefix in "${prefixes[@]}"; do
@@ -43,6 +44,12 @@ make_prefix() {
     prefixes+=("$prefix")
     cp "$recorder" "$prefix/drive_c/url_recorder.exe"
     export WINEPREFIX=$prefix
+    # A virtual desktop named for this run: the windows are looked up inside it only,
+    # never in another test's prefix that shows the same titles on the same display.
+    desktop_name=pentaro-startup-$$-$1
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d "$desktop_name" /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v "$desktop_name" /d 1024x768 /f \
+        >/dev/null 2>&1
     local scheme
     for scheme in http https; do
         wine reg add "HKCR\\$scheme\\shell\\open\\command" /ve \
@@ -54,9 +61,16 @@ make_prefix() {
     wine wineboot </dev/null >/dev/null 2>&1
 }
 
-# The X window of the first Wine window with exactly this title, or nothing.
+# The X window of the Wine window with exactly this title on this run's desktop, or
+# nothing.
 window_titled() {
-    xdotool search --name "^$1\$" 2>/dev/null | head -n 1 || true
+    local desktop
+    desktop=$(xdotool search --name "^$desktop_name - Wine desktop\$" 2>/dev/null | head -n 1 || true)
+    [ -n "$desktop" ] || return 0
+    local id
+    id=$(xwininfo -children -id "$desktop" 2>/dev/null | grep -F "\"$1\": (" | awk '{print $1}' |
+        head -n 1 || true)
+    [ -z "$id" ] || printf '%d\n' "$id"
 }
 
 # wait_for_window TITLE: waits up to 30 s; prints the window.
