@@ -204,20 +204,44 @@ HWND RequireControl(HWND top, const std::string& cls, const std::string& text) {
     return control;
 }
 
+// The visible control of that class and text in the window with that title, waiting a
+// moment for a window that is still being built or shown.
+HWND SettledControl(const std::string& title, bool dialogOnly, const std::string& cls,
+                    const std::string& text) {
+    HWND control = nullptr;
+    WaitFor(5, [&] {
+        HWND top = FindTopLevel(title, dialogOnly);
+        control = top != nullptr ? FindControl(top, cls, text) : nullptr;
+        return control != nullptr;
+    });
+    if (control == nullptr) return RequireControl(RequireTopLevel(title, dialogOnly), cls, text);
+    return control;
+}
+
 // `clicks` presses and releases in a row, all posted before the window's thread takes the
 // first: a double click (without CS_DBLCLKS a quick second click is a second click).
 void Click(HWND control, int clicks = 1) {
-    RECT r;
-    GetClientRect(control, &r);
-    POINT centre{(r.right - r.left) / 2, (r.bottom - r.top) / 2};
-    POINT screen = centre;
-    ClientToScreen(control, &screen);
-    HWND shown = WindowFromPoint(screen);
-    if (shown != control)
-        throw Failure("\"" + Escaped(TextOf(control)) + "\" is covered by a " + ClassOf(shown) +
-                      " \"" + Escaped(TextOf(shown)) + "\"");
-    if (!IsWindowEnabled(control))
-        throw Failure("\"" + Escaped(TextOf(control)) + "\" is disabled");
+    POINT centre{};
+    std::string reason;
+    // A window that has only just been shown may not be on top or enabled yet: give it a
+    // moment before calling it covered.
+    bool ready = WaitFor(5, [&] {
+        RECT r;
+        GetClientRect(control, &r);
+        centre = {(r.right - r.left) / 2, (r.bottom - r.top) / 2};
+        POINT screen = centre;
+        ClientToScreen(control, &screen);
+        HWND shown = WindowFromPoint(screen);
+        if (shown != control)
+            reason = "\"" + Escaped(TextOf(control)) + "\" is covered by a " + ClassOf(shown) +
+                     " \"" + Escaped(TextOf(shown)) + "\"";
+        else if (!IsWindowEnabled(control))
+            reason = "\"" + Escaped(TextOf(control)) + "\" is disabled";
+        else
+            reason.clear();
+        return reason.empty();
+    });
+    if (!ready) throw Failure(reason);
     LPARAM at = MAKELPARAM(centre.x, centre.y);
     PostMessageA(control, WM_MOUSEMOVE, 0, at);
     for (int i = 0; i < clicks; ++i) {
@@ -366,13 +390,15 @@ void Run(Arguments& args) {
         Sleep(150);
         DumpDialog(dialog);
     } else if (command == "click" || command == "double-click") {
-        HWND top = RequireTopLevel(args.Take("title"));
+        std::string title = args.Take("title");
         std::string cls = args.Take("class");
-        Click(RequireControl(top, cls, args.Take("text")), command == "click" ? 1 : 2);
+        Click(SettledControl(title, false, cls, args.Take("text")), command == "click" ? 1 : 2);
     } else if (command == "press") {
-        HWND dialog = RequireTopLevel(args.Take("caption"), true);
+        std::string caption = args.Take("caption");
         std::string button = args.Take("button");
-        Click(RequireControl(dialog, "Button", button));
+        HWND control = SettledControl(caption, true, "Button", button);
+        HWND dialog = GetAncestor(control, GA_ROOT);
+        Click(control);
         // Gone before the next command looks for a dialog, which may have the same caption.
         if (!WaitFor(10, [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }))
             throw Failure("dialog \"" + Escaped(TextOf(dialog)) + "\" still up after " + button);

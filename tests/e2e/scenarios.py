@@ -139,7 +139,8 @@ def install32_shortcut(bench):
     p.screenshot(MAIN, "e2e-folder-page")
 
     out = p.drive("click", MAIN, BUTTON, "Install",
-                  "wait-text", PROGRESS, "TLabel", SUCCESSFUL, 60, "windows", "dump", PROGRESS)
+                  "wait-text", PROGRESS, "TLabel", SUCCESSFUL, 60, "sleep", 200, "windows",
+                  "dump", PROGRESS)
     bench.check("the main window is hidden during the run", MAIN not in visible_windows(out))
     progress = Window(out)
     total = sum(os.path.getsize(os.path.join(bench.product, f))
@@ -190,7 +191,8 @@ def install32_no_shortcut(bench):
     p.drive("type", MAIN, "Edit", "C:\\Games\\Pentaro\\\\", "sleep", 100)
     bench.expect("typed folder in lower case", folder_field(p), "c:\\games\\pentaro\\\\")
     out = p.drive("double-click", MAIN, BUTTON, "Install",
-                  "wait-text", PROGRESS, "TLabel", SUCCESSFUL, 60, "dump", PROGRESS)
+                  "wait-text", PROGRESS, "TLabel", SUCCESSFUL, 60, "sleep", 200,
+                  "dump", PROGRESS)
     bench.check("file paths with exactly one backslash before the name",
                 bool(Window(out).find("TLabel", "c:\\games\\pentaro\\spool32.exe", visible=False)),
                 f"{[c['text'] for c in Window(out).find('TLabel', visible=None)]}")
