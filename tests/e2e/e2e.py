@@ -1,6 +1,7 @@
 """The bench the end-to-end scenarios and the benchmark stand on: throw-away Wine prefixes,
 the installer started in them, the scripted user (driver.exe) and checks from the Linux
 side (files, last-write times, shortcuts)."""
+import glob
 import os
 import re
 import shutil
@@ -278,8 +279,24 @@ class Bench:
         # rule, so that no time-zone database is needed; Wine reads it like Python does.
         os.environ["TZ"] = "IST-5:30"
         time.tzset()
-        shutil.rmtree(self.work, ignore_errors=True)
+        self.clear_work()
         os.makedirs(self.work)
+
+    def clear_work(self):
+        """Removes the work folder, also what a run killed half-way (a CTest time-out) left
+        that would stop its removal: a mounted file system, an immutable file."""
+        if not os.path.isdir(self.work):
+            return
+        work = os.path.realpath(self.work) + "/"
+        with open("/proc/mounts") as mounts:
+            for line in mounts:
+                point = line.split()[1].replace("\\040", " ")
+                if point.startswith(work):
+                    subprocess.run(["umount", "-l", point], stderr=subprocess.DEVNULL)
+        for path in glob.glob(os.path.join(self.work, "*", "drive_c", "tq", "*")):
+            subprocess.run(["chattr", "-i", path], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+        shutil.rmtree(self.work, ignore_errors=True)
 
     def variant(self, name):
         return os.path.join(self.variants, f"PentaroSetup-{name}.exe")

@@ -616,7 +616,7 @@ def main():
     if bench.failures:
         print(f"{bench.failures} check(s) failed; the prefix stays in {bench.work}", file=sys.stderr)
         return 1
-    shutil.rmtree(bench.work, ignore_errors=True)
+    bench.clear_work()
     print("all checks passed")
     return 0
 
