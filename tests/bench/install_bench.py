@@ -22,6 +22,10 @@ from e2e import MAIN, PROGRESS, Bench, Display, Failed, manifest_entries, window
 ROUNDS = 3
 
 
+def listed(values):
+    return ", ".join(f"{v:.1f}" for v in values)
+
+
 def vm_hwm_kib(prefix, exe):
     """Peak resident set (VmHWM, KiB) of the prefix's process running `exe`."""
     name = os.path.basename(exe).encode().lower()
@@ -110,12 +114,12 @@ def main():
         minimal = [startup_ms(prefix, options.minimal, "Minimal Window") for _ in range(ROUNDS)]
         installer = [startup_ms(prefix, options.installer, MAIN) for _ in range(ROUNDS)]
         print(f"start-up to the first window, median of {ROUNDS}: installer "
-              f"{statistics.median(installer):.1f} ms [{', '.join(f'{v:.1f}' for v in installer)}], "
-              f"minimal window {statistics.median(minimal):.1f} ms "
-              f"[{', '.join(f'{v:.1f}' for v in minimal)}]")
+              f"{statistics.median(installer):.1f} ms [{listed(installer)}], "
+              f"minimal window {statistics.median(minimal):.1f} ms [{listed(minimal)}]")
         print(f"  ratio installer / minimal window: "
               f"{statistics.median(installer) / statistics.median(minimal):.2f}")
-        payload_case(bench, prefix, options, "stand-in payload", options.installer, options.manifest)
+        payload_case(bench, prefix, options, "stand-in payload", options.installer,
+                     options.manifest)
         payload_case(bench, prefix, options, "48 MB payload", options.big_installer,
                      options.big_manifest)
     except Failed as failure:

@@ -108,8 +108,8 @@ class Prefix:
         self.bench = bench
         self.dir = os.path.join(bench.work, name)
         self.bits = bits
-        subprocess.run([os.path.join(ROOT, "tests/support/wine-prefix"), "new", str(bits), self.dir],
-                       check=True, stdout=subprocess.DEVNULL)
+        subprocess.run([os.path.join(ROOT, "tests/support/wine-prefix"), "new", str(bits),
+                        self.dir], check=True, stdout=subprocess.DEVNULL)
         xdg = self.dir + ".xdg"  # Wine's Recycle Bin (the freedesktop trash) stays beside it
         shutil.rmtree(xdg, ignore_errors=True)
         os.makedirs(xdg)
@@ -156,8 +156,8 @@ class Prefix:
                 for line in out.splitlines() if line.strip()]
 
     def start(self, exe, *args, cwd=None):
-        installer = Installer(self, exe, args,
-                              os.path.join(self.bench.work, os.path.basename(self.dir) + ".log"), cwd)
+        log = os.path.join(self.bench.work, os.path.basename(self.dir) + ".log")
+        installer = Installer(self, exe, args, log, cwd)
         self.installers.append(installer)
         return installer
 
@@ -249,7 +249,8 @@ class Window:
                                       "rect": tuple(int(v) for v in fields[4].split())})
 
     def find(self, cls, text=None, visible=True):
-        return [c for c in self.controls if c["class"] == cls and (text is None or c["text"] == text)
+        return [c for c in self.controls
+                if c["class"] == cls and (text is None or c["text"] == text)
                 and (visible is None or c["visible"] == visible)]
 
     def one(self, cls, text=None, visible=True):

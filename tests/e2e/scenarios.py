@@ -3,7 +3,8 @@
 scripted user (driver.exe) and checked from the Linux side.
 
     scenarios.py NAME --driver D --installer EXE --variants DIR --product DIR
-                 --manifest FILE --template FILE --screenshots DIR --work DIR
+                 --manifest FILE --big-manifest FILE --template FILE --screenshots DIR
+                 --work DIR
 
 Exit code 0 when every check passed, 1 otherwise, 77 when the scenario cannot run here
 (a tmpfs cannot be mounted)."""
@@ -63,7 +64,7 @@ def visible_windows(output):
     return [fields[2] for fields in output if fields[0] == "toplevel"]
 
 
-def open_folder_page(prefix, installer):
+def open_folder_page(prefix):
     prefix.drive("wait", MAIN, 60, "click", MAIN, BUTTON, "Setup",
                  "wait-text", MAIN, BUTTON, "Install", 10)
 
@@ -88,7 +89,7 @@ def finish(bench, installer, what):
     bench.expect(f"{what}: exit code", installer.wait_exit(), 0)
 
 
-def cancel_main_window(prefix, installer):
+def cancel_main_window(prefix):
     prefix.drive("click", MAIN, BUTTON, "Cancel")
 
 
@@ -119,7 +120,8 @@ def install32_shortcut(bench):
         bench.expect(f"panel label {text} centred at top {y}", (x, ty), ((185 - w) // 2, y))
     for text, y in (("This will install Corvane Pentaro", 13), ("Version 3.24 05/11/04", 34)):
         x, ty, w, _ = main.one("TLabel", text)["rect"]
-        bench.expect(f"welcome label {text!r} centred at top {y}", (x, ty), (185 + (500 - w) // 2, y))
+        bench.expect(f"welcome label {text!r} centred at top {y}", (x, ty),
+                     (185 + (500 - w) // 2, y))
     bench.expect("welcome text", main.one("TLabel", "Click SETUP to install this program, "
                                           "CANCEL to close")["rect"][:2], (185 + 51, 252))
     bench.expect("Setup button", main.one(BUTTON, "Setup")["rect"], (185 + 102, 332, 73, 22))
@@ -127,11 +129,12 @@ def install32_shortcut(bench):
     bench.check("the folder page is hidden", not main.find(BUTTON, "Install"))
     p.screenshot(MAIN, "e2e-welcome-page")
 
-    open_folder_page(p, installer)
+    open_folder_page(p)
     main = Window(p.drive("sleep", 200, "dump", MAIN))
     bench.expect("proposed folder", main.one("Edit")["text"], "c:\\tq")
     bench.expect("folder field", main.one("Edit")["rect"], (185 + 64, 35, 287, 26))
-    bench.expect("Install Folder label", main.one("TLabel", "Install Folder:")["rect"][:2], (185 + 63, 13))
+    bench.expect("Install Folder label", main.one("TLabel", "Install Folder:")["rect"][:2],
+                 (185 + 63, 13))
     bench.expect("Browse button", main.one(BUTTON, "Browse")["rect"], (185 + 354, 37, 73, 22))
     bench.expect("Install button", main.one(BUTTON, "Install")["rect"], (185 + 209, 341, 73, 22))
     bench.expect("Cancel button", main.one(BUTTON, "Cancel")["rect"], (185 + 343, 341, 73, 22))
@@ -187,7 +190,7 @@ def install32_no_shortcut(bench):
     (one run); No to the question."""
     p = bench.prefix("install32_no_shortcut")
     installer = p.start(bench.installer)
-    open_folder_page(p, installer)
+    open_folder_page(p)
     p.drive("type", MAIN, "Edit", "C:\\Games\\Pentaro\\\\", "sleep", 100)
     bench.expect("typed folder in lower case", folder_field(p), "c:\\games\\pentaro\\\\")
     out = p.drive("double-click", MAIN, BUTTON, "Install",
@@ -223,7 +226,7 @@ def install32_sibling(bench):
     with open(p.c("tq", "tarn.exe"), "wb") as f:
         f.write(b"MZ sibling")
     installer = p.start(bench.installer)
-    open_folder_page(p, installer)
+    open_folder_page(p)
 
     out = p.drive("click", MAIN, BUTTON, "Browse", "dialog", BROWSE, 30, "dump", BROWSE)
     dialog = check_dialog(bench, "folder browser", out, BROWSE, BROWSE_TEXT,
@@ -263,11 +266,11 @@ def install32_menu(bench):
     with open(p.c("corvane", "tqmenu.exe"), "wb") as f:
         f.write(b"MZ menu")
     installer = p.start(bench.installer)
-    open_folder_page(p, installer)
+    open_folder_page(p)
     bench.expect("proposed folder", folder_field(p), "c:\\corvane\\tq")
     p.drive("click", MAIN, BUTTON, "Install", "wait-text", PROGRESS, "TLabel", SUCCESSFUL, 60)
     out = p.drive("click", PROGRESS, BUTTON, "OK", "dialog", "Pentaro", 30)
-    dialog = check_dialog(bench, "menu message", out, "Pentaro",
+    check_dialog(bench, "menu message", out, "Pentaro",
                           "\r\n\r\nTo run Pentaro, start the Corvane Menu program,\r\n"
                           "and click the P+ icon.")
     p.drive("press", "Pentaro", "OK")
@@ -276,10 +279,12 @@ def install32_menu(bench):
     bench.expect("no link on the desktop", os.listdir(p.desktop()), [])
 
 
-DOSBOX_MESSAGE = ('Pentaro has been installed and shortcuts created to run it in DOSbox and another '
-                  'to Print to File F.\r\rClick the Penta DOSbox Icon to start Pentaro.  To print '
-                  'from Pentaro, choose "print to file" and always name it the single letter "f".'
-                  '\n\nTo send the file F to the default printer,\n    click "Print F" icon or \r'
+DOSBOX_MESSAGE = ('Pentaro has been installed and shortcuts created to run it in DOSbox and '
+                  'another to Print to File F.\r\r'
+                  'Click the Penta DOSbox Icon to start Pentaro.  To print from Pentaro, choose '
+                  '"print to file" and always name it the single letter "f".\n\n'
+                  'To send the file F to the default printer,\n'
+                  '    click "Print F" icon or \r'
                   '    press CTRL+ALT+P.')
 
 
@@ -291,7 +296,7 @@ def install64_dosbox(bench):
     os.makedirs(dosbox)
     shutil.copy(os.path.join(bench.product, "spool32.exe"), os.path.join(dosbox, "dosbox.exe"))
     installer = p.start(bench.installer)
-    open_folder_page(p, installer)
+    open_folder_page(p)
     p.drive("click", MAIN, BUTTON, "Install", "wait-text", PROGRESS, "TLabel", SUCCESSFUL, 60)
     out = p.drive("click", PROGRESS, BUTTON, "OK", "dialog", installer.caption, 30)
     check_dialog(bench, "DOSBox instructions", out, installer.caption, DOSBOX_MESSAGE)
@@ -333,7 +338,8 @@ def install64_without_dosbox(bench):
     out = p.drive("never", BUTTON, "Setup", "dialog", "Helmstar355 Installer", 60)
     dialog = Dialog(out)
     bench.check("warning about the 64-bit system",
-                any(t.startswith("This computer has a 64 bit operating system") for t in dialog.texts),
+                any(t.startswith("This computer has a 64 bit operating system")
+                    for t in dialog.texts),
                 str(dialog))
     bench.expect("warning buttons", dialog.buttons, ["OK", "Cancel"])
     p.drive("never", BUTTON, "Setup", "press", "Helmstar355 Installer", "Cancel", "sleep", 300)
@@ -349,7 +355,7 @@ def cancel(bench):
     p = bench.prefix("cancel")
     product_manifest = bench.big_manifest
     installer = p.start(bench.variant("big"))
-    open_folder_page(p, installer)
+    open_folder_page(p)
     out = p.drive("click", MAIN, BUTTON, "Install", "wait", PROGRESS, 30,
                   "click", PROGRESS, BUTTON, "Pause",
                   "wait-text", PROGRESS, BUTTON, "Resume", 120, "sleep", 200, "dump", PROGRESS)
@@ -368,7 +374,8 @@ def cancel(bench):
     not_installed(bench, p, installer, "cancelled during the pause")
     check_files(bench, p.c("tq"), 1, product_manifest)
 
-    out = p.drive("click", MAIN, BUTTON, "Install", "wait-text", PROGRESS, "TLabel", "Files: 3", 120,
+    out = p.drive("click", MAIN, BUTTON, "Install",
+                  "wait-text", PROGRESS, "TLabel", "Files: 3", 120,
                   "click", PROGRESS, BUTTON, "Cancel", "dialog", "Pentaro", 60)
     dialog = Dialog(out)
     m = re.fullmatch(r"Installation cancelled\. (\d+) of 10 files were installed\.",
@@ -402,7 +409,7 @@ def corrupt_item(bench):
     window is back, nothing written."""
     p = bench.prefix("corrupt_item")
     installer = p.start(bench.variant("corrupt"))
-    open_folder_page(p, installer)
+    open_folder_page(p)
     out = p.drive("click", MAIN, BUTTON, "Install", "dialog", "Pentaro Installer Version 3.24", 60,
                   "windows")
     check_dialog(bench, "error box", out, "Pentaro Installer Version 3.24", "Error")
@@ -411,7 +418,7 @@ def corrupt_item(bench):
     p.drive("press", "Pentaro Installer Version 3.24", "OK", "sleep", 300)
     bench.expect("folder field unchanged", folder_field(p), "c:\\tq")
     bench.expect("nothing written", os.listdir(p.c("tq")) if os.path.isdir(p.c("tq")) else [], [])
-    cancel_main_window(p, installer)
+    cancel_main_window(p)
     finish(bench, installer, "closed with Cancel")
 
 
@@ -420,7 +427,7 @@ def empty_item(bench):
     main window returns; nothing written."""
     p = bench.prefix("empty_item")
     installer = p.start(bench.variant("empty"))
-    open_folder_page(p, installer)
+    open_folder_page(p)
     out = p.drive("click", MAIN, BUTTON, "Install", "dialog", installer.caption, 60, "windows")
     check_dialog(bench, "error list", out, installer.caption,
                  "Error Reading resource item rs_hlp, Filename pentaro.hlp")
@@ -431,7 +438,7 @@ def empty_item(bench):
     out = p.drive("sleep", 500, "windows")
     bench.expect("no further message (the list is shown once)", visible_windows(out), [MAIN])
     bench.expect("nothing written", os.listdir(p.c("tq")) if os.path.isdir(p.c("tq")) else [], [])
-    cancel_main_window(p, installer)
+    cancel_main_window(p)
     finish(bench, installer, "closed with Cancel")
 
 
@@ -449,7 +456,7 @@ def drive_check(bench):
     cwd = os.path.join(bench.work, "drive_check.cwd")
     os.makedirs(os.path.join(cwd, "tq"))
     installer = p.start(bench.installer, cwd=cwd)
-    open_folder_page(p, installer)
+    open_folder_page(p)
     for what, text in (("CD-ROM drive", "D:\\Pentaro"), ("relative path", "tq"),
                        ("UNC path", "\\\\server\\share"), ("empty field", "")):
         # A double click on Install checks once and tells once.
@@ -465,7 +472,7 @@ def drive_check(bench):
     bench.expect("nothing on the CD-ROM", os.listdir(cdrom), [])
     bench.expect("nothing beside the installer", os.listdir(os.path.join(cwd, "tq")), [])
     bench.check("no proposed folder made", not os.path.exists(p.c("tq")))
-    cancel_main_window(p, installer)
+    cancel_main_window(p)
     finish(bench, installer, "closed with Cancel")
 
     installer = p.start(bench.installer)
@@ -499,7 +506,7 @@ def write_errors(bench):
     taken = os.path.join(tq, "pentaro2.kdb")
     os.makedirs(taken)
     installer = p.start(bench.installer)
-    open_folder_page(p, installer)
+    open_folder_page(p)
     error_access_denied = 5
     write_error(bench, p, installer, "c:\\tq", "pentaro2.kdb", error_access_denied,
                 "a folder with the file's name")
@@ -545,7 +552,8 @@ def write_errors(bench):
     p.drive("press", "Pentaro", "OK")
     not_installed(bench, p, installer, "a folder that cannot be created")
     with open(p.c("blocker"), "rb") as f:
-        bench.expect("the file in the way is untouched", f.read(), b"a file where a folder should go")
+        bench.expect("the file in the way is untouched", f.read(),
+                     b"a file where a folder should go")
 
     p.drive("type", MAIN, "Edit", "c:\\tq", "sleep", 100, "click", MAIN, BUTTON, "Install",
             "wait-text", PROGRESS, "TLabel", SUCCESSFUL, 60)
@@ -574,13 +582,13 @@ def disk_full(bench):
         p = bench.prefix("disk_full")
         os.symlink(mount, os.path.join(p.dir, "dosdevices", "e:"))
         installer = p.start(bench.installer)
-        open_folder_page(p, installer)
+        open_folder_page(p)
         error_disk_full = 112
         write_error(bench, p, installer, "e:\\tq", "pentaro1.kdb", error_disk_full, "a full disk")
         check_files(bench, os.path.join(mount, "tq"), 2)
         bench.expect("nothing else on the disk", sorted(os.listdir(os.path.join(mount, "tq"))),
                      ["pentaro.exe", "tarnw.exe"])
-        cancel_main_window(p, installer)
+        cancel_main_window(p)
         finish(bench, installer, "closed with Cancel")
     finally:
         bench.close()
@@ -614,7 +622,8 @@ def main():
     if status == SKIP:
         return SKIP
     if bench.failures:
-        print(f"{bench.failures} check(s) failed; the prefix stays in {bench.work}", file=sys.stderr)
+        print(f"{bench.failures} check(s) failed; the prefix stays in {bench.work}",
+              file=sys.stderr)
         return 1
     bench.clear_work()
     print("all checks passed")
