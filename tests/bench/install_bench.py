@@ -15,6 +15,7 @@ import argparse
 import os
 import sys
 
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 from e2e import MAIN, PROGRESS, Bench, Display, Failed, manifest_entries, windows_path  # noqa: E402
 

@@ -15,8 +15,10 @@ import shutil
 import subprocess
 import sys
 
-from e2e import (MAIN, PROGRESS, Bench, Dialog, Display, Failed, Window, lines, lnk_field,
-                 lnk_header, local_time, manifest_entries)
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+from e2e import (  # noqa: E402
+    MAIN, PROGRESS, Bench, Dialog, Display, Failed, Window, lines, lnk_field, lnk_header,
+    local_time, manifest_entries)
 
 BUTTON = "TAdvToolButton"
 SUCCESSFUL = "Installation Successful."
