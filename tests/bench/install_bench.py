@@ -130,6 +130,7 @@ def main():
     finally:
         bench.close()
         display.close()
+    bench.clear_work()
     return 0
 
 
