@@ -66,6 +66,9 @@ private:
     void HandleLeave();
     // Whether the pointer is over this button's window now.
     bool PointerOver() const;
+    // Whether a press may start now: enabled, shown, and its form not disabled by a modal
+    // dialog.
+    bool AcceptsInput() const;
     // Raises OnClick; false when the handler destroyed this button.
     bool ClickAndSurvive();
     void SetFocusCue(bool show);

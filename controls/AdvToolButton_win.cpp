@@ -156,6 +156,14 @@ void TAdvToolButton::HandleLeave() {
     if (pointer_.Leave(Enabled())) Invalidate();
 }
 
+bool TAdvToolButton::AcceptsInput() const {
+    // Input queued before the button's window was hidden or its form disabled (the second
+    // click of a double click that started an installation or opened a modal dialog)
+    // still arrives here while that runs; it must not press the button a second time.
+    return Enabled() && HandleAllocated() && IsWindowVisible(Handle()) &&
+           IsWindowEnabled(GetAncestor(Handle(), GA_ROOT));
+}
+
 bool TAdvToolButton::ClickAndSurvive() {
     std::weak_ptr<bool> alive = alive_;
     Click();
@@ -196,7 +204,7 @@ LRESULT TAdvToolButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (!pointer_.Tracking()) HandleLeave();
         return 0;
     case WM_LBUTTONDOWN:
-        if (!Enabled()) break;
+        if (!AcceptsInput()) break;
         if (GetFocus() != Handle()) {
             focusByClick_ = true;
             SetFocus(Handle());
@@ -241,12 +249,12 @@ LRESULT TAdvToolButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam == VK_SPACE || wParam == VK_RETURN) return 0;
             break;
         }
-        if (wParam == VK_SPACE && Enabled() && !pointer_.Tracking()) {
+        if (wParam == VK_SPACE && AcceptsInput() && !pointer_.Tracking()) {
             spaceHeld_ = true;
             Invalidate();
             return 0;
         }
-        if (wParam == VK_RETURN && Enabled() && !pointer_.Tracking()) {
+        if (wParam == VK_RETURN && AcceptsInput() && !pointer_.Tracking()) {
             ClickAndSurvive();
             return 0;
         }

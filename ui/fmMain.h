@@ -48,8 +48,4 @@ public:
 
 protected:
     void ControlsLoaded() override;
-
-private:
-    // btnInstallClick is running (checking the folder or installing).
-    bool installing_ = false;
 };

@@ -127,15 +127,6 @@ bool tMainForm::CheckInstallDevice(const std::string& folder) {
 }
 
 void tMainForm::btnInstallClick(tk::TControl*) {
-    // The second click of a double click is queued before the first hides the window; the
-    // run's message processing would hand it to the hidden button and start a second
-    // installation inside the first (and a second drive message inside the first).
-    if (installing_) return;
-    installing_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{installing_};
     std::string folder = edInstallDir->Text();
     if (!CheckInstallDevice(folder)) return;
     Hide();
