@@ -6,6 +6,7 @@
 //                MANIFEST OUTDIR
 #include "engine/payload.h"
 #include "toolkit/format.h"
+#include "tools/host_files.h"
 #include "tools/pack_core.h"
 
 #include <sys/stat.h>
@@ -30,29 +31,6 @@ const char kUsage[] =
     "  --empty NAME    store item NAME with no contents (tests: a read error in the run)\n"
     "  --partial       allow a manifest that lacks some of the installer's catalogue names\n"
     "  --plain         write the images unscrambled (seeds for the fuzz target)\n";
-
-std::string ReadFile(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr)
-        throw EPackError(tk::Format("cannot read %s: %s", path.c_str(), std::strerror(errno)));
-    std::string data;
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        data.append(buffer, n);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) throw EPackError("cannot read " + path);
-    return data;
-}
-
-void WriteFile(const std::string& path, const std::string& data) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr)
-        throw EPackError(tk::Format("cannot write %s: %s", path.c_str(), std::strerror(errno)));
-    const bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    if (std::fclose(f) != 0 || !ok) throw EPackError("cannot write " + path);
-}
 
 std::string BaseName(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
@@ -118,7 +96,7 @@ int Run(int argc, char** argv) {
     const std::string manifest = args[0], outDir = Absolute(args[1]);
     if (filesDir.empty()) filesDir = DirName(manifest);
 
-    const std::vector<ManifestEntry> entries = ParseManifest(ReadFile(manifest), manifest);
+    const std::vector<ManifestEntry> entries = ParseManifest(ReadWholeFile(manifest), manifest);
     if (!partial) {
         std::set<std::string> names;
         for (const ManifestEntry& e : entries)
@@ -171,7 +149,7 @@ int Run(int argc, char** argv) {
         }
 
         const std::string upper = tk::AsciiUpper(e.Name);
-        std::string contents = upper == empty ? std::string() : ReadFile(path);
+        std::string contents = upper == empty ? std::string() : ReadWholeFile(path);
         std::string image;
         try {
             image = MakePayloadImage(BaseName(e.File), date, contents);
@@ -181,13 +159,13 @@ int Run(int argc, char** argv) {
         if (upper == corrupt) image.back() = static_cast<char>(image.back() ^ 0x5A);
         if (!plain) image = ScramblePayloadImage(std::move(image));
         const std::string bin = outDir + "/" + upper + ".bin";
-        WriteFile(bin, image);
+        WriteWholeFile(bin, image);
         rc += upper + " RCDATA " + RcQuoted(bin) + "\n";
     }
     // LANGUAGE stays in force to the end of the including file; give the resources
     // that follow windres' own default back (English, United States).
     rc += "LANGUAGE 9, 1\n";
-    WriteFile(outDir + "/payload.rc", rc);
+    WriteWholeFile(outDir + "/payload.rc", rc);
     return 0;
 }
 

@@ -9,6 +9,7 @@
 // 2 usage; 3 FILE cannot be read, is no PE executable, is damaged or carries no payload.
 #include "engine/payload.h"
 #include "toolkit/format.h"
+#include "tools/host_files.h"
 #include "tools/pack_core.h"
 #include "tools/pe_resources.h"
 
@@ -33,21 +34,6 @@ class EFileError : public tk::Exception {
 public:
     using tk::Exception::Exception;
 };
-
-std::string ReadFile(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr)
-        throw EFileError(tk::Format("cannot read %s: %s", path.c_str(), std::strerror(errno)));
-    std::string data;
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        data.append(buffer, n);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) throw EFileError("cannot read " + path);
-    return data;
-}
 
 std::vector<std::string> CatalogueNames() {
     std::vector<std::string> names;
@@ -127,7 +113,7 @@ int Run(int argc, char** argv) {
     }
     file = argv[i];
 
-    const std::string bytes = ReadFile(file);
+    const std::string bytes = ReadWholeFile(file);
     std::vector<PeResource> resources;
     try {
         resources = ReadRcDataResources(bytes);
