@@ -2,6 +2,8 @@
 // The start-up check: whether the product can run on this computer (a 64-bit Windows
 // needs DOSBox), where DOSBox's executable lies, and the warning that points the user
 // to DOSBox. Runs once, before any window and before COM is initialised.
+#include "engine/ucargo.h"
+
 #include <string>
 
 // The DOSBox project's download page, opened when the user answers the warning with OK.
@@ -37,10 +39,7 @@ std::string DosBoxExeCandidate(const std::string& base, const std::string& entry
 
 // --- The check itself (Win32 build only) ---
 
-// True when this 32-bit program runs on a 64-bit Windows (under WOW64); false also on a
-// Windows too old to know WOW64. Raises tk::Exception "Bad process handle" when the
-// system cannot answer for this process.
-bool Is64BitWindows();
+// Is64BitWindows, which the installation run asks again, is in engine/ucargo.h.
 
 // Looks in the Program Files folder (for 32-bit programs) for the first entry, in the
 // order the file system gives them, that IsDosBoxEntry accepts, and sets `path` to

@@ -41,15 +41,6 @@ void ShowStartupWarning() {
 
 } // namespace
 
-bool Is64BitWindows() {
-    using IsWow64ProcessProc = BOOL(WINAPI*)(HANDLE, PBOOL);
-    auto isWow64Process = KernelExport<IsWow64ProcessProc>("IsWow64Process");
-    if (isWow64Process == nullptr) return false;
-    BOOL wow64 = FALSE;
-    if (!isWow64Process(GetCurrentProcess(), &wow64)) throw tk::Exception("Bad process handle");
-    return wow64 != FALSE;
-}
-
 bool LocateDosBox(std::string& path) {
     // On a 64-bit Windows this 32-bit program is given "Program Files (x86)", where a
     // 32-bit DOSBox installs itself.

@@ -1,6 +1,5 @@
 #include "engine/ucargo.h"
 
-#include "app/startup.h"
 #include "dosbox/shortcuts.h"
 #include "toolkit/win32_error.h"
 #include "ui/dialogs.h"
@@ -53,6 +52,18 @@ unsigned long WriteFileChecked(const std::string& path, const std::string& data)
     if (!file.Close() && ok) error = GetLastError();
     if (error != 0) DeleteFileA(path.c_str());
     return error;
+}
+
+bool Is64BitWindows() {
+    // IsWow64Process exists from Windows XP SP2 on; looked up so that older systems
+    // simply count as 32-bit.
+    using IsWow64ProcessProc = BOOL(WINAPI*)(HANDLE, PBOOL);
+    FARPROC address = GetProcAddress(GetModuleHandleA("kernel32"), "IsWow64Process");
+    auto isWow64Process = reinterpret_cast<IsWow64ProcessProc>(reinterpret_cast<void*>(address));
+    if (isWow64Process == nullptr) return false;
+    BOOL wow64 = FALSE;
+    if (!isWow64Process(GetCurrentProcess(), &wow64)) throw tk::Exception("Bad process handle");
+    return wow64 != FALSE;
 }
 
 bool IsMenuProgramInParent(const std::string& folder) {

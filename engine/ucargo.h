@@ -11,6 +11,11 @@
 // Windows, read by the DOSBox set-up; empty otherwise.
 extern std::string DosBoxExePath;
 
+// True when this 32-bit program runs on a 64-bit Windows (under WOW64); false also on a
+// Windows too old to know WOW64 (the export is looked up at run time). Raises
+// tk::Exception "Bad process handle" when the system cannot answer for this process.
+bool Is64BitWindows();
+
 // Installs the product into `folder` (a drive-letter path as the main window checked it):
 // creates the folder, loads every payload item before writing anything, writes them with
 // their dates under the progress window (Pause, Cancel), then makes the product startable
