@@ -9,6 +9,17 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+
+// What runs when an error escapes everything (a bug: WinMain and every window procedure
+// catch what the installer raises). The library's default prints the demangled type name
+// to a console that a GUI program does not have, and brings a 46 KB demangler along.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+    std::abort();
+}
+} // namespace __gnu_cxx
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // First of all: no DLL from the installer's own folder (the CD, Downloads) is loaded.
     RestrictDllSearch();

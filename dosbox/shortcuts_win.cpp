@@ -78,7 +78,7 @@ EIntfCastError::EIntfCastError() : tk::Exception("Interface not supported") {}
 ComPtr<IUnknown> CreateComObject(const CLSID& clsid) {
     ComPtr<IUnknown> object;
     const HRESULT result =
-        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, kIidUnknown,
                          reinterpret_cast<void**>(object.Receive()));
     if (FAILED(result)) throw EOleSysError(static_cast<unsigned long>(result), GuidText(clsid));
     return object;
@@ -95,9 +95,9 @@ void CreateShellLink(const std::string& linkPath, const std::string& target,
                      const std::string& iconPath, int iconIndex, int hotkey) {
     const std::wstring wideLinkPath = AnsiToWide(linkPath);
     const std::string workingDirectory = SplitProgramPath(target).Folder;
-    const ComPtr<IUnknown> object = CreateComObject(CLSID_ShellLink);
-    const auto link = QueryComInterface<IShellLinkA>(object.Get(), IID_IShellLinkA);
-    const auto file = QueryComInterface<IPersistFile>(object.Get(), IID_IPersistFile);
+    const ComPtr<IUnknown> object = CreateComObject(kClsidShellLink);
+    const auto link = QueryComInterface<IShellLinkA>(object.Get(), kIidShellLinkA);
+    const auto file = QueryComInterface<IPersistFile>(object.Get(), kIidPersistFile);
     link->SetPath(target.c_str());
     link->SetWorkingDirectory(workingDirectory.c_str());
     link->SetArguments(arguments.c_str());

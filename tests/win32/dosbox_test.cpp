@@ -163,8 +163,8 @@ TEST(ComErrors, CarryTheSystemTextAndTheClass) {
         EXPECT_NE(text.find_first_not_of(' '), text.size() - tail.size()) << "no system text";
     }
 
-    ComPtr<IUnknown> link = CreateComObject(CLSID_ShellLink);
-    EXPECT_NO_THROW(QueryComInterface<IShellLinkA>(link.Get(), IID_IShellLinkA));
+    ComPtr<IUnknown> link = CreateComObject(kClsidShellLink);
+    EXPECT_NO_THROW(QueryComInterface<IShellLinkA>(link.Get(), kIidShellLinkA));
     try {
         QueryComInterface<IUnknown>(link.Get(), unknown);
         FAIL() << "the shell link claims an unknown interface";
