@@ -144,6 +144,9 @@ private:
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     void PaintWindow();
+    // Take a new font or colour and hand it on to the children that follow their parent.
+    void ApplyFont(const TFont& font);
+    void ApplyColor(TColor color);
     void ParentFontChanged(const TFont& font);
     void ParentColorChanged(TColor color);
 

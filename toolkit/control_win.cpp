@@ -385,15 +385,15 @@ void TControl::SetCaption(const std::string& caption) {
 
 void TControl::SetColor(TColor color) {
     parentColor_ = false;
-    if (color == color_) return;
-    color_ = color;
-    for (auto& child : children_)
-        child->ParentColorChanged(color);
-    Invalidate();
+    ApplyColor(color);
 }
 
 void TControl::ParentColorChanged(TColor color) {
-    if (!parentColor_ || color == color_) return;
+    if (parentColor_) ApplyColor(color);
+}
+
+void TControl::ApplyColor(TColor color) {
+    if (color == color_) return;
     color_ = color;
     for (auto& child : children_)
         child->ParentColorChanged(color);
@@ -402,16 +402,14 @@ void TControl::ParentColorChanged(TColor color) {
 
 void TControl::SetFont(const TFont& font) {
     parentFont_ = false;
-    font_ = font;
-    if (handle_ != nullptr)
-        SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
-    for (auto& child : children_)
-        child->ParentFontChanged(font_);
-    FontChanged();
+    ApplyFont(font);
 }
 
 void TControl::ParentFontChanged(const TFont& font) {
-    if (!parentFont_) return;
+    if (parentFont_) ApplyFont(font);
+}
+
+void TControl::ApplyFont(const TFont& font) {
     font_ = font;
     if (handle_ != nullptr)
         SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
