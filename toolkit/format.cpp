@@ -8,6 +8,12 @@ namespace tk {
 std::string Format(const char* format, ...) {
     va_list args;
     va_start(args, format);
+    std::string result = FormatV(format, args);
+    va_end(args);
+    return result;
+}
+
+std::string FormatV(const char* format, va_list args) {
     va_list copy;
     va_copy(copy, args);
     int length = std::vsnprintf(nullptr, 0, format, copy);
@@ -17,7 +23,6 @@ std::string Format(const char* format, ...) {
         result.resize(static_cast<size_t>(length));
         std::vsnprintf(result.data(), result.size() + 1, format, args);
     }
-    va_end(args);
     return result;
 }
 

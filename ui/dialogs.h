@@ -88,9 +88,6 @@ std::string DefaultDialogCaption(const std::string& exePath);
 // `text` with every line break as CR LF (a lone LF or CR becomes CR LF).
 std::string WithCrLfBreaks(const std::string& text);
 
-// printf-style formatting from an argument list.
-std::string FormatArgs(const char* format, va_list args);
-
 // The caption of a button of our own dialog window, with its access key ("&Yes").
 std::string ButtonCaption(int code);
 

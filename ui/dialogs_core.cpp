@@ -122,19 +122,6 @@ std::string WithCrLfBreaks(const std::string& text) {
     return result;
 }
 
-std::string FormatArgs(const char* format, va_list args) {
-    va_list copy;
-    va_copy(copy, args);
-    int length = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string result;
-    if (length > 0) {
-        result.resize(static_cast<std::size_t>(length));
-        std::vsnprintf(result.data(), result.size() + 1, format, args);
-    }
-    return result;
-}
-
 std::string ButtonCaption(int code) {
     switch (code) {
     case drOK:

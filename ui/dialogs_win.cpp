@@ -1,5 +1,7 @@
 #include "ui/dialogs.h"
 
+#include "toolkit/format.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -385,7 +387,7 @@ int ShowInfoCaption(const std::string& caption, const std::string& text) {
 int ShowInfoFmt(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    std::string text = FormatArgs(format, args);
+    std::string text = tk::FormatV(format, args);
     va_end(args);
     return ShowInfo(text);
 }

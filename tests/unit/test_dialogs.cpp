@@ -1,5 +1,7 @@
 #include "ui/dialogs.h"
 
+#include "toolkit/format.h"
+
 #include <gtest/gtest.h>
 
 using Buttons = std::vector<int>;
@@ -101,13 +103,13 @@ namespace {
 std::string Formatted(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    std::string text = FormatArgs(format, args);
+    std::string text = tk::FormatV(format, args);
     va_end(args);
     return text;
 }
 } // namespace
 
-TEST(FormatArgs, FillsPlaceholders) {
+TEST(FormatV, FillsPlaceholders) {
     EXPECT_EQ(Formatted("%s was not installed.", "Pentaro"), "Pentaro was not installed.");
     EXPECT_EQ(Formatted("Files: %d of %d", 3, 10), "Files: 3 of 10");
     EXPECT_EQ(Formatted("%s", ""), "");
