@@ -30,23 +30,15 @@ def listed(values):
 
 def vm_hwm_kib(prefix, exe):
     """Peak resident set (VmHWM, KiB) of the prefix's process running `exe`."""
-    name = os.path.basename(exe).encode().lower()
-    for pid in os.listdir("/proc"):
-        if not pid.isdigit():
-            continue
+    for pid in prefix.processes(os.path.basename(exe)):
         try:
-            with open(f"/proc/{pid}/environ", "rb") as f:
-                environ = f.read().split(b"\0")
-            with open(f"/proc/{pid}/cmdline", "rb") as f:
-                cmdline = f.read().lower()
             with open(f"/proc/{pid}/status") as f:
                 status = f.read()
         except OSError:
             continue
-        if b"WINEPREFIX=" + prefix.dir.encode() in environ and name in cmdline:
-            for line in status.splitlines():
-                if line.startswith("VmHWM:"):
-                    return int(line.split()[1])
+        for line in status.splitlines():
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1])
     raise Failed(f"no process of {exe} in the prefix")
 
 

@@ -171,9 +171,10 @@ class Prefix:
         subprocess.run(["wineserver", "-w"], env=self.env, stderr=subprocess.DEVNULL)
         self.wine(["wineboot"], timeout=120)
 
-    def raise_desktop(self):
-        """Brings this prefix's Wine desktop to the top of the X display, so that a screenshot
-        shows it and not the desktop of a test running beside this one."""
+    def processes(self, name):
+        """Process ids of this prefix whose command line contains `name` (any case)."""
+        wanted = b"WINEPREFIX=" + self.dir.encode()
+        found = []
         for pid in os.listdir("/proc"):
             if not pid.isdigit():
                 continue
@@ -181,13 +182,20 @@ class Prefix:
                 with open(f"/proc/{pid}/environ", "rb") as f:
                     environ = f.read().split(b"\0")
                 with open(f"/proc/{pid}/cmdline", "rb") as f:
-                    cmdline = f.read()
+                    cmdline = f.read().lower()
             except OSError:
                 continue
-            if b"WINEPREFIX=" + self.dir.encode() in environ and b"explorer" in cmdline.lower():
-                found = subprocess.run(["xdotool", "search", "--pid", pid], capture_output=True)
-                for window in found.stdout.split():
-                    subprocess.run(["xdotool", "windowraise", window], stderr=subprocess.DEVNULL)
+            if wanted in environ and name.encode().lower() in cmdline:
+                found.append(pid)
+        return found
+
+    def raise_desktop(self):
+        """Brings this prefix's Wine desktop to the top of the X display, so that a screenshot
+        shows it and not the desktop of a test running beside this one."""
+        for pid in self.processes("explorer"):
+            found = subprocess.run(["xdotool", "search", "--pid", pid], capture_output=True)
+            for window in found.stdout.split():
+                subprocess.run(["xdotool", "windowraise", window], stderr=subprocess.DEVNULL)
 
     def screenshot(self, title, name):
         """The window as the screen shows it, as build/screenshots/<name>.png."""
