@@ -48,6 +48,11 @@ std::string DosBoxExeCandidate(const std::string& base, const std::string& entry
 // keeps it even when the result is false.
 bool LocateDosBox(std::string& path);
 
+// The start-up check without the warning: false when the product cannot run here (a
+// 64-bit Windows without DOSBox, after LocateDosBox into DosBoxExePath) or "/t" is in
+// `commandLine`. Raises what Is64BitWindows raises.
+bool StartupPasses(const std::string& commandLine);
+
 // The start-up check. On a 64-bit Windows it looks for DOSBox (LocateDosBox into
 // DosBoxExePath); without DOSBox, or with "/t" on the command line, it shows the
 // warning, opens the DOSBox download page through the shell when the user chooses OK,

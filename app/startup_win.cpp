@@ -63,12 +63,13 @@ bool LocateDosBox(std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool StartupPasses(const std::string& commandLine) {
+    if (Is64BitWindows() && !LocateDosBox(DosBoxExePath)) return false;
+    return !HasTestSwitch(commandLine);
+}
+
 bool StartupCheck() {
-    if (Is64BitWindows() && !LocateDosBox(DosBoxExePath)) {
-        ShowStartupWarning();
-        return false;
-    }
-    if (!HasTestSwitch(GetCommandLineA())) return true;
+    if (StartupPasses(GetCommandLineA())) return true;
     ShowStartupWarning();
     return false;
 }

@@ -34,3 +34,34 @@ enum class ExitCode : int {
     // log.
     UnexpectedError = 11,
 };
+
+// The code's name as written above ("Success", "WriteFailed"), for the log.
+inline const char* ExitCodeName(ExitCode code) {
+    switch (code) {
+    case ExitCode::Success:
+        return "Success";
+    case ExitCode::Cancelled:
+        return "Cancelled";
+    case ExitCode::StartupRefused:
+        return "StartupRefused";
+    case ExitCode::FolderRefused:
+        return "FolderRefused";
+    case ExitCode::PayloadDamaged:
+        return "PayloadDamaged";
+    case ExitCode::FolderNotCreated:
+        return "FolderNotCreated";
+    case ExitCode::WriteFailed:
+        return "WriteFailed";
+    case ExitCode::StartupSetupFailed:
+        return "StartupSetupFailed";
+    case ExitCode::AlreadyRunning:
+        return "AlreadyRunning";
+    case ExitCode::OutOfMemory:
+        return "OutOfMemory";
+    case ExitCode::BadCommandLine:
+        return "BadCommandLine";
+    case ExitCode::UnexpectedError:
+        return "UnexpectedError";
+    }
+    return "?";
+}

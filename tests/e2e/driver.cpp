@@ -33,6 +33,11 @@
 //   launch EXE TITLE SECONDS        starts EXE (a Windows path) and prints "launched PID
 //                                   MS": the milliseconds until a window with that title
 //                                   became visible
+//   watch EXE ARGUMENTS SECONDS     starts "EXE" ARGUMENTS (EXE a Windows path), looks for
+//                                   top-level windows of that process every millisecond
+//                                   until it ends, and prints "exit CODE", one line
+//                                   "window CLASS TITLE" per visible window seen, and
+//                                   "hidden N", the number of hidden ones
 //   mark                            remembers the time
 //   elapsed NAME                    prints "NAME MS": milliseconds since the last mark
 //
@@ -46,6 +51,7 @@
 // tests running beside it.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -466,6 +472,46 @@ void Run(Arguments& args) {
             throw Failure("no window \"" + Escaped(title) + "\" within " + std::to_string(seconds) +
                           " s");
         std::printf("launched\t%lu\t%.1f\n", process.dwProcessId, Now() - start);
+    } else if (command == "watch") {
+        std::string exe = args.Take("exe");
+        std::string commandLine = "\"" + exe + "\" " + args.Take("arguments");
+        double seconds = Seconds(args.Take("seconds"));
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &startup, &process))
+            throw Failure("cannot start " + exe);
+        CloseHandle(process.hThread);
+        std::vector<std::string> seen;
+        std::vector<HWND> hidden;
+        double start = Now();
+        while (WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT) {
+            for (HWND window : TopLevelWindows()) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner != process.dwProcessId) continue;
+                if (!IsWindowVisible(window)) {
+                    if (std::find(hidden.begin(), hidden.end(), window) == hidden.end())
+                        hidden.push_back(window);
+                    continue;
+                }
+                std::string line = ClassOf(window) + "\t" + Escaped(TextOf(window));
+                if (std::find(seen.begin(), seen.end(), line) == seen.end()) seen.push_back(line);
+            }
+            if (Now() - start > seconds * 1000) {
+                TerminateProcess(process.hProcess, 255);
+                CloseHandle(process.hProcess);
+                throw Failure(exe + " did not end within " + std::to_string(seconds) + " s");
+            }
+        }
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hProcess);
+        std::printf("exit\t%lu\n", code);
+        for (const std::string& line : seen)
+            std::printf("window\t%s\n", line.c_str());
+        std::printf("hidden\t%u\n", static_cast<unsigned>(hidden.size()));
     } else if (command == "mark") {
         mark = Now();
     } else if (command == "elapsed") {
