@@ -11,49 +11,6 @@
 #include <memory>
 #include <vector>
 
-namespace {
-
-bool IsFile(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-    bool Close() {
-        if (handle_ == INVALID_HANDLE_VALUE) return true;
-        bool closed = CloseHandle(handle_) != 0;
-        handle_ = INVALID_HANDLE_VALUE;
-        return closed;
-    }
-
-private:
-    HANDLE handle_;
-};
-
-} // namespace
-
-unsigned long WriteFileChecked(const std::string& path, const std::string& data) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return GetLastError();
-    DWORD written = 0;
-    bool ok = data.empty() || (WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()),
-                                         &written, nullptr) != 0 &&
-                               written == data.size());
-    // A full disk may let WriteFile succeed short, without an error code of its own.
-    DWORD error = ok ? 0 : (GetLastError() != 0 ? GetLastError() : ERROR_DISK_FULL);
-    if (!file.Close() && ok) error = GetLastError();
-    if (error != 0) DeleteFileA(path.c_str());
-    return error;
-}
-
 bool Is64BitWindows() {
     // IsWow64Process exists from Windows XP SP2 on; looked up so that older systems
     // simply count as 32-bit.
@@ -68,7 +25,7 @@ bool Is64BitWindows() {
 
 bool IsMenuProgramInParent(const std::string& folder) {
     std::string parent = MenuProgramParent(folder);
-    return !parent.empty() && IsFile(parent + MenuProgramFile);
+    return !parent.empty() && FileExists(parent + MenuProgramFile);
 }
 
 bool RunInstallation(const std::string& folder) {
@@ -151,7 +108,7 @@ bool RunInstallationOf(const std::string& folderText, const std::string& catalog
             } else if (Is64BitWindows()) {
                 SetUpDosBox(folder, desktop);
                 message.clear();
-            } else if (IsFile(folder + SiblingProgramFile)) {
+            } else if (FileExists(folder + SiblingProgramFile)) {
                 message = SiblingInstalledMessage();
             } else {
                 if (AskDialog(ShortcutQuestion(), dtWarning, dbYes | dbNo, 0) == drYes) {

@@ -31,8 +31,3 @@ bool RunInstallationOf(const std::string& folder, const std::string& catalogue);
 // True when the maker's menu program "tqmenu.exe" is a file in the parent of `folder`;
 // never looked for in a drive root.
 bool IsMenuProgramInParent(const std::string& folder);
-
-// Writes `data` to `path` (created or replaced) and checks that every byte arrived.
-// Returns 0, or the system error code; a file left incomplete is removed. Empty data
-// creates an empty file.
-unsigned long WriteFileChecked(const std::string& path, const std::string& data);
