@@ -1,7 +1,7 @@
 #include "install/instance_lock.h"
 
 #include "engine/files.h"
-#include "engine/run_core.h"
+#include "resources/product.h"
 #include "toolkit/format.h"
 
 #include <cstdint>

@@ -1,5 +1,7 @@
 #include "toolkit/browse.h"
 
+#include "toolkit/handles_win.h"
+
 #include <objbase.h>
 #include <shlobj.h>
 
@@ -50,12 +52,10 @@ bool TBrowseForFolder::Execute(HWND owner) {
     info.ulFlags = Options;
     info.lpfn = BrowseCallback;
     info.lParam = reinterpret_cast<LPARAM>(&context);
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
-    if (chosen == nullptr) return false;
+    ItemIdList chosen(SHBrowseForFolderA(&info));
+    if (chosen.Get() == nullptr) return false;
     char path[MAX_PATH] = {};
-    bool hasPath = SHGetPathFromIDListA(chosen, path) != 0;
-    CoTaskMemFree(chosen);
-    if (!hasPath) return false;
+    if (!SHGetPathFromIDListA(chosen.Get(), path)) return false;
     Folder = path;
     return true;
 }
