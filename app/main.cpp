@@ -1,9 +1,14 @@
-// The program entry: the start-up check before any window, then the GUI application
-// with the main window until it closes.
+// The program entry: the command line read once; with /S the unattended install; else the
+// start-up check before any window, then the GUI application with the main window until it
+// closes. The exit code is the outcome (install/exit_code.h) either way.
 #include "app/startup.h"
+#include "app/unattended.h"
 #include "controls/appearance.h"
+#include "engine/payload.h"
 #include "engine/ucargo.h"
 #include "install/gui_front_end.h"
+#include "install/instance_lock.h"
+#include "install/options.h"
 #include "install/run.h"
 #include "resources/product.h"
 #include "toolkit/application.h"
@@ -14,6 +19,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <new>
 
 // What runs when an error escapes everything (a bug: WinMain and every window procedure
 // catch what the installer raises). The library's default prints the demangled type name
@@ -27,26 +33,50 @@ void __verbose_terminate_handler() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // First of all: no DLL from the installer's own folder (the CD, Downloads) is loaded.
     RestrictDllSearch();
+    const std::string commandLine = GetCommandLineA();
+    const InstallOptions options = ParseCommandLine(commandLine);
+    if (options.silent) {
+        const ExitCode code = RunUnattended(options, commandLine);
+        DosBoxExePath.clear();
+        return static_cast<int>(code);
+    }
+
     tk::TApplication& application = tk::Application();
     try {
-        if (!StartupCheck()) return 0;
+        if (!StartupCheck()) return static_cast<int>(ExitCode::StartupRefused);
     } catch (const std::exception& error) {
         // "Bad process handle": nothing catches it before the application exists.
         application.HandleException(error);
-        return 1;
+        return static_cast<int>(ExitCode::UnexpectedError);
     }
 
     application.Initialize();
     tk::RegisterStandardControls();
     RegisterAppearanceControls();
     application.SetTitle(tk::Format("%s Installer Version %s", ProductName, ProductVersion));
-    int status = 0;
+    // The outcome of the last run; closing the window before any run is a cancel.
+    ExitCode outcome = ExitCode::Cancelled;
     try {
+        // /D= proposes its folder; a /D= the parser could not use is ignored, like every
+        // argument the interactive installer does not know.
+        const std::string proposed =
+            options.hasFolder && options.error.empty() ? options.folder : ProposedInstallFolder();
         // The main window closes after a run that wrote every file; when only a shortcut or
         // dosbox.conf could not be made, the run has said so and the product is installed.
-        tMainForm MainForm(ProposedInstallFolder(), [](const std::string& folder) {
+        tMainForm MainForm(proposed, [&outcome](const std::string& folder) {
             GuiFrontEnd frontEnd;
-            const ExitCode outcome = RunInstallation(folder, frontEnd);
+            try {
+                outcome = RunInstallationAlone(folder, frontEnd);
+            } catch (const EZlibError&) {
+                outcome = ExitCode::PayloadDamaged;
+                throw;
+            } catch (const std::bad_alloc&) {
+                outcome = ExitCode::OutOfMemory;
+                throw;
+            } catch (...) {
+                outcome = ExitCode::UnexpectedError;
+                throw;
+            }
             return outcome == ExitCode::Success || outcome == ExitCode::StartupSetupFailed;
         });
         application.SetMainForm(&MainForm);
@@ -55,8 +85,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     } catch (const std::exception& error) {
         // A window that cannot be built (a broken layout resource) ends the program.
         application.HandleException(error);
-        status = 1;
+        outcome = ExitCode::UnexpectedError;
     }
     DosBoxExePath.clear();
-    return status;
+    return static_cast<int>(outcome);
 }

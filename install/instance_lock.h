@@ -2,6 +2,9 @@
 // One installation at a time into a folder: a named mutex per install folder, taken
 // before anything is written and held until the run ends. Two folders that name the same
 // place in other case, with other separators or trailing backslashes share one mutex.
+#include "install/exit_code.h"
+#include "install/front_end.h"
+
 #include <string>
 
 // "Global\PentaroSetup-" and 16 hex digits of the normalised folder (lower case, '/' as
@@ -26,3 +29,8 @@ public:
 private:
     void* handle_ = nullptr;
 };
+
+// Installs into `folder` (RunInstallation) while holding its mutex. When another instance
+// holds it, tells AlreadyInstallingMessage (caption "Pentaro"), writes nothing and returns
+// AlreadyRunning.
+ExitCode RunInstallationAlone(const std::string& folder, InstallFrontEnd& frontEnd);

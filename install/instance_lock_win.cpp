@@ -1,5 +1,9 @@
 #include "install/instance_lock.h"
 
+#include "engine/files.h"
+#include "install/run.h"
+#include "resources/product.h"
+
 #include <windows.h>
 
 InstanceLock::InstanceLock(const std::string& folder) {
@@ -18,4 +22,13 @@ InstanceLock::~InstanceLock() {
     if (handle_ == nullptr) return;
     ReleaseMutex(handle_);
     CloseHandle(handle_);
+}
+
+ExitCode RunInstallationAlone(const std::string& folder, InstallFrontEnd& frontEnd) {
+    InstanceLock lock(folder);
+    if (!lock.Held()) {
+        frontEnd.Tell(ProductName, AlreadyInstallingMessage(AddTrailingBackslash(folder)));
+        return ExitCode::AlreadyRunning;
+    }
+    return RunInstallation(folder, frontEnd);
 }

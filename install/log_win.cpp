@@ -1,6 +1,7 @@
 #include "install/log.h"
 
 #include "toolkit/format.h"
+#include "toolkit/handles_win.h"
 
 #include <windows.h>
 
@@ -13,15 +14,12 @@ void InstallLog::Write(const std::string& heading, const std::string& text) {
     std::string entry = LogEntry(stamp, heading, text);
     // FILE_APPEND_DATA alone: every write goes to the end, also when another instance
     // appends to the same log between two entries.
-    HANDLE file = CreateFileA(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        working_ = false;
-        return;
-    }
+    tk::FileHandle file(CreateFileA(path_.c_str(), FILE_APPEND_DATA,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    if (!WriteFile(file, entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr) ||
+    if (!file.Valid() ||
+        !WriteFile(file.Get(), entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr) ||
         written != entry.size())
         working_ = false;
-    CloseHandle(file);
 }
