@@ -23,6 +23,8 @@
 //   key TITLE CLASS VK              a key (virtual-key code) pressed and released in the
 //                                   first visible control of that class
 //   close TITLE                     the window's close box (WM_SYSCOMMAND SC_CLOSE)
+//   move TITLE X Y                  moves the window's top-left corner to (X, Y), out of
+//                                   the way of another program's windows
 //   shot TITLE FILE                 the window's pixels on the screen as a 24-bit BMP
 //   windows                         the visible top-level windows: "toplevel CLASS TITLE"
 //   sleep MILLISECONDS
@@ -430,6 +432,11 @@ void Run(Arguments& args) {
         PostMessageA(control, WM_KEYUP, key, 0xC0000001);
     } else if (command == "close") {
         PostMessageA(RequireTopLevel(args.Take("title")), WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else if (command == "move") {
+        HWND top = RequireTopLevel(args.Take("title"));
+        int x = std::atoi(args.Take("x").c_str());
+        int y = std::atoi(args.Take("y").c_str());
+        SetWindowPos(top, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     } else if (command == "shot") {
         HWND top = RequireTopLevel(args.Take("title"));
         SaveBmp(top, args.Take("file"));
@@ -501,17 +508,18 @@ void Run(Arguments& args) {
             }
             if (Now() - start > seconds * 1000) {
                 TerminateProcess(process.hProcess, 255);
-                CloseHandle(process.hProcess);
-                throw Failure(exe + " did not end within " + std::to_string(seconds) + " s");
+                break;
             }
         }
         DWORD code = 0;
         GetExitCodeProcess(process.hProcess, &code);
         CloseHandle(process.hProcess);
-        std::printf("exit\t%lu\n", code);
         for (const std::string& line : seen)
             std::printf("window\t%s\n", line.c_str());
         std::printf("hidden\t%u\n", static_cast<unsigned>(hidden.size()));
+        if (Now() - start > seconds * 1000)
+            throw Failure(exe + " did not end within " + std::to_string(seconds) + " s");
+        std::printf("exit\t%lu\n", code);
     } else if (command == "mark") {
         mark = Now();
     } else if (command == "elapsed") {

@@ -17,7 +17,7 @@ import sys
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 from e2e import (  # noqa: E402
-    MAIN, PROGRESS, Bench, Dialog, Display, Failed, Window, lines, lnk_field, lnk_header,
+    EXIT, MAIN, PROGRESS, Bench, Dialog, Display, Failed, Window, lines, lnk_field, lnk_header,
     local_time, manifest_entries)
 
 BUTTON = "TAdvToolButton"
@@ -87,8 +87,8 @@ def not_installed(bench, prefix, installer, what):
     bench.check(f"{what}: still on the folder page", bool(main.find(BUTTON, "Install")))
 
 
-def finish(bench, installer, what):
-    bench.expect(f"{what}: exit code", installer.wait_exit(), 0)
+def finish(bench, installer, what, code="Success"):
+    bench.expect(f"{what}: exit code {code}", installer.wait_exit(), EXIT[code])
 
 
 def cancel_main_window(prefix):
@@ -345,7 +345,7 @@ def install64_without_dosbox(bench):
                 str(dialog))
     bench.expect("warning buttons", dialog.buttons, ["OK", "Cancel"])
     p.drive("never", BUTTON, "Setup", "press", "Helmstar355 Installer", "Cancel", "sleep", 300)
-    finish(bench, installer, "ended after the warning")
+    finish(bench, installer, "ended after the warning", "StartupRefused")
     bench.check("nothing installed", not os.path.exists(p.c("tq")))
 
 
@@ -421,7 +421,7 @@ def corrupt_item(bench):
     bench.expect("folder field unchanged", folder_field(p), "c:\\tq")
     bench.expect("nothing written", os.listdir(p.c("tq")) if os.path.isdir(p.c("tq")) else [], [])
     cancel_main_window(p)
-    finish(bench, installer, "closed with Cancel")
+    finish(bench, installer, "closed with Cancel", "PayloadDamaged")
 
 
 def empty_item(bench):
@@ -441,7 +441,7 @@ def empty_item(bench):
     bench.expect("no further message (the list is shown once)", visible_windows(out), [MAIN])
     bench.expect("nothing written", os.listdir(p.c("tq")) if os.path.isdir(p.c("tq")) else [], [])
     cancel_main_window(p)
-    finish(bench, installer, "closed with Cancel")
+    finish(bench, installer, "closed with Cancel", "PayloadDamaged")
 
 
 def drive_check(bench):
@@ -475,11 +475,11 @@ def drive_check(bench):
     bench.expect("nothing beside the installer", os.listdir(os.path.join(cwd, "tq")), [])
     bench.check("no proposed folder made", not os.path.exists(p.c("tq")))
     cancel_main_window(p)
-    finish(bench, installer, "closed with Cancel")
+    finish(bench, installer, "closed with Cancel", "Cancelled")
 
     installer = p.start(bench.installer)
     p.drive("wait", MAIN, 60, "click", MAIN, BUTTON, "Cancel")
-    finish(bench, installer, "closed with Cancel on the welcome page")
+    finish(bench, installer, "closed with Cancel on the welcome page", "Cancelled")
 
 
 def write_error(bench, p, installer, folder, failing, reason_code, what):
@@ -591,7 +591,7 @@ def disk_full(bench):
         bench.expect("nothing else on the disk", sorted(os.listdir(os.path.join(mount, "tq"))),
                      ["pentaro.exe", "tarnw.exe"])
         cancel_main_window(p)
-        finish(bench, installer, "closed with Cancel")
+        finish(bench, installer, "closed with Cancel", "WriteFailed")
     finally:
         bench.close()
         subprocess.run(["umount", mount])
