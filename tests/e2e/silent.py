@@ -20,7 +20,7 @@ from e2e import (  # noqa: E402
     windows_path)
 from scenarios import (  # noqa: E402
     BUTTON, DOSBOX_MESSAGE, NOT_INSTALLED, QUESTION, SKIP, SUCCESSFUL, check_dialog, check_files,
-    open_folder_page)
+    folder_field, open_folder_page)
 
 
 STAMP = re.compile(r"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)  (.*)")
@@ -345,8 +345,9 @@ def silent_second_instance(bench):
         check_run_log(bench, "same folder", runs[0], code="AlreadyRunning",
                       messages=["Pentaro is already being installed into c:\\tq\\."])
 
-    second = p.start(bench.installer)
+    second = p.start(bench.installer, "/D=C:\\TQ\\")
     open_folder_page(p)
+    bench.expect("/D= proposes its folder (lower case)", folder_field(p), "c:\\tq\\")
     out = p.drive("click", MAIN, BUTTON, "Install", "dialog", "Pentaro", 30)
     check_dialog(bench, "second interactive instance", out, "Pentaro",
                  "Pentaro is already being installed into c:\\tq\\.")
