@@ -5,6 +5,7 @@ import glob
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -126,6 +127,7 @@ class Prefix:
         self.env = dict(os.environ, WINEPREFIX=self.dir, WINEDEBUG="-all", XDG_DATA_HOME=xdg,
                         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
         self.installers = []
+        bench.prefixes.append(self)  # closed at the end even if its start fails half-way
         # Wine's services start now, detached from any pipe of ours: a service keeps the
         # output handles of the process that started it.
         self.wine(["wineboot"], timeout=120)
@@ -293,6 +295,9 @@ class Bench:
         self.work = options.work
         self.failures = 0
         self.prefixes = []
+        # A SIGTERM (scripts/test ending the run) goes through the callers' finally
+        # clauses, which end the prefixes' processes, like Ctrl-C does.
+        signal.signal(signal.SIGTERM, lambda *_: sys.exit(128 + signal.SIGTERM))
         # Local time 5:30 ahead of UTC, all year: a last-write time taken as UTC instead of
         # local time shows, and no daylight-saving change moves the expectations. A POSIX
         # rule, so that no time-zone database is needed; Wine reads it like Python does.
@@ -321,9 +326,7 @@ class Bench:
         return os.path.join(self.variants, f"PentaroSetup-{name}.exe")
 
     def prefix(self, name, bits=32):
-        prefix = Prefix(self, name, bits)
-        self.prefixes.append(prefix)
-        return prefix
+        return Prefix(self, name, bits)
 
     def check(self, what, ok, detail=""):
         if ok:
