@@ -1,5 +1,6 @@
 #include "toolkit/layout.h"
 
+#include "toolkit/dpi.h"
 #include "toolkit/format.h"
 
 #include <cctype>
@@ -209,6 +210,24 @@ private:
 
 std::unique_ptr<LayoutObject> ParseLayout(const std::string& text) {
     return Parser(text).Document();
+}
+
+bool IsScaledProperty(const std::string& property) {
+    static const char* const kFigures[] = {"Left",        "Top",         "Width",       "Height",
+                                           "ClientWidth", "ClientHeight", "Font.Height"};
+    for (const char* figure : kFigures)
+        if (property == figure) return true;
+    return false;
+}
+
+LayoutValue ValueAtDpi(const LayoutProperty& property, int dpi) {
+    LayoutValue value = property.value;
+    if (value.kind == LayoutValue::Integer && IsScaledProperty(property.name)) {
+        long long figure = value.integer;
+        if (figure >= -1000000 && figure <= 1000000)
+            value.integer = Scale(static_cast<int>(figure), dpi);
+    }
+    return value;
 }
 
 } // namespace tk

@@ -48,4 +48,6 @@ public:
 
 protected:
     void ControlsLoaded() override;
+    // Centres the labels again and draws the logo at the new scale.
+    void ScaleChanged() override;
 };
