@@ -222,11 +222,17 @@ bool IsScaledProperty(const std::string& property) {
 
 LayoutValue ValueAtDpi(const LayoutProperty& property, int dpi) {
     LayoutValue value = property.value;
-    if (value.kind == LayoutValue::Integer && IsScaledProperty(property.name)) {
-        long long figure = value.integer;
-        if (figure >= -1000000 && figure <= 1000000)
-            value.integer = Scale(static_cast<int>(figure), dpi);
+    if (value.kind != LayoutValue::Integer || !IsScaledProperty(property.name)) return value;
+    long long figure = value.integer;
+    if (figure < -1000000 || figure > 1000000) return value;
+    if (property.name == "Font.Height") {
+        // Text is measured once the font exists, and grows a little faster than its height
+        // (hinting), while the room around it is scaled exactly: a font height rounded up
+        // would push the longest lines past their parent. Rounded toward zero instead.
+        if (dpi > 0) value.integer = figure * dpi / kDesignDpi;
+        return value;
     }
+    value.integer = Scale(static_cast<int>(figure), dpi);
     return value;
 }
 
