@@ -160,6 +160,18 @@ TEST(MainWindowAtScale, SizesTextAndGradients) {
     }
     SaveWindowScreenshot(form.Handle(), Shot("main-welcome"));
 
+    // The strip's drag pointer is drawn at the scale, not the 32-pixel one stretched.
+    SendMessageA(form.AdvPanel1->Handle(), WM_SETCURSOR,
+                 reinterpret_cast<WPARAM>(form.AdvPanel1->Handle()),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    ICONINFO cursor{};
+    ASSERT_TRUE(GetIconInfo(GetCursor(), &cursor));
+    BITMAP mask{};
+    GetObjectA(cursor.hbmMask, sizeof mask, &mask);
+    EXPECT_EQ(mask.bmWidth, tk::Scale(32, dpi));
+    DeleteObject(cursor.hbmMask);
+    if (cursor.hbmColor != nullptr) DeleteObject(cursor.hbmColor);
+
     form.btnSetupClick(nullptr);
     Settle(form);
     ExpectNoTextClipped(form);
