@@ -113,21 +113,26 @@ void TAdvProgressBar::Paint(tk::TCanvas& canvas) {
     bitmap.SetSize(width, height);
     tk::TCanvas& c = bitmap.Canvas();
     if (rounded_) DrawFills(c, {{client, kCornerKey}});
+    // Border, corners and blocks grow with the scale; a wide border stays inside the bar.
+    const TProgressMetrics metrics = ProgressMetricsAt(Dpi());
     c.Brush.Clear = false;
     c.Brush.Color = backgroundColor_;
     c.Pen.Clear = false;
-    c.Pen.Width = 1;
+    c.Pen.Width = metrics.Border;
+    c.Pen.InsideFrame = metrics.Border > 1;
     c.Pen.Color = showBorder_ ? borderColor_ : backgroundColor_;
-    if (rounded_)
-        c.RoundRect(0, 0, width, height, 6, 6);
-    else
+    if (rounded_) {
+        int corner = tk::Scale(6, Dpi());
+        c.RoundRect(0, 0, width, height, corner, corner);
+    } else {
         c.Rectangle(0, 0, width, height);
+    }
 
     int percent = position_.Percent();
     int level = ProgressLevel(percent, level1Perc_, level2Perc_);
     tk::TColor main = tk::ResolveColor(levelColor_[level]);
     tk::TColor pale = tk::ResolveColor(levelColorTo_[level]);
-    for (const tk::TRect& block : ProgressBlocks(client, percent))
+    for (const tk::TRect& block : ProgressBlocks(client, percent, metrics))
         DrawFills(c, ProgressBlockFills(block, main, pale, steps_, showGradient_));
 
     if (showPosition_) {

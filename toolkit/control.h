@@ -5,6 +5,7 @@
 // CreateHandle makes its window and those of its children. Self-drawn controls paint
 // into an off-screen bitmap; transparent ones first paint what lies behind them.
 #include "toolkit/canvas.h"
+#include "toolkit/dpi.h"
 #include "toolkit/layout.h"
 
 #include <functional>
@@ -87,6 +88,9 @@ public:
     // A system cursor (IDC_ARROW, ...) or a cursor handle of our own.
     void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
 
+    // Dots per inch the control is laid out and drawn at: its form's; 96 outside a form.
+    virtual int Dpi() const { return parent_ != nullptr ? parent_->Dpi() : kDesignDpi; }
+
     // A deferred repaint.
     void Invalidate();
     // Paint now whatever is invalid.
@@ -165,6 +169,7 @@ private:
     TColor color_ = clBtnFace;
     TFont font_;
     HCURSOR cursor_ = nullptr;
+    bool dragCursor_ = false; // the drag pointer, drawn for the control's scale
 };
 
 // Layout class names the toolkit can build: every control class registers a factory.

@@ -1,5 +1,6 @@
 #include "ui/dialogs.h"
 
+#include "toolkit/dpi_win.h"
 #include "toolkit/format.h"
 #include "toolkit/gdi.h"
 #include "toolkit/handles_win.h"
@@ -179,20 +180,20 @@ void BuildOwnDialog(HWND dialog, OwnDialog& own) {
     const DialogDescription& d = *own.description;
     SetWindowTextA(dialog, own.caption.c_str());
 
-    // The font of the system's own message boxes.
-    NONCLIENTMETRICSA metrics;
-    std::memset(&metrics, 0, sizeof metrics);
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        own.font.Reset(CreateFontIndirectA(&metrics.lfMessageFont));
+    // The font of the system's own message boxes, at the scale of the dialog's monitor;
+    // spacing, buttons and icon grow with it.
+    const int dpi = tk::WindowDpi(dialog);
+    LOGFONTW messageFont;
+    if (tk::MessageFontForDpi(messageFont, dpi)) own.font.Reset(CreateFontIndirectW(&messageFont));
     HFONT font = own.font.Get() != nullptr ? own.font.Get()
                                            : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 
     std::string text = WithCrLfBreaks(d.text);
     RECT work = WorkAreaFor(GetWindow(dialog, GW_OWNER) ? GetWindow(dialog, GW_OWNER) : dialog);
-    int maxTextWidth = std::max(240, static_cast<int>((work.right - work.left) * 5 / 8));
+    int maxTextWidth =
+        std::max(tk::Scale(240, dpi), static_cast<int>((work.right - work.left) * 5 / 8));
     RECT textRect = {0, 0, maxTextWidth, 0};
-    int buttonWidth = 75;
+    int buttonWidth = tk::Scale(75, dpi);
     {
         tk::ClientDC dc(dialog);
         HGDIOBJ old = SelectObject(dc.Get(), font);
@@ -203,15 +204,23 @@ void BuildOwnDialog(HWND dialog, OwnDialog& own) {
             std::string label = ButtonCaption(code);
             DrawTextA(dc.Get(), label.c_str(), static_cast<int>(label.size()), &captionRect,
                       DT_CALCRECT | DT_SINGLELINE);
-            buttonWidth = std::max(buttonWidth, static_cast<int>(captionRect.right) + 16);
+            buttonWidth =
+                std::max(buttonWidth, static_cast<int>(captionRect.right) + tk::Scale(16, dpi));
         }
         SelectObject(dc.Get(), old);
     }
 
-    HICON icon = d.icon != DialogIcon::None ? LoadIconA(nullptr, SystemIcon(d.icon)) : nullptr;
-    int iconSize = GetSystemMetrics(SM_CXICON);
-    DialogLayout layout = LayoutDialog(textRect.right, textRect.bottom, icon != nullptr, iconSize,
-                                       static_cast<int>(d.buttons.size()), buttonWidth, 23);
+    // The system's icon drawn for the scale, not a 32-pixel picture stretched.
+    int iconSize = tk::SystemMetricForDpi(SM_CXICON, dpi);
+    HICON icon = nullptr;
+    if (d.icon != DialogIcon::None) {
+        icon = static_cast<HICON>(
+            LoadImageA(nullptr, SystemIcon(d.icon), IMAGE_ICON, iconSize, iconSize, LR_SHARED));
+        if (icon == nullptr) icon = LoadIconA(nullptr, SystemIcon(d.icon));
+    }
+    DialogLayout layout =
+        LayoutDialog(textRect.right, textRect.bottom, icon != nullptr, iconSize,
+                     static_cast<int>(d.buttons.size()), buttonWidth, tk::Scale(23, dpi), dpi);
 
     if (icon != nullptr) {
         HWND iconControl = AddControl(dialog, "STATIC", "", SS_ICON, -1, layout.icon, nullptr);
@@ -232,8 +241,8 @@ void BuildOwnDialog(HWND dialog, OwnDialog& own) {
         EnableMenuItem(GetSystemMenu(dialog, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
 
     RECT frame = {0, 0, layout.clientWidth, layout.clientHeight};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE)));
+    tk::AdjustWindowRectForDpi(frame, static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE)),
+                               static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE)), dpi);
     int width = frame.right - frame.left;
     int height = frame.bottom - frame.top;
     SetWindowPos(dialog, nullptr, work.left + (work.right - work.left - width) / 2,

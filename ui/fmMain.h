@@ -55,6 +55,8 @@ public:
 
 protected:
     void ControlsLoaded() override;
+    // Centres the labels again and draws the logo at the new scale.
+    void ScaleChanged() override;
 
 private:
     std::string proposedFolder_;

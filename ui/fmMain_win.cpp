@@ -55,6 +55,12 @@ void tMainForm::FormCreate(tk::TControl*) {
     edInstallDir->SetText(proposedFolder_);
 }
 
+void tMainForm::ScaleChanged() {
+    for (tk::TLabel* label : {lbIns1, lbIns2, lbP1Progname, lbP1ProgVer})
+        CenterLabel(label);
+    PaintLogo();
+}
+
 void tMainForm::CenterLabel(tk::TLabel* label) {
     label->SetLeft(CenteredLeft(label->Parent()->Width(), label->Width()));
 }
@@ -67,7 +73,7 @@ void tMainForm::PaintLogo() {
     canvas.Brush.Color = tk::clRed;
     canvas.FillRect({0, 0, W, H});
     canvas.Pen.Color = tk::clYellow;
-    canvas.Pen.Width = 10;
+    canvas.Pen.Width = tk::Scale(10, Dpi());
     canvas.MoveTo(0, 0);
     canvas.LineTo(W, 0);
     canvas.LineTo(W, H);

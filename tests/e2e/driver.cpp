@@ -17,6 +17,8 @@
 //                                   and prints its texts and buttons (see DumpDialog)
 //   click TITLE CLASS TEXT          clicks the visible control of that class and text
 //   double-click TITLE CLASS TEXT   the same twice in quick succession
+//   click-at TITLE X Y              clicks whatever control the screen shows at (X, Y) of
+//                                   the window's client area; prints "clicked CLASS TEXT"
 //   press CAPTION BUTTON            clicks the dialog's button with that text and waits
 //                                   (10 s at most) until the dialog has gone
 //   type TITLE CLASS TEXT           replaces the text of the control by typing TEXT
@@ -401,6 +403,21 @@ void Run(Arguments& args) {
         std::string title = args.Take("title");
         std::string cls = args.Take("class");
         Click(SettledControl(title, false, cls, args.Take("text")), command == "click" ? 1 : 2);
+    } else if (command == "click-at") {
+        HWND top = RequireTopLevel(args.Take("title"));
+        POINT at{static_cast<LONG>(std::strtol(args.Take("x").c_str(), nullptr, 10)),
+                 static_cast<LONG>(std::strtol(args.Take("y").c_str(), nullptr, 10))};
+        ClientToScreen(top, &at);
+        HWND shown = WindowFromPoint(at);
+        if (shown == nullptr || GetAncestor(shown, GA_ROOT) != top)
+            throw Failure("no control of \"" + Escaped(TextOf(top)) + "\" at that point");
+        POINT local = at;
+        ScreenToClient(shown, &local);
+        LPARAM where = MAKELPARAM(local.x, local.y);
+        PostMessageA(shown, WM_MOUSEMOVE, 0, where);
+        PostMessageA(shown, WM_LBUTTONDOWN, MK_LBUTTON, where);
+        PostMessageA(shown, WM_LBUTTONUP, 0, where);
+        std::printf("clicked\t%s\t%s\n", ClassOf(shown).c_str(), Escaped(TextOf(shown)).c_str());
     } else if (command == "press") {
         std::string caption = args.Take("caption");
         std::string button = args.Take("button");
@@ -532,9 +549,24 @@ void Run(Arguments& args) {
     std::fflush(stdout);
 }
 
+
+// Window rectangles, clicks and screenshots in the screen's real pixels at any display scale:
+// a driver the system takes for a 96-dpi program would see the installer's windows (which
+// are scale-aware) through the system's 96-dpi translation.
+void BecomeScaleAware() {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    using ContextProc = BOOL(WINAPI*)(HANDLE);
+    auto setContext = reinterpret_cast<ContextProc>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+    if (setContext != nullptr && setContext(reinterpret_cast<HANDLE>(-4))) return;
+    SetProcessDPIAware();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    BecomeScaleAware();
     Arguments args(argc, argv);
     try {
         while (args.More())

@@ -64,7 +64,7 @@ class Display:
             return
         read, write = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", "2048x1536x24", "-nolisten", "tcp"],
             pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write)
         number = b""
@@ -174,7 +174,10 @@ class Prefix:
         return installer
 
     def registry(self, key, name, value):
-        self.wine(["reg", "add", key, "/v", name, "/d", value, "/f"])
+        if isinstance(value, int):
+            self.wine(["reg", "add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f"])
+        else:
+            self.wine(["reg", "add", key, "/v", name, "/d", value, "/f"])
 
     def restart(self):
         """Ends every process of the prefix and starts its services again, for settings that
