@@ -6,6 +6,7 @@
 #include "dosbox/shortcuts_core.h"
 #include "engine/ucargo.h"
 #include "toolkit/format.h"
+#include "toolkit/wide.h"
 #include "toolkit/win32_error.h"
 #include "ui/dialogs.h"
 
@@ -28,15 +29,6 @@ std::string GuidText(const GUID& guid) {
                       static_cast<unsigned long>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0],
                       guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
                       guid.Data4[6], guid.Data4[7]);
-}
-
-std::wstring AnsiToWide(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    const int length =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
 }
 
 // The system's text for a COM failure code. Not every code has one (Wine has none for
@@ -93,7 +85,7 @@ void* QueryComInterfaceRaw(IUnknown* object, const IID& iid) {
 void CreateShellLink(const std::string& linkPath, const std::string& target,
                      const std::string& arguments, const std::string& description,
                      const std::string& iconPath, int iconIndex, int hotkey) {
-    const std::wstring wideLinkPath = AnsiToWide(linkPath);
+    const std::wstring wideLinkPath = tk::AnsiToWide(linkPath);
     const std::string workingDirectory = SplitProgramPath(target).Folder;
     const ComPtr<IUnknown> object = CreateComObject(kClsidShellLink);
     const auto link = QueryComInterface<IShellLinkA>(object.Get(), kIidShellLinkA);

@@ -1,6 +1,7 @@
 #include "ui/dialogs.h"
 
 #include "toolkit/format.h"
+#include "toolkit/wide.h"
 
 #include <windows.h>
 
@@ -71,15 +72,6 @@ std::string ExecutableCaption() {
     return DefaultDialogCaption(std::string(path, std::min<DWORD>(length, MAX_PATH)));
 }
 
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    int length =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
 bool Contains(const std::vector<int>& buttons, int code) {
     return std::find(buttons.begin(), buttons.end(), code) != buttons.end();
 }
@@ -128,8 +120,8 @@ HRESULT CALLBACK TaskDialogCallback(HWND window, UINT notification, WPARAM, LPAR
 // Shows `d` as a task dialog; false when the system could not show it.
 bool ShowTaskDialog(TaskDialogIndirectProc taskDialogIndirect, const DialogDescription& d,
                     const std::string& caption, HWND owner, int& result) {
-    std::wstring title = Widen(caption);
-    std::wstring text = Widen(WithCrLfBreaks(d.text));
+    std::wstring title = tk::AnsiToWide(caption);
+    std::wstring text = tk::AnsiToWide(WithCrLfBreaks(d.text));
     TaskDialogHooks hooks;
     hooks.escapeCancels = d.cancellable && !Contains(d.buttons, drCancel);
 
