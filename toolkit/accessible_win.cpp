@@ -1,6 +1,6 @@
 #include "toolkit/accessible.h"
 
-#include "toolkit/control.h"
+#include "toolkit/forms.h"
 #include "toolkit/wide.h"
 
 #include <oleacc.h>
@@ -170,6 +170,9 @@ public:
         if (GetGUIThreadInfo(GetWindowThreadProcessId(window_, nullptr), &info) &&
             info.hwndFocus == window_)
             bits |= STATE_SYSTEM_FOCUSED;
+        auto* form = dynamic_cast<TForm*>(TControl::FromHandle(GetAncestor(window_, GA_ROOT)));
+        if (form != nullptr && form->DefaultControl() == TControl::FromHandle(window_))
+            bits |= STATE_SYSTEM_DEFAULT;
         state->vt = VT_I4;
         state->lVal = bits;
         return S_OK;

@@ -45,6 +45,10 @@ public:
     // this is the main form), then runs OnClose.
     void Close();
     bool CloseQuery();
+    // What Enter and Escape press when the focused control does not take the key: the first
+    // shown and enabled control marked Default, respectively Cancel; null when there is none.
+    TControl* DefaultControl() { return FindPressable(this, &TControl::Default); }
+    TControl* CancelControl() { return FindPressable(this, &TControl::Cancel); }
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
@@ -65,6 +69,7 @@ private:
     void BuildChildren(TControl* parent, const LayoutObject& object);
     void ApplyProperties(TControl* control, const LayoutObject& object);
     void PlaceOnScreen();
+    static TControl* FindPressable(TControl* parent, bool (TControl::*marked)() const);
 
     std::map<std::string, TNotifyEvent> handlers_;
     std::map<std::string, TCloseQueryEvent> closeQueries_;

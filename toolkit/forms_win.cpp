@@ -6,11 +6,9 @@
 
 namespace tk {
 
-namespace {
-
 // The first control under `parent`, in creation order, that is marked (Default, Cancel),
 // shown, enabled and has something to press.
-TControl* FindPressable(TControl* parent, bool (TControl::*marked)() const) {
+TControl* TForm::FindPressable(TControl* parent, bool (TControl::*marked)() const) {
     for (const auto& child : parent->Children()) {
         TControl* c = child.get();
         if (!c->HandleAllocated() || !IsWindowVisible(c->Handle())) continue;
@@ -20,8 +18,6 @@ TControl* FindPressable(TControl* parent, bool (TControl::*marked)() const) {
     }
     return nullptr;
 }
-
-} // namespace
 
 TForm::TForm() : TControl(nullptr) {
     TControl::SetVisible(false); // forms are created hidden and shown on demand
@@ -248,9 +244,8 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         // IsDialogMessage turns Enter and Escape into IDOK / IDCANCEL when the focused
         // control does not take the key itself.
         if (HIWORD(wParam) == 0 && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-            bool (TControl::*marked)() const =
-                LOWORD(wParam) == IDOK ? &TControl::Default : &TControl::Cancel;
-            if (TControl* button = FindPressable(this, marked)) {
+            TControl* button = LOWORD(wParam) == IDOK ? DefaultControl() : CancelControl();
+            if (button != nullptr) {
                 auto press = button->Accessibility.DoDefaultAction;
                 press();
             }

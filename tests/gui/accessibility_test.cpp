@@ -146,6 +146,8 @@ TEST_F(MainWindow, ButtonStates) {
               STATE_SYSTEM_FOCUSABLE);
     SetFocus(form->btnSetup->Handle());
     EXPECT_TRUE(setup.State() & STATE_SYSTEM_FOCUSED);
+    EXPECT_TRUE(setup.State() & STATE_SYSTEM_DEFAULT); // Enter presses it
+    EXPECT_FALSE(Accessible(form->btnCancel).State() & STATE_SYSTEM_DEFAULT);
     form->btnCancel->SetEnabled(false);
     Accessible cancel(form->btnCancel);
     EXPECT_EQ(cancel.State() & (STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_UNAVAILABLE),
