@@ -2,8 +2,12 @@
 
 #include "controls/draw_win.h"
 
+#include <oleacc.h>
+
 TAdvPanel::TAdvPanel(tk::TControl* parent) : tk::TControl(parent) {
     SetColor(tk::clBtnFace);
+    // A group of the controls on it, without a name of its own to read out.
+    Accessibility.Role = ROLE_SYSTEM_GROUPING;
 }
 
 void TAdvPanel::SetColorTo(tk::TColor color) {

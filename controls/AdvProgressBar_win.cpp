@@ -2,6 +2,8 @@
 
 #include "controls/draw_win.h"
 
+#include <oleacc.h>
+
 namespace {
 
 // The key colour of the corners outside the rounded border.
@@ -18,24 +20,37 @@ TAdvProgressBar::TAdvProgressBar(tk::TControl* parent) : tk::TControl(parent) {
     SetFont(font);
     // The corners outside the rounded border show what lies behind the bar.
     SetTransparent(rounded_);
+    Accessibility.Role = ROLE_SYSTEM_PROGRESSBAR;
+    Accessibility.Value = [this] { return ProgressText(Percent(), Position(), true); };
+    Accessibility.State = STATE_SYSTEM_READONLY;
+    announcedPercent_ = Percent();
 }
 
 void TAdvProgressBar::Changed() {
     Invalidate();
 }
 
+void TAdvProgressBar::AnnouncePercent() {
+    if (Percent() == announcedPercent_) return;
+    announcedPercent_ = Percent();
+    tk::NotifyAccessibleEvent(Handle(), EVENT_OBJECT_VALUECHANGE);
+}
+
 void TAdvProgressBar::SetMin(long long min) {
     position_.SetMin(min);
     Changed();
+    AnnouncePercent();
 }
 
 void TAdvProgressBar::SetMax(long long max) {
     position_.SetMax(max);
     Changed();
+    AnnouncePercent();
 }
 
 void TAdvProgressBar::SetPosition(long long position) {
     if (position_.SetPosition(position)) PaintNow();
+    AnnouncePercent();
 }
 
 void TAdvProgressBar::PaintNow() {

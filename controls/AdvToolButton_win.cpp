@@ -2,6 +2,7 @@
 
 #include "controls/draw_win.h"
 
+#include <oleacc.h>
 #include <windowsx.h>
 
 TAdvToolButton::TAdvToolButton(tk::TControl* parent) : tk::TControl(parent) {
@@ -10,6 +11,13 @@ TAdvToolButton::TAdvToolButton(tk::TControl* parent) : tk::TControl(parent) {
     SetTabStop(true);
     // The outermost pixel ring is left unpainted and shows what lies behind the button.
     SetTransparent(true);
+    Accessibility.Role = ROLE_SYSTEM_PUSHBUTTON;
+    Accessibility.Name = [this] { return Caption(); };
+    Accessibility.DefaultAction = "Press";
+    // The keyboard's and a screen reader's press: a click as a released Space gives it.
+    Accessibility.DoDefaultAction = [this] {
+        if (AcceptsInput() && !pointer_.Tracking()) ClickAndSurvive();
+    };
 }
 
 TAdvToolButton::~TAdvToolButton() {
@@ -174,6 +182,12 @@ bool TAdvToolButton::ClickAndSurvive() {
     std::weak_ptr<bool> alive = alive_;
     Click();
     return !alive.expired();
+}
+
+void TAdvToolButton::TextChanged() {
+    Invalidate();
+    // "Pause" becomes "Resume", "Cancel" becomes "OK": a screen reader says the new name.
+    tk::NotifyAccessibleEvent(Handle(), EVENT_OBJECT_NAMECHANGE);
 }
 
 void TAdvToolButton::EnabledChanged() {

@@ -231,6 +231,25 @@ LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         break;
+    case WM_CTLCOLOREDIT: {
+        TControl* child = FromHandle(reinterpret_cast<HWND>(lParam));
+        if (child != nullptr && child->parent_ == this)
+            if (HBRUSH brush = child->ControlColors(reinterpret_cast<HDC>(wParam)))
+                return reinterpret_cast<LRESULT>(brush);
+        break;
+    }
+    case WM_GETOBJECT:
+        // Only the client area is ours to describe; the frame stays the system's.
+        if (Accessibility.Role != 0 && static_cast<LONG>(lParam) == OBJID_CLIENT)
+            if (LRESULT object = AccessibleObjectResult(handle_, wParam)) return object;
+        break;
+    case kDefaultActionMessage:
+        if (Accessibility.DoDefaultAction) {
+            // A copy: the action may change the description (a caption, a handler).
+            auto action = Accessibility.DoDefaultAction;
+            action();
+        }
+        return 0;
     case WM_SIZE:
         if (parent_ == nullptr && wParam != SIZE_MINIMIZED) {
             RECT r;
@@ -443,6 +462,13 @@ void TControl::Update() {
     if (handle_ != nullptr) UpdateWindow(handle_);
 }
 
+void TControl::Focus() {
+    if (handle_ == nullptr) return;
+    ::SetFocus(handle_);
+    if (SendMessageA(handle_, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+        SendMessageA(handle_, EM_SETSEL, 0, -1);
+}
+
 void TControl::Click() {
     // A copy: the handler may replace OnClick (a button that swaps its own handler).
     TNotifyEvent handler = OnClick;
@@ -551,6 +577,10 @@ void TControl::SetProperty(const std::string& name, const LayoutValue& value) {
             return;
         }
         throw ELayoutError(Format("Unknown cursor of %s", name_.c_str()));
+    } else if (name == "Default") {
+        SetDefault(ParseBool(name, value));
+    } else if (name == "Cancel") {
+        SetCancel(ParseBool(name, value));
     } else if (name == "TabOrder") {
         // Tab order is creation order.
     } else {

@@ -55,6 +55,10 @@ public:
     // this is the main form), then runs OnClose.
     void Close();
     bool CloseQuery();
+    // What Enter and Escape press when the focused control does not take the key: the first
+    // shown and enabled control marked Default, respectively Cancel; null when there is none.
+    TControl* DefaultControl() { return FindPressable(this, &TControl::Default); }
+    TControl* CancelControl() { return FindPressable(this, &TControl::Cancel); }
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
@@ -83,6 +87,7 @@ private:
     // The client size the form has at `dpi`: a fixed-size form its layout's, a sizeable one
     // its present client size in proportion.
     SIZE ClientSizeAt(int dpi) const;
+    static TControl* FindPressable(TControl* parent, bool (TControl::*marked)() const);
 
     std::map<std::string, TNotifyEvent> handlers_;
     std::map<std::string, TCloseQueryEvent> closeQueries_;

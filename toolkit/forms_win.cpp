@@ -7,6 +7,19 @@
 
 namespace tk {
 
+// The first control under `parent`, in creation order, that is marked (Default, Cancel),
+// shown, enabled and has something to press.
+TControl* TForm::FindPressable(TControl* parent, bool (TControl::*marked)() const) {
+    for (const auto& child : parent->Children()) {
+        TControl* c = child.get();
+        if (!c->HandleAllocated() || !IsWindowVisible(c->Handle())) continue;
+        if ((c->*marked)() && IsWindowEnabled(c->Handle()) && c->Accessibility.DoDefaultAction)
+            return c;
+        if (TControl* found = FindPressable(c, marked)) return found;
+    }
+    return nullptr;
+}
+
 TForm::TForm() : TControl(nullptr) {
     TControl::SetVisible(false); // forms are created hidden and shown on demand
 }
@@ -223,10 +236,9 @@ void TForm::PlaceOnScreen() {
     if (placed_) return;
     placed_ = true;
     if (position_ != TPosition::poScreenCenter) return;
-    RECT work;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    int left = work.left + (work.right - work.left - Width()) / 2;
-    int top = work.top + (work.bottom - work.top - Height()) / 2;
+    // The whole primary screen, taskbar included, not its work area.
+    int left = (GetSystemMetrics(SM_CXSCREEN) - Width()) / 2;
+    int top = (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2;
     SetBounds(left, top, Width(), Height());
 }
 
@@ -269,8 +281,15 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         Close();
         return 0;
     case WM_COMMAND:
-        // IsDialogMessage turns Enter and Escape into IDOK / IDCANCEL; the forms have
-        // no default button, so these mean nothing here.
+        // IsDialogMessage turns Enter and Escape into IDOK / IDCANCEL when the focused
+        // control does not take the key itself.
+        if (HIWORD(wParam) == 0 && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+            TControl* button = LOWORD(wParam) == IDOK ? DefaultControl() : CancelControl();
+            if (button != nullptr) {
+                auto press = button->Accessibility.DoDefaultAction;
+                press();
+            }
+        }
         return 0;
     case WM_GETDPISCALEDSIZE: {
         // The size the window will have at the new scale, so that the system's suggestion

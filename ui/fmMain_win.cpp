@@ -38,6 +38,8 @@ void tMainForm::ControlsLoaded() {
     btnBrowse = Find<TAdvToolButton>("btnBrowse");
     btnInstall = Find<TAdvToolButton>("btnInstall");
     BtnCancel2 = Find<TAdvToolButton>("BtnCancel2");
+    // A screen reader names the field by the label above it.
+    edInstallDir->SetLabel(Find<tk::TLabel>("Label10"));
 }
 
 void tMainForm::FormCreate(tk::TControl*) {

@@ -24,6 +24,12 @@
 //   type TITLE CLASS TEXT           replaces the text of the control by typing TEXT
 //   key TITLE CLASS VK              a key (virtual-key code) pressed and released in the
 //                                   first visible control of that class
+//   focus TITLE                     the control with the keyboard focus in the program that
+//                                   shows that window: "focus CLASS TEXT" (the window itself
+//                                   when no control has it)
+//   key-focus TITLE VK              a key pressed and released where the keyboard focus is in
+//                                   that program, as the keyboard delivers it there
+//   type-focus TITLE TEXT           TEXT typed (characters) where the keyboard focus is
 //   close TITLE                     the window's close box (WM_SYSCOMMAND SC_CLOSE)
 //   move TITLE X Y                  moves the window's top-left corner to (X, Y), out of
 //                                   the way of another program's windows
@@ -299,6 +305,18 @@ void DumpDialog(HWND dialog) {
     }
 }
 
+// Where the keyboard's input goes in the program that shows `top`: its thread's focus, else
+// its active window, else `top` itself.
+HWND KeyboardFocus(HWND top) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info)) {
+        if (info.hwndFocus != nullptr) return info.hwndFocus;
+        if (info.hwndActive != nullptr) return info.hwndActive;
+    }
+    return top;
+}
+
 void TypeText(HWND control, const std::string& text) {
     // What a user does: focus the field, select everything, type over it. WM_CHAR is what
     // the keyboard's translation delivers to the field.
@@ -447,6 +465,18 @@ void Run(Arguments& args) {
         WPARAM key = std::strtoul(args.Take("virtual-key code").c_str(), nullptr, 0);
         PostMessageA(control, WM_KEYDOWN, key, 1);
         PostMessageA(control, WM_KEYUP, key, 0xC0000001);
+    } else if (command == "focus") {
+        HWND focus = KeyboardFocus(RequireTopLevel(args.Take("title")));
+        std::printf("focus\t%s\t%s\n", ClassOf(focus).c_str(), Escaped(TextOf(focus)).c_str());
+    } else if (command == "key-focus") {
+        HWND focus = KeyboardFocus(RequireTopLevel(args.Take("title")));
+        WPARAM key = std::strtoul(args.Take("virtual-key code").c_str(), nullptr, 0);
+        PostMessageA(focus, WM_KEYDOWN, key, 1);
+        PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+    } else if (command == "type-focus") {
+        HWND focus = KeyboardFocus(RequireTopLevel(args.Take("title")));
+        for (unsigned char c : args.Take("text"))
+            PostMessageA(focus, WM_CHAR, c, 1);
     } else if (command == "close") {
         PostMessageA(RequireTopLevel(args.Take("title")), WM_SYSCOMMAND, SC_CLOSE, 0);
     } else if (command == "move") {

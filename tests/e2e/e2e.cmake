@@ -24,7 +24,7 @@ _e2e_variant(empty PAYLOAD_MANIFEST ${PENTARO_STANDIN_MANIFEST} EMPTY_ITEM rs_hl
 set(e2e_scenarios install32_shortcut install32_dpi144 install32_no_shortcut install32_sibling
     install32_menu
     install64_dosbox install64_without_dosbox cancel corrupt_item empty_item drive_check
-    write_errors disk_full)
+    write_errors disk_full keyboard_only)
 foreach(scenario ${e2e_scenarios})
     add_test(NAME e2e_${scenario}
         COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/scenarios.py ${scenario}

@@ -543,6 +543,47 @@ def drive_check(bench):
     finish(bench, installer, "closed with Cancel on the welcome page", "Cancelled")
 
 
+VK_TAB, VK_RETURN, VK_ESCAPE = 0x09, 0x0D, 0x1B
+
+
+def focused(prefix, title):
+    """(class, text) of the control that has the keyboard focus in the window's program."""
+    _, cls, text = prefix.drive("focus", title)[0]
+    return cls, text
+
+
+def keyboard_only(bench):
+    """Every step by keyboard alone, keys going where the focus is: Escape closes the welcome
+    page; Enter presses Setup, Tab reaches the field, then the buttons in reading order;
+    a folder is typed, Enter installs, Enter is OK at the end, and Enter answers the question
+    and the closing message."""
+    p = bench.prefix("keyboard_only")
+    installer = p.start(bench.installer)
+    p.drive("wait", MAIN, 60, "sleep", 200, "key-focus", MAIN, VK_ESCAPE)
+    finish(bench, installer, "closed with Escape on the welcome page")
+
+    installer = p.start(bench.installer)
+    p.drive("wait", MAIN, 60, "sleep", 200, "key-focus", MAIN, VK_RETURN,
+            "wait-text", MAIN, BUTTON, "Install", 10, "key-focus", MAIN, VK_TAB, "sleep", 200)
+    bench.expect("Enter, then Tab: the folder field", focused(p, MAIN), ("Edit", "c:\\tq"))
+    order = []
+    for _ in range(4):
+        p.drive("key-focus", MAIN, VK_TAB, "sleep", 200)
+        order.append(focused(p, MAIN))
+    bench.expect("Tab order as the eye reads", order,
+                 [(BUTTON, "Browse"), (BUTTON, "Install"), (BUTTON, "Cancel"),
+                  ("Edit", "c:\\tq")])
+    p.drive("type-focus", MAIN, "C:\\Keys", "sleep", 200)
+    bench.expect("typed over the selected folder", folder_field(p), "c:\\keys")
+    p.drive("key-focus", MAIN, VK_RETURN, "wait-text", PROGRESS, "TLabel", SUCCESSFUL, 60,
+            "sleep", 200, "key-focus", PROGRESS, VK_RETURN, "dialog", "Warning", 30,
+            "key-focus", "Warning", VK_RETURN, "gone", "Warning", 10)
+    out = p.drive("dialog", "Pentaro", 30, "key-focus", "Pentaro", VK_RETURN)
+    bench.check("closing message", Dialog(out).caption == "Pentaro", str(Dialog(out)))
+    finish(bench, installer, "installed by keyboard alone")
+    check_files(bench, p.c("keys"), 10)
+
+
 def write_error(bench, p, installer, folder, failing, reason_code, what):
     """Install into `folder` (Windows path, typed) where file `failing` cannot be written:
     the error names the file and the system's reason, no success is shown, the run returns
@@ -661,7 +702,7 @@ def disk_full(bench):
 SCENARIOS = {f.__name__: f for f in (
     install32_shortcut, install32_dpi144, install32_no_shortcut, install32_sibling, install32_menu,
     install64_dosbox, install64_without_dosbox, cancel, corrupt_item, empty_item, drive_check,
-    write_errors, disk_full)}
+    write_errors, disk_full, keyboard_only)}
 
 
 def main():
