@@ -100,7 +100,7 @@ void Press(WPARAM key) {
 
 struct MainWindow : ::testing::Test {
     void SetUp() override {
-        form = std::make_unique<tMainForm>();
+        form = std::make_unique<tMainForm>("c:\\tq", [](const std::string&) { return false; });
         form->Show();
         Pump();
     }

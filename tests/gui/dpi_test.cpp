@@ -130,7 +130,7 @@ void ExpectNoTextClipped(tk::TForm& form) {
 TEST(MainWindowAtScale, SizesTextAndGradients) {
     const int dpi = Dpi();
     ASSERT_NE(dpi, 96) << "dpi.sh sets the prefix's scale";
-    tMainForm form;
+    tMainForm form("c:\\tq", [](const std::string&) { return false; });
     form.Show();
     Settle(form);
     SIZE client = ClientSize(form.Handle());
@@ -191,7 +191,7 @@ TEST(MainWindowAtScale, SizesTextAndGradients) {
 TEST(MainWindowAtScale, DpiChangedLaysTheWindowOutAgain) {
     const int dpi = Dpi();
     const int next = dpi == 192 ? 120 : 192;
-    tMainForm form;
+    tMainForm form("c:\\tq", [](const std::string&) { return false; });
     form.Show();
     Settle(form);
     RECT before;
