@@ -560,7 +560,7 @@ def keyboard_only(bench):
     p = bench.prefix("keyboard_only")
     installer = p.start(bench.installer)
     p.drive("wait", MAIN, 60, "sleep", 200, "key-focus", MAIN, VK_ESCAPE)
-    finish(bench, installer, "closed with Escape on the welcome page")
+    finish(bench, installer, "closed with Escape on the welcome page", "Cancelled")
 
     installer = p.start(bench.installer)
     p.drive("wait", MAIN, 60, "sleep", 200, "key-focus", MAIN, VK_RETURN,
