@@ -266,6 +266,17 @@ TEST(ProgressWindowAtScale, SizesTextAndCentredPercentage) {
     EXPECT_GE(bottom - top + 1, tk::Scale(13, dpi) / 2);
     SaveWindowScreenshot(form.Handle(), Shot("progress-copying"));
 
+    // Under the pointer a rounded button strokes its ring with a pen as wide as one 96-dpi
+    // pixel scaled: white across that width at the middle of the top edge, then the face.
+    SendMessageA(form.btnPause->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+    ASSERT_TRUE(form.btnPause->Hot());
+    auto hot = Print(form.btnPause);
+    int middle = form.btnPause->Width() / 2, pen = tk::Scale(1, dpi);
+    for (int y = 0; y < pen; ++y)
+        EXPECT_EQ(hot->Pixel(middle, y), tk::clWhite) << y;
+    EXPECT_NE(hot->Pixel(middle, pen), tk::clWhite);
+    SendMessageA(form.btnPause->Handle(), WM_MOUSELEAVE, 0, 0);
+
     form.SetBytesDone(1000);
     bool seen = false;
     std::function<void()> finish = [&] {
