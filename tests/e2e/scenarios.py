@@ -217,6 +217,15 @@ def install32_dpi144(bench):
     p.drive("wait-text", MAIN, BUTTON, "Install", 10, "sleep", 200)
     p.screenshot(MAIN, "e2e-dpi144-folder-page")
 
+    click_at(MAIN, page + s(354) + s(73) // 2, s(37) + s(22) // 2, "Browse")
+    out = p.drive("dialog", "Browse for Folder", 30, "dump", "Browse for Folder")
+    left, top, width, height = Window(out).frame
+    bench.check("folder browser: centred on the 1920 x 1200 desktop",
+                abs(left - (1920 - width) // 2) <= 1 and abs(top - (1200 - height) // 2) <= 1,
+                f"frame {Window(out).frame}")
+    p.screenshot("Browse for Folder", "e2e-dpi144-folder-browser")
+    p.drive("press", "Browse for Folder", "Cancel")
+
     click_at(MAIN, page + s(209) + s(73) // 2, s(341) + s(22) // 2, "Install")
     p.drive("wait-text", PROGRESS, "TLabel", SUCCESSFUL, 60, "sleep", 200)
     width, height = s(447), s(170)
