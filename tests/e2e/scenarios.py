@@ -200,7 +200,8 @@ def install32_dpi144(bench):
     s = lambda v: scaled(v, dpi)  # noqa: E731
     p = bench.prefix("install32_dpi144")
     p.registry("HKCU\\Control Panel\\Desktop", "LogPixels", dpi)
-    p.registry("HKCU\\Software\\Wine\\Explorer\\Desktops", "Default", "1920x1200")
+    # The whole X screen of the tests, which the main window at 150 % (1028 x 600) fits.
+    p.registry("HKCU\\Software\\Wine\\Explorer\\Desktops", "Default", "1280x1024")
     p.restart()  # both are read when the desktop and the programs start
     installer = p.start(bench.installer)
     main = Window(p.drive("wait", MAIN, 60, "sleep", 200, "dump", MAIN))
@@ -220,8 +221,8 @@ def install32_dpi144(bench):
     click_at(MAIN, page + s(354) + s(73) // 2, s(37) + s(22) // 2, "Browse")
     out = p.drive("dialog", "Browse for Folder", 30, "dump", "Browse for Folder")
     left, top, width, height = Window(out).frame
-    bench.check("folder browser: centred on the 1920 x 1200 desktop",
-                abs(left - (1920 - width) // 2) <= 1 and abs(top - (1200 - height) // 2) <= 1,
+    bench.check("folder browser: centred on the 1280 x 1024 desktop",
+                abs(left - (1280 - width) // 2) <= 1 and abs(top - (1024 - height) // 2) <= 1,
                 f"frame {Window(out).frame}")
     p.screenshot("Browse for Folder", "e2e-dpi144-folder-browser")
     p.drive("press", "Browse for Folder", "Cancel")
