@@ -32,8 +32,7 @@ void CenterOnOwnersMonitor(HWND dialog, HWND owner) {
         placed = size;
         int left = area.left + (area.right - area.left - size.cx) / 2;
         int top = area.top + (area.bottom - area.top - size.cy) / 2;
-        SetWindowPos(dialog, nullptr, left, top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
