@@ -1,5 +1,7 @@
 #include "toolkit/browse.h"
 
+#include "toolkit/text_win.h"
+
 #include <objbase.h>
 #include <shlobj.h>
 
@@ -8,7 +10,7 @@ namespace tk {
 namespace {
 
 struct BrowseContext {
-    const std::string* initial;
+    const std::wstring* initial;
     HWND owner;
 };
 
@@ -30,7 +32,7 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
     if (message == BFFM_INITIALIZED) {
         auto* context = reinterpret_cast<BrowseContext*>(data);
         if (!context->initial->empty())
-            SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE,
+            SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
                          reinterpret_cast<LPARAM>(context->initial->c_str()));
         CenterOnOwnersMonitor(dialog, context->owner);
     }
@@ -40,23 +42,30 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
 } // namespace
 
 bool TBrowseForFolder::Execute(HWND owner) {
-    std::string initial = Folder;
+    Unusable.clear();
+    const std::wstring initial = AnsiToWide(Folder);
+    const std::wstring title = AnsiToWide(Text);
     BrowseContext context{&initial, owner};
-    char display[MAX_PATH] = {};
-    BROWSEINFOA info{};
+    wchar_t display[MAX_PATH] = {};
+    BROWSEINFOW info{};
     info.hwndOwner = owner;
     info.pszDisplayName = display;
-    info.lpszTitle = Text.c_str();
+    info.lpszTitle = title.c_str();
     info.ulFlags = Options;
     info.lpfn = BrowseCallback;
     info.lParam = reinterpret_cast<LPARAM>(&context);
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
     if (chosen == nullptr) return false;
-    char path[MAX_PATH] = {};
-    bool hasPath = SHGetPathFromIDListA(chosen, path) != 0;
+    wchar_t path[MAX_PATH] = {};
+    bool hasPath = SHGetPathFromIDListW(chosen, path) != 0;
     CoTaskMemFree(chosen);
     if (!hasPath) return false;
-    Folder = path;
+    std::string ansi;
+    if (!WideToAnsiExact(path, ansi)) {
+        Unusable = ansi;
+        return false;
+    }
+    Folder = ansi;
     return true;
 }
 
