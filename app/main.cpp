@@ -3,7 +3,11 @@
 #include "app/startup.h"
 #include "controls/appearance.h"
 #include "engine/ucargo.h"
+#include "install/gui_front_end.h"
+#include "install/run.h"
+#include "resources/product.h"
 #include "toolkit/application.h"
+#include "toolkit/format.h"
 #include "toolkit/stdctrls.h"
 #include "ui/fmMain.h"
 
@@ -35,10 +39,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     application.Initialize();
     tk::RegisterStandardControls();
     RegisterAppearanceControls();
-    application.SetTitle("Pentaro Installer Version 3.24");
+    application.SetTitle(tk::Format("%s Installer Version %s", ProductName, ProductVersion));
     int status = 0;
     try {
-        tMainForm MainForm;
+        // The main window closes after a run that wrote every file; when only a shortcut or
+        // dosbox.conf could not be made, the run has said so and the product is installed.
+        tMainForm MainForm(ProposedInstallFolder(), [](const std::string& folder) {
+            GuiFrontEnd frontEnd;
+            const ExitCode outcome = RunInstallation(folder, frontEnd);
+            return outcome == ExitCode::Success || outcome == ExitCode::StartupSetupFailed;
+        });
         application.SetMainForm(&MainForm);
         application.Run();
         application.SetMainForm(nullptr);

@@ -11,14 +11,14 @@
 // The shell's record is byte-packed in 32-bit code; a padded one would put the flags elsewhere.
 static_assert(sizeof(SHFILEOPSTRUCTA) == 30);
 
-void WriteDosBoxConf(const std::string& programPath) {
+unsigned long WriteDosBoxConf(const std::string& programPath) {
     // Loaded first, so that a missing template leaves the old files in place.
     const std::string confTemplate = tk::LoadRcData(kDosBoxConfResource);
     const std::string folder = SplitProgramPath(programPath).Folder;
     // Where the old files cannot go to a Recycle Bin they stay: the shell would delete them
     // for good, and they may be the user's own. dosbox.conf is overwritten all the same.
     if (DriveHasRecycleBin(folder)) ShellDeleteFiles(folder + "*.conf");
-    WriteStringToFile(folder + kDosBoxConfName, BuildDosBoxConf(confTemplate, programPath));
+    return WriteFileChecked(folder + kDosBoxConfName, BuildDosBoxConf(confTemplate, programPath));
 }
 
 bool ShellDeleteFiles(const std::string& pattern) {

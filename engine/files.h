@@ -74,6 +74,11 @@ bool EnsureFolderIn(FolderSystem& system, std::string& folder);
 // and folders created before the failure stay.
 bool EnsureFolder(std::string& folder);
 
+// True when `path` exists and is a file (not a folder) / a folder (not a file). Any
+// failure to ask (no such path, no access to its parent) counts as false.
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+
 // Raised when a file of the installation would be written through a link that someone
 // else may have placed: the message names the link and tells the user what to do.
 class ELinkedPath : public tk::Exception {
@@ -98,11 +103,18 @@ bool RemoveLinkedName(const std::string& path);
 // must know whether the file was written check for themselves.
 void WriteStringToFile(const std::string& path, const std::string& data);
 
+// Writes `data` to `path` (created or replaced, in one write call) and checks that every
+// byte arrived and the file closed cleanly. Returns 0, or the system error code
+// (ERROR_DISK_FULL for a short write that set none); a file left incomplete is removed.
+// Empty data creates an empty file. Never writes through a link: see RemoveLinkedName,
+// whose ELinkedPath passes to the caller.
+unsigned long WriteFileChecked(const std::string& path, const std::string& data);
+
 // Sets the last-write time of the existing file `path` to `dosDateTime` (MS-DOS layout:
 // date in the high 16 bits, time in the low 16 bits), read as local time with the
 // daylight-saving rules in force on that date, so that the file shows the stored time in
-// every season whenever it is installed. Creation and last-access times are untouched. Returns 0 on success, else the system error code
-// (ERROR_INVALID_PARAMETER for a date-time the DOS layout cannot hold, such as month 13).
+// every season whenever it is installed. Creation and last-access times are untouched.
+// Returns 0 on success, else the system error code (ERROR_INVALID_PARAMETER for a date-time the DOS layout cannot hold, such as month 13).
 unsigned long SetFileDosDate(const std::string& path, std::int32_t dosDateTime);
 
 // Path of the shell special folder `csidl` (CSIDL_PROGRAM_FILES 38, CSIDL_WINDOWS 36,

@@ -1,5 +1,6 @@
 #include "engine/files.h"
 
+#include "toolkit/handles_win.h"
 #include "toolkit/text_win.h"
 
 #include <windows.h>
@@ -7,34 +8,6 @@
 #include <shlobj.h>
 
 namespace {
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() {
-        if (valid()) CloseHandle(handle_);
-    }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-class ItemIdList {
-public:
-    ItemIdList() = default;
-    ItemIdList(const ItemIdList&) = delete;
-    ItemIdList& operator=(const ItemIdList&) = delete;
-    ~ItemIdList() { CoTaskMemFree(list_); }
-    LPITEMIDLIST* out() { return &list_; }
-    LPCITEMIDLIST get() const { return list_; }
-
-private:
-    LPITEMIDLIST list_ = nullptr;
-};
 
 class RealFolderSystem : public FolderSystem {
 public:
@@ -45,10 +18,7 @@ public:
         path.resize(GetCurrentDirectoryA(size, path.data()));
         return path;
     }
-    bool DirectoryExists(const std::string& path) override {
-        DWORD attributes = GetFileAttributesA(path.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    }
+    bool DirectoryExists(const std::string& path) override { return ::DirectoryExists(path); }
     bool CreateFolder(const std::string& path) override {
         return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
     }
@@ -74,10 +44,11 @@ std::wstring FinalPath(HANDLE handle) {
     return path;
 }
 
-FileHandle OpenName(const std::string& path, DWORD access, DWORD flags) {
-    return FileHandle(CreateFileW(tk::AnsiToWide(path).c_str(), access,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, flags | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+tk::FileHandle OpenName(const std::string& path, DWORD access, DWORD flags) {
+    return tk::FileHandle(CreateFileW(tk::AnsiToWide(path).c_str(), access,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, flags | FILE_FLAG_BACKUP_SEMANTICS,
+                                      nullptr));
 }
 
 // Raises ELinkedPath for the first folder of `path` below its root (a drive letter, or
@@ -101,22 +72,32 @@ void RefuseLinkedFolders(const std::string& path) {
 
 } // namespace
 
+bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool DirectoryExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 bool RemoveLinkedName(const std::string& path) {
     RefuseLinkedFolders(path);
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false; // nothing there, or a folder that the write will refuse to replace
-    FileHandle reached = OpenName(path, FILE_READ_ATTRIBUTES, 0);
-    if (!reached.valid()) return false;
+    tk::FileHandle reached = OpenName(path, FILE_READ_ATTRIBUTES, 0);
+    if (!reached.Valid()) return false;
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(reached.get(), &info)) return false;
+    if (!GetFileInformationByHandle(reached.Get(), &info)) return false;
 
     // Where the name should lead: its folder's own place (a drive letter behind a SUBST,
     // a share behind a mapped drive, long names for short ones) and the name itself.
     const std::string::size_type slash = path.find_last_of('\\');
-    FileHandle folder = OpenName(path.substr(0, slash == std::string::npos ? 0 : slash + 1),
+    tk::FileHandle folder = OpenName(path.substr(0, slash == std::string::npos ? 0 : slash + 1),
                                  FILE_READ_ATTRIBUTES, 0);
-    std::wstring expected = folder.valid() ? FinalPath(folder.get()) : std::wstring();
+    std::wstring expected = folder.Valid() ? FinalPath(folder.Get()) : std::wstring();
     if (!expected.empty()) {
         if (expected.back() != L'\\') expected += L'\\';
         expected += tk::AnsiToWide(path.substr(slash + 1));
@@ -127,19 +108,19 @@ bool RemoveLinkedName(const std::string& path) {
                lstrcmpiW(reachedPath.c_str(), expected.c_str()) == 0;
     };
     const bool linked = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-                        info.nNumberOfLinks > 1 || !leadsThere(reached.get());
+                        info.nNumberOfLinks > 1 || !leadsThere(reached.Get());
     if (!linked) return false;
 
     // The name itself, not followed; removed through this very handle, once it is sure to
     // be that name. (DeleteFileA by name would remove a link's target under Wine.)
-    FileHandle name = OpenName(path, DELETE | FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
-    if (!name.valid() || !leadsThere(name.get())) throw ELinkedPath(path);
+    tk::FileHandle name = OpenName(path, DELETE | FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (!name.Valid() || !leadsThere(name.Get())) throw ELinkedPath(path);
     using DispositionProc = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
     const auto setInformation = reinterpret_cast<DispositionProc>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("kernel32"), "SetFileInformationByHandle")));
     FILE_DISPOSITION_INFO dispose{TRUE};
     if (setInformation != nullptr) {
-        if (!setInformation(name.get(), FileDispositionInfo, &dispose, sizeof dispose))
+        if (!setInformation(name.Get(), FileDispositionInfo, &dispose, sizeof dispose))
             throw ELinkedPath(path);
     } else if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !DeleteFileA(path.c_str())) {
         // Before Vista only hard links can be told apart, and removed by name.
@@ -162,11 +143,31 @@ void WriteStringToFile(const std::string& path, const std::string& data) {
         DeleteFileA(path.c_str());
         return;
     }
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return;
+    tk::FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return;
     DWORD written = 0;
-    WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+    WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+}
+
+unsigned long WriteFileChecked(const std::string& path, const std::string& data) {
+    // After a link's name was removed the file must be new: should the name be back, the
+    // open fails rather than follow it. An ordinary file is replaced in place.
+    const bool removed = RemoveLinkedName(path);
+    tk::FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    removed ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+    if (!file.Valid()) return GetLastError();
+    DWORD written = 0;
+    const bool ok =
+        data.empty() || (WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()),
+                                   &written, nullptr) != 0 &&
+                         written == data.size());
+    // A full disk may let WriteFile succeed short, without an error code of its own.
+    DWORD error = ok ? 0 : (GetLastError() != 0 ? GetLastError() : ERROR_DISK_FULL);
+    if (!file.Close() && ok) error = GetLastError();
+    if (error != 0) DeleteFileA(path.c_str());
+    return error;
 }
 
 namespace {
@@ -194,10 +195,10 @@ bool LocalToUtc(const FILETIME& local, FILETIME& utc) {
 unsigned long SetFileDosDate(const std::string& path, std::int32_t dosDateTime) {
     // The file just written is never a link; should one have taken its place, its own
     // time is set, not that of what it leads to.
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                                nullptr));
-    if (!file.valid()) return GetLastError();
+    tk::FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.Valid()) return GetLastError();
     auto value = static_cast<std::uint32_t>(dosDateTime);
     FILETIME local{};
     FILETIME utc{};
@@ -206,16 +207,16 @@ unsigned long SetFileDosDate(const std::string& path, std::int32_t dosDateTime) 
     SetLastError(ERROR_SUCCESS);
     if (DosDateTimeToFileTime(static_cast<WORD>(value >> 16), static_cast<WORD>(value & 0xFFFF),
                               &local) &&
-        LocalToUtc(local, utc) && SetFileTime(file.get(), nullptr, nullptr, &utc))
+        LocalToUtc(local, utc) && SetFileTime(file.Get(), nullptr, nullptr, &utc))
         return 0;
     DWORD error = GetLastError();
     return error != ERROR_SUCCESS ? error : ERROR_INVALID_PARAMETER;
 }
 
 std::string GetSpecialFolderPath(int csidl) {
-    ItemIdList list;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, list.out()))) return std::string();
-    return PathFromItemIdList(reinterpret_cast<const _ITEMIDLIST*>(list.get()));
+    tk::ItemIdList list;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, list.Receive()))) return std::string();
+    return PathFromItemIdList(reinterpret_cast<const _ITEMIDLIST*>(list.Get()));
 }
 
 std::string PathFromItemIdList(const _ITEMIDLIST* idList) {

@@ -2,7 +2,7 @@
 
 #include "engine/files.h"
 #include "engine/payload_seed.h"
-#include "engine/run_core.h"
+#include "resources/product.h"
 #include "toolkit/format.h"
 
 #include <zlib.h>

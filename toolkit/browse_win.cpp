@@ -1,5 +1,6 @@
 #include "toolkit/browse.h"
 
+#include "toolkit/handles_win.h"
 #include "toolkit/text_win.h"
 
 #include <objbase.h>
@@ -54,12 +55,10 @@ bool TBrowseForFolder::Execute(HWND owner) {
     info.ulFlags = Options;
     info.lpfn = BrowseCallback;
     info.lParam = reinterpret_cast<LPARAM>(&context);
-    LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
-    if (chosen == nullptr) return false;
+    ItemIdList chosen(SHBrowseForFolderW(&info));
+    if (chosen.Get() == nullptr) return false;
     wchar_t path[MAX_PATH] = {};
-    bool hasPath = SHGetPathFromIDListW(chosen, path) != 0;
-    CoTaskMemFree(chosen);
-    if (!hasPath) return false;
+    if (!SHGetPathFromIDListW(chosen.Get(), path)) return false;
     std::string ansi;
     if (!WideToAnsiExact(path, ansi)) {
         Unusable = ansi;

@@ -1,6 +1,9 @@
 #include "ui/dialogs.h"
 
 #include "toolkit/format.h"
+#include "toolkit/gdi.h"
+#include "toolkit/handles_win.h"
+#include "toolkit/text_win.h"
 
 #include <windows.h>
 
@@ -13,71 +16,10 @@ namespace {
 
 bool useFallbackForTesting = false;
 
-class Library {
-public:
-    explicit Library(const char* name) : module_(LoadLibraryA(name)) {}
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
-    ~Library() {
-        if (module_ != nullptr) FreeLibrary(module_);
-    }
-    // The export `name`, or null. Exports are looked up as untyped addresses; the
-    // caller knows the real signature.
-    void* Find(const char* name) const {
-        return module_ != nullptr ? reinterpret_cast<void*>(GetProcAddress(module_, name))
-                                  : nullptr;
-    }
-
-private:
-    HMODULE module_;
-};
-
-class Font {
-public:
-    Font() = default;
-    Font(const Font&) = delete;
-    Font& operator=(const Font&) = delete;
-    ~Font() {
-        if (font_ != nullptr) DeleteObject(font_);
-    }
-    void Reset(HFONT font) {
-        if (font_ != nullptr) DeleteObject(font_);
-        font_ = font;
-    }
-    HFONT Get() const { return font_; }
-
-private:
-    HFONT font_ = nullptr;
-};
-
-class WindowDC {
-public:
-    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    ~WindowDC() {
-        if (dc_ != nullptr) ReleaseDC(window_, dc_);
-    }
-    HDC Get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
 std::string ExecutableCaption() {
     char path[MAX_PATH] = {};
     DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     return DefaultDialogCaption(std::string(path, std::min<DWORD>(length, MAX_PATH)));
-}
-
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    int length =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
 }
 
 bool Contains(const std::vector<int>& buttons, int code) {
@@ -128,8 +70,8 @@ HRESULT CALLBACK TaskDialogCallback(HWND window, UINT notification, WPARAM, LPAR
 // Shows `d` as a task dialog; false when the system could not show it.
 bool ShowTaskDialog(TaskDialogIndirectProc taskDialogIndirect, const DialogDescription& d,
                     const std::string& caption, HWND owner, int& result) {
-    std::wstring title = Widen(caption);
-    std::wstring text = Widen(WithCrLfBreaks(d.text));
+    std::wstring title = tk::AnsiToWide(caption);
+    std::wstring text = tk::AnsiToWide(WithCrLfBreaks(d.text));
     TaskDialogHooks hooks;
     hooks.escapeCancels = d.cancellable && !Contains(d.buttons, drCancel);
 
@@ -194,7 +136,7 @@ bool ShowTaskDialog(TaskDialogIndirectProc taskDialogIndirect, const DialogDescr
 struct OwnDialog {
     const DialogDescription* description;
     std::string caption;
-    Font font;
+    tk::GdiObject<HFONT> font;
 };
 
 LPCSTR SystemIcon(DialogIcon icon) {
@@ -252,7 +194,7 @@ void BuildOwnDialog(HWND dialog, OwnDialog& own) {
     RECT textRect = {0, 0, maxTextWidth, 0};
     int buttonWidth = 75;
     {
-        WindowDC dc(dialog);
+        tk::ClientDC dc(dialog);
         HGDIOBJ old = SelectObject(dc.Get(), font);
         DrawTextA(dc.Get(), text.c_str(), static_cast<int>(text.size()), &textRect,
                   DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
@@ -358,7 +300,7 @@ int ShowDialog(const DialogDescription& d) {
     // the dialog is up and gets the activation back afterwards.
     HWND owner = GetActiveWindow();
     if (!useFallbackForTesting) {
-        Library comctl("comctl32.dll");
+        tk::Library comctl("comctl32.dll");
         auto taskDialogIndirect =
             reinterpret_cast<TaskDialogIndirectProc>(comctl.Find("TaskDialogIndirect"));
         int result = 0;

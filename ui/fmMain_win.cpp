@@ -1,6 +1,6 @@
 #include "ui/fmMain.h"
 
-#include "engine/ucargo.h"
+#include "resources/product.h"
 #include "toolkit/application.h"
 #include "toolkit/browse.h"
 #include "toolkit/format.h"
@@ -10,16 +10,8 @@
 #include <shlobj.h>
 #include <windows.h>
 
-namespace {
-
-bool DirectoryExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-} // namespace
-
-tMainForm::tMainForm() {
+tMainForm::tMainForm(std::string proposedFolder, InstallFunction install)
+    : proposedFolder_(std::move(proposedFolder)), install_(std::move(install)) {
     RegisterHandler("FormCreate", [this](tk::TControl* s) { FormCreate(s); });
     RegisterHandler("btnSetupClick", [this](tk::TControl* s) { btnSetupClick(s); });
     RegisterHandler("btnCancelClick", [this](tk::TControl* s) { btnCancelClick(s); });
@@ -50,22 +42,17 @@ void tMainForm::ControlsLoaded() {
 
 void tMainForm::FormCreate(tk::TControl*) {
     PageControl1->SetActivePageIndex(0);
-    SetCaption(tk::Format("Corvane %s Installer", ProductName));
-    lbIns1->SetCaption("This will install Corvane Pentaro");
+    SetCaption(tk::Format("%s %s Installer", ProductMaker, ProductName));
+    lbIns1->SetCaption(tk::Format("This will install %s %s", ProductMaker, ProductName));
     CenterLabel(lbIns1);
-    lbIns2->SetCaption("Version 3.24 05/11/04");
+    lbIns2->SetCaption(tk::Format("Version %s %s", ProductVersion, ProductReleaseDate));
     CenterLabel(lbIns2);
     lbP1Progname->SetCaption(ProductName);
     CenterLabel(lbP1Progname);
     lbP1ProgVer->SetCaption(ProductVersion);
     CenterLabel(lbP1ProgVer);
     PaintLogo();
-
-    std::string root = DriveRootOf(GetSpecialFolderPath(CSIDL_WINDOWS));
-    if (DirectoryExists(root + "corvane\\tq"))
-        edInstallDir->SetText(root + "corvane\\tq");
-    else
-        edInstallDir->SetText(root + "tq");
+    edInstallDir->SetText(proposedFolder_);
 }
 
 void tMainForm::CenterLabel(tk::TLabel* label) {
@@ -136,7 +123,7 @@ void tMainForm::btnInstallClick(tk::TControl*) {
     Hide();
     bool installed;
     try {
-        installed = RunInstallation(edInstallDir->Text());
+        installed = install_(edInstallDir->Text());
     } catch (...) {
         // The window comes back before the error is shown, as after a failed run.
         Show();

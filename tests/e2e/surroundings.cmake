@@ -5,7 +5,7 @@ _e2e_variant(seasons PAYLOAD_MANIFEST ${PENTARO_STANDIN_SOURCE_DIR}/manifest-sea
 # rs_readme stored as TARNW.EXE, the file name of rs_cmd in other case.
 _e2e_variant(samename PAYLOAD_MANIFEST ${PENTARO_STANDIN_MANIFEST} SAME_NAME_ITEM rs_readme)
 
-set(surroundings_scenarios seasons lookalike_folder typed_folders)
+set(surroundings_scenarios seasons lookalike_folder typed_folders same_file_name links)
 foreach(scenario ${surroundings_scenarios})
     add_test(NAME e2e_${scenario}
         COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/surroundings.py ${scenario}
