@@ -9,9 +9,9 @@
 // Every "*.conf" file (not folder) in that folder goes to the Recycle Bin first, silently;
 // where the drive has no Recycle Bin, they stay and only dosbox.conf is replaced (a failed
 // deletion is not reported: the new file replaces a leftover "dosbox.conf"). Returns 0 when the
-// file was written in full, else the system's error code (nothing incomplete is left behind). Raises
-// tk::EResNotFound ("Resource rs_Conf not found") when the template is missing, before anything
-// is deleted.
+// file was written in full, else the system's error code (nothing incomplete is left behind).
+// Raises tk::EResNotFound ("Resource rs_Conf not found") when the template is missing, before
+// anything is deleted.
 unsigned long WriteDosBoxConf(const std::string& programPath);
 
 // Deletes the files matched by `pattern` (a path whose last part may hold wildcards) through the

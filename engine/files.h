@@ -67,8 +67,8 @@ bool EnsureFolderIn(FolderSystem& system, std::string& folder);
 // Makes sure `folder` exists, creating every missing folder of it, outermost first.
 // Forward slashes count as backslashes. A folder with a name that Windows would not keep
 // as written (FolderNamesAreKept) is refused before anything is created, with the last
-// error ERROR_INVALID_NAME. A relative folder is taken against the current directory (its absolute form then has
-// no trailing backslash); a rooted one (leading backslash, or drive letter and colon)
+// error ERROR_INVALID_NAME. A relative folder is taken against the current directory (its absolute
+// form then has no trailing backslash); a rooted one (leading backslash, or drive letter and colon)
 // is used as given. Returns true when the folder exists afterwards; `folder` then holds
 // the folder used. On false (empty text, a creation failed) `folder` keeps its value,
 // and folders created before the failure stay.
@@ -114,7 +114,8 @@ unsigned long WriteFileChecked(const std::string& path, const std::string& data)
 // date in the high 16 bits, time in the low 16 bits), read as local time with the
 // daylight-saving rules in force on that date, so that the file shows the stored time in
 // every season whenever it is installed. Creation and last-access times are untouched.
-// Returns 0 on success, else the system error code (ERROR_INVALID_PARAMETER for a date-time the DOS layout cannot hold, such as month 13).
+// Returns 0 on success, else the system error code (ERROR_INVALID_PARAMETER for a date-time the DOS
+// layout cannot hold, such as month 13).
 unsigned long SetFileDosDate(const std::string& path, std::int32_t dosDateTime);
 
 // Path of the shell special folder `csidl` (CSIDL_PROGRAM_FILES 38, CSIDL_WINDOWS 36,

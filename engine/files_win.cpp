@@ -96,7 +96,7 @@ bool RemoveLinkedName(const std::string& path) {
     // a share behind a mapped drive, long names for short ones) and the name itself.
     const std::string::size_type slash = path.find_last_of('\\');
     tk::FileHandle folder = OpenName(path.substr(0, slash == std::string::npos ? 0 : slash + 1),
-                                 FILE_READ_ATTRIBUTES, 0);
+                                     FILE_READ_ATTRIBUTES, 0);
     std::wstring expected = folder.Valid() ? FinalPath(folder.Get()) : std::wstring();
     if (!expected.empty()) {
         if (expected.back() != L'\\') expected += L'\\';
@@ -107,13 +107,14 @@ bool RemoveLinkedName(const std::string& path) {
         return expected.empty() || reachedPath.empty() ||
                lstrcmpiW(reachedPath.c_str(), expected.c_str()) == 0;
     };
-    const bool linked = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-                        info.nNumberOfLinks > 1 || !leadsThere(reached.Get());
+    const bool linked = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1 ||
+                        !leadsThere(reached.Get());
     if (!linked) return false;
 
     // The name itself, not followed; removed through this very handle, once it is sure to
     // be that name. (DeleteFileA by name would remove a link's target under Wine.)
-    tk::FileHandle name = OpenName(path, DELETE | FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
+    tk::FileHandle name =
+        OpenName(path, DELETE | FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
     if (!name.Valid() || !leadsThere(name.Get())) throw ELinkedPath(path);
     using DispositionProc = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
     const auto setInformation = reinterpret_cast<DispositionProc>(reinterpret_cast<void*>(

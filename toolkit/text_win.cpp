@@ -20,8 +20,8 @@ bool WideToAnsiExact(const std::wstring& text, std::string& ansi) {
     // Without WC_NO_BEST_FIT_CHARS the system substitutes look-alikes silently; with it,
     // such characters become the default character and the flag below says so.
     BOOL usedDefault = FALSE;
-    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size,
-                                           nullptr, 0, "?", &usedDefault);
+    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr,
+                                           0, "?", &usedDefault);
     if (length <= 0) return false;
     ansi.resize(static_cast<std::size_t>(length));
     usedDefault = FALSE;

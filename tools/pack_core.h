@@ -54,7 +54,8 @@ struct ManifestEntry {
 // fields separated by blanks or tabs; a file name holding blanks is written in double
 // quotes. Catalogue names are letters, digits and '_' (not starting with a digit) and
 // unique regardless of case; so are the files' own names (the part after the last '/'),
-// under which the installer writes them into one folder (FileNameKey). Raises EPackError "<source>:<line>: <problem>".
+// under which the installer writes them into one folder (FileNameKey). Raises EPackError
+// "<source>:<line>: <problem>".
 std::vector<ManifestEntry> ParseManifest(const std::string& text, const std::string& source);
 
 // The MS-DOS date-time of a broken-down local time (seconds rounded down to even).

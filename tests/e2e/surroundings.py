@@ -80,7 +80,8 @@ def typed_folders(bench):
     dialog = Dialog(out)
     print(f"trailing blanks: {dialog}")
     bench.check("trailing blanks: the folder named, with the reason",
-                bool(dialog.texts) and dialog.texts[0].startswith("Error creating folder c:\\tq   "),
+                bool(dialog.texts)
+                and dialog.texts[0].startswith("Error creating folder c:\\tq   "),
                 str(dialog))
     p.drive("press", "Pentaro", "OK")
     not_installed(bench, p, installer, "trailing blanks")

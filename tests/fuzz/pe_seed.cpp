@@ -13,9 +13,8 @@ int main(int argc, char** argv) {
     const std::string pe =
         argc == 2
             ? minimal_pe::MinimalPe(
-                  {{"RS_README",
-                    ScramblePayloadImage(MakePayloadImage("readme.txt", 0x2C4E6000,
-                                                          "Pentaro 3.24\r\n\r\nSeed.\r\n"))},
+                  {{"RS_README", ScramblePayloadImage(MakePayloadImage(
+                                     "readme.txt", 0x2C4E6000, "Pentaro 3.24\r\n\r\nSeed.\r\n"))},
                    {"RS_ICON", ScramblePayloadImage(MakePayloadImage("penta.ico", 1, "P+"))}})
             : minimal_pe::MinimalPe(
                   {{"rs_Cmd", ScramblePayloadImage(MakePayloadImage("tarnw.exe", 1, "MZ"))},

@@ -181,7 +181,8 @@ TEST(EnsureFolder, ForwardSlashesWorkLikeBackslashesAtEveryDepth) {
 TEST(EnsureFolder, NamesWindowsWouldCutAreRefusedBeforeAnythingIsMade) {
     // Windows drops blanks and dots at the end of a name: "c:\tq   " would be created as
     // c:\tq, and the files written to "c:\tq   \..." would then fail.
-    for (std::string folder : {"c:\\tq   ", "c:\\tq   \\", "c:\\new\\tq.\\sub", "c:/a /b", "c:\\..."}) {
+    for (std::string folder :
+         {"c:\\tq   ", "c:\\tq   \\", "c:\\new\\tq.\\sub", "c:/a /b", "c:\\..."}) {
         MemoryFolders disk;
         disk.folders = {"c:"};
         const std::string before = folder;

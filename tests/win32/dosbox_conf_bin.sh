@@ -21,7 +21,8 @@ plant() {
 # check FOLDER WHAT: the new dosbox.conf mounts the folder; the nginx.conf folder is intact.
 check_common() {
     grep -q "^mount c $2" "$1/dosbox.conf" || fail "$2: dosbox.conf not written"
-    expect "$2: the folder nginx.conf and its file stay" "$(cat "$1/nginx.conf/sites/default")" server
+    expect "$2: the folder nginx.conf and its file stay" \
+        "$(cat "$1/nginx.conf/sites/default")" server
 }
 
 start_xvfb

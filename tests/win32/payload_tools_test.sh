@@ -81,7 +81,8 @@ expect 1 '^rs_kdb2 +FAILED: the body is not a valid zlib stream$' "$inspect" tes
 expect 1 '^10 items, 1 failed$' "$inspect" test "$work/damaged.exe"
 expect 0 '^rs_kdb2 .*\(damaged\)$' "$inspect" list "$work/damaged.exe"
 if [ -n "$same" ]; then
-    expect 1 '^rs_readme +FAILED: file name TARNW\.EXE is also that of rs_cmd$' "$inspect" test "$same"
+    expect 1 '^rs_readme +FAILED: file name TARNW\.EXE is also that of rs_cmd$' \
+        "$inspect" test "$same"
     expect 1 '^10 items, 1 failed$' "$inspect" test "$same"
 fi
 
@@ -112,7 +113,8 @@ rm -f "$work/huge.kdb"
 mkdir -p "$work/sub"
 cp "$work/readme.txt" "$work/sub/README.TXT"
 printf 'rs_a readme.txt\nrs_b sub/README.TXT\n' >"$work/m6.txt"
-expect 1 'm6.txt:2: file name README.TXT is already that of rs_a' "$pack" --partial "$work/m6.txt" "$work/p"
+expect 1 'm6.txt:2: file name README.TXT is already that of rs_a' \
+    "$pack" --partial "$work/m6.txt" "$work/p"
 # Items a 32-bit installer cannot hold at once: refused from their sizes, before reading.
 truncate -s 600M "$work/big1.kdb"
 truncate -s 600M "$work/big2.kdb"
