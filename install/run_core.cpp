@@ -56,11 +56,11 @@ std::string StartFromSiblingMessage() {
 }
 
 std::string WriteErrorMessage(const std::string& path, const std::string& reason) {
-    return tk::Format("Error writing file %s\r\n\r\n%s", path.c_str(), reason.c_str());
+    return "Error writing file " + path + (reason.empty() ? "" : "\r\n\r\n" + reason);
 }
 
 std::string FolderErrorMessage(const std::string& folder, const std::string& reason) {
-    return tk::Format("Error creating folder %s\r\n\r\n%s", folder.c_str(), reason.c_str());
+    return "Error creating folder " + folder + (reason.empty() ? "" : "\r\n\r\n" + reason);
 }
 
 std::string MenuProgramParent(const std::string& folder) {

@@ -28,9 +28,10 @@ std::string ShortcutQuestion();
 // After Yes to the question / after any other answer.
 std::string DesktopIconMessage();
 std::string StartFromSiblingMessage();
-// A file of the payload that could not be written, with the system's reason.
+// A file of the payload that could not be written, then an empty line and the system's
+// reason (left out when there is none).
 std::string WriteErrorMessage(const std::string& path, const std::string& reason);
-// The install folder that could not be created, with the system's reason.
+// The install folder that could not be created, the same way.
 std::string FolderErrorMessage(const std::string& folder, const std::string& reason);
 
 // The parent folder in which the maker's menu program is looked for: the folder text up

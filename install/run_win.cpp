@@ -45,6 +45,9 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                            const RunSettings& settings) {
     std::string message;
     std::string folder = AddTrailingBackslash(folderText);
+    // EnsureFolder refuses empty text without asking the system: no earlier error may
+    // then pass for the reason.
+    SetLastError(ERROR_SUCCESS);
     if (!EnsureFolder(folder)) {
         // Every write would fail: say so instead of running to a false success.
         const DWORD error = GetLastError();

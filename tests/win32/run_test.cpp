@@ -219,6 +219,13 @@ TEST_F(Run, AFolderThatCannotBeMadeStopsBeforeAnything) {
     EXPECT_EQ(frontEnd.Events[0].rfind("Tell[Pentaro] ", 0), 0u);
 }
 
+TEST_F(Run, AnEmptyFolderIsRefusedWithoutAStaleReason) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    ASSERT_EQ(RunIn(""), ExitCode::FolderNotCreated);
+    ASSERT_EQ(frontEnd.Events.size(), 1u);
+    EXPECT_EQ(frontEnd.Events[0].find("\r\n\r\n", 0), std::string::npos) << frontEnd.Events[0];
+}
+
 TEST_F(Run, AFileThatCannotBeWrittenStopsThePass) {
     CreateDirectoryA(install.c_str(), nullptr);
     // The third file's name is taken by a folder.
