@@ -51,8 +51,23 @@ tk::FileHandle OpenName(const std::string& path, DWORD access, DWORD flags) {
                                       nullptr));
 }
 
+// True when `path` (whose attributes are given) is a reparse point that leads elsewhere: a
+// symbolic link, junction or mounted volume. Reparse points that keep the data in place
+// (cloud placeholders of OneDrive, deduplicated files: Microsoft tags without the
+// name-surrogate bit) are no links. A tag the system does not give (Wine reports none for
+// its symbolic links) counts as a link.
+bool IsLink(const std::string& path, DWORD attributes) {
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    WIN32_FIND_DATAA found{};
+    tk::FindHandle search(FindFirstFileA(path.c_str(), &found));
+    if (!search.Valid()) return true;
+    const DWORD tag = found.dwReserved0;
+    return !IsReparseTagMicrosoft(tag) || IsReparseTagNameSurrogate(tag);
+}
+
 // Raises ELinkedPath for the first folder of `path` below its root (a drive letter, or
-// \\server\share) that is a reparse point.
+// \\server\share) that is a link (IsLink).
 void RefuseLinkedFolders(const std::string& path) {
     std::string::size_type start = 3;
     if (path.rfind("\\\\", 0) == 0) {
@@ -64,9 +79,7 @@ void RefuseLinkedFolders(const std::string& path) {
     for (std::string::size_type end = path.find('\\', start); end != std::string::npos;
          end = path.find('\\', end + 1)) {
         const std::string folder = path.substr(0, end);
-        const DWORD attributes = GetFileAttributesA(folder.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            throw ELinkedPath(folder);
+        if (IsLink(folder, GetFileAttributesA(folder.c_str()))) throw ELinkedPath(folder);
     }
 }
 
@@ -107,8 +120,8 @@ bool RemoveLinkedName(const std::string& path) {
         return expected.empty() || reachedPath.empty() ||
                lstrcmpiW(reachedPath.c_str(), expected.c_str()) == 0;
     };
-    const bool linked = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1 ||
-                        !leadsThere(reached.Get());
+    const bool linked =
+        IsLink(path, attributes) || info.nNumberOfLinks > 1 || !leadsThere(reached.Get());
     if (!linked) return false;
 
     // The name itself, not followed; removed through this very handle, once it is sure to
