@@ -75,6 +75,8 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
             else
                 total += static_cast<std::uint32_t>(item.Contents.size());
         }
+        // Two items for one file would leave one of them silently overwritten.
+        message += DuplicateFileNameLines(catalogue, ItemTable);
 
         if (!message.empty()) {
             // Shown once, here, before the main window returns.
