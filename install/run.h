@@ -8,6 +8,7 @@
 #include "install/exit_code.h"
 #include "install/front_end.h"
 
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -52,3 +53,9 @@ bool IsMenuProgramInParent(const std::string& folder);
 // the drive of the Windows folder, else "<root>tq" (root as "C:\"; empty when the Windows
 // folder is unknown).
 std::string ProposedInstallFolder();
+
+// The outcome class of an error that left the run: OutOfMemory for EOutOfMemory and
+// std::bad_alloc, PayloadDamaged for a payload item that does not inflate (EZlibError),
+// WriteFailed for a write refused because it would go through a link (ELinkedPath), and
+// UnexpectedError for anything else.
+ExitCode ExitCodeOfError(const std::exception& error);

@@ -9,6 +9,7 @@
 
 #include <shlobj.h>
 
+#include <new>
 #include <vector>
 
 namespace {
@@ -141,4 +142,12 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
     }
     if (!message.empty()) frontEnd.Tell(ProductName, message);
     return outcome;
+}
+
+ExitCode ExitCodeOfError(const std::exception& error) {
+    if (dynamic_cast<const EOutOfMemory*>(&error) || dynamic_cast<const std::bad_alloc*>(&error))
+        return ExitCode::OutOfMemory;
+    if (dynamic_cast<const EZlibError*>(&error)) return ExitCode::PayloadDamaged;
+    if (dynamic_cast<const ELinkedPath*>(&error)) return ExitCode::WriteFailed;
+    return ExitCode::UnexpectedError;
 }
