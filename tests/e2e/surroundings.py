@@ -107,7 +107,7 @@ def same_file_name(bench):
     not_installed(bench, p, installer, "two items for one file")
     bench.expect("nothing written", os.listdir(p.c("tq")) if os.path.isdir(p.c("tq")) else [], [])
     cancel_main_window(p)
-    finish(bench, installer, "closed with Cancel")
+    finish(bench, installer, "closed with Cancel after a damaged run", "PayloadDamaged")
 
 
 ERROR_BOX = "Pentaro Installer Version 3.24"  # the framework's box for errors in handlers
@@ -156,7 +156,7 @@ def links(bench):
     p.drive("press", ERROR_BOX, "OK", "sleep", 300)
     bench.expect("nothing written where the folder link leads", os.listdir(victims), [])
     cancel_main_window(p)
-    finish(bench, installer, "closed with Cancel")
+    finish(bench, installer, "closed with Cancel after a refused write", "WriteFailed")
 
 
 for scenario in (seasons, lookalike_folder, typed_folders, same_file_name, links):
