@@ -20,9 +20,9 @@ void __verbose_terminate_handler() {
 }
 } // namespace __gnu_cxx
 
+// The program entry proper is PentaroEntry (app/entry_win.cpp), which restricts the DLL
+// search before the C runtime starts and this runs.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    // First of all: no DLL from the installer's own folder (the CD, Downloads) is loaded.
-    RestrictDllSearch();
     tk::TApplication& application = tk::Application();
     try {
         if (!StartupCheck()) return 0;
@@ -35,7 +35,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     application.Initialize();
     tk::RegisterStandardControls();
     RegisterAppearanceControls();
-    application.SetTitle("Pentaro Installer Version 3.24");
+    application.SetTitle(ApplicationTitle);
     int status = 0;
     try {
         tMainForm MainForm;

@@ -18,3 +18,11 @@ std::string DosBoxExeCandidate(const std::string& base, const std::string& entry
     if (folder.empty() || folder.back() != '\\') folder += '\\';
     return folder + "dosbox.exe";
 }
+
+std::string DllLoadFailureText(const std::string& dll, const std::string& function,
+                               unsigned long error) {
+    std::string text = "The installer cannot run: the Windows system file " + dll;
+    text += function.empty() ? " could not be loaded from the system folder"
+                             : " has no function " + function;
+    return text + " (error " + std::to_string(error) + ").";
+}

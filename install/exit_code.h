@@ -33,4 +33,7 @@ enum class ExitCode : int {
     // An error the installer did not foresee (a missing resource, a COM failure); see the
     // log.
     UnexpectedError = 11,
+    // A Windows system DLL (or a function in it) could not be loaded from the system
+    // folder; the installer ended before doing anything.
+    DllLoadFailed = 12,
 };
