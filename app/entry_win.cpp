@@ -12,6 +12,7 @@
 // not rely on any other DLL either, since the one missing may be user32.dll itself.
 #include "app/startup.h"
 #include "install/exit_code.h"
+#include "install/options.h"
 
 #include <windows.h>
 
@@ -30,8 +31,8 @@ extern "C" __attribute__((force_align_arg_pointer)) int PentaroEntry() {
 namespace {
 
 // Tells the user and anyone watching: the standard error output (a console, a deployment
-// tool's log), the debugger output, and a message box when user32.dll can be loaded from
-// the system folder.
+// tool's log), the debugger output, and, unless the install is unattended (/S: no window
+// at all), a message box when user32.dll can be loaded from the system folder.
 void ReportFatal(const std::string& text) {
     std::string line = text + "\r\n";
     HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
@@ -40,13 +41,14 @@ void ReportFatal(const std::string& text) {
         WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     }
     OutputDebugStringA(line.c_str());
+    if (ParseCommandLine(GetCommandLineA()).silent) return;
     HMODULE user32 = LoadLibraryA("user32.dll");
     if (user32 == nullptr) return;
     using MessageBoxProc = int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT);
     auto messageBox = reinterpret_cast<MessageBoxProc>(
         reinterpret_cast<void*>(GetProcAddress(user32, "MessageBoxA")));
     if (messageBox != nullptr)
-        messageBox(nullptr, text.c_str(), ApplicationTitle,
+        messageBox(nullptr, text.c_str(), ApplicationTitle().c_str(),
                    MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 

@@ -1,15 +1,25 @@
-// The program entry: the start-up check before any window, then the GUI application
-// with the main window until it closes.
+// The program entry: the command line read once; with /S the unattended install; else the
+// start-up check before any window, then the GUI application with the main window until it
+// closes. The exit code is the outcome (install/exit_code.h) either way.
 #include "app/startup.h"
+#include "app/unattended.h"
 #include "controls/appearance.h"
+#include "engine/payload.h"
 #include "engine/ucargo.h"
+#include "install/gui_front_end.h"
+#include "install/instance_lock.h"
+#include "install/options.h"
+#include "install/run.h"
+#include "resources/product.h"
 #include "toolkit/application.h"
+#include "toolkit/format.h"
 #include "toolkit/stdctrls.h"
 #include "ui/fmMain.h"
 
 #include <windows.h>
 
 #include <cstdlib>
+#include <new>
 
 // What runs when an error escapes everything (a bug: WinMain and every window procedure
 // catch what the installer raises). The library's default prints the demangled type name
@@ -23,30 +33,60 @@ void __verbose_terminate_handler() {
 // The program entry proper is PentaroEntry (app/entry_win.cpp), which restricts the DLL
 // search before the C runtime starts and this runs.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    const std::string commandLine = GetCommandLineA();
+    const InstallOptions options = ParseCommandLine(commandLine);
+    if (options.silent) {
+        const ExitCode code = RunUnattended(options, commandLine);
+        DosBoxExePath.clear();
+        return static_cast<int>(code);
+    }
+
     tk::TApplication& application = tk::Application();
     try {
-        if (!StartupCheck()) return 0;
+        if (!StartupCheck()) return static_cast<int>(ExitCode::StartupRefused);
     } catch (const std::exception& error) {
         // "Bad process handle": nothing catches it before the application exists.
         application.HandleException(error);
-        return 1;
+        return static_cast<int>(ExitCode::UnexpectedError);
     }
 
     application.Initialize();
     tk::RegisterStandardControls();
     RegisterAppearanceControls();
-    application.SetTitle(ApplicationTitle);
-    int status = 0;
+    application.SetTitle(ApplicationTitle());
+    // The outcome of the last run; closing the window before any run is a cancel.
+    ExitCode outcome = ExitCode::Cancelled;
     try {
-        tMainForm MainForm;
+        // /D= proposes its folder; a /D= the parser could not use is ignored, like every
+        // argument the interactive installer does not know.
+        const std::string proposed =
+            options.hasFolder && options.error.empty() ? options.folder : ProposedInstallFolder();
+        // The main window closes after a run that wrote every file; when only a shortcut or
+        // dosbox.conf could not be made, the run has said so and the product is installed.
+        tMainForm MainForm(proposed, [&outcome](const std::string& folder) {
+            GuiFrontEnd frontEnd;
+            try {
+                outcome = RunInstallationAlone(folder, frontEnd);
+            } catch (const EZlibError&) {
+                outcome = ExitCode::PayloadDamaged;
+                throw;
+            } catch (const std::bad_alloc&) {
+                outcome = ExitCode::OutOfMemory;
+                throw;
+            } catch (...) {
+                outcome = ExitCode::UnexpectedError;
+                throw;
+            }
+            return outcome == ExitCode::Success || outcome == ExitCode::StartupSetupFailed;
+        });
         application.SetMainForm(&MainForm);
         application.Run();
         application.SetMainForm(nullptr);
     } catch (const std::exception& error) {
         // A window that cannot be built (a broken layout resource) ends the program.
         application.HandleException(error);
-        status = 1;
+        outcome = ExitCode::UnexpectedError;
     }
     DosBoxExePath.clear();
-    return status;
+    return static_cast<int>(outcome);
 }

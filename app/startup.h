@@ -6,8 +6,9 @@
 
 #include <string>
 
-// The application's title, also the caption of the box that says a system DLL is missing.
-inline constexpr char ApplicationTitle[] = "Pentaro Installer Version 3.24";
+// The application's title ("Pentaro Installer Version 3.24"), also the caption of the box
+// that says a system DLL is missing.
+std::string ApplicationTitle();
 
 // The DOSBox project's download page, opened when the user answers the warning with OK.
 inline constexpr char DosBoxDownloadPage[] = "https://www.dosbox.com/download.php?main=1";
@@ -56,6 +57,11 @@ std::string DllLoadFailureText(const std::string& dll, const std::string& functi
 // (not a folder) of that name exists. Only the first matching entry counts, and `path`
 // keeps it even when the result is false.
 bool LocateDosBox(std::string& path);
+
+// The start-up check without the warning: false when the product cannot run here (a
+// 64-bit Windows without DOSBox, after LocateDosBox into DosBoxExePath) or "/t" is in
+// `commandLine`. Raises what Is64BitWindows raises.
+bool StartupPasses(const std::string& commandLine);
 
 // The start-up check. On a 64-bit Windows it looks for DOSBox (LocateDosBox into
 // DosBoxExePath); without DOSBox, or with "/t" on the command line, it shows the

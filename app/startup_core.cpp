@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "resources/product.h"
 #include "toolkit/format.h"
 
 bool HasTestSwitch(const std::string& commandLine) {
@@ -17,6 +18,10 @@ std::string DosBoxExeCandidate(const std::string& base, const std::string& entry
     std::string folder = tk::AsciiLower(base + entryName);
     if (folder.empty() || folder.back() != '\\') folder += '\\';
     return folder + "dosbox.exe";
+}
+
+std::string ApplicationTitle() {
+    return tk::Format("%s Installer Version %s", ProductName, ProductVersion);
 }
 
 std::string DllLoadFailureText(const std::string& dll, const std::string& function,

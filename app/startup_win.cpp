@@ -4,6 +4,7 @@
 #include "engine/ucargo.h"
 #include "toolkit/exception.h"
 #include "toolkit/format.h"
+#include "toolkit/handles_win.h"
 #include "ui/dialogs.h"
 
 #include <windows.h>
@@ -11,21 +12,6 @@
 #include <shellapi.h>
 
 namespace {
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    ~FindHandle() {
-        if (valid()) FindClose(handle_);
-    }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 // Exports looked up at run time, where older systems lack them.
 template <typename Proc> Proc KernelExport(const char* name) {
@@ -49,26 +35,26 @@ bool LocateDosBox(std::string& path) {
         tk::AsciiLower(AddTrailingBackslash(GetSpecialFolderPath(csidlProgramFiles)));
     path.clear();
     WIN32_FIND_DATAA entry;
-    FindHandle search(FindFirstFileA((base + "*.*").c_str(), &entry));
-    if (search.valid()) {
+    tk::FindHandle search(FindFirstFileA((base + "*.*").c_str(), &entry));
+    if (search.Valid()) {
         do {
             if (IsDosBoxEntry(entry.dwFileAttributes, entry.cFileName)) {
                 path = DosBoxExeCandidate(base, entry.cFileName);
                 break;
             }
-        } while (FindNextFileA(search.get(), &entry));
+        } while (FindNextFileA(search.Get(), &entry));
     }
     if (path.empty()) return false;
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return FileExists(path);
+}
+
+bool StartupPasses(const std::string& commandLine) {
+    if (Is64BitWindows() && !LocateDosBox(DosBoxExePath)) return false;
+    return !HasTestSwitch(commandLine);
 }
 
 bool StartupCheck() {
-    if (Is64BitWindows() && !LocateDosBox(DosBoxExePath)) {
-        ShowStartupWarning();
-        return false;
-    }
-    if (!HasTestSwitch(GetCommandLineA())) return true;
+    if (StartupPasses(GetCommandLineA())) return true;
     ShowStartupWarning();
     return false;
 }

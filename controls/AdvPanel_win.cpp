@@ -2,8 +2,12 @@
 
 #include "controls/draw_win.h"
 
+#include <oleacc.h>
+
 TAdvPanel::TAdvPanel(tk::TControl* parent) : tk::TControl(parent) {
     SetColor(tk::clBtnFace);
+    // A group of the controls on it, without a name of its own to read out.
+    Accessibility.Role = ROLE_SYSTEM_GROUPING;
 }
 
 void TAdvPanel::SetColorTo(tk::TColor color) {
@@ -57,10 +61,11 @@ void TAdvPanel::Paint(tk::TCanvas& canvas) {
     look.ColorTo = ResolveOrNone(colorTo_);
     look.Direction = direction_;
     look.BorderColor = ResolveOrNone(borderColor_);
-    look.BorderWidth = borderWidth_;
+    // Frame widths are pixels at 96 dpi.
+    look.BorderWidth = tk::Scale(borderWidth_, Dpi());
     look.BevelOuter = bevelOuter_;
     look.BevelInner = bevelInner_;
-    look.BevelWidth = bevelWidth_;
+    look.BevelWidth = tk::Scale(bevelWidth_, Dpi());
     look.Highlight = tk::ResolveColor(tk::clBtnHighlight);
     look.Shadow = tk::ResolveColor(tk::clBtnShadow);
     DrawFills(canvas, PanelPicture(ClientRect(), look));

@@ -69,6 +69,8 @@ private:
     void Changed();
     // Paints the bar into its window now, if it has one.
     void PaintNow();
+    // Tells screen readers about a new percentage (not about every new position).
+    void AnnouncePercent();
 
     TProgressPosition position_;
     tk::TColor levelColor_[4] = {tk::clLime, tk::clYellow, 0x0053A9FF, tk::clRed};
@@ -85,4 +87,5 @@ private:
     int steps_ = 8;
     bool showPosition_ = true;
     bool showPercentage_ = true;
+    int announcedPercent_ = 0;
 };

@@ -2,6 +2,8 @@
 
 #include "controls/draw_win.h"
 
+#include <oleacc.h>
+
 namespace {
 
 // The key colour of the corners outside the rounded border.
@@ -18,24 +20,37 @@ TAdvProgressBar::TAdvProgressBar(tk::TControl* parent) : tk::TControl(parent) {
     SetFont(font);
     // The corners outside the rounded border show what lies behind the bar.
     SetTransparent(rounded_);
+    Accessibility.Role = ROLE_SYSTEM_PROGRESSBAR;
+    Accessibility.Value = [this] { return ProgressText(Percent(), Position(), true); };
+    Accessibility.State = STATE_SYSTEM_READONLY;
+    announcedPercent_ = Percent();
 }
 
 void TAdvProgressBar::Changed() {
     Invalidate();
 }
 
+void TAdvProgressBar::AnnouncePercent() {
+    if (Percent() == announcedPercent_) return;
+    announcedPercent_ = Percent();
+    tk::NotifyAccessibleEvent(Handle(), EVENT_OBJECT_VALUECHANGE);
+}
+
 void TAdvProgressBar::SetMin(long long min) {
     position_.SetMin(min);
     Changed();
+    AnnouncePercent();
 }
 
 void TAdvProgressBar::SetMax(long long max) {
     position_.SetMax(max);
     Changed();
+    AnnouncePercent();
 }
 
 void TAdvProgressBar::SetPosition(long long position) {
     if (position_.SetPosition(position)) PaintNow();
+    AnnouncePercent();
 }
 
 void TAdvProgressBar::PaintNow() {
@@ -113,21 +128,26 @@ void TAdvProgressBar::Paint(tk::TCanvas& canvas) {
     bitmap.SetSize(width, height);
     tk::TCanvas& c = bitmap.Canvas();
     if (rounded_) DrawFills(c, {{client, kCornerKey}});
+    // Border, corners and blocks grow with the scale; a wide border stays inside the bar.
+    const TProgressMetrics metrics = ProgressMetricsAt(Dpi());
     c.Brush.Clear = false;
     c.Brush.Color = backgroundColor_;
     c.Pen.Clear = false;
-    c.Pen.Width = 1;
+    c.Pen.Width = metrics.Border;
+    c.Pen.InsideFrame = metrics.Border > 1;
     c.Pen.Color = showBorder_ ? borderColor_ : backgroundColor_;
-    if (rounded_)
-        c.RoundRect(0, 0, width, height, 6, 6);
-    else
+    if (rounded_) {
+        int corner = tk::Scale(6, Dpi());
+        c.RoundRect(0, 0, width, height, corner, corner);
+    } else {
         c.Rectangle(0, 0, width, height);
+    }
 
     int percent = position_.Percent();
     int level = ProgressLevel(percent, level1Perc_, level2Perc_);
     tk::TColor main = tk::ResolveColor(levelColor_[level]);
     tk::TColor pale = tk::ResolveColor(levelColorTo_[level]);
-    for (const tk::TRect& block : ProgressBlocks(client, percent))
+    for (const tk::TRect& block : ProgressBlocks(client, percent, metrics))
         DrawFills(c, ProgressBlockFills(block, main, pale, steps_, showGradient_));
 
     if (showPosition_) {

@@ -59,6 +59,7 @@ public:
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void EnabledChanged() override;
+    void TextChanged() override;
 
 private:
     void Changed();

@@ -2,6 +2,7 @@
 
 #include "controls/draw_win.h"
 
+#include <oleacc.h>
 #include <windowsx.h>
 
 TAdvToolButton::TAdvToolButton(tk::TControl* parent) : tk::TControl(parent) {
@@ -10,6 +11,13 @@ TAdvToolButton::TAdvToolButton(tk::TControl* parent) : tk::TControl(parent) {
     SetTabStop(true);
     // The outermost pixel ring is left unpainted and shows what lies behind the button.
     SetTransparent(true);
+    Accessibility.Role = ROLE_SYSTEM_PUSHBUTTON;
+    Accessibility.Name = [this] { return Caption(); };
+    Accessibility.DefaultAction = "Press";
+    // The keyboard's and a screen reader's press: a click as a released Space gives it.
+    Accessibility.DoDefaultAction = [this] {
+        if (AcceptsInput() && !pointer_.Tracking()) ClickAndSurvive();
+    };
 }
 
 TAdvToolButton::~TAdvToolButton() {
@@ -87,15 +95,20 @@ void TAdvToolButton::Paint(tk::TCanvas& canvas) {
     }
     TButtonLook look = ButtonLook(colors, state, hot, Enabled(), ClientWidth(), ClientHeight());
     DrawFills(canvas, look.Fills);
+    const int dpi = Dpi();
     if (look.Stroke) {
         // A stroke colour left at clNone is drawn as the toolkit resolves clNone (its low
-        // 24 bits, white): the ring that marks a rounded button as hot or pressed.
+        // 24 bits, white): the ring that marks a rounded button as hot or pressed. Its pen
+        // and corners grow with the scale; a wide pen stays inside the button.
         canvas.Brush.Clear = true;
         canvas.Pen.Clear = false;
-        canvas.Pen.Width = 1;
+        canvas.Pen.Width = tk::Scale(1, dpi);
+        canvas.Pen.InsideFrame = canvas.Pen.Width > 1;
         canvas.Pen.Color = look.StrokeColor;
         const tk::TRect& r = look.StrokeRect;
-        canvas.RoundRect(r.Left, r.Top, r.Right, r.Bottom, 8, 8);
+        int corner = tk::Scale(8, dpi);
+        canvas.RoundRect(r.Left, r.Top, r.Right, r.Bottom, corner, corner);
+        canvas.Pen.InsideFrame = false;
         canvas.Brush.Clear = false;
     }
 
@@ -111,18 +124,19 @@ void TAdvToolButton::Paint(tk::TCanvas& canvas) {
     if (Enabled()) {
         write(look.TextRect, Font().Color());
     } else {
+        int shift = tk::Scale(1, dpi);
         tk::TRect moved = look.TextRect;
-        moved.Left += 1;
-        moved.Top += 1;
-        moved.Right += 1;
-        moved.Bottom += 1;
+        moved.Left += shift;
+        moved.Top += shift;
+        moved.Right += shift;
+        moved.Bottom += shift;
         write(moved, tk::clBtnHighlight);
         write(look.TextRect, tk::clBtnShadow);
     }
     SetBkMode(dc, oldMode);
 
     if (HandleAllocated() && GetFocus() == Handle() && focusCue_) {
-        tk::TRect f = ClientRect().Inflated(-3);
+        tk::TRect f = ClientRect().Inflated(-tk::Scale(3, dpi));
         RECT focus{f.Left, f.Top, f.Right, f.Bottom};
         SetTextColor(dc, RGB(0, 0, 0));
         SetBkColor(dc, RGB(255, 255, 255));
@@ -168,6 +182,12 @@ bool TAdvToolButton::ClickAndSurvive() {
     std::weak_ptr<bool> alive = alive_;
     Click();
     return !alive.expired();
+}
+
+void TAdvToolButton::TextChanged() {
+    Invalidate();
+    // "Pause" becomes "Resume", "Cancel" becomes "OK": a screen reader says the new name.
+    tk::NotifyAccessibleEvent(Handle(), EVENT_OBJECT_NAMECHANGE);
 }
 
 void TAdvToolButton::EnabledChanged() {

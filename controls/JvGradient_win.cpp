@@ -2,8 +2,12 @@
 
 #include "controls/draw_win.h"
 
+#include <oleacc.h>
+
 TJvGradient::TJvGradient(tk::TControl* parent) : tk::TControl(parent) {
     SetAlign(tk::TAlign::alClient);
+    // Only a picture behind the page's controls: a plain area, nothing to read out.
+    Accessibility.Role = ROLE_SYSTEM_CLIENT;
 }
 
 // A new child window goes to the bottom of its siblings' z-order, so the background, made

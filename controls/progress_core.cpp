@@ -1,5 +1,8 @@
 #include "controls/progress_core.h"
 
+#include "toolkit/dpi.h"
+
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -21,9 +24,6 @@ long long DivideRounded(long long numerator, long long denominator) {
     return negative ? -result : result;
 }
 
-constexpr int kBlockWidth = 7;
-constexpr int kBlockPitch = 9;
-
 } // namespace
 
 int ProgressPercent(long long position, long long min, long long max) {
@@ -38,26 +38,33 @@ int ProgressLevel(int percent, int level1Perc, int level2Perc) {
     return 3;
 }
 
-std::vector<tk::TRect> ProgressBlocks(const tk::TRect& client, int percent) {
+TProgressMetrics ProgressMetricsAt(int dpi) {
+    TProgressMetrics m;
+    for (int* figure : {&m.Border, &m.Inset, &m.Block, &m.Gap})
+        *figure = std::max(1, tk::Scale(*figure, dpi));
+    return m;
+}
+
+std::vector<tk::TRect> ProgressBlocks(const tk::TRect& client, int percent,
+                                      const TProgressMetrics& m) {
     std::vector<tk::TRect> blocks;
     if (percent <= 0) return blocks;
-    long long length = client.Width() - 2;
+    long long length = client.Width() - 2 * m.Border;
     int q = static_cast<int>(DivideRounded(length * percent, 100));
-    int top = client.Top + 2, bottom = client.Bottom - 2;
-    int left = client.Left + 2;
-    if (q <= 1) return blocks;
-    if (q <= kBlockPitch) {
-        blocks.push_back({left, top, client.Left + q + 1, bottom});
+    int top = client.Top + m.Inset, bottom = client.Bottom - m.Inset;
+    int left = client.Left + m.Inset;
+    // The blocks end where the shown length ends, measured from inside the border.
+    int end = client.Left + m.Border + q;
+    int pitch = m.Block + m.Gap;
+    if (q <= m.Border) return blocks;
+    if (q <= pitch) {
+        if (end > left) blocks.push_back({left, top, end, bottom});
         return blocks;
     }
-    blocks.push_back({left, top, left + kBlockWidth, bottom});
-    int right = left + kBlockWidth;
-    for (int i = 1; i < q / kBlockPitch; ++i) {
-        blocks.push_back({right + 2, top, right + 2 + kBlockWidth, bottom});
-        right += 2 + kBlockWidth;
-    }
-    int rest = q % kBlockPitch;
-    if (rest > 2) blocks.push_back({right + 2, top, right + 2 + rest - 1, bottom});
+    int x = left;
+    for (int i = 0; i < q / pitch; ++i, x += pitch)
+        blocks.push_back({x, top, x + m.Block, bottom});
+    if (q % pitch > m.Inset) blocks.push_back({x, top, end, bottom});
     return blocks;
 }
 

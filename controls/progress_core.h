@@ -12,12 +12,25 @@ int ProgressPercent(long long position, long long min, long long max);
 // below 100 2, otherwise 3.
 int ProgressLevel(int percent, int level1Perc, int level2Perc);
 
+// The bar's figures in pixels: the border's width, how far the blocks stay inside the bar's
+// edges, a block's width and the gap between blocks. The defaults are those at 96 dpi.
+struct TProgressMetrics {
+    int Border = 1;
+    int Inset = 2;
+    int Block = 7;
+    int Gap = 2;
+};
+// The figures at `dpi`, each scaled and at least 1 pixel.
+TProgressMetrics ProgressMetricsAt(int dpi);
+
 // The blocks that show `percent` in a horizontal bar whose client rectangle is `client`:
-// Q = Round(c * percent / 100) pixels of the usable length c = width - 2, laid out from
-// the left in blocks of 7 pixels at a pitch of 9, the first starting 2 pixels inside; every
-// block spans the rows Top + 2 to Bottom - 2. Q <= 1 gives no block, 2..9 one block Q - 1
-// wide, and a remainder Q mod 9 above 2 one last block (Q mod 9) - 1 wide.
-std::vector<tk::TRect> ProgressBlocks(const tk::TRect& client, int percent);
+// Q = Round(c * percent / 100) pixels of the usable length c = width - 2 * Border, laid out
+// from the left in blocks of Block pixels at a pitch of Block + Gap, the first starting Inset
+// pixels inside; every block spans the rows Top + Inset to Bottom - Inset, and none reaches
+// past Left + Border + Q. At 96 dpi: Q <= 1 gives no block, 2..9 one block Q - 1 wide, and a
+// remainder Q mod 9 above 2 one last block (Q mod 9) - 1 wide.
+std::vector<tk::TRect> ProgressBlocks(const tk::TRect& client, int percent,
+                                      const TProgressMetrics& metrics = {});
 
 // One block in the level's colours: with `gradient`, its upper half (top to top + height div 2)
 // from `pale` to `main` and its lower half from `main` to `pale`, each the progress bar's copy

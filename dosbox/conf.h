@@ -6,11 +6,12 @@
 // Writes "dosbox.conf" beside the DOS program `programPath` (a full path such as
 // "D:\Apps\Pentaro\tarnw.exe"): the template resource "rs_Conf" with autoexec lines that mount
 // the program's folder as C:, delete the print file "f", run the program with "/ns" and exit.
-// Every "*.conf" file in that folder goes to the Recycle Bin first, silently. Raises
+// Every "*.conf" file in that folder goes to the Recycle Bin first, silently (a failed deletion
+// is not reported: the new file replaces a leftover "dosbox.conf"). Returns 0 when the file was
+// written in full, else the system's error code (nothing incomplete is left behind). Raises
 // tk::EResNotFound ("Resource rs_Conf not found") when the template is missing, before anything
-// is deleted. A failed deletion or write is not reported: the shortcut that uses the file is made
-// all the same.
-void WriteDosBoxConf(const std::string& programPath);
+// is deleted.
+unsigned long WriteDosBoxConf(const std::string& programPath);
 
 // Deletes the files matched by `pattern` (a path whose last part may hold wildcards) through the
 // shell: no progress window, no questions, no error boxes, into the Recycle Bin where the drive

@@ -11,12 +11,12 @@
 // The shell's record is byte-packed in 32-bit code; a padded one would put the flags elsewhere.
 static_assert(sizeof(SHFILEOPSTRUCTA) == 30);
 
-void WriteDosBoxConf(const std::string& programPath) {
+unsigned long WriteDosBoxConf(const std::string& programPath) {
     // Loaded first, so that a missing template leaves the old files in place.
     const std::string confTemplate = tk::LoadRcData(kDosBoxConfResource);
     const std::string folder = SplitProgramPath(programPath).Folder;
     ShellDeleteFiles(folder + "*.conf");
-    WriteStringToFile(folder + kDosBoxConfName, BuildDosBoxConf(confTemplate, programPath));
+    return WriteFileChecked(folder + kDosBoxConfName, BuildDosBoxConf(confTemplate, programPath));
 }
 
 bool ShellDeleteFiles(const std::string& pattern) {

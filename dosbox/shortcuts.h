@@ -1,7 +1,8 @@
 #pragma once
-// Desktop shortcuts (Win32): one shell link file, and the DOSBox set-up on a 64-bit Windows that
-// writes dosbox.conf and the two DOSBox shortcuts. Names and texts come from
-// dosbox/shortcuts_core.h.
+// Desktop shortcuts (Win32): one shell link file from a Shortcut row, and the DOSBox set-up on
+// a 64-bit Windows that writes dosbox.conf and the two DOSBox shortcuts. The rows and texts
+// come from dosbox/shortcuts_core.h.
+#include "dosbox/shortcuts_core.h"
 #include "toolkit/exception.h"
 
 #include <string>
@@ -20,26 +21,38 @@ public:
     EIntfCastError();
 };
 
-// Writes the shell link `linkPath` (a full path ending in ".lnk", replaced when it exists) that
-// starts `target` with `arguments` (may be empty) in the target's own folder, with the icon
-// `iconIndex` of `iconPath`, the tooltip `description`, a normal window and, when the low 16 bits
-// of `hotkey` are not zero, that hot key (low byte a virtual-key code, high byte HOTKEYF_* flags).
-// COM must be initialised on the calling thread. Raises EOleSysError when the shell link object
-// cannot be created and EIntfCastError when it lacks IShellLinkA or IPersistFile; the results of
-// the setters and of saving are not examined, so a link that cannot be saved is just missing.
-void CreateShellLink(const std::string& linkPath, const std::string& target,
-                     const std::string& arguments, const std::string& description,
-                     const std::string& iconPath, int iconIndex, int hotkey);
+// Writes the shell link `shortcut.LinkPath` (replaced when it exists) as the row describes,
+// with a normal window. COM must be initialised on the calling thread. Returns 0 when the
+// link file exists afterwards; otherwise why not: the failure code of IPersistFile::Save (an
+// HRESULT), or the system's error code for the missing file. Raises EOleSysError when the
+// shell link object cannot be created and EIntfCastError when it lacks IShellLinkA or
+// IPersistFile. The setters' results are not examined.
+unsigned long CreateShellLink(const Shortcut& shortcut);
+
+// The same from separate values; the working folder is the target's own folder.
+unsigned long CreateShellLink(const std::string& linkPath, const std::string& target,
+                              const std::string& arguments, const std::string& description,
+                              const std::string& iconPath, int iconIndex, int hotkey);
+
+// The system's text for a failure code that CreateShellLink or the file helpers returned
+// (an HRESULT or a Win32 error code); "OLE error <code in hex>" when the system has none.
+std::string ShellLinkErrorText(unsigned long code);
+
+// What the DOSBox set-up made.
+struct DosBoxSetUpResult {
+    // True when everything it set out to make exists (also when it had nothing to make).
+    bool Made = true;
+    // The message for the user: the closing instructions when all was made; else what could not
+    // be made and why, one paragraph each. Empty when the sibling product made the set-up
+    // unnecessary.
+    std::string Message;
+};
 
 // Makes the product startable under DOSBox: unless `installFolder` holds the sibling product's
 // "tarn.exe" (then nothing at all happens), writes dosbox.conf for "tarnw.exe" there, replaces the
 // desktop links "Penta DOSbox.lnk" (DosBoxExePath with "-noconsole -conf <folder>dosbox.conf")
-// and "Print F.lnk" (spool32.exe f, Ctrl+Alt+P) in `desktopFolder`, and shows the instructions
-// with ShowInfo. Both folders end in a backslash. Raises what WriteDosBoxConf and CreateShellLink
-// raise; the remaining steps are then skipped.
-void SetUpDosBox(const std::string& installFolder, const std::string& desktopFolder);
-
-// Test seam: while a hook is set, SetUpDosBox hands its closing message to it instead of showing
-// a modal dialog that would hold an unattended test. nullptr restores ShowInfo.
-using DosBoxMessageHook = void (*)(const std::string& text);
-void SetDosBoxMessageHookForTesting(DosBoxMessageHook hook);
+// and "Print F.lnk" (spool32.exe f, Ctrl+Alt+P) in `desktopFolder`, and returns the message to
+// show. Both folders end in a backslash. A file that could not be written or a link that was not
+// saved does not stop the other steps. Raises what WriteDosBoxConf and CreateShellLink raise;
+// the remaining steps are then skipped.
+DosBoxSetUpResult SetUpDosBox(const std::string& installFolder, const std::string& desktopFolder);

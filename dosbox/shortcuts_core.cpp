@@ -1,6 +1,7 @@
 #include "dosbox/shortcuts_core.h"
 
 #include "dosbox/conf_core.h"
+#include "resources/product.h"
 #include "toolkit/format.h"
 
 namespace {
@@ -14,9 +15,46 @@ bool ContinuesWord(char c) {
     return c == '-' || (c >= '1' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-constexpr char kProductName[] = "Pentaro";
+std::string WithReason(std::string text, const std::string& reason) {
+    if (!reason.empty()) text += "\r\n\r\n" + reason;
+    return text;
+}
 
 } // namespace
+
+Shortcut DosBoxShortcut(const std::string& installFolder, const std::string& desktopFolder,
+                        const std::string& dosBoxExePath) {
+    Shortcut link;
+    link.LinkPath = desktopFolder + DosBoxShortcutName() + ".lnk";
+    link.Target = dosBoxExePath;
+    link.Arguments = DosBoxLinkArguments(installFolder);
+    link.WorkingFolder = SplitProgramPath(dosBoxExePath).Folder;
+    link.Description = ProductName;
+    link.IconPath = installFolder + ProductIconFile;
+    return link;
+}
+
+Shortcut PrintShortcut(const std::string& installFolder, const std::string& desktopFolder) {
+    Shortcut link;
+    link.LinkPath = desktopFolder + kPrintLinkName;
+    link.Target = installFolder + PrintUtilityFile;
+    link.Arguments = "f";
+    link.WorkingFolder = installFolder;
+    link.Description = kPrintLinkDescription;
+    link.IconPath = installFolder + ProductIconFile;
+    link.HotKey = kPrintLinkHotkey;
+    return link;
+}
+
+Shortcut ProductShortcut(const std::string& installFolder, const std::string& desktopFolder) {
+    Shortcut link;
+    link.LinkPath = desktopFolder + kProductLinkName;
+    link.Target = installFolder + ProductProgramFile;
+    link.WorkingFolder = installFolder;
+    link.Description = ProductName;
+    link.IconPath = installFolder + ProductIconFile;
+    return link;
+}
 
 std::string LowerBaseName(const std::string& path) {
     std::string name = tk::AsciiLower(SplitProgramPath(path).FileName);
@@ -32,7 +70,7 @@ std::string CapitaliseWords(const std::string& text) {
 }
 
 std::string DosBoxShortcutName() {
-    return CapitaliseWords(LowerBaseName(kProductIconName)) + " DOSbox";
+    return CapitaliseWords(LowerBaseName(ProductIconFile)) + " DOSbox";
 }
 
 std::string DosBoxLinkArguments(const std::string& installFolder) {
@@ -47,5 +85,13 @@ std::string DosBoxClosingMessage(const std::string& shortcutName) {
                       "To send the file F to the default printer,\n"
                       "    click \"Print F\" icon or \r"
                       "    press CTRL+ALT+P.",
-                      kProductName, shortcutName.c_str(), kProductName, kProductName);
+                      ProductName, shortcutName.c_str(), ProductName, ProductName);
+}
+
+std::string ShortcutNotMadeMessage(const std::string& linkPath, const std::string& reason) {
+    return WithReason("Could not create the shortcut " + linkPath, reason);
+}
+
+std::string FileNotWrittenMessage(const std::string& path, const std::string& reason) {
+    return WithReason("Could not write the file " + path, reason);
 }

@@ -1,20 +1,40 @@
 #pragma once
-// Names and texts of the desktop shortcuts that start the product under DOSBox and print its
-// print file "f". Nothing here touches the system; dosbox/shortcuts.h makes the shortcuts.
+// The desktop shortcuts the installer writes, as data, and the texts of the DOSBox set-up.
+// Nothing here touches the system; dosbox/shortcuts.h makes the shortcuts.
 #include <string>
 
-// The product's icon file, in the install folder; every shortcut shows it.
-inline constexpr char kProductIconName[] = "penta.ico";
-// The maker's print utility, in the install folder; the print shortcut runs it on "f".
-inline constexpr char kPrintUtilityName[] = "spool32.exe";
-// Name of the print shortcut's link file.
+// One shell shortcut: everything CreateShellLink writes into the link file. Every shortcut
+// opens a normal window (SW_SHOWNORMAL).
+struct Shortcut {
+    std::string LinkPath;      // full path of the .lnk file
+    std::string Target;        // the program it starts
+    std::string Arguments;     // may be empty
+    std::string WorkingFolder; // with a trailing backslash
+    std::string Description;   // the tooltip
+    std::string IconPath;
+    int IconIndex = 0;
+    // Low byte a virtual-key code, high byte HOTKEYF_* flags; only the low 16 bits count,
+    // and 0 there means no hot key.
+    int HotKey = 0;
+};
+
+// Name of the print shortcut's link file, its description, and the hot key it answers:
+// P (0x50) with HOTKEYF_CONTROL | HOTKEYF_ALT (0x06) in the high byte.
 inline constexpr char kPrintLinkName[] = "Print F.lnk";
-// Description of the print shortcut, and the hot key it answers: P (0x50) with
-// HOTKEYF_CONTROL | HOTKEYF_ALT (0x06) in the high byte.
 inline constexpr char kPrintLinkDescription[] = "Print File f (CTRL+ALT+P)";
 inline constexpr int kPrintLinkHotkey = 0x0650;
-// Description of the DOSBox shortcut (the product name).
-inline constexpr char kDosBoxLinkDescription[] = "Pentaro";
+// Name of the product's own desktop shortcut (32-bit Windows).
+inline constexpr char kProductLinkName[] = "pentaro.lnk";
+
+// The three shortcuts. `installFolder` and `desktopFolder` end in a backslash.
+// The DOSBox shortcut "Penta DOSbox.lnk": DOSBox (`dosBoxExePath`) in its own folder with
+// DosBoxLinkArguments, the product's icon, no hot key.
+Shortcut DosBoxShortcut(const std::string& installFolder, const std::string& desktopFolder,
+                        const std::string& dosBoxExePath);
+// "Print F.lnk": the print utility on the print file "f" in the install folder, Ctrl+Alt+P.
+Shortcut PrintShortcut(const std::string& installFolder, const std::string& desktopFolder);
+// "pentaro.lnk": the product's program in the install folder, no arguments, no hot key.
+Shortcut ProductShortcut(const std::string& installFolder, const std::string& desktopFolder);
 
 // The file name of `path` (after its last backslash or drive colon) in lower case (ASCII letters
 // only), cut before its first dot: "C:\Dir\Penta.Ico" gives "penta", "a.b.c" gives "a".
@@ -36,3 +56,8 @@ std::string DosBoxLinkArguments(const std::string& installFolder);
 // The instructions shown once the DOSBox shortcuts exist, naming the shortcut `shortcutName`.
 // Its line ends are mixed (two CR, then two LF, one LF, one CR) and are part of the text.
 std::string DosBoxClosingMessage(const std::string& shortcutName);
+
+// What could not be made, for the user: "Could not create the shortcut <link>" or "Could not
+// write the file <path>", then an empty line and `reason` (the system's text) when there is one.
+std::string ShortcutNotMadeMessage(const std::string& linkPath, const std::string& reason);
+std::string FileNotWrittenMessage(const std::string& path, const std::string& reason);

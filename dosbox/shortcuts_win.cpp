@@ -3,25 +3,20 @@
 #include "dosbox/com_win.h"
 #include "dosbox/conf.h"
 #include "dosbox/conf_core.h"
-#include "dosbox/shortcuts_core.h"
 #include "engine/ucargo.h"
+#include "resources/product.h"
 #include "toolkit/format.h"
+#include "toolkit/handles_win.h"
+#include "toolkit/text_win.h"
 #include "toolkit/win32_error.h"
-#include "ui/dialogs.h"
 
 #include <windows.h>
 
 #include <shlobj.h>
 
+#include <vector>
+
 namespace {
-
-// The sibling product's program: where it lies in the install folder, the product is started
-// from inside the sibling product and needs no DOSBox set-up of its own.
-constexpr char kSiblingProgramName[] = "tarn.exe";
-// The product's DOS program, which dosbox.conf starts.
-constexpr char kDosProgramName[] = "tarnw.exe";
-
-DosBoxMessageHook messageHook = nullptr;
 
 std::string GuidText(const GUID& guid) {
     return tk::Format("{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
@@ -30,53 +25,24 @@ std::string GuidText(const GUID& guid) {
                       guid.Data4[6], guid.Data4[7]);
 }
 
-std::wstring AnsiToWide(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    const int length =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
+} // namespace
 
-// The system's text for a COM failure code. Not every code has one (Wine has none for
-// REGDB_E_CLASSNOTREG), and a message that began with ", ClassID" would tell the user nothing.
-std::string OleErrorText(unsigned long code) {
+std::string ShellLinkErrorText(unsigned long code) {
+    // Not every code has a text (Wine has none for REGDB_E_CLASSNOTREG), and a message that
+    // began with ", ClassID" or ended after "Could not ..." would tell the user nothing.
     std::string text = tk::SystemErrorMessage(code);
     if (text.empty()) text = tk::Format("OLE error %08lX", code);
     return text;
 }
 
-bool IsExistingFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-// One more level of COM on this thread for as long as it lives. The GUI thread already has its
-// apartment, so this only counts up and down again; when the thread is in a multithreaded
-// apartment the call fails and nothing must be undone.
-class ComInitialization {
-public:
-    ComInitialization() : initialised_(SUCCEEDED(CoInitialize(nullptr))) {}
-    ComInitialization(const ComInitialization&) = delete;
-    ComInitialization& operator=(const ComInitialization&) = delete;
-    ~ComInitialization() {
-        if (initialised_) CoUninitialize();
-    }
-
-private:
-    bool initialised_;
-};
-
-} // namespace
-
 EOleSysError::EOleSysError(unsigned long code, const std::string& classId)
-    : tk::Exception(tk::Format("%s, ClassID: %s", OleErrorText(code).c_str(), classId.c_str())) {}
+    : tk::Exception(
+          tk::Format("%s, ClassID: %s", ShellLinkErrorText(code).c_str(), classId.c_str())) {}
 
 EIntfCastError::EIntfCastError() : tk::Exception("Interface not supported") {}
 
-ComPtr<IUnknown> CreateComObject(const CLSID& clsid) {
-    ComPtr<IUnknown> object;
+tk::ComPtr<IUnknown> CreateComObject(const CLSID& clsid) {
+    tk::ComPtr<IUnknown> object;
     const HRESULT result =
         CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, kIidUnknown,
                          reinterpret_cast<void**>(object.Receive()));
@@ -90,50 +56,65 @@ void* QueryComInterfaceRaw(IUnknown* object, const IID& iid) {
     return pointer;
 }
 
-void CreateShellLink(const std::string& linkPath, const std::string& target,
-                     const std::string& arguments, const std::string& description,
-                     const std::string& iconPath, int iconIndex, int hotkey) {
-    const std::wstring wideLinkPath = AnsiToWide(linkPath);
-    const std::string workingDirectory = SplitProgramPath(target).Folder;
-    const ComPtr<IUnknown> object = CreateComObject(kClsidShellLink);
+unsigned long CreateShellLink(const Shortcut& shortcut) {
+    const std::wstring wideLinkPath = tk::AnsiToWide(shortcut.LinkPath);
+    const tk::ComPtr<IUnknown> object = CreateComObject(kClsidShellLink);
     const auto link = QueryComInterface<IShellLinkA>(object.Get(), kIidShellLinkA);
     const auto file = QueryComInterface<IPersistFile>(object.Get(), kIidPersistFile);
-    link->SetPath(target.c_str());
-    link->SetWorkingDirectory(workingDirectory.c_str());
-    link->SetArguments(arguments.c_str());
-    link->SetIconLocation(iconPath.c_str(), iconIndex);
-    link->SetDescription(description.c_str());
+    link->SetPath(shortcut.Target.c_str());
+    link->SetWorkingDirectory(shortcut.WorkingFolder.c_str());
+    link->SetArguments(shortcut.Arguments.c_str());
+    link->SetIconLocation(shortcut.IconPath.c_str(), shortcut.IconIndex);
+    link->SetDescription(shortcut.Description.c_str());
     link->SetShowCmd(SW_SHOWNORMAL);
-    const WORD hotkeyWord = static_cast<WORD>(hotkey & 0xFFFF);
+    const WORD hotkeyWord = static_cast<WORD>(shortcut.HotKey & 0xFFFF);
     if (hotkeyWord != 0) link->SetHotkey(hotkeyWord);
-    file->Save(wideLinkPath.c_str(), FALSE);
+    const HRESULT saved = file->Save(wideLinkPath.c_str(), FALSE);
+    if (FAILED(saved)) return static_cast<unsigned long>(saved);
+    // A link object may report success for a file it did not write; only the file counts.
+    if (FileExists(shortcut.LinkPath)) return 0;
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_FILE_NOT_FOUND;
 }
 
-void SetUpDosBox(const std::string& installFolder, const std::string& desktopFolder) {
-    if (IsExistingFile(installFolder + kSiblingProgramName)) return;
-    WriteDosBoxConf(installFolder + kDosProgramName);
+unsigned long CreateShellLink(const std::string& linkPath, const std::string& target,
+                              const std::string& arguments, const std::string& description,
+                              const std::string& iconPath, int iconIndex, int hotkey) {
+    Shortcut shortcut;
+    shortcut.LinkPath = linkPath;
+    shortcut.Target = target;
+    shortcut.Arguments = arguments;
+    shortcut.WorkingFolder = SplitProgramPath(target).Folder;
+    shortcut.Description = description;
+    shortcut.IconPath = iconPath;
+    shortcut.IconIndex = iconIndex;
+    shortcut.HotKey = hotkey;
+    return CreateShellLink(shortcut);
+}
 
-    const std::string shortcutName = DosBoxShortcutName();
-    const std::string iconPath = installFolder + kProductIconName;
-    const std::string dosBoxLink = desktopFolder + shortcutName + ".lnk";
-    const std::string printLink = desktopFolder + kPrintLinkName;
-    if (IsExistingFile(dosBoxLink)) DeleteFileA(dosBoxLink.c_str());
-    if (IsExistingFile(printLink)) DeleteFileA(printLink.c_str());
+DosBoxSetUpResult SetUpDosBox(const std::string& installFolder, const std::string& desktopFolder) {
+    if (FileExists(installFolder + SiblingProgramFile)) return {};
+
+    std::vector<std::string> notMade;
+    if (unsigned long error = WriteDosBoxConf(installFolder + DosProgramFile); error != 0)
+        notMade.push_back(
+            FileNotWrittenMessage(installFolder + kDosBoxConfName, ShellLinkErrorText(error)));
+
+    const Shortcut links[] = {DosBoxShortcut(installFolder, desktopFolder, DosBoxExePath),
+                              PrintShortcut(installFolder, desktopFolder)};
+    for (const Shortcut& link : links)
+        if (FileExists(link.LinkPath)) DeleteFileA(link.LinkPath.c_str());
     {
-        ComInitialization com;
-        CreateShellLink(dosBoxLink, DosBoxExePath, DosBoxLinkArguments(installFolder),
-                        kDosBoxLinkDescription, iconPath, 0, 0);
-        CreateShellLink(printLink, installFolder + kPrintUtilityName, "f", kPrintLinkDescription,
-                        iconPath, 0, kPrintLinkHotkey);
+        // The GUI thread already has its apartment; this only adds a matching level.
+        tk::ComInitialization com;
+        for (const Shortcut& link : links)
+            if (unsigned long error = CreateShellLink(link); error != 0)
+                notMade.push_back(ShortcutNotMadeMessage(link.LinkPath, ShellLinkErrorText(error)));
     }
 
-    const std::string message = DosBoxClosingMessage(shortcutName);
-    if (messageHook != nullptr)
-        messageHook(message);
-    else
-        ShowInfo(message);
-}
-
-void SetDosBoxMessageHookForTesting(DosBoxMessageHook hook) {
-    messageHook = hook;
+    if (notMade.empty()) return {true, DosBoxClosingMessage(DosBoxShortcutName())};
+    DosBoxSetUpResult result{false, {}};
+    for (const std::string& paragraph : notMade)
+        result.Message += (result.Message.empty() ? "" : "\r\n\r\n") + paragraph;
+    return result;
 }

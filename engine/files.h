@@ -60,11 +60,22 @@ bool EnsureFolderIn(FolderSystem& system, std::string& folder);
 // and folders created before the failure stay.
 bool EnsureFolder(std::string& folder);
 
+// True when `path` exists and is a file (not a folder) / a folder (not a file). Any
+// failure to ask (no such path, no access to its parent) counts as false.
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+
 // Replaces the file `path` by `data` (created if missing). Empty `data` deletes the
 // file instead and creates nothing. Reports nothing at all: a file that cannot be opened
 // or deleted is silently left as it was, and a short write goes unnoticed. Callers that
 // must know whether the file was written check for themselves.
 void WriteStringToFile(const std::string& path, const std::string& data);
+
+// Writes `data` to `path` (created or replaced, in one write call) and checks that every
+// byte arrived and the file closed cleanly. Returns 0, or the system error code
+// (ERROR_DISK_FULL for a short write that set none); a file left incomplete is removed.
+// Empty data creates an empty file.
+unsigned long WriteFileChecked(const std::string& path, const std::string& data);
 
 // Sets the last-write time of the existing file `path` to `dosDateTime` (MS-DOS layout:
 // date in the high 16 bits, time in the low 16 bits), read as local time. Creation and

@@ -1,38 +1,12 @@
 #include "engine/files.h"
 
+#include "toolkit/handles_win.h"
+
 #include <windows.h>
 
 #include <shlobj.h>
 
 namespace {
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() {
-        if (valid()) CloseHandle(handle_);
-    }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-class ItemIdList {
-public:
-    ItemIdList() = default;
-    ItemIdList(const ItemIdList&) = delete;
-    ItemIdList& operator=(const ItemIdList&) = delete;
-    ~ItemIdList() { CoTaskMemFree(list_); }
-    LPITEMIDLIST* out() { return &list_; }
-    LPCITEMIDLIST get() const { return list_; }
-
-private:
-    LPITEMIDLIST list_ = nullptr;
-};
 
 class RealFolderSystem : public FolderSystem {
 public:
@@ -43,16 +17,23 @@ public:
         path.resize(GetCurrentDirectoryA(size, path.data()));
         return path;
     }
-    bool DirectoryExists(const std::string& path) override {
-        DWORD attributes = GetFileAttributesA(path.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    }
+    bool DirectoryExists(const std::string& path) override { return ::DirectoryExists(path); }
     bool CreateFolder(const std::string& path) override {
         return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
     }
 };
 
 } // namespace
+
+bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool DirectoryExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
 
 bool EnsureFolder(std::string& folder) {
     RealFolderSystem system;
@@ -64,17 +45,33 @@ void WriteStringToFile(const std::string& path, const std::string& data) {
         DeleteFileA(path.c_str());
         return;
     }
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return;
+    tk::FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return;
     DWORD written = 0;
-    WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+    WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+}
+
+unsigned long WriteFileChecked(const std::string& path, const std::string& data) {
+    tk::FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return GetLastError();
+    DWORD written = 0;
+    const bool ok =
+        data.empty() || (WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()),
+                                   &written, nullptr) != 0 &&
+                         written == data.size());
+    // A full disk may let WriteFile succeed short, without an error code of its own.
+    DWORD error = ok ? 0 : (GetLastError() != 0 ? GetLastError() : ERROR_DISK_FULL);
+    if (!file.Close() && ok) error = GetLastError();
+    if (error != 0) DeleteFileA(path.c_str());
+    return error;
 }
 
 unsigned long SetFileDosDate(const std::string& path, std::int32_t dosDateTime) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return GetLastError();
+    tk::FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return GetLastError();
     auto value = static_cast<std::uint32_t>(dosDateTime);
     FILETIME local{};
     FILETIME utc{};
@@ -83,16 +80,16 @@ unsigned long SetFileDosDate(const std::string& path, std::int32_t dosDateTime) 
     SetLastError(ERROR_SUCCESS);
     if (DosDateTimeToFileTime(static_cast<WORD>(value >> 16), static_cast<WORD>(value & 0xFFFF),
                               &local) &&
-        LocalFileTimeToFileTime(&local, &utc) && SetFileTime(file.get(), nullptr, nullptr, &utc))
+        LocalFileTimeToFileTime(&local, &utc) && SetFileTime(file.Get(), nullptr, nullptr, &utc))
         return 0;
     DWORD error = GetLastError();
     return error != ERROR_SUCCESS ? error : ERROR_INVALID_PARAMETER;
 }
 
 std::string GetSpecialFolderPath(int csidl) {
-    ItemIdList list;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, list.out()))) return std::string();
-    return PathFromItemIdList(reinterpret_cast<const _ITEMIDLIST*>(list.get()));
+    tk::ItemIdList list;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, list.Receive()))) return std::string();
+    return PathFromItemIdList(reinterpret_cast<const _ITEMIDLIST*>(list.Get()));
 }
 
 std::string PathFromItemIdList(const _ITEMIDLIST* idList) {

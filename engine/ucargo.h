@@ -1,9 +1,9 @@
 #pragma once
-// The installation engine: the program-wide DOSBox path, the payload loader, the
-// installation run and the file and path helpers it rests on.
+// The installation engine: the program-wide DOSBox path, the 64-bit test, the payload
+// loader and the file and path helpers. The installation run that uses them lives above,
+// in install/.
 #include "engine/files.h"
 #include "engine/payload.h"
-#include "engine/run_core.h"
 
 #include <string>
 
@@ -15,24 +15,3 @@ extern std::string DosBoxExePath;
 // Windows too old to know WOW64 (the export is looked up at run time). Raises
 // tk::Exception "Bad process handle" when the system cannot answer for this process.
 bool Is64BitWindows();
-
-// Installs the product into `folder` (a drive-letter path as the main window checked it):
-// creates the folder, loads every payload item before writing anything, writes them with
-// their dates under the progress window (Pause, Cancel), then makes the product startable
-// and shows the closing message. True when every file was written and the user did not
-// cancel. Errors of the loader (EResNotFound, EDecompressionError) and of the DOSBox
-// set-up pass to the caller; the progress window and the items are released on every
-// path. A folder that cannot be created or a file that cannot be written in full is told
-// to the user and gives false.
-bool RunInstallation(const std::string& folder);
-// The same with another payload catalogue (comma-separated resource names).
-bool RunInstallationOf(const std::string& folder, const std::string& catalogue);
-
-// True when the maker's menu program "tqmenu.exe" is a file in the parent of `folder`;
-// never looked for in a drive root.
-bool IsMenuProgramInParent(const std::string& folder);
-
-// Writes `data` to `path` (created or replaced) and checks that every byte arrived.
-// Returns 0, or the system error code; a file left incomplete is removed. Empty data
-// creates an empty file.
-unsigned long WriteFileChecked(const std::string& path, const std::string& data);

@@ -1,11 +1,12 @@
 #pragma once
 // The installer's exit codes, one per class of outcome. Deployment tools read them from
-// an unattended install (/S); the interactive installer ends with them too. 0 is success
-// and nothing else: it is never returned while a file is missing or wrong.
+// an unattended install (/S); the interactive installer ends with the outcome of its last
+// run. 0 is success and nothing else: it is never returned while a file is missing or
+// wrong. The README's table lists them for administrators; keep both in step.
 enum class ExitCode : int {
     Success = 0,
-    // The user cancelled during the write pass (interactive only); the files written so
-    // far stay.
+    // Interactive only: the user cancelled during the write pass (the files written so far
+    // stay), or closed the installer before any run.
     Cancelled = 1,
     // The start-up check refused: a 64-bit Windows without DOSBox, or "/t" on the
     // command line.
@@ -13,7 +14,8 @@ enum class ExitCode : int {
     // The folder was refused before anything was written: empty, not on a drive letter,
     // on a drive that is not removable, fixed or remote, or otherwise unusable.
     FolderRefused = 3,
-    // A payload item did not load (damaged installer); nothing was written.
+    // A payload item did not load: stored empty, or its body does not inflate (a damaged
+    // installer); nothing was written.
     PayloadDamaged = 4,
     // The install folder could not be created; nothing was written.
     FolderNotCreated = 5,
@@ -23,17 +25,51 @@ enum class ExitCode : int {
     // Every file was written, but what makes the product startable was not all made
     // (dosbox.conf, a shortcut).
     StartupSetupFailed = 7,
-    // Another instance of the installer is installing; this one wrote nothing.
+    // Another instance of the installer is installing into the same folder; this one wrote
+    // nothing.
     AlreadyRunning = 8,
     // Not enough memory to hold the payload; nothing was written.
     OutOfMemory = 9,
-    // The command line could not be understood (an unknown switch with /S, /D= without a
-    // folder); nothing was written.
+    // With /S, a command line that cannot be used as given: an unknown argument, an empty
+    // /D= or /LOG=, a switch after /D=; nothing was written.
     BadCommandLine = 10,
-    // An error the installer did not foresee (a missing resource, a COM failure); see the
-    // log.
+    // An error the installer did not foresee (a missing resource, a COM failure); its
+    // message is in the log.
     UnexpectedError = 11,
     // A Windows system DLL (or a function in it) could not be loaded from the system
     // folder; the installer ended before doing anything.
     DllLoadFailed = 12,
 };
+
+// The code's name as written above ("Success", "WriteFailed"), for the log.
+inline const char* ExitCodeName(ExitCode code) {
+    switch (code) {
+    case ExitCode::Success:
+        return "Success";
+    case ExitCode::Cancelled:
+        return "Cancelled";
+    case ExitCode::StartupRefused:
+        return "StartupRefused";
+    case ExitCode::FolderRefused:
+        return "FolderRefused";
+    case ExitCode::PayloadDamaged:
+        return "PayloadDamaged";
+    case ExitCode::FolderNotCreated:
+        return "FolderNotCreated";
+    case ExitCode::WriteFailed:
+        return "WriteFailed";
+    case ExitCode::StartupSetupFailed:
+        return "StartupSetupFailed";
+    case ExitCode::AlreadyRunning:
+        return "AlreadyRunning";
+    case ExitCode::OutOfMemory:
+        return "OutOfMemory";
+    case ExitCode::BadCommandLine:
+        return "BadCommandLine";
+    case ExitCode::UnexpectedError:
+        return "UnexpectedError";
+    case ExitCode::DllLoadFailed:
+        return "DllLoadFailed";
+    }
+    return "?";
+}

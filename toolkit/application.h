@@ -3,11 +3,13 @@
 // loop and the one place where errors raised in event handlers are shown.
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace tk {
 
 class TForm;
+class ComInitialization;
 
 class TApplication {
 public:
@@ -45,7 +47,7 @@ private:
     std::string title_;
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;
-    bool comInitialized_ = false;
+    std::unique_ptr<ComInitialization> com_;
 };
 
 // The application object of this program.

@@ -1,9 +1,9 @@
 #include "toolkit/application.h"
 
 #include "toolkit/forms.h"
+#include "toolkit/handles_win.h"
 
 #include <commctrl.h>
-#include <objbase.h>
 #include <windows.h>
 
 namespace tk {
@@ -13,12 +13,10 @@ TApplication& Application() {
     return application;
 }
 
-TApplication::~TApplication() {
-    if (comInitialized_) CoUninitialize();
-}
+TApplication::~TApplication() = default;
 
 void TApplication::Initialize() {
-    comInitialized_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    com_ = std::make_unique<ComInitialization>();
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 }

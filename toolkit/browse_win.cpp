@@ -1,5 +1,7 @@
 #include "toolkit/browse.h"
 
+#include "toolkit/handles_win.h"
+
 #include <objbase.h>
 #include <shlobj.h>
 
@@ -18,12 +20,21 @@ void CenterOnOwnersMonitor(HWND dialog, HWND owner) {
     HMONITOR handle =
         MonitorFromWindow(owner != nullptr ? owner : dialog, MONITOR_DEFAULTTONEAREST);
     if (!GetMonitorInfoA(handle, &monitor)) return;
-    RECT r;
-    GetWindowRect(dialog, &r);
     const RECT& area = monitor.rcWork;
-    int left = area.left + (area.right - area.left - (r.right - r.left)) / 2;
-    int top = area.top + (area.bottom - area.top - (r.bottom - r.top)) / 2;
-    SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Moved onto a monitor of another scale, the browser takes that scale and a new size
+    // (per-monitor aware dialogs lay themselves out again): place it a second time.
+    SIZE placed{-1, -1};
+    for (int round = 0; round < 2; ++round) {
+        RECT r;
+        GetWindowRect(dialog, &r);
+        SIZE size{r.right - r.left, r.bottom - r.top};
+        if (size.cx == placed.cx && size.cy == placed.cy) break;
+        placed = size;
+        int left = area.left + (area.right - area.left - size.cx) / 2;
+        int top = area.top + (area.bottom - area.top - size.cy) / 2;
+        SetWindowPos(dialog, nullptr, left, top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
@@ -50,12 +61,10 @@ bool TBrowseForFolder::Execute(HWND owner) {
     info.ulFlags = Options;
     info.lpfn = BrowseCallback;
     info.lParam = reinterpret_cast<LPARAM>(&context);
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
-    if (chosen == nullptr) return false;
+    ItemIdList chosen(SHBrowseForFolderA(&info));
+    if (chosen.Get() == nullptr) return false;
     char path[MAX_PATH] = {};
-    bool hasPath = SHGetPathFromIDListA(chosen, path) != 0;
-    CoTaskMemFree(chosen);
-    if (!hasPath) return false;
+    if (!SHGetPathFromIDListA(chosen.Get(), path)) return false;
     Folder = path;
     return true;
 }

@@ -55,7 +55,8 @@ public:
     struct TPen {
         TColor Color = clBlack;
         int Width = 1;
-        bool Clear = false; // draws nothing
+        bool Clear = false;       // draws nothing
+        bool InsideFrame = false; // a wide outline of a shape stays inside its rectangle
     };
     struct TBrush {
         TColor Color = clWhite;

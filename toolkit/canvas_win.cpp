@@ -55,8 +55,10 @@ HFONT TFont::Handle() const {
 
 HPEN TCanvas::MakePen() {
     COLORREF rgb = ResolveColor(Pen.Color);
-    if (!pen_ || rgb != penRgb_ || Pen.Width != penMade_.Width || Pen.Clear != penMade_.Clear) {
-        pen_.Reset(Pen.Clear ? CreatePen(PS_NULL, 0, 0) : CreatePen(PS_SOLID, Pen.Width, rgb));
+    if (!pen_ || rgb != penRgb_ || Pen.Width != penMade_.Width || Pen.Clear != penMade_.Clear ||
+        Pen.InsideFrame != penMade_.InsideFrame) {
+        int style = Pen.InsideFrame ? PS_INSIDEFRAME : PS_SOLID;
+        pen_.Reset(Pen.Clear ? CreatePen(PS_NULL, 0, 0) : CreatePen(style, Pen.Width, rgb));
         penMade_ = Pen;
         penRgb_ = rgb;
     }

@@ -4,7 +4,9 @@
 // is built in two steps: its properties are set (from code or a layout), then
 // CreateHandle makes its window and those of its children. Self-drawn controls paint
 // into an off-screen bitmap; transparent ones first paint what lies behind them.
+#include "toolkit/accessible.h"
 #include "toolkit/canvas.h"
+#include "toolkit/dpi.h"
 #include "toolkit/layout.h"
 
 #include <functional>
@@ -84,8 +86,20 @@ public:
     void SetTransparent(bool transparent);
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
+    // Enter and Escape in a form press the first shown and enabled control marked Default,
+    // respectively Cancel (its default action), unless the focused control takes the key.
+    bool Default() const { return default_; }
+    void SetDefault(bool isDefault) { default_ = isDefault; }
+    bool Cancel() const { return cancel_; }
+    void SetCancel(bool isCancel) { cancel_ = isCancel; }
+    // Gives this control the keyboard focus; an edit field's text is selected, as when Tab
+    // brings the focus.
+    void Focus();
     // A system cursor (IDC_ARROW, ...) or a cursor handle of our own.
     void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
+
+    // Dots per inch the control is laid out and drawn at: its form's; 96 outside a form.
+    virtual int Dpi() const { return parent_ != nullptr ? parent_->Dpi() : kDesignDpi; }
 
     // A deferred repaint.
     void Invalidate();
@@ -110,6 +124,10 @@ public:
     // Raises OnClick; the handler may replace OnClick while it runs.
     virtual void Click();
 
+    // What screen readers are told about this control; controls fill it in when they are
+    // made. With no role the system describes the window as it would any other.
+    TAccessibility Accessibility;
+
     // Applies one layout property; raises ELayoutError for one it does not know.
     virtual void SetProperty(const std::string& name, const LayoutValue& value);
 
@@ -128,6 +146,9 @@ protected:
     virtual void TextChanged() { Invalidate(); }
     virtual void FontChanged() { Invalidate(); }
     virtual void EnabledChanged() { Invalidate(); }
+    // Colours a system control child (an edit field) asks its parent for: sets them in `dc`
+    // and returns the background brush; null lets the system choose.
+    virtual HBRUSH ControlColors(HDC dc) { return nullptr; }
     // Places the children that have an alignment within the client area.
     void AlignControls();
     void DestroyHandle();
@@ -161,10 +182,13 @@ private:
     bool enabled_ = true;
     bool transparent_ = false;
     bool tabStop_ = false;
+    bool default_ = false;
+    bool cancel_ = false;
     std::string caption_;
     TColor color_ = clBtnFace;
     TFont font_;
     HCURSOR cursor_ = nullptr;
+    bool dragCursor_ = false; // the drag pointer, drawn for the control's scale
 };
 
 // Layout class names the toolkit can build: every control class registers a factory.

@@ -4,6 +4,7 @@
 #include "toolkit/format.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <map>
 #include <set>
@@ -35,9 +36,12 @@ std::map<std::string, TControlFactory>& Factories() {
 const char* const kSelfProperty = "tk.TControl";
 
 // The drag pointer: the arrow carrying a small sheet below its tip. Windows has no
-// such system cursor, so it is drawn here from two 32 x 32 masks.
-HCURSOR DragCursor() {
-    static HCURSOR cursor = [] {
+// such system cursor, so it is drawn here from two masks, 32 x 32 pixels at 96 dpi and
+// that size scaled at other scales (one cursor per scale, made on first use).
+HCURSOR DragCursor(int dpi) {
+    static std::map<int, HCURSOR> cursors;
+    HCURSOR& cursor = cursors[dpi];
+    if (cursor == nullptr) cursor = [dpi] {
         static const char* const kShape[] = {"B",
                                              "BB",
                                              "BWB",
@@ -62,20 +66,28 @@ HCURSOR DragCursor() {
                                              "  BWWWWWWWB",
                                              "  BWWWWWWWB",
                                              "  BBBBBBBBB"};
-        BYTE andMask[32 * 4];
-        BYTE xorMask[32 * 4];
-        std::fill(std::begin(andMask), std::end(andMask), 0xFF);
-        std::fill(std::begin(xorMask), std::end(xorMask), 0x00);
-        for (int y = 0; y < static_cast<int>(std::size(kShape)); ++y) {
-            for (int x = 0; kShape[y][x] != '\0'; ++x) {
-                char c = kShape[y][x];
+        // Each pixel of the cursor shows the shape's pixel nearest to it.
+        const int size = Scale(32, dpi);
+        const int rowBytes = (size + 15) / 16 * 2; // mask rows are whole 16-bit words
+        std::vector<BYTE> andMask(static_cast<size_t>(rowBytes) * size, 0xFF);
+        std::vector<BYTE> xorMask(static_cast<size_t>(rowBytes) * size, 0x00);
+        for (int y = 0; y < size; ++y) {
+            int shapeY = y * 32 / size;
+            if (shapeY >= static_cast<int>(std::size(kShape))) break;
+            const char* row = kShape[shapeY];
+            int rowLength = static_cast<int>(std::strlen(row));
+            for (int x = 0; x < size; ++x) {
+                int shapeX = x * 32 / size;
+                char c = shapeX < rowLength ? row[shapeX] : ' ';
                 if (c == ' ') continue;
                 BYTE bit = static_cast<BYTE>(0x80 >> (x % 8));
-                andMask[y * 4 + x / 8] &= static_cast<BYTE>(~bit); // opaque
-                if (c == 'W') xorMask[y * 4 + x / 8] |= bit;       // white, else black
+                size_t at = static_cast<size_t>(y) * rowBytes + x / 8;
+                andMask[at] &= static_cast<BYTE>(~bit); // opaque
+                if (c == 'W') xorMask[at] |= bit;       // white, else black
             }
         }
-        return CreateCursor(GetModuleHandleA(nullptr), 0, 0, 32, 32, andMask, xorMask);
+        return CreateCursor(GetModuleHandleA(nullptr), 0, 0, size, size, andMask.data(),
+                            xorMask.data());
     }();
     return cursor;
 }
@@ -214,11 +226,30 @@ LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (systemProc_ != nullptr) break;
         return 1; // WM_PAINT covers every pixel
     case WM_SETCURSOR:
-        if (cursor_ != nullptr && LOWORD(lParam) == HTCLIENT) {
-            ::SetCursor(cursor_);
+        if ((cursor_ != nullptr || dragCursor_) && LOWORD(lParam) == HTCLIENT) {
+            ::SetCursor(dragCursor_ ? DragCursor(Dpi()) : cursor_);
             return TRUE;
         }
         break;
+    case WM_CTLCOLOREDIT: {
+        TControl* child = FromHandle(reinterpret_cast<HWND>(lParam));
+        if (child != nullptr && child->parent_ == this)
+            if (HBRUSH brush = child->ControlColors(reinterpret_cast<HDC>(wParam)))
+                return reinterpret_cast<LRESULT>(brush);
+        break;
+    }
+    case WM_GETOBJECT:
+        // Only the client area is ours to describe; the frame stays the system's.
+        if (Accessibility.Role != 0 && static_cast<LONG>(lParam) == OBJID_CLIENT)
+            if (LRESULT object = AccessibleObjectResult(handle_, wParam)) return object;
+        break;
+    case kDefaultActionMessage:
+        if (Accessibility.DoDefaultAction) {
+            // A copy: the action may change the description (a caption, a handler).
+            auto action = Accessibility.DoDefaultAction;
+            action();
+        }
+        return 0;
     case WM_SIZE:
         if (parent_ == nullptr && wParam != SIZE_MINIMIZED) {
             RECT r;
@@ -431,6 +462,13 @@ void TControl::Update() {
     if (handle_ != nullptr) UpdateWindow(handle_);
 }
 
+void TControl::Focus() {
+    if (handle_ == nullptr) return;
+    ::SetFocus(handle_);
+    if (SendMessageA(handle_, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+        SendMessageA(handle_, EM_SETSEL, 0, -1);
+}
+
 void TControl::Click() {
     // A copy: the handler may replace OnClick (a button that swaps its own handler).
     TNotifyEvent handler = OnClick;
@@ -528,16 +566,21 @@ void TControl::SetProperty(const std::string& name, const LayoutValue& value) {
         }
         SetFont(font);
     } else if (name == "Cursor") {
+        dragCursor_ = false;
         if (value.kind == LayoutValue::Identifier && value.text == "crDefault") return;
         if (value.kind == LayoutValue::Identifier && value.text == "crHandPoint") {
             SetCursor(LoadCursorA(nullptr, IDC_HAND));
             return;
         }
         if (value.kind == LayoutValue::Identifier && value.text == "crDrag") {
-            SetCursor(DragCursor());
+            dragCursor_ = true;
             return;
         }
         throw ELayoutError(Format("Unknown cursor of %s", name_.c_str()));
+    } else if (name == "Default") {
+        SetDefault(ParseBool(name, value));
+    } else if (name == "Cancel") {
+        SetCancel(ParseBool(name, value));
     } else if (name == "TabOrder") {
         // Tab order is creation order.
     } else {

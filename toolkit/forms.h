@@ -1,9 +1,13 @@
 #pragma once
 // Top-level windows. A form is built from its layout resource, creates its window
-// hidden, then runs its create handler; it is shown modelessly.
+// hidden, then runs its create handler; it is shown modelessly. The layout's positions,
+// sizes and font heights are pixels at 96 dpi: the form applies them scaled to the display
+// it starts on, and again from the layout when the system moves it to another scale.
 #include "toolkit/control.h"
 
 #include <map>
+#include <utility>
+#include <vector>
 
 namespace tk {
 
@@ -40,11 +44,21 @@ public:
     void SetBorderIcons(int icons) { borderIcons_ = icons; }
     void SetPosition(TPosition position) { position_ = position; }
 
+    int Dpi() const override { return dpi_; }
+    // Lays the form out again at `dpi`: the layout's positions, sizes and font heights
+    // applied scaled, docked controls placed, then ScaleChanged, then a repaint. The
+    // window keeps its place and size (WM_DPICHANGED sets them).
+    void ApplyDpi(int dpi);
+
     void SetVisible(bool visible) override;
     // Asks OnCloseQuery; when it allows, hides the form (and ends the application when
     // this is the main form), then runs OnClose.
     void Close();
     bool CloseQuery();
+    // What Enter and Escape press when the focused control does not take the key: the first
+    // shown and enabled control marked Default, respectively Cancel; null when there is none.
+    TControl* DefaultControl() { return FindPressable(this, &TControl::Default); }
+    TControl* CancelControl() { return FindPressable(this, &TControl::Cancel); }
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
@@ -57,6 +71,9 @@ protected:
     // Runs once the layout's controls exist, before their windows are made and before
     // OnCreate: the place to bind a form's control fields by name.
     virtual void ControlsLoaded() {}
+    // Runs after ApplyDpi: the place to redo what the form places or draws itself (centred
+    // labels, pictures).
+    virtual void ScaleChanged() {}
     DWORD WindowStyle() const override;
     DWORD WindowExStyle() const override;
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -65,6 +82,12 @@ private:
     void BuildChildren(TControl* parent, const LayoutObject& object);
     void ApplyProperties(TControl* control, const LayoutObject& object);
     void PlaceOnScreen();
+    // The window's outer size for a client area of `width` x `height` at `dpi`.
+    SIZE FrameSize(int width, int height, int dpi) const;
+    // The client size the form has at `dpi`: a fixed-size form its layout's, a sizeable one
+    // its present client size in proportion.
+    SIZE ClientSizeAt(int dpi) const;
+    static TControl* FindPressable(TControl* parent, bool (TControl::*marked)() const);
 
     std::map<std::string, TNotifyEvent> handlers_;
     std::map<std::string, TCloseQueryEvent> closeQueries_;
@@ -74,6 +97,10 @@ private:
     int clientWidth_ = 0;
     int clientHeight_ = 0;
     bool placed_ = false;
+    int dpi_ = kDesignDpi;
+    // The layout the form was built from, and which control each of its objects became.
+    std::unique_ptr<LayoutObject> layout_;
+    std::vector<std::pair<TControl*, const LayoutObject*>> laidOut_;
 };
 
 } // namespace tk

@@ -1,10 +1,24 @@
 #include "toolkit/forms.h"
 
 #include "toolkit/application.h"
+#include "toolkit/dpi_win.h"
 #include "toolkit/format.h"
 #include "toolkit/resource.h"
 
 namespace tk {
+
+// The first control under `parent`, in creation order, that is marked (Default, Cancel),
+// shown, enabled and has something to press.
+TControl* TForm::FindPressable(TControl* parent, bool (TControl::*marked)() const) {
+    for (const auto& child : parent->Children()) {
+        TControl* c = child.get();
+        if (!c->HandleAllocated() || !IsWindowVisible(c->Handle())) continue;
+        if ((c->*marked)() && IsWindowEnabled(c->Handle()) && c->Accessibility.DoDefaultAction)
+            return c;
+        if (TControl* found = FindPressable(c, marked)) return found;
+    }
+    return nullptr;
+}
 
 TForm::TForm() : TControl(nullptr) {
     TControl::SetVisible(false); // forms are created hidden and shown on demand
@@ -31,9 +45,25 @@ int TForm::ClientHeight() const {
 void TForm::SetClientSize(int width, int height) {
     clientWidth_ = width;
     clientHeight_ = height;
+    SIZE frame = FrameSize(width, height, dpi_);
+    SetBounds(Left(), Top(), frame.cx, frame.cy);
+}
+
+SIZE TForm::FrameSize(int width, int height, int dpi) const {
     RECT r{0, 0, width, height};
-    AdjustWindowRectEx(&r, WindowStyle(), FALSE, WindowExStyle());
-    SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
+    AdjustWindowRectForDpi(r, WindowStyle(), WindowExStyle(), dpi);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+SIZE TForm::ClientSizeAt(int dpi) const {
+    if (borderStyle_ != TBorderStyle::bsSizeable && layout_ != nullptr) {
+        const LayoutValue* width = layout_->Find("ClientWidth");
+        const LayoutValue* height = layout_->Find("ClientHeight");
+        if (width != nullptr && height != nullptr)
+            return {static_cast<LONG>(ValueAtDpi({"ClientWidth", *width}, dpi).integer),
+                    static_cast<LONG>(ValueAtDpi({"ClientHeight", *height}, dpi).integer)};
+    }
+    return {MulDiv(ClientWidth(), dpi, dpi_), MulDiv(ClientHeight(), dpi, dpi_)};
 }
 
 DWORD TForm::WindowStyle() const {
@@ -84,9 +114,13 @@ void TForm::LoadLayoutText(const std::string& text) {
     if (root->className != ClassName())
         throw ELayoutError(
             Format("The layout is for %s, not %s", root->className.c_str(), ClassName()));
-    SetName(root->name);
-    ApplyProperties(this, *root);
-    BuildChildren(this, *root);
+    layout_ = std::move(root);
+    laidOut_.clear();
+    // The window is placed on the primary monitor; its scale is the one to start at.
+    dpi_ = SystemDpi();
+    SetName(layout_->name);
+    ApplyProperties(this, *layout_);
+    BuildChildren(this, *layout_);
     ControlsLoaded();
     if (clientWidth_ > 0 || clientHeight_ > 0) SetClientSize(clientWidth_, clientHeight_);
     CreateHandle();
@@ -105,6 +139,7 @@ void TForm::BuildChildren(TControl* parent, const LayoutObject& object) {
 }
 
 void TForm::ApplyProperties(TControl* control, const LayoutObject& object) {
+    laidOut_.emplace_back(control, &object);
     for (const auto& property : object.properties) {
         const std::string& name = property.name;
         if (name.rfind("On", 0) == 0 && property.value.kind == LayoutValue::Identifier) {
@@ -133,8 +168,26 @@ void TForm::ApplyProperties(TControl* control, const LayoutObject& object) {
             }
             continue;
         }
-        control->SetProperty(name, property.value);
+        control->SetProperty(name, ValueAtDpi(property, dpi_));
     }
+}
+
+void TForm::ApplyDpi(int dpi) {
+    if (dpi <= 0) return;
+    dpi_ = dpi;
+    for (const auto& [control, object] : laidOut_) {
+        for (const auto& property : object->properties) {
+            if (!IsScaledProperty(property.name)) continue;
+            // The window's size is the system's suggestion (WM_DPICHANGED), not ours.
+            if (control == this && property.name.rfind("Client", 0) == 0) continue;
+            control->SetProperty(property.name, ValueAtDpi(property, dpi));
+        }
+    }
+    AlignControls();
+    ScaleChanged();
+    if (HandleAllocated())
+        RedrawWindow(Handle(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void TForm::SetProperty(const std::string& name, const LayoutValue& value) {
@@ -183,10 +236,9 @@ void TForm::PlaceOnScreen() {
     if (placed_) return;
     placed_ = true;
     if (position_ != TPosition::poScreenCenter) return;
-    RECT work;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    int left = work.left + (work.right - work.left - Width()) / 2;
-    int top = work.top + (work.bottom - work.top - Height()) / 2;
+    // The whole primary screen, taskbar included, not its work area.
+    int left = (GetSystemMetrics(SM_CXSCREEN) - Width()) / 2;
+    int top = (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2;
     SetBounds(left, top, Width(), Height());
 }
 
@@ -229,9 +281,33 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         Close();
         return 0;
     case WM_COMMAND:
-        // IsDialogMessage turns Enter and Escape into IDOK / IDCANCEL; the forms have
-        // no default button, so these mean nothing here.
+        // IsDialogMessage turns Enter and Escape into IDOK / IDCANCEL when the focused
+        // control does not take the key itself.
+        if (HIWORD(wParam) == 0 && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+            TControl* button = LOWORD(wParam) == IDOK ? DefaultControl() : CancelControl();
+            if (button != nullptr) {
+                auto press = button->Accessibility.DoDefaultAction;
+                press();
+            }
+        }
         return 0;
+    case WM_GETDPISCALEDSIZE: {
+        // The size the window will have at the new scale, so that the system's suggestion
+        // in WM_DPICHANGED fits the layout rather than a stretched frame.
+        int dpi = static_cast<int>(wParam);
+        SIZE client = ClientSizeAt(dpi);
+        *reinterpret_cast<SIZE*>(lParam) = FrameSize(client.cx, client.cy, dpi);
+        return TRUE;
+    }
+    case WM_DPICHANGED: {
+        // The window moved to a monitor of another scale (or the scale changed): take the
+        // place the system suggests, then lay out and draw everything at the new scale.
+        const RECT& r = *reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(Handle(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        ApplyDpi(HIWORD(wParam));
+        return 0;
+    }
     default:
         return TControl::WndProc(message, wParam, lParam);
     }

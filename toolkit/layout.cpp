@@ -1,5 +1,6 @@
 #include "toolkit/layout.h"
 
+#include "toolkit/dpi.h"
 #include "toolkit/format.h"
 
 #include <cctype>
@@ -209,6 +210,30 @@ private:
 
 std::unique_ptr<LayoutObject> ParseLayout(const std::string& text) {
     return Parser(text).Document();
+}
+
+bool IsScaledProperty(const std::string& property) {
+    static const char* const kFigures[] = {"Left",        "Top",         "Width",       "Height",
+                                           "ClientWidth", "ClientHeight", "Font.Height"};
+    for (const char* figure : kFigures)
+        if (property == figure) return true;
+    return false;
+}
+
+LayoutValue ValueAtDpi(const LayoutProperty& property, int dpi) {
+    LayoutValue value = property.value;
+    if (value.kind != LayoutValue::Integer || !IsScaledProperty(property.name)) return value;
+    long long figure = value.integer;
+    if (figure < -1000000 || figure > 1000000) return value;
+    if (property.name == "Font.Height") {
+        // Text is measured once the font exists, and grows a little faster than its height
+        // (hinting), while the room around it is scaled exactly: a font height rounded up
+        // would push the longest lines past their parent. Rounded toward zero instead.
+        if (dpi > 0) value.integer = figure * dpi / kDesignDpi;
+        return value;
+    }
+    value.integer = Scale(static_cast<int>(figure), dpi);
+    return value;
 }
 
 } // namespace tk

@@ -55,4 +55,11 @@ public:
 // Parses one layout text; raises ELayoutError naming the line of the first fault.
 std::unique_ptr<LayoutObject> ParseLayout(const std::string& text);
 
+// Layouts give positions, sizes and font heights in pixels at 96 dpi. Whether
+// `property` is such a figure, and the value a property takes at `dpi`: positions and sizes
+// scaled with Scale, font heights scaled and rounded toward zero (a font never outgrows the
+// room laid out for its text), anything else as written.
+bool IsScaledProperty(const std::string& property);
+LayoutValue ValueAtDpi(const LayoutProperty& property, int dpi);
+
 } // namespace tk

@@ -39,15 +39,21 @@ public:
     void SetText(const std::string& text) { SetCaption(text); }
     void SetCaption(const std::string& caption) override;
     void SetCharCase(TEditCharCase charCase) { charCase_ = charCase; }
+    // The label that names the field for screen readers (the field has no caption of its own).
+    void SetLabel(const TControl* label);
     void SetProperty(const std::string& name, const LayoutValue& value) override;
 
 protected:
     const char* SystemClassName() const override { return "EDIT"; }
     DWORD WindowStyle() const override;
     DWORD WindowExStyle() const override { return WS_EX_CLIENTEDGE; }
+    // The text in the font's colour on the control's colour, not the system's.
+    HBRUSH ControlColors(HDC dc) override;
 
 private:
     TEditCharCase charCase_ = TEditCharCase::ecNormal;
+    GdiObject<HBRUSH> brush_;
+    COLORREF brushColor_ = 0;
 };
 
 // A plain container (a page, a panel without decoration).

@@ -2,10 +2,15 @@
 
 #include "toolkit/format.h"
 
+#include <oleacc.h>
+
 namespace tk {
 
 TLabel::TLabel(TControl* parent) : TControl(parent) {
     AdjustSize();
+    Accessibility.Role = ROLE_SYSTEM_STATICTEXT;
+    Accessibility.Name = [this] { return Caption(); };
+    Accessibility.State = STATE_SYSTEM_READONLY;
 }
 
 void TLabel::SetAutoSize(bool autoSize) {
@@ -29,6 +34,9 @@ void TLabel::AdjustSize() {
 void TLabel::TextChanged() {
     AdjustSize();
     Invalidate();
+    // A screen reader can announce a line that changes (the file being written, the bytes
+    // done) without asking again and again.
+    NotifyAccessibleEvent(Handle(), EVENT_OBJECT_NAMECHANGE);
 }
 
 void TLabel::FontChanged() {
@@ -66,6 +74,23 @@ void TLabel::SetProperty(const std::string& name, const LayoutValue& value) {
 TEdit::TEdit(TControl* parent) : TControl(parent) {
     SetTabStop(true);
     SetColor(clWhite);
+    Accessibility.Role = ROLE_SYSTEM_TEXT;
+    Accessibility.Value = [this] { return Text(); };
+}
+
+void TEdit::SetLabel(const TControl* label) {
+    Accessibility.Name = [label] { return label->Caption(); };
+}
+
+HBRUSH TEdit::ControlColors(HDC dc) {
+    COLORREF background = ResolveColor(Color());
+    if (!brush_ || brushColor_ != background) {
+        brush_.Reset(CreateSolidBrush(background));
+        brushColor_ = background;
+    }
+    SetTextColor(dc, ResolveColor(Font().Color()));
+    SetBkColor(dc, background);
+    return brush_.Get();
 }
 
 DWORD TEdit::WindowStyle() const {
@@ -112,14 +137,46 @@ void TTabSheet::SetProperty(const std::string& name, const LayoutValue& value) {
     TPanel::SetProperty(name, value);
 }
 
+namespace {
+
+// The first control in `parent`, in creation order (the Tab order), that takes the focus.
+TControl* FirstTabStop(TControl* parent) {
+    for (const auto& child : parent->Children()) {
+        if (!child->HandleAllocated() || !IsWindowVisible(child->Handle()) ||
+            !IsWindowEnabled(child->Handle()))
+            continue;
+        if (child->TabStop()) return child.get();
+        if (TControl* inner = FirstTabStop(child.get())) return inner;
+    }
+    return nullptr;
+}
+
+bool HoldsFocus(const TControl* control, HWND focus) {
+    return control->HandleAllocated() && focus != nullptr &&
+           (focus == control->Handle() || IsChild(control->Handle(), focus));
+}
+
+} // namespace
+
 void TPageControl::SetActivePageIndex(int index) {
     activePage_ = index;
+    // When the focus is on the page that goes, it moves to the first control of the page that
+    // comes: the keyboard goes on where the eye goes, not in a hidden window.
+    HWND focus = GetFocus();
+    bool focusLeaves = false;
+    TControl* shown = nullptr;
     int i = 0;
     for (const auto& child : Children()) {
         if (dynamic_cast<TTabSheet*>(child.get()) == nullptr) continue;
+        if (i == index)
+            shown = child.get();
+        else if (HoldsFocus(child.get(), focus))
+            focusLeaves = true;
         child->SetVisible(i == index);
         ++i;
     }
+    if (focusLeaves && shown != nullptr)
+        if (TControl* first = FirstTabStop(shown)) first->Focus();
 }
 
 void TPageControl::SetProperty(const std::string& name, const LayoutValue& value) {

@@ -91,9 +91,10 @@ std::string WithCrLfBreaks(const std::string& text);
 // The caption of a button of our own dialog window, with its access key ("&Yes").
 std::string ButtonCaption(int code);
 
-// Where the controls of our own dialog window go, in dialog pixels of its client area,
-// given the size of the text and of one button (width, height) and whether there is
-// an icon of `iconSize` pixels. Buttons sit in a row at the bottom right, in order.
+// Where the controls of our own dialog window go, in pixels of its client area, given the
+// size of the text and of one button (width, height) and whether there is an icon of
+// `iconSize` pixels, all in pixels at `dpi`; the spacing is scaled to it. Buttons sit in a
+// row at the bottom right, in order.
 struct DialogRect {
     int left = 0, top = 0, width = 0, height = 0;
 };
@@ -103,7 +104,7 @@ struct DialogLayout {
     std::vector<DialogRect> buttons;
 };
 DialogLayout LayoutDialog(int textWidth, int textHeight, bool hasIcon, int iconSize,
-                          int buttonCount, int buttonWidth, int buttonHeight);
+                          int buttonCount, int buttonWidth, int buttonHeight, int dpi = 96);
 
 // --- Test seam ---
 

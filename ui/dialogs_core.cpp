@@ -1,5 +1,7 @@
 #include "ui/dialogs.h"
 
+#include "toolkit/dpi.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -138,12 +140,12 @@ std::string ButtonCaption(int code) {
 }
 
 DialogLayout LayoutDialog(int textWidth, int textHeight, bool hasIcon, int iconSize,
-                          int buttonCount, int buttonWidth, int buttonHeight) {
+                          int buttonCount, int buttonWidth, int buttonHeight, int dpi) {
     // Spacing in pixels at 96 dpi, close to the system's own message boxes.
-    constexpr int margin = 11;
-    constexpr int gap = 7;
-    constexpr int aboveButtons = 14;
-    constexpr int minimumWidth = 180;
+    const int margin = tk::Scale(11, dpi);
+    const int gap = tk::Scale(7, dpi);
+    const int aboveButtons = tk::Scale(14, dpi);
+    const int minimumWidth = tk::Scale(180, dpi);
 
     DialogLayout layout;
     int textLeft = margin;

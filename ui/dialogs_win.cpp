@@ -1,6 +1,10 @@
 #include "ui/dialogs.h"
 
+#include "toolkit/dpi_win.h"
 #include "toolkit/format.h"
+#include "toolkit/gdi.h"
+#include "toolkit/handles_win.h"
+#include "toolkit/text_win.h"
 
 #include <windows.h>
 
@@ -13,71 +17,10 @@ namespace {
 
 bool useFallbackForTesting = false;
 
-class Library {
-public:
-    explicit Library(const char* name) : module_(LoadLibraryA(name)) {}
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
-    ~Library() {
-        if (module_ != nullptr) FreeLibrary(module_);
-    }
-    // The export `name`, or null. Exports are looked up as untyped addresses; the
-    // caller knows the real signature.
-    void* Find(const char* name) const {
-        return module_ != nullptr ? reinterpret_cast<void*>(GetProcAddress(module_, name))
-                                  : nullptr;
-    }
-
-private:
-    HMODULE module_;
-};
-
-class Font {
-public:
-    Font() = default;
-    Font(const Font&) = delete;
-    Font& operator=(const Font&) = delete;
-    ~Font() {
-        if (font_ != nullptr) DeleteObject(font_);
-    }
-    void Reset(HFONT font) {
-        if (font_ != nullptr) DeleteObject(font_);
-        font_ = font;
-    }
-    HFONT Get() const { return font_; }
-
-private:
-    HFONT font_ = nullptr;
-};
-
-class WindowDC {
-public:
-    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    ~WindowDC() {
-        if (dc_ != nullptr) ReleaseDC(window_, dc_);
-    }
-    HDC Get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
 std::string ExecutableCaption() {
     char path[MAX_PATH] = {};
     DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     return DefaultDialogCaption(std::string(path, std::min<DWORD>(length, MAX_PATH)));
-}
-
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    int length =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
 }
 
 bool Contains(const std::vector<int>& buttons, int code) {
@@ -128,8 +71,8 @@ HRESULT CALLBACK TaskDialogCallback(HWND window, UINT notification, WPARAM, LPAR
 // Shows `d` as a task dialog; false when the system could not show it.
 bool ShowTaskDialog(TaskDialogIndirectProc taskDialogIndirect, const DialogDescription& d,
                     const std::string& caption, HWND owner, int& result) {
-    std::wstring title = Widen(caption);
-    std::wstring text = Widen(WithCrLfBreaks(d.text));
+    std::wstring title = tk::AnsiToWide(caption);
+    std::wstring text = tk::AnsiToWide(WithCrLfBreaks(d.text));
     TaskDialogHooks hooks;
     hooks.escapeCancels = d.cancellable && !Contains(d.buttons, drCancel);
 
@@ -194,7 +137,7 @@ bool ShowTaskDialog(TaskDialogIndirectProc taskDialogIndirect, const DialogDescr
 struct OwnDialog {
     const DialogDescription* description;
     std::string caption;
-    Font font;
+    tk::GdiObject<HFONT> font;
 };
 
 LPCSTR SystemIcon(DialogIcon icon) {
@@ -237,22 +180,22 @@ void BuildOwnDialog(HWND dialog, OwnDialog& own) {
     const DialogDescription& d = *own.description;
     SetWindowTextA(dialog, own.caption.c_str());
 
-    // The font of the system's own message boxes.
-    NONCLIENTMETRICSA metrics;
-    std::memset(&metrics, 0, sizeof metrics);
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        own.font.Reset(CreateFontIndirectA(&metrics.lfMessageFont));
+    // The font of the system's own message boxes, at the scale of the dialog's monitor;
+    // spacing, buttons and icon grow with it.
+    const int dpi = tk::WindowDpi(dialog);
+    LOGFONTW messageFont;
+    if (tk::MessageFontForDpi(messageFont, dpi)) own.font.Reset(CreateFontIndirectW(&messageFont));
     HFONT font = own.font.Get() != nullptr ? own.font.Get()
                                            : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 
     std::string text = WithCrLfBreaks(d.text);
     RECT work = WorkAreaFor(GetWindow(dialog, GW_OWNER) ? GetWindow(dialog, GW_OWNER) : dialog);
-    int maxTextWidth = std::max(240, static_cast<int>((work.right - work.left) * 5 / 8));
+    int maxTextWidth =
+        std::max(tk::Scale(240, dpi), static_cast<int>((work.right - work.left) * 5 / 8));
     RECT textRect = {0, 0, maxTextWidth, 0};
-    int buttonWidth = 75;
+    int buttonWidth = tk::Scale(75, dpi);
     {
-        WindowDC dc(dialog);
+        tk::ClientDC dc(dialog);
         HGDIOBJ old = SelectObject(dc.Get(), font);
         DrawTextA(dc.Get(), text.c_str(), static_cast<int>(text.size()), &textRect,
                   DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
@@ -261,15 +204,23 @@ void BuildOwnDialog(HWND dialog, OwnDialog& own) {
             std::string label = ButtonCaption(code);
             DrawTextA(dc.Get(), label.c_str(), static_cast<int>(label.size()), &captionRect,
                       DT_CALCRECT | DT_SINGLELINE);
-            buttonWidth = std::max(buttonWidth, static_cast<int>(captionRect.right) + 16);
+            buttonWidth =
+                std::max(buttonWidth, static_cast<int>(captionRect.right) + tk::Scale(16, dpi));
         }
         SelectObject(dc.Get(), old);
     }
 
-    HICON icon = d.icon != DialogIcon::None ? LoadIconA(nullptr, SystemIcon(d.icon)) : nullptr;
-    int iconSize = GetSystemMetrics(SM_CXICON);
-    DialogLayout layout = LayoutDialog(textRect.right, textRect.bottom, icon != nullptr, iconSize,
-                                       static_cast<int>(d.buttons.size()), buttonWidth, 23);
+    // The system's icon drawn for the scale, not a 32-pixel picture stretched.
+    int iconSize = tk::SystemMetricForDpi(SM_CXICON, dpi);
+    HICON icon = nullptr;
+    if (d.icon != DialogIcon::None) {
+        icon = static_cast<HICON>(
+            LoadImageA(nullptr, SystemIcon(d.icon), IMAGE_ICON, iconSize, iconSize, LR_SHARED));
+        if (icon == nullptr) icon = LoadIconA(nullptr, SystemIcon(d.icon));
+    }
+    DialogLayout layout =
+        LayoutDialog(textRect.right, textRect.bottom, icon != nullptr, iconSize,
+                     static_cast<int>(d.buttons.size()), buttonWidth, tk::Scale(23, dpi), dpi);
 
     if (icon != nullptr) {
         HWND iconControl = AddControl(dialog, "STATIC", "", SS_ICON, -1, layout.icon, nullptr);
@@ -290,8 +241,8 @@ void BuildOwnDialog(HWND dialog, OwnDialog& own) {
         EnableMenuItem(GetSystemMenu(dialog, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
 
     RECT frame = {0, 0, layout.clientWidth, layout.clientHeight};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE)));
+    tk::AdjustWindowRectForDpi(frame, static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE)),
+                               static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE)), dpi);
     int width = frame.right - frame.left;
     int height = frame.bottom - frame.top;
     SetWindowPos(dialog, nullptr, work.left + (work.right - work.left - width) / 2,
@@ -358,7 +309,7 @@ int ShowDialog(const DialogDescription& d) {
     // the dialog is up and gets the activation back afterwards.
     HWND owner = GetActiveWindow();
     if (!useFallbackForTesting) {
-        Library comctl("comctl32.dll");
+        tk::Library comctl("comctl32.dll");
         auto taskDialogIndirect =
             reinterpret_cast<TaskDialogIndirectProc>(comctl.Find("TaskDialogIndirect"));
         int result = 0;

@@ -1,17 +1,24 @@
 #pragma once
 // The main window: a welcome page with Setup and Cancel, and a folder page on which the
 // user confirms or changes the install folder and starts the installation. It does no
-// installing of its own; Install hands the folder to the installation run.
+// installing of its own: Install hands the folder to the function the program entry gave it.
 #include "controls/appearance.h"
 #include "toolkit/forms.h"
 #include "toolkit/stdctrls.h"
 
+#include <functional>
 #include <string>
 
 class tMainForm : public tk::TForm {
 public:
-    // Builds the window from its layout (hidden) and runs FormCreate.
-    tMainForm();
+    // Installs the product into the folder given (the field's text) and returns true when
+    // the program may end; false brings the window back with "Pentaro was not installed.".
+    // What it raises is shown by the application after the window has come back.
+    using InstallFunction = std::function<bool(const std::string& folder)>;
+
+    // Builds the window from its layout (hidden) and runs FormCreate, which puts
+    // `proposedFolder` into the folder field. Install calls `install`.
+    tMainForm(std::string proposedFolder, InstallFunction install);
     const char* ClassName() const override { return "TMainForm"; }
 
     TAdvPanel* AdvPanel1 = nullptr;
@@ -48,4 +55,10 @@ public:
 
 protected:
     void ControlsLoaded() override;
+    // Centres the labels again and draws the logo at the new scale.
+    void ScaleChanged() override;
+
+private:
+    std::string proposedFolder_;
+    InstallFunction install_;
 };

@@ -1,6 +1,6 @@
 #include "ui/fmMain.h"
 
-#include "engine/ucargo.h"
+#include "resources/product.h"
 #include "toolkit/application.h"
 #include "toolkit/browse.h"
 #include "toolkit/format.h"
@@ -10,16 +10,8 @@
 #include <shlobj.h>
 #include <windows.h>
 
-namespace {
-
-bool DirectoryExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-} // namespace
-
-tMainForm::tMainForm() {
+tMainForm::tMainForm(std::string proposedFolder, InstallFunction install)
+    : proposedFolder_(std::move(proposedFolder)), install_(std::move(install)) {
     RegisterHandler("FormCreate", [this](tk::TControl* s) { FormCreate(s); });
     RegisterHandler("btnSetupClick", [this](tk::TControl* s) { btnSetupClick(s); });
     RegisterHandler("btnCancelClick", [this](tk::TControl* s) { btnCancelClick(s); });
@@ -46,26 +38,29 @@ void tMainForm::ControlsLoaded() {
     btnBrowse = Find<TAdvToolButton>("btnBrowse");
     btnInstall = Find<TAdvToolButton>("btnInstall");
     BtnCancel2 = Find<TAdvToolButton>("BtnCancel2");
+    // A screen reader names the field by the label above it.
+    edInstallDir->SetLabel(Find<tk::TLabel>("Label10"));
 }
 
 void tMainForm::FormCreate(tk::TControl*) {
     PageControl1->SetActivePageIndex(0);
-    SetCaption(tk::Format("Corvane %s Installer", ProductName));
-    lbIns1->SetCaption("This will install Corvane Pentaro");
+    SetCaption(tk::Format("%s %s Installer", ProductMaker, ProductName));
+    lbIns1->SetCaption(tk::Format("This will install %s %s", ProductMaker, ProductName));
     CenterLabel(lbIns1);
-    lbIns2->SetCaption("Version 3.24 05/11/04");
+    lbIns2->SetCaption(tk::Format("Version %s %s", ProductVersion, ProductReleaseDate));
     CenterLabel(lbIns2);
     lbP1Progname->SetCaption(ProductName);
     CenterLabel(lbP1Progname);
     lbP1ProgVer->SetCaption(ProductVersion);
     CenterLabel(lbP1ProgVer);
     PaintLogo();
+    edInstallDir->SetText(proposedFolder_);
+}
 
-    std::string root = DriveRootOf(GetSpecialFolderPath(CSIDL_WINDOWS));
-    if (DirectoryExists(root + "corvane\\tq"))
-        edInstallDir->SetText(root + "corvane\\tq");
-    else
-        edInstallDir->SetText(root + "tq");
+void tMainForm::ScaleChanged() {
+    for (tk::TLabel* label : {lbIns1, lbIns2, lbP1Progname, lbP1ProgVer})
+        CenterLabel(label);
+    PaintLogo();
 }
 
 void tMainForm::CenterLabel(tk::TLabel* label) {
@@ -80,7 +75,7 @@ void tMainForm::PaintLogo() {
     canvas.Brush.Color = tk::clRed;
     canvas.FillRect({0, 0, W, H});
     canvas.Pen.Color = tk::clYellow;
-    canvas.Pen.Width = 10;
+    canvas.Pen.Width = tk::Scale(10, Dpi());
     canvas.MoveTo(0, 0);
     canvas.LineTo(W, 0);
     canvas.LineTo(W, H);
@@ -132,7 +127,7 @@ void tMainForm::btnInstallClick(tk::TControl*) {
     Hide();
     bool installed;
     try {
-        installed = RunInstallation(edInstallDir->Text());
+        installed = install_(edInstallDir->Text());
     } catch (...) {
         // The window comes back before the error is shown, as after a failed run.
         Show();

@@ -67,8 +67,13 @@ public:
 
 protected:
     void ControlsLoaded() override;
+    // Places again what the window places itself: the heading, the counter, the status line
+    // and, once writing is done, OK.
+    void ScaleChanged() override;
 
 private:
+    void PlaceFileCounter();
+    bool counterPlaced_ = false;
     // Processes messages until `done` holds; waits for the next message instead of
     // spinning when none is pending.
     template <typename Predicate> void ProcessMessagesUntil(Predicate done);

@@ -72,11 +72,24 @@ void TInstProgressForm::SetCurrentFile(const std::string& Path) {
     lbFileName->SetCaption(Path);
     ++FileCount;
     lbFiles->SetCaption(tk::Format("Files: %d", FileCount));
+    PlaceFileCounter();
+}
+
+void TInstProgressForm::PlaceFileCounter() {
+    counterPlaced_ = true;
     tk::TBitmap measure;
     measure.SetSize(1, 1);
     measure.Canvas().Font = lbFiles->Font();
     int hashes = measure.Canvas().TextWidth("##");
     lbFiles->SetLeft(lbFiles->Parent()->ClientWidth() - lbFiles->Width() - hashes);
+}
+
+void TInstProgressForm::ScaleChanged() {
+    lbProgramName->SetLeft(CenteredLeft(lbProgramName->Parent()->Width(), lbProgramName->Width()));
+    if (counterPlaced_) PlaceFileCounter();
+    lbStatus->SetLeft(CenteredLeft(lbStatus->Parent()->Width(), lbStatus->Width()));
+    if (!btnPause->Visible())
+        btnCancel->SetLeft(CenteredLeft(btnCancel->Parent()->Width(), btnCancel->Width()));
 }
 
 void TInstProgressForm::SetBytesDone(std::uint32_t Done) {

@@ -18,12 +18,9 @@ std::string BytesDoneText(std::uint32_t done, std::uint32_t total, const std::st
     return FormatThousands(done, separator) + " of " + FormatThousands(total, separator) + " bytes";
 }
 
-std::string DriveRootOf(const std::string& windowsFolder) {
-    size_t slash = windowsFolder.find('\\');
-    return slash == std::string::npos ? std::string() : windowsFolder.substr(0, slash + 1);
+std::string InstallRoot(const std::string& folder) {
+    return folder.substr(0, 3);
 }
-
-std::string InstallRoot(const std::string& folder) { return folder.substr(0, 3); }
 
 bool IsDriveRoot(const std::string& root) {
     if (root.size() < 2 || root.size() > 3 || root[1] != ':') return false;
@@ -32,10 +29,18 @@ bool IsDriveRoot(const std::string& root) {
     return (letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z');
 }
 
-bool IsInstallableDriveType(unsigned driveType) { return driveType >= 2 && driveType <= 4; }
+bool IsInstallableDriveType(unsigned driveType) {
+    return driveType >= 2 && driveType <= 4;
+}
 
-int LogoFontHeight(int height, int penWidth) { return height - (penWidth * 9) / 2 - 1; }
+int LogoFontHeight(int height, int penWidth) {
+    return height - (penWidth * 9) / 2 - 1;
+}
 
-int LogoTextLeft(int width, int textWidth) { return (width - textWidth + 1) / 2; }
+int LogoTextLeft(int width, int textWidth) {
+    return (width - textWidth + 1) / 2;
+}
 
-int LogoTextTop(int height, int textHeight) { return (height - textHeight) / 2; }
+int LogoTextTop(int height, int textHeight) {
+    return (height - textHeight) / 2;
+}

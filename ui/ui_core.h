@@ -15,10 +15,6 @@ std::string FormatThousands(std::uint32_t value, const std::string& separator);
 // with FormatThousands.
 std::string BytesDoneText(std::uint32_t done, std::uint32_t total, const std::string& separator);
 
-// The drive root of the Windows folder: the text up to and including its first
-// backslash ("C:\WINDOWS" gives "C:\"); empty when it has none.
-std::string DriveRootOf(const std::string& windowsFolder);
-
 // The root whose drive type decides whether a folder may receive the installation: its
 // first three characters ("c:\" for "c:\tq"), all of it when shorter.
 std::string InstallRoot(const std::string& folder);

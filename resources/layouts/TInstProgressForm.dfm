@@ -50,6 +50,7 @@ object InstProgressForm: TInstProgressForm
       Flat = True
       AutoThemeAdapt = False
       OnClick = btnPauseClick
+      Default = True
     end
     object btnCancel: TAdvToolButton
       Left = 267
@@ -70,6 +71,8 @@ object InstProgressForm: TInstProgressForm
       Flat = True
       AutoThemeAdapt = False
       OnClick = btnCancelClick
+      Default = True
+      Cancel = True
     end
   end
   object AdvPanel1: TAdvPanel

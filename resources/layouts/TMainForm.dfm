@@ -139,6 +139,7 @@ object MainForm: TMainForm
         Font.Color = clWhite
         Font.Style = [fsBold]
         OnClick = btnSetupClick
+        Default = True
       end
       object btnCancel: TAdvToolButton
         Left = 321
@@ -163,6 +164,7 @@ object MainForm: TMainForm
         Font.Color = clWhite
         Font.Style = [fsBold]
         OnClick = btnCancelClick
+        Cancel = True
       end
     end
     object TabSheet2: TTabSheet
@@ -242,6 +244,7 @@ object MainForm: TMainForm
         Font.Color = clWhite
         Font.Style = [fsBold]
         OnClick = btnInstallClick
+        Default = True
       end
       object BtnCancel2: TAdvToolButton
         Left = 343
@@ -266,6 +269,7 @@ object MainForm: TMainForm
         Font.Color = clWhite
         Font.Style = [fsBold]
         OnClick = btnCancelClick
+        Cancel = True
       end
     end
   end

@@ -17,12 +17,22 @@
 //                                   and prints its texts and buttons (see DumpDialog)
 //   click TITLE CLASS TEXT          clicks the visible control of that class and text
 //   double-click TITLE CLASS TEXT   the same twice in quick succession
+//   click-at TITLE X Y              clicks whatever control the screen shows at (X, Y) of
+//                                   the window's client area; prints "clicked CLASS TEXT"
 //   press CAPTION BUTTON            clicks the dialog's button with that text and waits
 //                                   (10 s at most) until the dialog has gone
 //   type TITLE CLASS TEXT           replaces the text of the control by typing TEXT
 //   key TITLE CLASS VK              a key (virtual-key code) pressed and released in the
 //                                   first visible control of that class
+//   focus TITLE                     the control with the keyboard focus in the program that
+//                                   shows that window: "focus CLASS TEXT" (the window itself
+//                                   when no control has it)
+//   key-focus TITLE VK              a key pressed and released where the keyboard focus is in
+//                                   that program, as the keyboard delivers it there
+//   type-focus TITLE TEXT           TEXT typed (characters) where the keyboard focus is
 //   close TITLE                     the window's close box (WM_SYSCOMMAND SC_CLOSE)
+//   move TITLE X Y                  moves the window's top-left corner to (X, Y), out of
+//                                   the way of another program's windows
 //   shot TITLE FILE                 the window's pixels on the screen as a 24-bit BMP
 //   windows                         the visible top-level windows: "toplevel CLASS TITLE"
 //   sleep MILLISECONDS
@@ -33,6 +43,11 @@
 //   launch EXE TITLE SECONDS        starts EXE (a Windows path) and prints "launched PID
 //                                   MS": the milliseconds until a window with that title
 //                                   became visible
+//   watch EXE ARGUMENTS SECONDS     starts "EXE" ARGUMENTS (EXE a Windows path), looks for
+//                                   top-level windows of that process every millisecond
+//                                   until it ends, and prints "exit CODE", one line
+//                                   "window CLASS TITLE" per visible window seen, and
+//                                   "hidden N", the number of hidden ones
 //   mark                            remembers the time
 //   elapsed NAME                    prints "NAME MS": milliseconds since the last mark
 //
@@ -46,6 +61,7 @@
 // tests running beside it.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -289,6 +305,18 @@ void DumpDialog(HWND dialog) {
     }
 }
 
+// Where the keyboard's input goes in the program that shows `top`: its thread's focus, else
+// its active window, else `top` itself.
+HWND KeyboardFocus(HWND top) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info)) {
+        if (info.hwndFocus != nullptr) return info.hwndFocus;
+        if (info.hwndActive != nullptr) return info.hwndActive;
+    }
+    return top;
+}
+
 void TypeText(HWND control, const std::string& text) {
     // What a user does: focus the field, select everything, type over it. WM_CHAR is what
     // the keyboard's translation delivers to the field.
@@ -393,6 +421,21 @@ void Run(Arguments& args) {
         std::string title = args.Take("title");
         std::string cls = args.Take("class");
         Click(SettledControl(title, false, cls, args.Take("text")), command == "click" ? 1 : 2);
+    } else if (command == "click-at") {
+        HWND top = RequireTopLevel(args.Take("title"));
+        POINT at{static_cast<LONG>(std::strtol(args.Take("x").c_str(), nullptr, 10)),
+                 static_cast<LONG>(std::strtol(args.Take("y").c_str(), nullptr, 10))};
+        ClientToScreen(top, &at);
+        HWND shown = WindowFromPoint(at);
+        if (shown == nullptr || GetAncestor(shown, GA_ROOT) != top)
+            throw Failure("no control of \"" + Escaped(TextOf(top)) + "\" at that point");
+        POINT local = at;
+        ScreenToClient(shown, &local);
+        LPARAM where = MAKELPARAM(local.x, local.y);
+        PostMessageA(shown, WM_MOUSEMOVE, 0, where);
+        PostMessageA(shown, WM_LBUTTONDOWN, MK_LBUTTON, where);
+        PostMessageA(shown, WM_LBUTTONUP, 0, where);
+        std::printf("clicked\t%s\t%s\n", ClassOf(shown).c_str(), Escaped(TextOf(shown)).c_str());
     } else if (command == "press") {
         std::string caption = args.Take("caption");
         std::string button = args.Take("button");
@@ -422,8 +465,25 @@ void Run(Arguments& args) {
         WPARAM key = std::strtoul(args.Take("virtual-key code").c_str(), nullptr, 0);
         PostMessageA(control, WM_KEYDOWN, key, 1);
         PostMessageA(control, WM_KEYUP, key, 0xC0000001);
+    } else if (command == "focus") {
+        HWND focus = KeyboardFocus(RequireTopLevel(args.Take("title")));
+        std::printf("focus\t%s\t%s\n", ClassOf(focus).c_str(), Escaped(TextOf(focus)).c_str());
+    } else if (command == "key-focus") {
+        HWND focus = KeyboardFocus(RequireTopLevel(args.Take("title")));
+        WPARAM key = std::strtoul(args.Take("virtual-key code").c_str(), nullptr, 0);
+        PostMessageA(focus, WM_KEYDOWN, key, 1);
+        PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+    } else if (command == "type-focus") {
+        HWND focus = KeyboardFocus(RequireTopLevel(args.Take("title")));
+        for (unsigned char c : args.Take("text"))
+            PostMessageA(focus, WM_CHAR, c, 1);
     } else if (command == "close") {
         PostMessageA(RequireTopLevel(args.Take("title")), WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else if (command == "move") {
+        HWND top = RequireTopLevel(args.Take("title"));
+        int x = std::atoi(args.Take("x").c_str());
+        int y = std::atoi(args.Take("y").c_str());
+        SetWindowPos(top, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     } else if (command == "shot") {
         HWND top = RequireTopLevel(args.Take("title"));
         SaveBmp(top, args.Take("file"));
@@ -466,6 +526,47 @@ void Run(Arguments& args) {
             throw Failure("no window \"" + Escaped(title) + "\" within " + std::to_string(seconds) +
                           " s");
         std::printf("launched\t%lu\t%.1f\n", process.dwProcessId, Now() - start);
+    } else if (command == "watch") {
+        std::string exe = args.Take("exe");
+        std::string commandLine = "\"" + exe + "\" " + args.Take("arguments");
+        double seconds = Seconds(args.Take("seconds"));
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &startup, &process))
+            throw Failure("cannot start " + exe);
+        CloseHandle(process.hThread);
+        std::vector<std::string> seen;
+        std::vector<HWND> hidden;
+        double start = Now();
+        while (WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT) {
+            for (HWND window : TopLevelWindows()) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner != process.dwProcessId) continue;
+                if (!IsWindowVisible(window)) {
+                    if (std::find(hidden.begin(), hidden.end(), window) == hidden.end())
+                        hidden.push_back(window);
+                    continue;
+                }
+                std::string line = ClassOf(window) + "\t" + Escaped(TextOf(window));
+                if (std::find(seen.begin(), seen.end(), line) == seen.end()) seen.push_back(line);
+            }
+            if (Now() - start > seconds * 1000) {
+                TerminateProcess(process.hProcess, 255);
+                break;
+            }
+        }
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hProcess);
+        for (const std::string& line : seen)
+            std::printf("window\t%s\n", line.c_str());
+        std::printf("hidden\t%u\n", static_cast<unsigned>(hidden.size()));
+        if (Now() - start > seconds * 1000)
+            throw Failure(exe + " did not end within " + std::to_string(seconds) + " s");
+        std::printf("exit\t%lu\n", code);
     } else if (command == "mark") {
         mark = Now();
     } else if (command == "elapsed") {
@@ -478,9 +579,24 @@ void Run(Arguments& args) {
     std::fflush(stdout);
 }
 
+
+// Window rectangles, clicks and screenshots in the screen's real pixels at any display scale:
+// a driver the system takes for a 96-dpi program would see the installer's windows (which
+// are scale-aware) through the system's 96-dpi translation.
+void BecomeScaleAware() {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    using ContextProc = BOOL(WINAPI*)(HANDLE);
+    auto setContext = reinterpret_cast<ContextProc>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+    if (setContext != nullptr && setContext(reinterpret_cast<HANDLE>(-4))) return;
+    SetProcessDPIAware();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    BecomeScaleAware();
     Arguments args(argc, argv);
     try {
         while (args.More())

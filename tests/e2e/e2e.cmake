@@ -19,9 +19,10 @@ _e2e_variant(empty PAYLOAD_MANIFEST ${PENTARO_STANDIN_MANIFEST} EMPTY_ITEM rs_hl
 # One CTest entry per scenario, each in a prefix of its own under e2e-work/<scenario>, so
 # that they run side by side. The scenario that takes the page screenshots runs alone: a
 # screenshot reads the shared X display, where another test's Wine desktop could lie on top.
-set(e2e_scenarios install32_shortcut install32_no_shortcut install32_sibling install32_menu
+set(e2e_scenarios install32_shortcut install32_dpi144 install32_no_shortcut install32_sibling
+    install32_menu
     install64_dosbox install64_without_dosbox cancel corrupt_item empty_item drive_check
-    write_errors disk_full)
+    write_errors disk_full keyboard_only)
 foreach(scenario ${e2e_scenarios})
     add_test(NAME e2e_${scenario}
         COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/scenarios.py ${scenario}
@@ -38,7 +39,8 @@ foreach(scenario ${e2e_scenarios})
         ENVIRONMENT "PENTARO_WINE_DIR=${PENTARO_WINE_DIR}" LABELS "win32;e2e" TIMEOUT 180
         SKIP_RETURN_CODE 77)
 endforeach()
-set_tests_properties(e2e_install32_shortcut e2e_cancel PROPERTIES RUN_SERIAL TRUE)
+set_tests_properties(e2e_install32_shortcut e2e_install32_dpi144 e2e_cancel PROPERTIES
+    RUN_SERIAL TRUE)
 
 # The benchmark of the whole installer (tests/bench/install_bench.py): printed ratios, no
 # timed assertion. It runs alone so that the timings are its own.

@@ -16,6 +16,16 @@ PROGRESS = "Installation Progress"
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
+def exit_codes():
+    """The installer's exit codes by name, from the one header that defines them."""
+    with open(os.path.join(ROOT, "install", "exit_code.h")) as f:
+        return {m.group(1): int(m.group(2))
+                for m in re.finditer(r"^\s+(\w+) = (\d+),", f.read(), re.M)}
+
+
+EXIT = exit_codes()
+
+
 class Failed(Exception):
     """A check that cannot let the scenario go on."""
 
@@ -54,7 +64,7 @@ class Display:
             return
         read, write = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", "2048x1536x24", "-nolisten", "tcp"],
             pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write)
         number = b""
@@ -164,7 +174,10 @@ class Prefix:
         return installer
 
     def registry(self, key, name, value):
-        self.wine(["reg", "add", key, "/v", name, "/d", value, "/f"])
+        if isinstance(value, int):
+            self.wine(["reg", "add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f"])
+        else:
+            self.wine(["reg", "add", key, "/v", name, "/d", value, "/f"])
 
     def restart(self):
         """Ends every process of the prefix and starts its services again, for settings that

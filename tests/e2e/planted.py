@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """DLLs planted beside the installer, as a web page drops them into the Downloads folder:
-none of them is loaded, through every window and both kinds of install.
+none of them is loaded, through every window, both kinds of install and an unattended one.
 
     planted.py --driver D --installer EXE --control EXE --probe DLL --product DIR
                --manifest FILE --template FILE --work DIR
@@ -126,6 +126,13 @@ def installer32(bench, options):
         install32(bench, p, installer)
     finally:
         no_markers(bench, p, "main window, folder browser, 32-bit install with the shortcut")
+
+    installer = p.start(exe, "/S", "/D=c:\\x", cwd=folder)
+    try:
+        bench.expect("unattended install: exit code", installer.wait_exit(60), 0)
+        bench.check("unattended install: the files", os.path.isfile(p.c("x", "pentaro.exe")))
+    finally:
+        no_markers(bench, p, "unattended install")
 
 
 def install32(bench, p, installer):

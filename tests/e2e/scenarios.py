@@ -17,7 +17,7 @@ import sys
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 from e2e import (  # noqa: E402
-    MAIN, PROGRESS, Bench, Dialog, Display, Failed, Window, lines, lnk_field, lnk_header,
+    EXIT, MAIN, PROGRESS, Bench, Dialog, Display, Failed, Window, lines, lnk_field, lnk_header,
     local_time, manifest_entries)
 
 BUTTON = "TAdvToolButton"
@@ -87,8 +87,8 @@ def not_installed(bench, prefix, installer, what):
     bench.check(f"{what}: still on the folder page", bool(main.find(BUTTON, "Install")))
 
 
-def finish(bench, installer, what):
-    bench.expect(f"{what}: exit code", installer.wait_exit(), 0)
+def finish(bench, installer, what, code="Success"):
+    bench.expect(f"{what}: exit code {code}", installer.wait_exit(), EXIT[code])
 
 
 def cancel_main_window(prefix):
@@ -185,6 +185,67 @@ def install32_shortcut(bench):
         bench.expect("link description", lnk_field(link, "Description"), "Pentaro")
         bench.expect("link show command and hot key", lnk_header(link), (1, 0))
     bench.expect("desktop", sorted(os.listdir(p.desktop())), ["pentaro.lnk"])
+
+
+def scaled(pixels, dpi):
+    """A 96-dpi figure at `dpi`, rounded as the system's MulDiv rounds (halves up)."""
+    return (pixels * dpi + 48) // 96
+
+
+def install32_dpi144(bench):
+    """32-bit at 150 % display scale: the windows at their scaled sizes, Setup, Install and OK
+    clicked where the 96-dpi layout scaled puts them, Yes to the shortcut question; the
+    installation succeeds as at 100 %. Screenshots of every window at that scale."""
+    dpi = 144
+    s = lambda v: scaled(v, dpi)  # noqa: E731
+    p = bench.prefix("install32_dpi144")
+    p.registry("HKCU\\Control Panel\\Desktop", "LogPixels", dpi)
+    p.registry("HKCU\\Software\\Wine\\Explorer\\Desktops", "Default", "1920x1200")
+    p.restart()  # both are read when the desktop and the programs start
+    installer = p.start(bench.installer)
+    main = Window(p.drive("wait", MAIN, 60, "sleep", 200, "dump", MAIN))
+    bench.expect("main window: client area at 150 %", main.client, (1028, 600))
+    page = s(185)
+    bench.expect("left panel", main.one("TAdvPanel")["rect"], (0, 0, page, 600))
+    bench.expect("logo", main.one("TImage")["rect"], (s(38), s(19), s(105), s(105)))
+    bench.expect("Setup button", main.one(BUTTON, "Setup")["rect"],
+                 (page + s(102), s(332), s(73), s(22)))
+    p.screenshot(MAIN, "e2e-dpi144-welcome-page")
+
+    def click_at(title, x, y, expected):
+        out = p.drive("click-at", title, x, y)
+        hit = [f[2] for f in out if f[0] == "clicked"]
+        bench.expect(f"click at ({x}, {y}) of {title!r}", hit, [expected])
+
+    click_at(MAIN, page + s(102) + s(73) // 2, s(332) + s(22) // 2, "Setup")
+    main = Window(p.drive("wait-text", MAIN, BUTTON, "Install", 10, "sleep", 200, "dump", MAIN))
+    bench.expect("folder field", main.one("Edit")["rect"], (page + s(64), s(35), s(287), s(26)))
+    bench.expect("proposed folder", main.one("Edit")["text"], "c:\\tq")
+    p.screenshot(MAIN, "e2e-dpi144-folder-page")
+
+    click_at(MAIN, page + s(209) + s(73) // 2, s(341) + s(22) // 2, "Install")
+    out = p.drive("wait-text", PROGRESS, "TLabel", SUCCESSFUL, 60, "sleep", 200, "dump", PROGRESS)
+    progress = Window(out)
+    width, height = s(447), s(170)
+    bench.expect("progress window: client area at 150 %", progress.client, (width, height))
+    bench.expect("progress: file counter", [c["text"] for c in progress.find("TLabel")
+                                            if c["text"].startswith("Files:")], ["Files: 10"])
+    p.screenshot(PROGRESS, "e2e-dpi144-progress-finished")
+    # OK is centred in the lower panel, which is docked at the bottom.
+    ok_left = (width - s(114)) // 2
+    click_at(PROGRESS, ok_left + s(114) // 2, height - s(41) + s(6) + s(26) // 2, "OK")
+
+    out = p.drive("dialog", "Warning", 30)
+    check_dialog(bench, "shortcut question", out, "Warning", QUESTION, ("Yes", "No"))
+    p.screenshot("Warning", "e2e-dpi144-dialog-shortcut-question")
+    out = p.drive("press", "Warning", "Yes", "dialog", "Pentaro", 30)
+    check_dialog(bench, "closing message", out, "Pentaro",
+                 "To run Pentaro, click the P+ icon on your desktop.")
+    p.drive("press", "Pentaro", "OK")
+    finish(bench, installer, "installed at 150 %")
+    check_files(bench, p.c("tq"), 10)
+    bench.check("pentaro.lnk on the desktop", os.path.isfile(os.path.join(p.desktop(),
+                                                                          "pentaro.lnk")))
 
 
 def install32_no_shortcut(bench):
@@ -345,7 +406,7 @@ def install64_without_dosbox(bench):
                 str(dialog))
     bench.expect("warning buttons", dialog.buttons, ["OK", "Cancel"])
     p.drive("never", BUTTON, "Setup", "press", "Helmstar355 Installer", "Cancel", "sleep", 300)
-    finish(bench, installer, "ended after the warning")
+    finish(bench, installer, "ended after the warning", "StartupRefused")
     bench.check("nothing installed", not os.path.exists(p.c("tq")))
 
 
@@ -421,7 +482,7 @@ def corrupt_item(bench):
     bench.expect("folder field unchanged", folder_field(p), "c:\\tq")
     bench.expect("nothing written", os.listdir(p.c("tq")) if os.path.isdir(p.c("tq")) else [], [])
     cancel_main_window(p)
-    finish(bench, installer, "closed with Cancel")
+    finish(bench, installer, "closed with Cancel", "PayloadDamaged")
 
 
 def empty_item(bench):
@@ -441,7 +502,7 @@ def empty_item(bench):
     bench.expect("no further message (the list is shown once)", visible_windows(out), [MAIN])
     bench.expect("nothing written", os.listdir(p.c("tq")) if os.path.isdir(p.c("tq")) else [], [])
     cancel_main_window(p)
-    finish(bench, installer, "closed with Cancel")
+    finish(bench, installer, "closed with Cancel", "PayloadDamaged")
 
 
 def drive_check(bench):
@@ -475,11 +536,52 @@ def drive_check(bench):
     bench.expect("nothing beside the installer", os.listdir(os.path.join(cwd, "tq")), [])
     bench.check("no proposed folder made", not os.path.exists(p.c("tq")))
     cancel_main_window(p)
-    finish(bench, installer, "closed with Cancel")
+    finish(bench, installer, "closed with Cancel", "Cancelled")
 
     installer = p.start(bench.installer)
     p.drive("wait", MAIN, 60, "click", MAIN, BUTTON, "Cancel")
-    finish(bench, installer, "closed with Cancel on the welcome page")
+    finish(bench, installer, "closed with Cancel on the welcome page", "Cancelled")
+
+
+VK_TAB, VK_RETURN, VK_ESCAPE = 0x09, 0x0D, 0x1B
+
+
+def focused(prefix, title):
+    """(class, text) of the control that has the keyboard focus in the window's program."""
+    _, cls, text = prefix.drive("focus", title)[0]
+    return cls, text
+
+
+def keyboard_only(bench):
+    """Every step by keyboard alone, keys going where the focus is: Escape closes the welcome
+    page; Enter presses Setup, Tab reaches the field, then the buttons in reading order;
+    a folder is typed, Enter installs, Enter is OK at the end, and Enter answers the question
+    and the closing message."""
+    p = bench.prefix("keyboard_only")
+    installer = p.start(bench.installer)
+    p.drive("wait", MAIN, 60, "sleep", 200, "key-focus", MAIN, VK_ESCAPE)
+    finish(bench, installer, "closed with Escape on the welcome page")
+
+    installer = p.start(bench.installer)
+    p.drive("wait", MAIN, 60, "sleep", 200, "key-focus", MAIN, VK_RETURN,
+            "wait-text", MAIN, BUTTON, "Install", 10, "key-focus", MAIN, VK_TAB, "sleep", 200)
+    bench.expect("Enter, then Tab: the folder field", focused(p, MAIN), ("Edit", "c:\\tq"))
+    order = []
+    for _ in range(4):
+        p.drive("key-focus", MAIN, VK_TAB, "sleep", 200)
+        order.append(focused(p, MAIN))
+    bench.expect("Tab order as the eye reads", order,
+                 [(BUTTON, "Browse"), (BUTTON, "Install"), (BUTTON, "Cancel"),
+                  ("Edit", "c:\\tq")])
+    p.drive("type-focus", MAIN, "C:\\Keys", "sleep", 200)
+    bench.expect("typed over the selected folder", folder_field(p), "c:\\keys")
+    p.drive("key-focus", MAIN, VK_RETURN, "wait-text", PROGRESS, "TLabel", SUCCESSFUL, 60,
+            "sleep", 200, "key-focus", PROGRESS, VK_RETURN, "dialog", "Warning", 30,
+            "key-focus", "Warning", VK_RETURN, "gone", "Warning", 10)
+    out = p.drive("dialog", "Pentaro", 30, "key-focus", "Pentaro", VK_RETURN)
+    bench.check("closing message", Dialog(out).caption == "Pentaro", str(Dialog(out)))
+    finish(bench, installer, "installed by keyboard alone")
+    check_files(bench, p.c("keys"), 10)
 
 
 def write_error(bench, p, installer, folder, failing, reason_code, what):
@@ -591,16 +693,16 @@ def disk_full(bench):
         bench.expect("nothing else on the disk", sorted(os.listdir(os.path.join(mount, "tq"))),
                      ["pentaro.exe", "tarnw.exe"])
         cancel_main_window(p)
-        finish(bench, installer, "closed with Cancel")
+        finish(bench, installer, "closed with Cancel", "WriteFailed")
     finally:
         bench.close()
         subprocess.run(["umount", mount])
 
 
 SCENARIOS = {f.__name__: f for f in (
-    install32_shortcut, install32_no_shortcut, install32_sibling, install32_menu,
+    install32_shortcut, install32_dpi144, install32_no_shortcut, install32_sibling, install32_menu,
     install64_dosbox, install64_without_dosbox, cancel, corrupt_item, empty_item, drive_check,
-    write_errors, disk_full)}
+    write_errors, disk_full, keyboard_only)}
 
 
 def main():

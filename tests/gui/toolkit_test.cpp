@@ -168,6 +168,53 @@ TEST_F(Fixture, ErrorsInHandlersReachOnePlaceAndTheLoopGoesOn) {
     EXPECT_FALSE(tk::Application().Terminated());
 }
 
+TEST_F(Fixture, EditFieldTakesItsColoursFromTheLayout) {
+    // Blue on yellow: no system colour scheme paints a field so.
+    auto* folder = form->Find<tk::TEdit>("Folder");
+    tk::TFont font = folder->Font();
+    font.SetColor(tk::clBlue);
+    folder->SetFont(font);
+    folder->SetColor(tk::clYellow);
+    folder->SetText("wwwwwwww");
+    form->Show();
+    tk::Application().ProcessMessages();
+    UpdateWindow(folder->Handle());
+    RECT client;
+    GetClientRect(folder->Handle(), &client);
+    tk::TBitmap picture;
+    picture.SetSize(client.right, client.bottom);
+    tk::ClientDC screen(folder->Handle());
+    BitBlt(picture.DC(), 0, 0, client.right, client.bottom, screen.Get(), 0, 0, SRCCOPY);
+    int yellow = 0, blue = 0;
+    for (int x = 0; x < picture.Width(); ++x)
+        for (int y = 0; y < picture.Height(); ++y) {
+            if (picture.Pixel(x, y) == tk::clYellow) ++yellow;
+            if (picture.Pixel(x, y) == tk::clBlue) ++blue;
+        }
+    EXPECT_GT(yellow, client.right * client.bottom / 2);
+    EXPECT_GT(blue, 20); // the text
+}
+
+TEST_F(Fixture, CentredOnTheScreenNotOnTheWorkArea) {
+    // A tall taskbar at the bottom: the work area's centre lies 100 pixels above the screen's.
+    RECT saved;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &saved, 0);
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    RECT work{0, 0, screenWidth, screenHeight - 200};
+    SystemParametersInfoA(SPI_SETWORKAREA, 0, &work, 0);
+    RECT now;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &now, 0);
+    form->SetPosition(tk::TPosition::poScreenCenter);
+    form->Show();
+    RECT frame;
+    GetWindowRect(form->Handle(), &frame);
+    SystemParametersInfoA(SPI_SETWORKAREA, 0, &saved, 0);
+    ASSERT_EQ(now.bottom, screenHeight - 200);
+    EXPECT_EQ(frame.left, (screenWidth - (frame.right - frame.left)) / 2);
+    EXPECT_EQ(frame.top, (screenHeight - (frame.bottom - frame.top)) / 2);
+}
+
 // Last: it ends the application's loop for good.
 TEST_F(Fixture, ClosingTheMainFormEndsTheLoop) {
     bool asked = false;

@@ -10,7 +10,7 @@ start_xvfb() {
     mkfifo "$fifo"
     # -displayfd: the server takes the first free display number itself (it creates its
     # lock file exclusively), so runs started side by side never share a display.
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 2048x1536x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
     PENTARO_XVFB_PID=$!
     local number
     read -r -t 20 number <"$fifo" || true

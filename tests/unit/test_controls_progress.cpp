@@ -2,6 +2,7 @@
 // position is painted.
 #include "controls/progress_core.h"
 #include "test_controls_raster.h"
+#include "toolkit/dpi.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,43 @@ TEST(ProgressBlocks, FullBarOf433Pixels) {
     EXPECT_EQ(blocks.back().Right, 432); // up to the border column
     // 50 %: Q = Round(215.5) = 216, 24 blocks and no remainder.
     EXPECT_EQ(ProgressBlocks({0, 0, 433, 18}, 50).size(), 24u);
+}
+
+TEST(ProgressBlocks, ScaledBarsKeepTheirBlocksInsideTheBorder) {
+    // The 433 x 18 bar at 125 %, 150 % and 200 %: at every percentage the blocks stay
+    // inside the border and clear of each other, the first one Inset pixels in, and a
+    // full bar ends less than a pitch from the border.
+    for (int dpi : {120, 144, 192}) {
+        TProgressMetrics m = ProgressMetricsAt(dpi);
+        int width = tk::Scale(433, dpi), height = tk::Scale(18, dpi);
+        for (int percent = 0; percent <= 100; ++percent) {
+            auto blocks = ProgressBlocks({0, 0, width, height}, percent, m);
+            int previousRight = 0;
+            for (const tk::TRect& b : blocks) {
+                EXPECT_GT(b.Width(), 0) << dpi << " " << percent;
+                EXPECT_LE(b.Width(), m.Block + m.Gap) << dpi << " " << percent;
+                EXPECT_GE(b.Left, previousRight + (previousRight == 0 ? m.Inset : m.Gap))
+                    << dpi << " " << percent;
+                EXPECT_LE(b.Right, width - m.Border) << dpi << " " << percent;
+                EXPECT_EQ(b.Top, m.Inset);
+                EXPECT_EQ(b.Bottom, height - m.Inset);
+                previousRight = b.Right;
+            }
+            if (percent == 100) {
+                ASSERT_FALSE(blocks.empty());
+                EXPECT_EQ(blocks.front().Left, m.Inset);
+                EXPECT_GT(blocks.back().Right, width - m.Border - (m.Block + m.Gap)) << dpi;
+            }
+        }
+    }
+    // At 150 % a block is 11 pixels (10.5) at a pitch of 14 behind a 2-pixel border.
+    TProgressMetrics at144 = ProgressMetricsAt(144);
+    EXPECT_EQ(at144.Border, 2);
+    EXPECT_EQ(at144.Inset, 3);
+    EXPECT_EQ(at144.Block + at144.Gap, 14);
+    // 96 dpi is the bar as it always was.
+    EXPECT_EQ(ProgressBlocks({0, 0, 433, 18}, 100, ProgressMetricsAt(96)),
+              ProgressBlocks({0, 0, 433, 18}, 100));
 }
 
 TEST(ProgressBlockFills, PaleEdgesFullColourInTheMiddle) {

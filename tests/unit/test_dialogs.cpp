@@ -117,6 +117,24 @@ TEST(FormatV, FillsPlaceholders) {
     EXPECT_EQ(Formatted("%s!", longText.c_str()), longText + "!");
 }
 
+TEST(LayoutDialog, AtTwiceTheScaleEverythingIsTwiceAsFar) {
+    // Text, icon and buttons measured at 192 dpi are twice their 96-dpi size; so must be
+    // every place and the spacing between them.
+    DialogLayout small = LayoutDialog(300, 39, true, 32, 2, 75, 23);
+    DialogLayout large = LayoutDialog(600, 78, true, 64, 2, 150, 46, 192);
+    auto twice = [](DialogRect r) {
+        return std::vector<int>{2 * r.left, 2 * r.top, 2 * r.width, 2 * r.height};
+    };
+    auto same = [](DialogRect r) { return std::vector<int>{r.left, r.top, r.width, r.height}; };
+    EXPECT_EQ(large.clientWidth, 2 * small.clientWidth);
+    EXPECT_EQ(large.clientHeight, 2 * small.clientHeight);
+    EXPECT_EQ(same(large.icon), twice(small.icon));
+    EXPECT_EQ(same(large.text), twice(small.text));
+    ASSERT_EQ(large.buttons.size(), 2u);
+    for (size_t i = 0; i < 2; ++i)
+        EXPECT_EQ(same(large.buttons[i]), twice(small.buttons[i])) << i;
+}
+
 TEST(LayoutDialog, EverythingFitsAndButtonsAreInOrder) {
     DialogLayout l = LayoutDialog(400, 60, true, 32, 2, 75, 23);
     // Text right of the icon, inside the client area.

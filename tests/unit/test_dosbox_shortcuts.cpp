@@ -45,3 +45,40 @@ TEST(DosBoxClosingMessage, KeepsItsMixedLineEnds) {
     // Percent signs in the name are text, not formatting.
     EXPECT_NE(DosBoxClosingMessage("100%s").find("Click the 100%s Icon"), std::string::npos);
 }
+
+// The three shortcuts against the installer's table of them.
+TEST(ShortcutRows, DosBoxPrintAndProduct) {
+    const std::string folder = "D:\\Apps\\Pentaro\\";
+    const std::string desktop = "C:\\Users\\me\\Desktop\\";
+
+    const Shortcut dosBox =
+        DosBoxShortcut(folder, desktop, "c:\\program files (x86)\\dosbox-0.74\\dosbox.exe");
+    EXPECT_EQ(dosBox.LinkPath, "C:\\Users\\me\\Desktop\\Penta DOSbox.lnk");
+    EXPECT_EQ(dosBox.Target, "c:\\program files (x86)\\dosbox-0.74\\dosbox.exe");
+    EXPECT_EQ(dosBox.Arguments, "-noconsole -conf D:\\Apps\\Pentaro\\dosbox.conf");
+    EXPECT_EQ(dosBox.WorkingFolder, "c:\\program files (x86)\\dosbox-0.74\\");
+    EXPECT_EQ(dosBox.Description, "Pentaro");
+    EXPECT_EQ(dosBox.IconPath, "D:\\Apps\\Pentaro\\penta.ico");
+    EXPECT_EQ(dosBox.IconIndex, 0);
+    EXPECT_EQ(dosBox.HotKey, 0);
+
+    const Shortcut print = PrintShortcut(folder, desktop);
+    EXPECT_EQ(print.LinkPath, "C:\\Users\\me\\Desktop\\Print F.lnk");
+    EXPECT_EQ(print.Target, "D:\\Apps\\Pentaro\\spool32.exe");
+    EXPECT_EQ(print.Arguments, "f");
+    EXPECT_EQ(print.WorkingFolder, folder);
+    EXPECT_EQ(print.Description, "Print File f (CTRL+ALT+P)");
+    EXPECT_EQ(print.IconPath, "D:\\Apps\\Pentaro\\penta.ico");
+    EXPECT_EQ(print.IconIndex, 0);
+    EXPECT_EQ(print.HotKey, 1616); // P with Ctrl and Alt
+
+    const Shortcut product = ProductShortcut(folder, desktop);
+    EXPECT_EQ(product.LinkPath, "C:\\Users\\me\\Desktop\\pentaro.lnk");
+    EXPECT_EQ(product.Target, "D:\\Apps\\Pentaro\\pentaro.exe");
+    EXPECT_EQ(product.Arguments, "");
+    EXPECT_EQ(product.WorkingFolder, folder);
+    EXPECT_EQ(product.Description, "Pentaro");
+    EXPECT_EQ(product.IconPath, "D:\\Apps\\Pentaro\\penta.ico");
+    EXPECT_EQ(product.IconIndex, 0);
+    EXPECT_EQ(product.HotKey, 0);
+}

@@ -27,13 +27,6 @@ TEST(BytesDoneText, BothNumbersUnsigned) {
     EXPECT_EQ(BytesDoneText(3000000000u, 4000000000u, ","), "3,000,000,000 of 4,000,000,000 bytes");
 }
 
-TEST(ProposedFolder, DriveRootOfTheWindowsFolder) {
-    EXPECT_EQ(DriveRootOf("C:\\WINDOWS"), "C:\\");
-    EXPECT_EQ(DriveRootOf("D:\\"), "D:\\");
-    EXPECT_EQ(DriveRootOf(""), "");
-    EXPECT_EQ(DriveRootOf("nowhere"), "");
-}
-
 TEST(DriveCheck, RootAndAcceptedDriveTypes) {
     EXPECT_EQ(InstallRoot("c:\\tq"), "c:\\");
     EXPECT_EQ(InstallRoot("c:"), "c:");

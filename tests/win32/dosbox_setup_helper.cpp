@@ -1,13 +1,13 @@
 // Drives the DOSBox set-up from the test scripts, in a throw-away Wine prefix:
 //   dosbox_setup_helper setup <install folder> <DosBoxExePath> <message file>
-//       SetUpDosBox for the folder and the user's desktop; the closing message is written to
-//       the message file instead of being shown.
+//       SetUpDosBox for the folder and the user's desktop; the message it returns is written to
+//       the message file. Exits with 4 when something could not be made.
 //   dosbox_setup_helper link <link> <target> <arguments> <description> <icon> <index> <hotkey>
 //       CreateShellLink with these values.
 //   dosbox_setup_helper conf <program path>
 //       WriteDosBoxConf for the program.
 // Prints an error's message and exits with 1 when the set-up raises, with 3 when it left COM
-// initialised once more than it found it.
+// initialised once more than it found it; "link" exits with 4 when the link was not saved.
 #include "dosbox/conf.h"
 #include "dosbox/shortcuts.h"
 #include "engine/files.h"
@@ -23,31 +23,23 @@
 
 namespace {
 
-std::string messageFile;
-
-void SaveMessage(const std::string& text) {
-    std::ofstream(messageFile, std::ios::binary) << text;
-}
-
 int Run(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "setup" && argc == 5) {
         DosBoxExePath = argv[3];
-        messageFile = argv[4];
-        SetDosBoxMessageHookForTesting(SaveMessage);
         // As the installation run does: the desktop of CSIDL_DESKTOP with its backslash.
-        SetUpDosBox(AddTrailingBackslash(argv[2]), AddTrailingBackslash(GetSpecialFolderPath(0)));
-        return 0;
+        const DosBoxSetUpResult result = SetUpDosBox(AddTrailingBackslash(argv[2]),
+                                                     AddTrailingBackslash(GetSpecialFolderPath(0)));
+        std::ofstream(argv[4], std::ios::binary) << result.Message;
+        return result.Made ? 0 : 4;
     }
     if (command == "link" && argc == 9) {
-        CreateShellLink(argv[2], argv[3], argv[4], argv[5], argv[6], std::atoi(argv[7]),
-                        static_cast<int>(std::strtol(argv[8], nullptr, 0)));
-        return 0;
+        return CreateShellLink(argv[2], argv[3], argv[4], argv[5], argv[6], std::atoi(argv[7]),
+                               static_cast<int>(std::strtol(argv[8], nullptr, 0))) == 0
+                   ? 0
+                   : 4;
     }
-    if (command == "conf" && argc == 3) {
-        WriteDosBoxConf(argv[2]);
-        return 0;
-    }
+    if (command == "conf" && argc == 3) return WriteDosBoxConf(argv[2]) == 0 ? 0 : 4;
     std::fprintf(stderr, "usage: dosbox_setup_helper setup|link|conf ...\n");
     return 2;
 }

@@ -68,22 +68,10 @@ private:
     std::string path_;
 };
 
-std::vector<std::string> shownMessages;
-void RecordMessage(const std::string& text) {
-    shownMessages.push_back(text);
-}
-
 class DosBoxSetUp : public ::testing::Test {
 protected:
-    void SetUp() override {
-        shownMessages.clear();
-        SetDosBoxMessageHookForTesting(RecordMessage);
-        DosBoxExePath = "c:\\program files\\dosbox-0.74\\dosbox.exe";
-    }
-    void TearDown() override {
-        SetDosBoxMessageHookForTesting(nullptr);
-        DosBoxExePath.clear();
-    }
+    void SetUp() override { DosBoxExePath = "c:\\program files\\dosbox-0.74\\dosbox.exe"; }
+    void TearDown() override { DosBoxExePath.clear(); }
 };
 
 } // namespace
@@ -133,20 +121,56 @@ TEST_F(DosBoxSetUp, WithTheSiblingProductDoesNothing) {
     WriteFile(install.Path() + "old.conf", "old");
     WriteFile(desktop.Path() + "Print F.lnk", "old link");
 
-    SetUpDosBox(install.Path(), desktop.Path());
+    const DosBoxSetUpResult result = SetUpDosBox(install.Path(), desktop.Path());
 
-    EXPECT_TRUE(shownMessages.empty());
+    EXPECT_TRUE(result.Made);
+    EXPECT_EQ(result.Message, "");
     EXPECT_FALSE(Exists(install.Path() + "dosbox.conf"));
     EXPECT_EQ(ReadFile(install.Path() + "old.conf"), "old");
     EXPECT_FALSE(Exists(desktop.Path() + "Penta DOSbox.lnk"));
     EXPECT_EQ(ReadFile(desktop.Path() + "Print F.lnk"), "old link");
 }
 
-TEST(CreateShellLink, AnUnsavableLinkIsMissingWithoutAnError) {
+TEST(CreateShellLink, AnUnsavableLinkIsReported) {
     TempFolder folder("dosbox_link");
     const std::string link = folder.Path() + "no such folder\\x.lnk";
-    EXPECT_NO_THROW(CreateShellLink(link, "C:\\windows\\notepad.exe", "", "x", "", 0, 0));
+    EXPECT_NE(CreateShellLink(link, "C:\\windows\\notepad.exe", "", "x", "", 0, 0), 0u);
     EXPECT_FALSE(Exists(link));
+}
+
+// What could not be made is not covered by the instructions that say it was made.
+TEST_F(DosBoxSetUp, NamesWhatCouldNotBeMade) {
+    TempFolder install("dosbox_unmade");
+    const std::string desktop = install.Path() + "no desktop\\";
+    const DosBoxSetUpResult missingDesktop = SetUpDosBox(install.Path(), desktop);
+    EXPECT_FALSE(missingDesktop.Made);
+    EXPECT_TRUE(Exists(install.Path() + "dosbox.conf"));
+    EXPECT_EQ(missingDesktop.Message.find("has been installed"), std::string::npos);
+    const std::string first =
+        "Could not create the shortcut " + desktop + "Penta DOSbox.lnk\r\n\r\n";
+    const std::string second = "Could not create the shortcut " + desktop + "Print F.lnk\r\n\r\n";
+    EXPECT_EQ(missingDesktop.Message.rfind(first, 0), 0u) << missingDesktop.Message;
+    EXPECT_NE(missingDesktop.Message.find("\r\n\r\n" + second), std::string::npos)
+        << missingDesktop.Message;
+
+    // A folder that does not exist takes no dosbox.conf either; the links are still made.
+    TempFolder desktopFolder("dosbox_unmade_desktop");
+    const std::string gone = install.Path() + "gone\\";
+    const DosBoxSetUpResult missingFolder = SetUpDosBox(gone, desktopFolder.Path());
+    EXPECT_FALSE(missingFolder.Made);
+    EXPECT_EQ(
+        missingFolder.Message.rfind("Could not write the file " + gone + "dosbox.conf\r\n\r\n", 0),
+        0u)
+        << missingFolder.Message;
+    EXPECT_TRUE(Exists(desktopFolder.Path() + "Penta DOSbox.lnk"));
+    EXPECT_TRUE(Exists(desktopFolder.Path() + "Print F.lnk"));
+}
+
+TEST(WriteDosBoxConf, ReportsAFileItCouldNotWrite) {
+    TempFolder folder("dosbox_conf_fail");
+    EXPECT_EQ(WriteDosBoxConf(folder.Path() + "missing\\tarnw.exe"),
+              static_cast<unsigned long>(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(WriteDosBoxConf(folder.Path() + "tarnw.exe"), 0u);
 }
 
 TEST(ComErrors, CarryTheSystemTextAndTheClass) {
@@ -163,7 +187,7 @@ TEST(ComErrors, CarryTheSystemTextAndTheClass) {
         EXPECT_NE(text.find_first_not_of(' '), text.size() - tail.size()) << "no system text";
     }
 
-    ComPtr<IUnknown> link = CreateComObject(kClsidShellLink);
+    tk::ComPtr<IUnknown> link = CreateComObject(kClsidShellLink);
     EXPECT_NO_THROW(QueryComInterface<IShellLinkA>(link.Get(), kIidShellLinkA));
     try {
         QueryComInterface<IUnknown>(link.Get(), unknown);

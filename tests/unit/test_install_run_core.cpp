@@ -1,6 +1,6 @@
 // The installation run's texts byte for byte (the dialogs show CR, LF and CR LF alike, so
 // the end-to-end tests cannot tell them apart) and its folder rules.
-#include "engine/run_core.h"
+#include "install/run_core.h"
 
 #include <gtest/gtest.h>
 
@@ -51,4 +51,15 @@ TEST(MenuProgram, ParentFolderButNeverADriveRoot) {
     EXPECT_EQ(MenuProgramParent("C:\\"), "");
     EXPECT_EQ(MenuProgramParent(""), "");
     EXPECT_EQ(MenuProgramParent("d:\\games\\pentaro\\"), "d:\\games\\");
+}
+
+TEST(ProposedFolder, OnTheDriveOfTheWindowsFolder) {
+    EXPECT_EQ(DriveRootOf("C:\\WINDOWS"), "C:\\");
+    EXPECT_EQ(DriveRootOf("D:\\"), "D:\\");
+    EXPECT_EQ(DriveRootOf(""), "");
+    EXPECT_EQ(DriveRootOf("nowhere"), "");
+    EXPECT_EQ(ProposedFolderOn("C:\\", true), "C:\\corvane\\tq");
+    EXPECT_EQ(ProposedFolderOn("C:\\", false), "C:\\tq");
+    // An unknown Windows folder leaves a relative proposal, which the drive check refuses.
+    EXPECT_EQ(ProposedFolderOn("", false), "tq");
 }

@@ -1,4 +1,4 @@
-#include "engine/run_core.h"
+#include "install/run_core.h"
 
 #include "toolkit/format.h"
 
@@ -56,11 +56,11 @@ std::string StartFromSiblingMessage() {
 }
 
 std::string WriteErrorMessage(const std::string& path, const std::string& reason) {
-    return tk::Format("Error writing file %s\r\n\r\n%s", path.c_str(), reason.c_str());
+    return "Error writing file " + path + (reason.empty() ? "" : "\r\n\r\n" + reason);
 }
 
 std::string FolderErrorMessage(const std::string& folder, const std::string& reason) {
-    return tk::Format("Error creating folder %s\r\n\r\n%s", folder.c_str(), reason.c_str());
+    return "Error creating folder " + folder + (reason.empty() ? "" : "\r\n\r\n" + reason);
 }
 
 std::string MenuProgramParent(const std::string& folder) {
@@ -72,4 +72,13 @@ std::string MenuProgramParent(const std::string& folder) {
     std::string parent = folder.substr(0, slash + 1);
     if (parent.size() < 4) return {};
     return parent;
+}
+
+std::string DriveRootOf(const std::string& windowsFolder) {
+    const std::string::size_type slash = windowsFolder.find('\\');
+    return slash == std::string::npos ? std::string() : windowsFolder.substr(0, slash + 1);
+}
+
+std::string ProposedFolderOn(const std::string& root, bool corvaneFolderExists) {
+    return root + (corvaneFolderExists ? CorvaneFolder : "tq");
 }

@@ -1,17 +1,11 @@
 #pragma once
 // The installation run's texts and folder rules, which need no window system.
+#include "resources/product.h"
+
 #include <string>
 
-// The product's vocabulary, fixed in the installer.
-inline constexpr char ProductName[] = "Pentaro";
-inline constexpr char ProductMark[] = "P+";
-inline constexpr char ProductVersion[] = "3.24";
-inline constexpr char SiblingFunctionKey[] = "F6";
-inline constexpr char MenuProgramFile[] = "tqmenu.exe";
-inline constexpr char SiblingProgramFile[] = "tarn.exe";
-inline constexpr char ProductProgramFile[] = "pentaro.exe";
-inline constexpr char ProductIconFile[] = "penta.ico";
-inline constexpr char DesktopShortcutFile[] = "pentaro.lnk";
+// The stage line of the progress window while the items load.
+inline constexpr char InstallingStage[] = "Installing ...";
 
 // One more than the number of commas: the number of catalogue entries.
 int CatalogueCount(const std::string& catalogue);
@@ -34,9 +28,10 @@ std::string ShortcutQuestion();
 // After Yes to the question / after any other answer.
 std::string DesktopIconMessage();
 std::string StartFromSiblingMessage();
-// A file of the payload that could not be written, with the system's reason.
+// A file of the payload that could not be written, then an empty line and the system's
+// reason (left out when there is none).
 std::string WriteErrorMessage(const std::string& path, const std::string& reason);
-// The install folder that could not be created, with the system's reason.
+// The install folder that could not be created, the same way.
 std::string FolderErrorMessage(const std::string& folder, const std::string& reason);
 
 // The parent folder in which the maker's menu program is looked for: the folder text up
@@ -44,3 +39,13 @@ std::string FolderErrorMessage(const std::string& folder, const std::string& rea
 // Empty when there is none or when the parent is a drive root (shorter than 4
 // characters), where the menu program is never looked for.
 std::string MenuProgramParent(const std::string& folder);
+
+// The drive root of the Windows folder: the text up to and including its first
+// backslash ("C:\WINDOWS" gives "C:\"); empty when it has none.
+std::string DriveRootOf(const std::string& windowsFolder);
+
+// The folder the installer proposes on a drive whose root is `root`: the maker's standard
+// folder root + "corvane\tq" where that exists (`corvaneFolderExists`), else root + "tq".
+std::string ProposedFolderOn(const std::string& root, bool corvaneFolderExists);
+// The maker's standard folder under a drive root, looked for by ProposedInstallFolder.
+inline constexpr char CorvaneFolder[] = "corvane\\tq";

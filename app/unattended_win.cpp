@@ -1,0 +1,79 @@
+#include "app/unattended.h"
+
+#include "app/startup.h"
+#include "engine/files.h"
+#include "engine/payload.h"
+#include "install/instance_lock.h"
+#include "install/log.h"
+#include "install/run.h"
+#include "install/silent_front_end.h"
+#include "resources/product.h"
+#include "toolkit/format.h"
+#include "toolkit/handles_win.h"
+#include "ui/ui_core.h"
+
+#include <windows.h>
+
+#include <new>
+
+namespace {
+
+// As the folder field of the main window shows it: lower case in the system's code page.
+std::string LowerCase(std::string text) {
+    if (!text.empty()) CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+void LogMessage(InstallLog& log, const std::string& caption, const std::string& text) {
+    log.Write(caption.empty() ? "Message:" : "Message [" + caption + "]:", text);
+}
+
+ExitCode Install(const InstallOptions& options, const std::string& commandLine, InstallLog& log) {
+    if (!StartupPasses(commandLine)) {
+        // The interactive installer would show the warning and offer the download page.
+        LogMessage(log, StartupWarningCaption, StartupWarningText);
+        return ExitCode::StartupRefused;
+    }
+    if (options.Bad()) {
+        log.Write("Command line: " + options.Problem());
+        return ExitCode::BadCommandLine;
+    }
+    std::string folder = LowerCase(options.hasFolder ? options.folder : ProposedInstallFolder());
+    log.Write("Folder: " + AddTrailingBackslash(folder));
+    // The main window's drive check (tMainForm::CheckInstallDevice).
+    std::string root = InstallRoot(folder);
+    if (!IsDriveRoot(root) || !IsInstallableDriveType(GetDriveTypeA(root.c_str()))) {
+        LogMessage(log, "", "Install Directory is not on a valid device.");
+        return ExitCode::FolderRefused;
+    }
+    // The shortcuts need COM, which the GUI application would have initialised.
+    tk::ComInitialization com;
+    SilentFrontEnd frontEnd(log, !options.noShortcut);
+    return RunInstallationAlone(folder, frontEnd);
+}
+
+} // namespace
+
+ExitCode RunUnattended(const InstallOptions& options, const std::string& commandLine) {
+    // No system box either: a drive without a disk in it must fail, not ask.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    InstallLog log(options.logFile);
+    log.Write(tk::Format("Start: %s %s unattended install, command line: %s", ProductName,
+                         ProductVersion, commandLine.c_str()));
+    ExitCode code;
+    try {
+        code = Install(options, commandLine, log);
+    } catch (const std::bad_alloc&) {
+        log.Write("Error: out of memory");
+        code = ExitCode::OutOfMemory;
+    } catch (const EZlibError& error) {
+        // A payload item whose body does not inflate: the installer itself is damaged.
+        LogMessage(log, "", error.what());
+        code = ExitCode::PayloadDamaged;
+    } catch (const std::exception& error) {
+        log.Write("Error:", error.what());
+        code = ExitCode::UnexpectedError;
+    }
+    log.Write(tk::Format("Exit code: %d (%s)", static_cast<int>(code), ExitCodeName(code)));
+    return code;
+}

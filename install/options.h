@@ -1,0 +1,36 @@
+#pragma once
+// The installer's command line, read once into a value. Portable: no system calls.
+//
+//   PentaroSetup.exe [/S] [/NOSHORTCUT] [/LOG=<file>] [/D=<folder>]
+//
+// Switches are case-insensitive. /D= must come last: everything after "/D=" up to the end
+// of the line is the folder, blanks included, no quotes needed. The program's own path
+// (quoted or not) comes first and is skipped. The "/t" rule of the start-up check is a
+// plain substring search over the whole line and stays outside this parser.
+#include <string>
+#include <vector>
+
+struct InstallOptions {
+    // /S: install without any window, dialog or web page; the outcome is the exit code.
+    bool silent = false;
+    // /NOSHORTCUT: the unattended answer to the desktop-shortcut question is No.
+    bool noShortcut = false;
+    // /D=<folder>: the install folder as written (quotes dropped, trailing blanks cut).
+    bool hasFolder = false;
+    std::string folder;
+    // /LOG=<file>: a plain-text log appended to; empty for none.
+    std::string logFile;
+    // Arguments that are none of the above, as written.
+    std::vector<std::string> unknown;
+    // Why the line cannot be used as given (an empty /D= or /LOG=, a switch after /D=);
+    // empty when it can.
+    std::string error;
+
+    // True when the line has anything this parser does not accept.
+    bool Bad() const { return !error.empty() || !unknown.empty(); }
+    // What is wrong, for the log: the error, else the first unknown argument.
+    std::string Problem() const;
+};
+
+// Parses the whole command line as the system gives it (GetCommandLineA).
+InstallOptions ParseCommandLine(const std::string& commandLine);

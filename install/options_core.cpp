@@ -1,0 +1,123 @@
+#include "install/options.h"
+
+#include "toolkit/format.h"
+
+namespace {
+
+// What separates arguments; a line break at the end of a scripted line counts as a blank.
+constexpr char Blanks[] = " \t\r\n";
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Case-insensitive test that `text` starts with `prefix` (upper-case ASCII).
+bool StartsWithSwitch(const std::string& text, const char* prefix) {
+    return tk::AsciiUpper(text.substr(0, std::char_traits<char>::length(prefix))) == prefix;
+}
+
+std::string WithoutQuotes(const std::string& text) {
+    std::string result;
+    for (char c : text)
+        if (c != '"') result += c;
+    return result;
+}
+
+std::string Trimmed(const std::string& text) {
+    size_t first = text.find_first_not_of(Blanks);
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(Blanks) + 1 - first);
+}
+
+std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> words;
+    size_t i = 0;
+    while ((i = text.find_first_not_of(Blanks, i)) != std::string::npos) {
+        size_t end = text.find_first_of(Blanks, i);
+        words.push_back(text.substr(i, end == std::string::npos ? end : end - i));
+        i = end;
+    }
+    return words;
+}
+
+// The program's path: up to the closing quote when it starts with one, else up to the
+// first blank. Returns where the arguments begin.
+size_t SkipProgramPath(const std::string& line) {
+    size_t i = 0;
+    while (i < line.size() && IsBlank(line[i]))
+        ++i;
+    if (i < line.size() && line[i] == '"') {
+        size_t close = line.find('"', i + 1);
+        return close == std::string::npos ? line.size() : close + 1;
+    }
+    while (i < line.size() && !IsBlank(line[i]))
+        ++i;
+    return i;
+}
+
+// One argument starting at `i` (no leading blank): blanks inside double quotes belong to
+// it, the quotes themselves are dropped. `i` moves past it.
+std::string NextArgument(const std::string& line, size_t& i) {
+    std::string argument;
+    bool quoted = false;
+    for (; i < line.size() && (quoted || !IsBlank(line[i])); ++i) {
+        if (line[i] == '"')
+            quoted = !quoted;
+        else
+            argument += line[i];
+    }
+    return argument;
+}
+
+bool IsSwitchWord(const std::string& word) {
+    std::string upper = tk::AsciiUpper(word);
+    return upper == "/S" || upper == "/NOSHORTCUT" || upper.rfind("/LOG=", 0) == 0 ||
+           upper.rfind("/D=", 0) == 0;
+}
+
+} // namespace
+
+std::string InstallOptions::Problem() const {
+    if (!error.empty()) return error;
+    if (!unknown.empty()) return "Unknown argument: " + unknown.front();
+    return {};
+}
+
+InstallOptions ParseCommandLine(const std::string& line) {
+    InstallOptions options;
+    size_t i = SkipProgramPath(line);
+    while (true) {
+        while (i < line.size() && IsBlank(line[i]))
+            ++i;
+        if (i >= line.size()) break;
+        // /D= is taken from the raw text: the rest of the line is the folder.
+        size_t marker = line[i] == '"' ? i + 1 : i;
+        if (StartsWithSwitch(line.substr(marker), "/D=")) {
+            options.hasFolder = true;
+            options.folder = Trimmed(WithoutQuotes(line.substr(marker + 3)));
+            if (options.folder.empty()) options.error = "No folder after /D=";
+            // A folder name may hold " /s", but far more often a switch written after /D=
+            // was meant as one: refuse rather than guess. A /S there still means that no
+            // window may open.
+            for (const std::string& word : Words(options.folder)) {
+                if (!IsSwitchWord(word)) continue;
+                options.error = "/D= must be the last argument";
+                if (tk::AsciiUpper(word) == "/S") options.silent = true;
+            }
+            break;
+        }
+        std::string argument = NextArgument(line, i);
+        std::string upper = tk::AsciiUpper(argument);
+        if (upper == "/S") {
+            options.silent = true;
+        } else if (upper == "/NOSHORTCUT") {
+            options.noShortcut = true;
+        } else if (upper.rfind("/LOG=", 0) == 0) {
+            options.logFile = argument.substr(5);
+            if (options.logFile.empty()) options.error = "No file after /LOG=";
+        } else {
+            options.unknown.push_back(argument);
+        }
+    }
+    return options;
+}

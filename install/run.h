@@ -1,0 +1,52 @@
+#pragma once
+// The installation run: the use case at the top of the installer. It creates the install
+// folder, loads every payload item before writing anything, writes the files with their
+// stored dates, and makes the product startable (the maker's menu program, the DOSBox
+// set-up on a 64-bit Windows, or a message and an optional desktop shortcut). Everything it
+// tells the user and asks goes through an InstallFrontEnd: the progress window and dialogs,
+// an unattended log, or a test's recorder.
+#include "install/exit_code.h"
+#include "install/front_end.h"
+
+#include <optional>
+#include <string>
+
+// What the run takes from the system unless told otherwise (tests steer it here).
+struct RunSettings {
+    // The payload resources to install, comma-separated, in install order; empty: the
+    // installer's own catalogue.
+    std::string Catalogue;
+    // The folder that receives desktop shortcuts, ending in a backslash; unset: the user's
+    // desktop, asked once the files are written.
+    std::optional<std::string> DesktopFolder;
+    // Whether the 64-bit finish (the DOSBox set-up) applies; unset: Is64BitWindows(), asked
+    // once the files are written.
+    std::optional<bool> Windows64;
+};
+
+// Installs the product into `folder` (a drive-letter path; the caller has checked its drive)
+// and returns the outcome:
+//   Success            every file written in full and the finish all made;
+//   FolderNotCreated   the folder could not be made (told with the system's reason, before
+//                      Begin; nothing written);
+//   PayloadDamaged     an item loaded empty (the list of such items told; nothing written);
+//   WriteFailed        a file could not be written in full (told; that file removed, the
+//                      ones before it kept, none after it written);
+//   Cancelled          the front end said stop during the write pass (the cancel message
+//                      told; the files so far kept);
+//   StartupSetupFailed every file written, but dosbox.conf or a shortcut could not be made
+//                      (told instead of the closing message).
+// Errors of the payload loader (EResNotFound, EDecompressionError), of the 64-bit test and
+// of the shell link object pass to the caller; End() is called on every path after Begin().
+ExitCode RunInstallation(const std::string& folder, InstallFrontEnd& frontEnd);
+ExitCode RunInstallationOf(const std::string& folder, InstallFrontEnd& frontEnd,
+                           const RunSettings& settings);
+
+// True when the maker's menu program "tqmenu.exe" is a file in the parent of `folder`;
+// never looked for in a drive root.
+bool IsMenuProgramInParent(const std::string& folder);
+
+// The install folder the installer proposes: "<root>corvane\tq" when that folder exists on
+// the drive of the Windows folder, else "<root>tq" (root as "C:\"; empty when the Windows
+// folder is unknown).
+std::string ProposedInstallFolder();

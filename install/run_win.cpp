@@ -1,0 +1,142 @@
+#include "install/run.h"
+
+#include "dosbox/shortcuts.h"
+#include "engine/ucargo.h"
+#include "install/run_core.h"
+#include "toolkit/win32_error.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <vector>
+
+namespace {
+
+// Ends the front end's run on every way out of the block that began it.
+class FrontEndRun {
+public:
+    explicit FrontEndRun(InstallFrontEnd& frontEnd) : frontEnd_(frontEnd) { frontEnd_.Begin(); }
+    FrontEndRun(const FrontEndRun&) = delete;
+    FrontEndRun& operator=(const FrontEndRun&) = delete;
+    ~FrontEndRun() { frontEnd_.End(); }
+
+private:
+    InstallFrontEnd& frontEnd_;
+};
+
+} // namespace
+
+bool IsMenuProgramInParent(const std::string& folder) {
+    const std::string parent = MenuProgramParent(folder);
+    return !parent.empty() && FileExists(parent + MenuProgramFile);
+}
+
+std::string ProposedInstallFolder() {
+    const std::string root = DriveRootOf(GetSpecialFolderPath(CSIDL_WINDOWS));
+    return ProposedFolderOn(root, DirectoryExists(root + CorvaneFolder));
+}
+
+ExitCode RunInstallation(const std::string& folder, InstallFrontEnd& frontEnd) {
+    return RunInstallationOf(folder, frontEnd, RunSettings{});
+}
+
+ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& frontEnd,
+                           const RunSettings& settings) {
+    std::string message;
+    std::string folder = AddTrailingBackslash(folderText);
+    // EnsureFolder refuses empty text without asking the system: no earlier error may
+    // then pass for the reason.
+    SetLastError(ERROR_SUCCESS);
+    if (!EnsureFolder(folder)) {
+        // Every write would fail: say so instead of running to a false success.
+        const DWORD error = GetLastError();
+        const std::string reason = error != 0 ? tk::SystemErrorMessage(error) : std::string();
+        frontEnd.Tell(ProductName, FolderErrorMessage(folder, reason));
+        return ExitCode::FolderNotCreated;
+    }
+    folder = AddTrailingBackslash(folder);
+
+    ExitCode outcome = ExitCode::Success;
+    {
+        // The front end's window and the items live exactly for this block.
+        FrontEndRun run(frontEnd);
+        const std::string catalogue =
+            settings.Catalogue.empty() ? std::string(PayloadCatalogue) : settings.Catalogue;
+        const int count = CatalogueCount(catalogue);
+        std::vector<tInstItem> ItemTable(static_cast<size_t>(count));
+        std::string names = catalogue;
+        std::uint32_t total = 0;
+        for (auto& item : ItemTable) {
+            const std::string name = SplitNextToken(names, ",");
+            LoadPayloadItem(name, item);
+            if (item.Contents.empty())
+                message += LoadErrorLine(name, item.FileName);
+            else
+                total += static_cast<std::uint32_t>(item.Contents.size());
+        }
+
+        if (!message.empty()) {
+            // Shown once, here, before the main window returns.
+            frontEnd.Tell("", LoadErrorList(message));
+            message.clear();
+            outcome = ExitCode::PayloadDamaged;
+        } else {
+            frontEnd.SetTotalBytes(total);
+            std::uint32_t done = 0;
+            int written = 0;
+            for (const auto& item : ItemTable) {
+                const std::string path = folder + item.FileName;
+                frontEnd.SetCurrentFile(path);
+                if (unsigned long error = WriteFileChecked(path, item.Contents); error != 0) {
+                    message = WriteErrorMessage(path, tk::SystemErrorMessage(error));
+                    outcome = ExitCode::WriteFailed;
+                    break;
+                }
+                SetFileDosDate(path, item.FileDate);
+                ++written;
+                done += static_cast<std::uint32_t>(item.Contents.size());
+                frontEnd.SetBytesDone(done);
+                if (frontEnd.Cancelled()) {
+                    outcome = ExitCode::Cancelled;
+                    break;
+                }
+            }
+            if (outcome != ExitCode::WriteFailed) {
+                frontEnd.Finished();
+                if (frontEnd.Cancelled()) {
+                    message = CancelMessage(written, count);
+                    outcome = ExitCode::Cancelled;
+                }
+            }
+        }
+
+        if (outcome == ExitCode::Success) {
+            const std::string desktop =
+                settings.DesktopFolder ? *settings.DesktopFolder
+                                       : AddTrailingBackslash(GetSpecialFolderPath(CSIDL_DESKTOP));
+            if (IsMenuProgramInParent(folder)) {
+                message += MenuProgramMessage();
+            } else if (settings.Windows64 ? *settings.Windows64 : Is64BitWindows()) {
+                const DosBoxSetUpResult setUp = SetUpDosBox(folder, desktop);
+                if (!setUp.Message.empty()) frontEnd.Tell("", setUp.Message);
+                if (!setUp.Made) outcome = ExitCode::StartupSetupFailed;
+                message.clear();
+            } else if (FileExists(folder + SiblingProgramFile)) {
+                message = SiblingInstalledMessage();
+            } else if (frontEnd.Ask(ShortcutQuestion())) {
+                const Shortcut link = ProductShortcut(folder, desktop);
+                if (unsigned long error = CreateShellLink(link); error != 0) {
+                    message = ShortcutNotMadeMessage(link.LinkPath, ShellLinkErrorText(error));
+                    outcome = ExitCode::StartupSetupFailed;
+                } else {
+                    message = DesktopIconMessage();
+                }
+            } else {
+                message = StartFromSiblingMessage();
+            }
+        }
+    }
+    if (!message.empty()) frontEnd.Tell(ProductName, message);
+    return outcome;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The product's vocabulary, fixed in the installer: its name, maker, version and the
+// names of its files. The one home of each of these values; the version resource
+// (PentaroSetup.rc, which sees only the macros) and the build (CMakeLists.txt reads the
+// version numbers from here) use it too.
+
+#define PENTARO_VERSION_MAJOR 3
+#define PENTARO_VERSION_MINOR 24
+#define PENTARO_TEXT_OF(x) #x
+#define PENTARO_TEXT(x) PENTARO_TEXT_OF(x)
+// "3.24"
+#define PENTARO_VERSION_TEXT                                                                       \
+    PENTARO_TEXT(PENTARO_VERSION_MAJOR) "." PENTARO_TEXT(PENTARO_VERSION_MINOR)
+#define PENTARO_PRODUCT_NAME "Pentaro"
+#define PENTARO_MAKER "Corvane"
+
+#ifndef RC_INVOKED
+
+inline constexpr char ProductName[] = PENTARO_PRODUCT_NAME;
+inline constexpr char ProductVersion[] = PENTARO_VERSION_TEXT;
+inline constexpr char ProductMaker[] = PENTARO_MAKER;
+// The date of this version, as the main window shows it beside the version.
+inline constexpr char ProductReleaseDate[] = "05/11/04";
+// The short mark, the name of the product's icon in messages.
+inline constexpr char ProductMark[] = "P+";
+// The function key that starts this product from inside the sibling product.
+inline constexpr char SiblingFunctionKey[] = "F6";
+
+// Files of the product, in the install folder.
+inline constexpr char ProductProgramFile[] = "pentaro.exe"; // the 32-bit desktop shortcut's target
+inline constexpr char DosProgramFile[] = "tarnw.exe";       // what dosbox.conf starts
+inline constexpr char ProductIconFile[] = "penta.ico";      // every shortcut's icon
+inline constexpr char PrintUtilityFile[] = "spool32.exe"; // sends the print file "f" to the printer
+// Files of the maker's other products that the installer looks for.
+inline constexpr char SiblingProgramFile[] = "tarn.exe"; // in the install folder
+inline constexpr char MenuProgramFile[] = "tqmenu.exe";  // in the install folder's parent
+
+#endif

@@ -1,0 +1,403 @@
+#!/usr/bin/python3
+"""Unattended installs (/S) end to end: the real installer started by the scripted user,
+which watches for any window of the process while it runs, in fresh Wine prefixes;
+files, links, dosbox.conf and the log checked from the Linux side.
+
+    silent.py NAME --driver D --installer EXE --variants DIR --product DIR --manifest FILE
+              --template FILE --recorder EXE --work DIR
+
+Exit code 0 when every check passed, 1 otherwise."""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+from e2e import (  # noqa: E402
+    EXIT, MAIN, PROGRESS, Bench, Display, Failed, lines, lnk_field, lnk_header, manifest_entries,
+    windows_path)
+from scenarios import (  # noqa: E402
+    BUTTON, DOSBOX_MESSAGE, NOT_INSTALLED, QUESTION, SKIP, SUCCESSFUL, check_dialog, check_files,
+    folder_field, open_folder_page)
+
+
+STAMP = re.compile(r"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)  (.*)")
+WARNING_START = "This computer has a 64 bit operating system which cannot directly execute DOS"
+
+
+def silent(bench, p, what, arguments, exe=None, expect=None):
+    """Runs the installer with `arguments` while the driver looks for its windows; checks
+    that none was ever visible (and the exit code, when `expect` names one). Returns the
+    exit code."""
+    out = p.drive("watch", windows_path(exe or bench.installer), arguments, 90, timeout=120)
+    code = int(next(f[1] for f in out if f[0] == "exit"))
+    shown = [f[1:] for f in out if f[0] == "window"]
+    bench.expect(f"{what}: no window at any time", shown, [])
+    if expect is not None:
+        bench.expect(f"{what}: exit code {expect}", code, EXIT[expect])
+    return code
+
+
+class Log:
+    """An install log read back: entries of (heading, message lines or None)."""
+
+    def __init__(self, bench, path):
+        self.entries = []
+        if not bench.check(f"log {os.path.basename(path)} written", os.path.isfile(path)):
+            return
+        with open(path, "rb") as f:
+            data = f.read().decode("cp1252")
+        bench.check("log: every line ends in CR LF", data.endswith("\r\n")
+                    and "\n" not in data.replace("\r\n", "") and "\r" not in data.replace("\r\n", ""))
+        unstamped = [line for line in data.split("\r\n")[:-1] if not STAMP.fullmatch(line)]
+        bench.expect("log: every line begins with the date and time", unstamped, [])
+        for line in data.split("\r\n")[:-1]:
+            m = STAMP.fullmatch(line)
+            if m is None:
+                continue
+            body = m.group(2)
+            if body.startswith("| ") and self.entries:
+                self.entries[-1][1].append(body[2:])
+            else:
+                self.entries.append((body, []))
+
+    def runs(self):
+        """The entries split into one list per run (each begins with "Start: ")."""
+        runs = []
+        for heading, text in self.entries:
+            if heading.startswith("Start: ") or not runs:
+                runs.append([])
+            runs[-1].append((heading, text))
+        return runs
+
+
+def check_run_log(bench, what, run, folder=None, written=(), messages=(), question=None,
+                  answer=None, code="Success"):
+    """One run's entries: the start with the command line, the folder, the files written
+    (in order), each message (lines as shown), the question and answer, the exit code."""
+    headings = [h for h, _ in run]
+    bench.check(f"{what}: log starts with the version and command line",
+                bool(headings) and headings[0].startswith("Start: Pentaro 3.24")
+                and "/S" in headings[0].upper(), repr(headings[:1]))
+    if folder is not None:
+        bench.check(f"{what}: log names the folder", f"Folder: {folder}" in headings,
+                    repr(headings))
+    bench.expect(f"{what}: log lists the files written",
+                 [h for h in headings if h.startswith("Written: ")], list(written))
+    for text in messages:
+        bench.check(f"{what}: log holds the message {lines(text)[-1][:40]!r}...",
+                    any(h.startswith("Message") and t == lines(text) for h, t in run),
+                    repr(run))
+    if question is not None:
+        asked = [i for i, (h, t) in enumerate(run) if h == "Question:" and t == lines(question)]
+        if bench.check(f"{what}: log holds the question", len(asked) == 1, repr(run)):
+            bench.expect(f"{what}: answer after the question", run[asked[0] + 1][0], answer)
+    bench.expect(f"{what}: log ends with the exit code", headings[-1] if headings else None,
+                 f"Exit code: {EXIT[code]} ({code})")
+
+
+def written_lines(bench, folder, count=10):
+    """The log lines for the first `count` catalogue files written into `folder`."""
+    result = []
+    for _, source, _ in manifest_entries(bench.manifest)[:count]:
+        name = os.path.basename(source)
+        size = os.path.getsize(os.path.join(bench.product, source))
+        result.append(f"Written: {folder}{name} ({size} bytes)")
+    return result
+
+
+def log_option(bench, name):
+    path = os.path.join(bench.work, name + ".install.log")
+    return path, "/LOG=" + windows_path(path)
+
+
+# --- Scenarios ---
+
+def silent_install32(bench):
+    """32-bit: /D= with blanks (and its shortcut, the default answer Yes); then the proposed
+    folder with /NOSHORTCUT in lower case; then the maker's menu program beside the proposed
+    folder. One log for the three runs."""
+    p = bench.prefix("silent_install32")
+    log, log_arg = log_option(bench, "install32")
+    silent(bench, p, "custom folder", f"/S {log_arg} /D=C:\\My Apps\\Pentaro 3", expect="Success")
+    folder = "c:\\my apps\\pentaro 3\\"
+    check_files(bench, p.c("my apps", "pentaro 3"), 10)
+    link = os.path.join(p.desktop(), "pentaro.lnk")
+    if bench.check("custom folder: pentaro.lnk on the desktop", os.path.isfile(link)):
+        bench.expect("link target", lnk_field(link, "Local path"), folder + "pentaro.exe")
+        bench.expect("link working directory", lnk_field(link, "Working directory"), folder)
+        bench.expect("link icon", lnk_field(link, "Icon location"), folder + "penta.ico")
+        bench.expect("link description", lnk_field(link, "Description"), "Pentaro")
+        bench.expect("link show command and hot key", lnk_header(link), (1, 0))
+        os.remove(link)
+
+    silent(bench, p, "proposed folder, no shortcut", f"/s /noshortcut {log_arg}",
+           expect="Success")
+    check_files(bench, p.c("tq"), 10)
+    bench.expect("no shortcut: desktop empty", os.listdir(p.desktop()), [])
+
+    os.makedirs(p.c("corvane", "tq"))
+    with open(p.c("corvane", "tqmenu.exe"), "wb") as f:
+        f.write(b"MZ menu")
+    silent(bench, p, "menu program", f"/S {log_arg}", expect="Success")
+    check_files(bench, p.c("corvane", "tq"), 10)
+    bench.expect("menu program: desktop empty", os.listdir(p.desktop()), [])
+
+    runs = Log(bench, log).runs()
+    if bench.expect("log: three runs appended", len(runs), 3):
+        check_run_log(bench, "custom folder", runs[0], folder, written_lines(bench, folder),
+                      ["To run Pentaro, click the P+ icon on your desktop."], QUESTION,
+                      "Answer: Yes")
+        check_run_log(bench, "no shortcut", runs[1], "c:\\tq\\", written_lines(bench, "c:\\tq\\"),
+                      ["To run Pentaro, start Helmstar and press function key F6."], QUESTION,
+                      "Answer: No (/NOSHORTCUT)")
+        check_run_log(bench, "menu program", runs[2], "c:\\corvane\\tq\\",
+                      written_lines(bench, "c:\\corvane\\tq\\"),
+                      ["\r\n\r\nTo run Pentaro, start the Corvane Menu program,\r\n"
+                       "and click the P+ icon."])
+
+
+def run_dosbox_conf(bench, conf, folder_windows, folder_unix):
+    """Debian's DOSBox 0.74 runs the written dosbox.conf with its mount line pointed at the
+    folder's Unix path: the stand-in tarnw.exe leaves RAN.TXT with " /ns", the print file f
+    is deleted, DOSBox ends by itself."""
+    with open(conf, "rb") as f:
+        text = f.read()
+    mount = b"mount c " + folder_windows.encode()
+    run = os.path.join(bench.work, "run.conf")
+    with open(run, "wb") as f:
+        f.write(text.replace(mount, b'mount c "' + folder_unix.encode() + b'"'))
+    with open(os.path.join(folder_unix, "f"), "w") as f:
+        f.write("printed\n")
+    home = os.path.join(bench.work, "home")
+    os.makedirs(home, exist_ok=True)
+    env = dict(os.environ, HOME=home, SDL_AUDIODRIVER="dummy")
+    try:
+        result = subprocess.run(["dosbox", "-conf", run], cwd=bench.work, env=env, timeout=60,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    except subprocess.TimeoutExpired:
+        bench.check("DOSBox ends by itself", False, "still running after 60 s")
+        return
+    bench.expect("DOSBox exit code", result.returncode, 0)
+    ran = os.path.join(folder_unix, "RAN.TXT")
+    bench.expect("DOSBox started the product with /ns",
+                 open(ran).read() if os.path.isfile(ran) else None, " /ns")
+    bench.check("DOSBox deleted the print file", not os.path.exists(os.path.join(folder_unix, "f")))
+
+
+def silent_install64(bench):
+    """64-bit with DOSBox: files, dosbox.conf (run by DOSBox 0.74), both links, the
+    instructions in the log and no box. 64-bit without DOSBox: StartupRefused, the warning
+    in the log, no web page opened, nothing installed."""
+    p = bench.prefix("silent_install64", 64)
+    dosbox = p.c("Program Files (x86)", "DOSBox-0.74")
+    os.makedirs(dosbox)
+    shutil.copy(os.path.join(bench.product, "spool32.exe"), os.path.join(dosbox, "dosbox.exe"))
+    log, log_arg = log_option(bench, "install64")
+    silent(bench, p, "with DOSBox", f"/S {log_arg}", expect="Success")
+    check_files(bench, p.c("tq"), 10)
+    conf = p.c("tq", "dosbox.conf")
+    with open(bench.template, "rb") as f:
+        expected = f.read() + b"mount c c:\\tq\r\nc:\r\ndel f\r\ntarnw.exe /ns\r\nexit\r\n"
+    if bench.check("dosbox.conf written", os.path.isfile(conf)):
+        with open(conf, "rb") as f:
+            bench.check("dosbox.conf: the template and the autoexec lines", f.read() == expected)
+    desktop = p.desktop()
+    bench.expect("desktop", sorted(os.listdir(desktop)), ["Penta DOSbox.lnk", "Print F.lnk"])
+    link = os.path.join(desktop, "Penta DOSbox.lnk")
+    if os.path.isfile(link):
+        bench.expect("DOSBox link target", lnk_field(link, "Local path"),
+                     "c:\\program files (x86)\\dosbox-0.74\\dosbox.exe")
+        bench.expect("DOSBox link arguments", lnk_field(link, "Command line arguments"),
+                     "-noconsole -conf c:\\tq\\dosbox.conf")
+        bench.expect("DOSBox link icon", lnk_field(link, "Icon location"), "c:\\tq\\penta.ico")
+    link = os.path.join(desktop, "Print F.lnk")
+    if os.path.isfile(link):
+        bench.expect("print link target", lnk_field(link, "Local path"), "c:\\tq\\spool32.exe")
+        bench.expect("print link arguments", lnk_field(link, "Command line arguments"), "f")
+        bench.expect("print link show command and hot key", lnk_header(link), (1, 0x0650))
+    runs = Log(bench, log).runs()
+    if runs:
+        check_run_log(bench, "with DOSBox", runs[0], "c:\\tq\\", written_lines(bench, "c:\\tq\\"),
+                      [DOSBOX_MESSAGE])
+    if os.path.isfile(conf):
+        run_dosbox_conf(bench, conf, "c:\\tq", p.c("tq"))
+
+    p = bench.prefix("silent_without_dosbox", 64)
+    shutil.copy(bench.recorder, p.c("url_recorder.exe"))
+    for scheme in ("http", "https"):
+        p.wine(["reg", "add", f"HKCR\\{scheme}\\shell\\open\\command", "/ve", "/d",
+                '"C:\\url_recorder.exe" "%1"', "/f"])
+    p.registry("HKCU\\Software\\Wine\\WineBrowser", "Browsers", "false")
+    log, log_arg = log_option(bench, "without_dosbox")
+    silent(bench, p, "without DOSBox", f"/S {log_arg}", expect="StartupRefused")
+    bench.check("without DOSBox: no web page opened", not os.path.exists(p.c("url-recorder.txt")))
+    bench.check("without DOSBox: nothing installed", not os.path.exists(p.c("tq")))
+    runs = Log(bench, log).runs()
+    if runs:
+        bench.check("without DOSBox: the warning in the log",
+                    any(t and t[0].startswith(WARNING_START) for _, t in runs[0]), repr(runs[0]))
+        check_run_log(bench, "without DOSBox", runs[0], code="StartupRefused")
+
+
+def nothing_in(path):
+    return not os.path.isdir(path) or os.listdir(path) == []
+
+
+def silent_refusals(bench):
+    """What stops an unattended install before it writes: a damaged or empty payload item,
+    a command line it cannot use, "/t" in a forward-slash path, a CD-ROM drive, a relative
+    folder."""
+    p = bench.prefix("silent_refusals")
+    log, log_arg = log_option(bench, "refusals")
+    silent(bench, p, "damaged item", f"/S {log_arg}", bench.variant("corrupt"),
+           expect="PayloadDamaged")
+    silent(bench, p, "empty item", f"/S {log_arg}", bench.variant("empty"),
+           expect="PayloadDamaged")
+    bench.check("payload faults: nothing written", nothing_in(p.c("tq")))
+    for what, arguments in (("unknown switch", "/S /SILENT"), ("empty /D=", "/S /D="),
+                            ("/D= not last", "/D=c:\\tq /S")):
+        silent(bench, p, what, f"{log_arg} {arguments}", expect="BadCommandLine")
+    silent(bench, p, "/t in a forward-slash path", "/S /D=c:/tools/x", expect="StartupRefused")
+    bench.check("/t: nothing written", not os.path.exists(p.c("tools")))
+
+    cdrom = os.path.join(bench.work, "cdrom")
+    os.makedirs(cdrom)
+    os.symlink(cdrom, os.path.join(p.dir, "dosdevices", "d:"))
+    p.registry("HKLM\\Software\\Wine\\Drives", "d:", "cdrom")
+    p.restart()
+    silent(bench, p, "CD-ROM drive", f"/S {log_arg} /D=D:\\Pentaro", expect="FolderRefused")
+    bench.expect("nothing on the CD-ROM", os.listdir(cdrom), [])
+    silent(bench, p, "relative folder", f"/S {log_arg} /D=tq", expect="FolderRefused")
+    bench.check("refusals: still nothing written", nothing_in(p.c("tq")))
+
+    runs = Log(bench, log).runs()
+    if bench.expect("log: one run per refusal logged", len(runs), 7):
+        check_run_log(bench, "damaged item", runs[0], code="PayloadDamaged")
+        check_run_log(bench, "empty item", runs[1], code="PayloadDamaged",
+                      messages=["Error Reading resource item rs_hlp, Filename pentaro.hlp"])
+        for run in runs[2:5]:
+            check_run_log(bench, "bad command line", run, code="BadCommandLine")
+        for run in runs[5:7]:
+            check_run_log(bench, "refused folder", run, code="FolderRefused",
+                          messages=["Install Directory is not on a valid device."])
+
+
+def silent_write_faults(bench):
+    """Faults while writing: a folder in place of a file, a folder that cannot be made, a
+    full disk (a 256 KB tmpfs as drive E:). The partial file goes, the files before stay."""
+    p = bench.prefix("silent_write_faults")
+    log, log_arg = log_option(bench, "write_faults")
+    taken = p.c("tq", "pentaro2.kdb")
+    os.makedirs(taken)
+    silent(bench, p, "a folder with a file's name", f"/S {log_arg}", expect="WriteFailed")
+    check_files(bench, p.c("tq"), 3, other=("pentaro2.kdb",))
+    reason = p.drive("syserror", 5)[0][1]
+    with open(p.c("blocker"), "wb") as f:
+        f.write(b"a file where a folder should go")
+    silent(bench, p, "a folder that cannot be made", f"/S {log_arg} /D=c:\\blocker\\tq",
+           expect="FolderNotCreated")
+    runs = Log(bench, log).runs()
+    if bench.expect("log: two runs", len(runs), 2):
+        check_run_log(bench, "a folder with a file's name", runs[0], "c:\\tq\\",
+                      written_lines(bench, "c:\\tq\\", 3), code="WriteFailed",
+                      messages=[f"Error writing file c:\\tq\\pentaro2.kdb\r\n\r\n{reason}"])
+        check_run_log(bench, "a folder that cannot be made", runs[1], code="FolderNotCreated")
+
+    mount = os.path.join(bench.work, "disk_full.mnt")
+    os.makedirs(mount)
+    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=256k,mode=0755", "tmpfs", mount],
+                             capture_output=True, text=True)
+    if mounted.returncode != 0:
+        print(f"SKIP: a full disk: cannot mount a small tmpfs here: {mounted.stderr.strip()}")
+        return
+    try:
+        os.symlink(mount, os.path.join(p.dir, "dosdevices", "e:"))
+        silent(bench, p, "a full disk", "/S /D=e:\\tq", expect="WriteFailed")
+        check_files(bench, os.path.join(mount, "tq"), 2)
+        bench.expect("full disk: the partial file removed, the two before kept",
+                     sorted(os.listdir(os.path.join(mount, "tq"))), ["pentaro.exe", "tarnw.exe"])
+    finally:
+        bench.close()
+        subprocess.run(["umount", mount])
+
+
+def silent_second_instance(bench):
+    """While an interactive install into c:\\tq waits for OK, an unattended one into the
+    same folder (written otherwise) ends with AlreadyRunning and writes nothing; a second
+    interactive one says so and is not installed. Into another folder it goes ahead."""
+    p = bench.prefix("silent_second_instance")
+    first = p.start(bench.installer)
+    open_folder_page(p)
+    # Out of the way of the second instance's windows, which open in the middle too.
+    p.drive("click", MAIN, BUTTON, "Install", "wait-text", PROGRESS, "TLabel", SUCCESSFUL, 60,
+            "move", PROGRESS, 0, 0)
+    os.remove(p.c("tq", "pentaro.hlp"))  # a file the second instance would write again
+    log, log_arg = log_option(bench, "second_instance")
+    silent(bench, p, "same folder", f"/S {log_arg} /D=C:\\TQ\\", expect="AlreadyRunning")
+    bench.check("same folder: nothing written", not os.path.exists(p.c("tq", "pentaro.hlp")))
+    silent(bench, p, "another folder", "/S /NOSHORTCUT /D=c:\\other", expect="Success")
+    check_files(bench, p.c("other"), 10)
+    runs = Log(bench, log).runs()
+    if runs:
+        check_run_log(bench, "same folder", runs[0], code="AlreadyRunning",
+                      messages=["Pentaro is already being installed into c:\\tq\\."])
+
+    second = p.start(bench.installer, "/D=C:\\TQ\\")
+    open_folder_page(p)
+    bench.expect("/D= proposes its folder (lower case)", folder_field(p), "c:\\tq\\")
+    out = p.drive("click", MAIN, BUTTON, "Install", "dialog", "Pentaro", 30)
+    check_dialog(bench, "second interactive instance", out, "Pentaro",
+                 "Pentaro is already being installed into c:\\tq\\.")
+    out = p.drive("press", "Pentaro", "OK", "dialog", second.caption, 30)
+    check_dialog(bench, "second interactive instance: not installed", out, second.caption,
+                 NOT_INSTALLED)
+    p.drive("press", second.caption, "OK", "click", MAIN, BUTTON, "Cancel")
+    bench.expect("second interactive instance: exit code", second.wait_exit(),
+                 EXIT["AlreadyRunning"])
+
+    p.drive("click", PROGRESS, BUTTON, "OK", "dialog", "Warning", 30, "press", "Warning", "No",
+            "dialog", "Pentaro", 30, "press", "Pentaro", "OK")
+    bench.expect("first instance: exit code", first.wait_exit(), EXIT["Success"])
+    check_files(bench, p.c("tq"), 10, other=("pentaro.hlp",))
+
+
+SCENARIOS = {f.__name__: f for f in (
+    silent_install32, silent_install64, silent_refusals, silent_write_faults,
+    silent_second_instance)}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("scenario", choices=sorted(SCENARIOS))
+    for option in ("driver", "installer", "variants", "product", "manifest", "template",
+                   "recorder", "work"):
+        parser.add_argument("--" + option, required=True)
+    options = parser.parse_args()
+    options.screenshots = options.work
+    display = Display()
+    bench = Bench(options)
+    bench.recorder = options.recorder
+    status = 0
+    try:
+        status = SCENARIOS[options.scenario](bench) or 0
+    except Failed as failure:
+        bench.check("scenario went on to the end", False, str(failure))
+    finally:
+        bench.close()
+        display.close()
+    if status == SKIP:
+        return SKIP
+    if bench.failures:
+        print(f"{bench.failures} check(s) failed; the prefix stays in {bench.work}",
+              file=sys.stderr)
+        return 1
+    bench.clear_work()
+    print("all checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,144 @@
+#pragma once
+// Owners for the system handles the installer holds outside GDI (which has toolkit/gdi.h):
+// files, file searches, shell item ID lists, loaded libraries, the thread's COM level and
+// COM interface pointers. Each releases what it holds on every path and cannot be copied.
+#include <windows.h>
+
+#include <objbase.h>
+#include <shtypes.h>
+
+#include <utility>
+
+namespace tk {
+
+// A file handle from CreateFileA (INVALID_HANDLE_VALUE when the open failed).
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    ~FileHandle() { Close(); }
+
+    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    HANDLE Get() const { return handle_; }
+    // Closes the handle now. False when CloseHandle failed (the system's last error says
+    // why: a network file may report a lost write only here); true when nothing was open.
+    bool Close() {
+        if (!Valid()) return true;
+        const bool closed = CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE)) != FALSE;
+        return closed;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+// A search from FindFirstFileA, closed with FindClose.
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE handle) : handle_(handle) {}
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    ~FindHandle() {
+        if (Valid()) FindClose(handle_);
+    }
+    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+// A shell item ID list that the shell allocated for us, freed with CoTaskMemFree.
+class ItemIdList {
+public:
+    ItemIdList() = default;
+    explicit ItemIdList(LPITEMIDLIST list) : list_(list) {}
+    ItemIdList(const ItemIdList&) = delete;
+    ItemIdList& operator=(const ItemIdList&) = delete;
+    ~ItemIdList() { CoTaskMemFree(list_); }
+    // For out-parameters: frees what is held and hands out the slot.
+    LPITEMIDLIST* Receive() {
+        CoTaskMemFree(std::exchange(list_, nullptr));
+        return &list_;
+    }
+    LPITEMIDLIST Get() const { return list_; }
+
+private:
+    LPITEMIDLIST list_ = nullptr;
+};
+
+// A library loaded with LoadLibraryA and freed with FreeLibrary; null when it did not load.
+class Library {
+public:
+    explicit Library(const char* name) : module_(LoadLibraryA(name)) {}
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+    ~Library() {
+        if (module_ != nullptr) FreeLibrary(module_);
+    }
+    HMODULE Get() const { return module_; }
+    // The export `name`, or null. Exports are looked up as untyped addresses; the caller
+    // knows the real signature.
+    void* Find(const char* name) const {
+        return module_ != nullptr ? reinterpret_cast<void*>(GetProcAddress(module_, name))
+                                  : nullptr;
+    }
+
+private:
+    HMODULE module_;
+};
+
+// One level of COM on the calling thread, apartment-threaded, for as long as it lives.
+// When the thread already has its apartment the call only counts up (S_FALSE) and the
+// destructor counts down again; when the thread is in a multithreaded apartment the call
+// fails and nothing is undone.
+class ComInitialization {
+public:
+    ComInitialization()
+        : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ComInitialization(const ComInitialization&) = delete;
+    ComInitialization& operator=(const ComInitialization&) = delete;
+    ~ComInitialization() {
+        if (initialised_) CoUninitialize();
+    }
+    bool Initialised() const { return initialised_; }
+
+private:
+    bool initialised_;
+};
+
+// Owns one reference to a COM interface and releases it on every way out.
+template <class T> class ComPtr {
+public:
+    ComPtr() = default;
+    explicit ComPtr(T* pointer) : pointer_(pointer) {}
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ComPtr(ComPtr&& other) noexcept : pointer_(std::exchange(other.pointer_, nullptr)) {}
+    ComPtr& operator=(ComPtr&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            pointer_ = std::exchange(other.pointer_, nullptr);
+        }
+        return *this;
+    }
+    ~ComPtr() { Reset(); }
+
+    T* Get() const { return pointer_; }
+    T* operator->() const { return pointer_; }
+    explicit operator bool() const { return pointer_ != nullptr; }
+    // For out-parameters: releases what is held and hands out the slot.
+    T** Receive() {
+        Reset();
+        return &pointer_;
+    }
+    void Reset() {
+        if (pointer_ != nullptr) std::exchange(pointer_, nullptr)->Release();
+    }
+
+private:
+    T* pointer_ = nullptr;
+};
+
+} // namespace tk
