@@ -67,14 +67,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             GuiFrontEnd frontEnd;
             try {
                 outcome = RunInstallationAlone(folder, frontEnd);
-            } catch (const EZlibError&) {
-                outcome = ExitCode::PayloadDamaged;
-                throw;
-            } catch (const std::bad_alloc&) {
-                outcome = ExitCode::OutOfMemory;
-                throw;
-            } catch (...) {
-                outcome = ExitCode::UnexpectedError;
+            } catch (const std::exception& error) {
+                outcome = ExitCodeOfError(error);
                 throw;
             }
             return outcome == ExitCode::Success || outcome == ExitCode::StartupSetupFailed;

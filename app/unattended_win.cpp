@@ -63,16 +63,15 @@ ExitCode RunUnattended(const InstallOptions& options, const std::string& command
     ExitCode code;
     try {
         code = Install(options, commandLine, log);
-    } catch (const std::bad_alloc&) {
-        log.Write("Error: out of memory");
-        code = ExitCode::OutOfMemory;
-    } catch (const EZlibError& error) {
-        // A payload item whose body does not inflate: the installer itself is damaged.
-        LogMessage(log, "", error.what());
-        code = ExitCode::PayloadDamaged;
     } catch (const std::exception& error) {
-        log.Write("Error:", error.what());
-        code = ExitCode::UnexpectedError;
+        code = ExitCodeOfError(error);
+        if (dynamic_cast<const std::bad_alloc*>(&error))
+            log.Write("Error: out of memory");
+        else if (code == ExitCode::UnexpectedError)
+            log.Write("Error:", error.what());
+        else
+            // What the interactive installer would show for it.
+            LogMessage(log, "", error.what());
     }
     log.Write(tk::Format("Exit code: %d (%s)", static_cast<int>(code), ExitCodeName(code)));
     return code;

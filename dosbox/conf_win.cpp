@@ -15,7 +15,9 @@ unsigned long WriteDosBoxConf(const std::string& programPath) {
     // Loaded first, so that a missing template leaves the old files in place.
     const std::string confTemplate = tk::LoadRcData(kDosBoxConfResource);
     const std::string folder = SplitProgramPath(programPath).Folder;
-    ShellDeleteFiles(folder + "*.conf");
+    // Where the old files cannot go to a Recycle Bin they stay: the shell would delete them
+    // for good, and they may be the user's own. dosbox.conf is overwritten all the same.
+    if (DriveHasRecycleBin(folder)) ShellDeleteFiles(folder + "*.conf");
     return WriteFileChecked(folder + kDosBoxConfName, BuildDosBoxConf(confTemplate, programPath));
 }
 
@@ -29,7 +31,20 @@ bool ShellDeleteFiles(const std::string& pattern) {
     operation.wFunc = FO_DELETE;
     operation.pFrom = from.c_str();
     operation.pTo = nullptr;
-    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOCONFIRMMKDIR |
-                       FOF_NOERRORUI; // 0x0654
+    // Files only: a folder whose name matches the pattern (nginx.conf) is the user's.
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_FILESONLY |
+                       FOF_NOCONFIRMMKDIR | FOF_NOERRORUI; // 0x06D4
     return SHFileOperationA(&operation) == 0;
+}
+
+bool DriveHasRecycleBin(const std::string& folder) {
+    // Windows keeps a Recycle Bin on fixed drives only; on removable and network drives
+    // FOF_ALLOWUNDO quietly becomes a permanent deletion. The shell's own answer for the
+    // drive must agree (Wine's bin is the desktop's trash, which may not be there).
+    if (folder.size() < 3 || folder[1] != ':' || folder[2] != '\\') return false;
+    const std::string root = folder.substr(0, 3);
+    if (GetDriveTypeA(root.c_str()) != DRIVE_FIXED) return false;
+    SHQUERYRBINFO bin{};
+    bin.cbSize = sizeof(bin);
+    return SUCCEEDED(SHQueryRecycleBinA(root.c_str(), &bin));
 }

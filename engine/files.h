@@ -3,6 +3,8 @@
 // run and the DOSBox set-up. Paths are 8-bit ANSI text with backslashes. None of these
 // shows a message or raises on an ordinary file-system failure: each reports through its
 // result (false, empty text, a system error code) or, where stated, not at all.
+#include "toolkit/exception.h"
+
 #include <cstdint>
 #include <string>
 
@@ -32,6 +34,16 @@ std::string SplitNextToken(std::string& text, const std::string& separator);
 // character is a backslash or its second a colon.
 bool IsRootedFolder(const std::string& folder);
 
+// `path` with every forward slash turned into a backslash ("c:/tq/sub" -> "c:\tq\sub"), the
+// form in which the rules here and the folder walk of EnsureFolder see its parts.
+std::string WithBackslashes(std::string path);
+
+// True when every name in `folder` (the parts between backslashes or forward slashes) is
+// kept by Windows as written: none ends in a blank or a dot, which Windows silently drops
+// ("c:\tq   " would make c:\tq, and the files then go nowhere). "." and ".." pass; so does
+// empty text, which EnsureFolder refuses for its own reason.
+bool FolderNamesAreKept(const std::string& folder);
+
 // The folder part of `path`: everything up to and including its last backslash or
 // colon; empty when it has neither ("C:\a\b" -> "C:\a\", "C:" -> "C:").
 std::string ParentPart(const std::string& path);
@@ -53,8 +65,10 @@ bool EnsureFolderIn(FolderSystem& system, std::string& folder);
 // --- Operations on the real file system (Win32 build only) ---
 
 // Makes sure `folder` exists, creating every missing folder of it, outermost first.
-// A relative folder is taken against the current directory (its absolute form then has
-// no trailing backslash); a rooted one (leading backslash, or drive letter and colon)
+// Forward slashes count as backslashes. A folder with a name that Windows would not keep
+// as written (FolderNamesAreKept) is refused before anything is created, with the last
+// error ERROR_INVALID_NAME. A relative folder is taken against the current directory (its absolute
+// form then has no trailing backslash); a rooted one (leading backslash, or drive letter and colon)
 // is used as given. Returns true when the folder exists afterwards; `folder` then holds
 // the folder used. On false (empty text, a creation failed) `folder` keeps its value,
 // and folders created before the failure stay.
@@ -65,6 +79,24 @@ bool EnsureFolder(std::string& folder);
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 
+// Raised when a file of the installation would be written through a link that someone
+// else may have placed: the message names the link and tells the user what to do.
+class ELinkedPath : public tk::Exception {
+public:
+    explicit ELinkedPath(const std::string& link);
+};
+
+// Readies `path` for a file to be written anew without going through a link. A folder of
+// `path` below its drive root that is a link (a reparse point: symbolic link, junction,
+// mounted folder) raises ELinkedPath: files would land wherever it leads. When `path`
+// itself is a link, or a file with more than one name (a hard link), that name alone is
+// removed, never what it leads to, and the result is true: the caller then creates the
+// file with CREATE_NEW, so that a name put back in the meantime fails instead of being
+// followed. Where the name cannot be removed without following it (Wine opens every
+// file link through to its target), ELinkedPath is raised and nothing changes. False
+// when nothing is there or an ordinary file is, which may be replaced in place.
+bool RemoveLinkedName(const std::string& path);
+
 // Replaces the file `path` by `data` (created if missing). Empty `data` deletes the
 // file instead and creates nothing. Reports nothing at all: a file that cannot be opened
 // or deleted is silently left as it was, and a short write goes unnoticed. Callers that
@@ -74,13 +106,16 @@ void WriteStringToFile(const std::string& path, const std::string& data);
 // Writes `data` to `path` (created or replaced, in one write call) and checks that every
 // byte arrived and the file closed cleanly. Returns 0, or the system error code
 // (ERROR_DISK_FULL for a short write that set none); a file left incomplete is removed.
-// Empty data creates an empty file.
+// Empty data creates an empty file. Never writes through a link: see RemoveLinkedName,
+// whose ELinkedPath passes to the caller.
 unsigned long WriteFileChecked(const std::string& path, const std::string& data);
 
 // Sets the last-write time of the existing file `path` to `dosDateTime` (MS-DOS layout:
-// date in the high 16 bits, time in the low 16 bits), read as local time. Creation and
-// last-access times are untouched. Returns 0 on success, else the system error code
-// (ERROR_INVALID_PARAMETER for a date-time the DOS layout cannot hold, such as month 13).
+// date in the high 16 bits, time in the low 16 bits), read as local time with the
+// daylight-saving rules in force on that date, so that the file shows the stored time in
+// every season whenever it is installed. Creation and last-access times are untouched.
+// Returns 0 on success, else the system error code (ERROR_INVALID_PARAMETER for a date-time the DOS
+// layout cannot hold, such as month 13).
 unsigned long SetFileDosDate(const std::string& path, std::int32_t dosDateTime);
 
 // Path of the shell special folder `csidl` (CSIDL_PROGRAM_FILES 38, CSIDL_WINDOWS 36,

@@ -1,5 +1,12 @@
 #include "engine/files.h"
 
+#include "toolkit/format.h"
+
+ELinkedPath::ELinkedPath(const std::string& link)
+    : tk::Exception(tk::Format("%s is a link to another place, which the installer does not "
+                               "write through. Remove the link, or choose another folder.",
+                               link.c_str())) {}
+
 std::string AddTrailingBackslash(const std::string& path) {
     if (path.empty()) return path;
     std::string result = path;
@@ -38,6 +45,27 @@ bool IsRootedFolder(const std::string& folder) {
     return (!folder.empty() && folder[0] == '\\') || (folder.size() >= 2 && folder[1] == ':');
 }
 
+std::string WithBackslashes(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+bool FolderNamesAreKept(const std::string& folder) {
+    const std::string path = WithBackslashes(folder);
+    std::string::size_type start = 0;
+    while (start <= path.size()) {
+        std::string::size_type end = path.find('\\', start);
+        if (end == std::string::npos) end = path.size();
+        const std::string name = path.substr(start, end - start);
+        if (!name.empty() && name != "." && name != ".." &&
+            (name.back() == ' ' || name.back() == '.'))
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 std::string ParentPart(const std::string& path) {
     std::string::size_type last = path.find_last_of("\\:");
     return last == std::string::npos ? std::string() : path.substr(0, last + 1);
@@ -59,10 +87,11 @@ bool CreateFolderChain(FolderSystem& system, const std::string& folder) {
 } // namespace
 
 bool EnsureFolderIn(FolderSystem& system, std::string& folder) {
-    if (folder.empty()) return false;
-    std::string used = IsRootedFolder(folder) ? folder
-                                              : AddTrailingBackslash(system.CurrentDirectory()) +
-                                                    StripTrailingBackslashes(folder);
+    if (folder.empty() || !FolderNamesAreKept(folder)) return false;
+    const std::string given = WithBackslashes(folder);
+    std::string used = IsRootedFolder(given) ? given
+                                             : AddTrailingBackslash(system.CurrentDirectory()) +
+                                                   StripTrailingBackslashes(given);
     if (!system.DirectoryExists(used)) {
         // The chain treats short texts such as "Q:" as present without looking; a
         // folder on a drive that does not exist must still not be reported as made.

@@ -1,6 +1,7 @@
 #include "engine/files.h"
 
 #include "toolkit/handles_win.h"
+#include "toolkit/text_win.h"
 
 #include <windows.h>
 
@@ -23,6 +24,65 @@ public:
     }
 };
 
+// The path the system reaches when it opens `handle`, links followed, as "C:\\..." or
+// "\\\\server\\..."; empty where the system cannot tell (before Vista).
+std::wstring FinalPath(HANDLE handle) {
+    using FinalPathProc = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+    static const auto finalPath = reinterpret_cast<FinalPathProc>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleW")));
+    if (finalPath == nullptr) return std::wstring();
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length = finalPath(handle, path.data(), static_cast<DWORD>(path.size()), 0);
+    if (length >= path.size()) {
+        path.resize(length + 1);
+        length = finalPath(handle, path.data(), static_cast<DWORD>(path.size()), 0);
+    }
+    if (length == 0 || length >= path.size()) return std::wstring();
+    path.resize(length);
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\" + path.substr(7);
+    if (path.rfind(L"\\\\?\\", 0) == 0) return path.substr(4);
+    return path;
+}
+
+tk::FileHandle OpenName(const std::string& path, DWORD access, DWORD flags) {
+    return tk::FileHandle(CreateFileW(tk::AnsiToWide(path).c_str(), access,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, flags | FILE_FLAG_BACKUP_SEMANTICS,
+                                      nullptr));
+}
+
+// True when `path` (whose attributes are given) is a reparse point that leads elsewhere: a
+// symbolic link, junction or mounted volume. Reparse points that keep the data in place
+// (cloud placeholders of OneDrive, deduplicated files: Microsoft tags without the
+// name-surrogate bit) are no links. A tag the system does not give (Wine reports none for
+// its symbolic links) counts as a link.
+bool IsLink(const std::string& path, DWORD attributes) {
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    WIN32_FIND_DATAA found{};
+    tk::FindHandle search(FindFirstFileA(path.c_str(), &found));
+    if (!search.Valid()) return true;
+    const DWORD tag = found.dwReserved0;
+    return !IsReparseTagMicrosoft(tag) || IsReparseTagNameSurrogate(tag);
+}
+
+// Raises ELinkedPath for the first folder of `path` below its root (a drive letter, or
+// \\server\share) that is a link (IsLink).
+void RefuseLinkedFolders(const std::string& path) {
+    std::string::size_type start = 3;
+    if (path.rfind("\\\\", 0) == 0) {
+        start = path.find('\\', 2);
+        start = start == std::string::npos ? path.size() : path.find('\\', start + 1);
+        if (start == std::string::npos) return;
+        ++start;
+    }
+    for (std::string::size_type end = path.find('\\', start); end != std::string::npos;
+         end = path.find('\\', end + 1)) {
+        const std::string folder = path.substr(0, end);
+        if (IsLink(folder, GetFileAttributesA(folder.c_str()))) throw ELinkedPath(folder);
+    }
+}
+
 } // namespace
 
 bool FileExists(const std::string& path) {
@@ -35,7 +95,59 @@ bool DirectoryExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool RemoveLinkedName(const std::string& path) {
+    RefuseLinkedFolders(path);
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false; // nothing there, or a folder that the write will refuse to replace
+    tk::FileHandle reached = OpenName(path, FILE_READ_ATTRIBUTES, 0);
+    if (!reached.Valid()) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(reached.Get(), &info)) return false;
+
+    // Where the name should lead: its folder's own place (a drive letter behind a SUBST,
+    // a share behind a mapped drive, long names for short ones) and the name itself.
+    const std::string::size_type slash = path.find_last_of('\\');
+    tk::FileHandle folder = OpenName(path.substr(0, slash == std::string::npos ? 0 : slash + 1),
+                                     FILE_READ_ATTRIBUTES, 0);
+    std::wstring expected = folder.Valid() ? FinalPath(folder.Get()) : std::wstring();
+    if (!expected.empty()) {
+        if (expected.back() != L'\\') expected += L'\\';
+        expected += tk::AnsiToWide(path.substr(slash + 1));
+    }
+    const auto leadsThere = [&](HANDLE handle) {
+        const std::wstring reachedPath = FinalPath(handle);
+        return expected.empty() || reachedPath.empty() ||
+               lstrcmpiW(reachedPath.c_str(), expected.c_str()) == 0;
+    };
+    const bool linked =
+        IsLink(path, attributes) || info.nNumberOfLinks > 1 || !leadsThere(reached.Get());
+    if (!linked) return false;
+
+    // The name itself, not followed; removed through this very handle, once it is sure to
+    // be that name. (DeleteFileA by name would remove a link's target under Wine.)
+    tk::FileHandle name =
+        OpenName(path, DELETE | FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (!name.Valid() || !leadsThere(name.Get())) throw ELinkedPath(path);
+    using DispositionProc = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    const auto setInformation = reinterpret_cast<DispositionProc>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32"), "SetFileInformationByHandle")));
+    FILE_DISPOSITION_INFO dispose{TRUE};
+    if (setInformation != nullptr) {
+        if (!setInformation(name.Get(), FileDispositionInfo, &dispose, sizeof dispose))
+            throw ELinkedPath(path);
+    } else if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !DeleteFileA(path.c_str())) {
+        // Before Vista only hard links can be told apart, and removed by name.
+        throw ELinkedPath(path);
+    }
+    return true;
+}
+
 bool EnsureFolder(std::string& folder) {
+    if (!FolderNamesAreKept(folder)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
     RealFolderSystem system;
     return EnsureFolderIn(system, folder);
 }
@@ -53,8 +165,12 @@ void WriteStringToFile(const std::string& path, const std::string& data) {
 }
 
 unsigned long WriteFileChecked(const std::string& path, const std::string& data) {
+    // After a link's name was removed the file must be new: should the name be back, the
+    // open fails rather than follow it. An ordinary file is replaced in place.
+    const bool removed = RemoveLinkedName(path);
     tk::FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    removed ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
     if (!file.Valid()) return GetLastError();
     DWORD written = 0;
     const bool ok =
@@ -68,9 +184,34 @@ unsigned long WriteFileChecked(const std::string& path, const std::string& data)
     return error;
 }
 
+namespace {
+
+// The UTC file time of a local wall-clock time, with the daylight-saving rules in force
+// on that date: LocalFileTimeToFileTime would apply today's offset, an hour off for
+// every file whose date lies in the other season. The rules of the date's own year come
+// from GetTimeZoneInformationForYear (Vista SP1 on, looked up so that older systems
+// load); without it, the zone's current rules at least give the right season.
+bool LocalToUtc(const FILETIME& local, FILETIME& utc) {
+    SYSTEMTIME wall{};
+    SYSTEMTIME universal{};
+    if (!FileTimeToSystemTime(&local, &wall)) return false;
+    using ForYearProc = BOOL(WINAPI*)(USHORT, void*, LPTIME_ZONE_INFORMATION);
+    FARPROC address = GetProcAddress(GetModuleHandleA("kernel32"), "GetTimeZoneInformationForYear");
+    auto forYear = reinterpret_cast<ForYearProc>(reinterpret_cast<void*>(address));
+    TIME_ZONE_INFORMATION zone{};
+    bool haveZone = forYear != nullptr && forYear(wall.wYear, nullptr, &zone);
+    return TzSpecificLocalTimeToSystemTime(haveZone ? &zone : nullptr, &wall, &universal) &&
+           SystemTimeToFileTime(&universal, &utc);
+}
+
+} // namespace
+
 unsigned long SetFileDosDate(const std::string& path, std::int32_t dosDateTime) {
+    // The file just written is never a link; should one have taken its place, its own
+    // time is set, not that of what it leads to.
     tk::FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file.Valid()) return GetLastError();
     auto value = static_cast<std::uint32_t>(dosDateTime);
     FILETIME local{};
@@ -80,7 +221,7 @@ unsigned long SetFileDosDate(const std::string& path, std::int32_t dosDateTime) 
     SetLastError(ERROR_SUCCESS);
     if (DosDateTimeToFileTime(static_cast<WORD>(value >> 16), static_cast<WORD>(value & 0xFFFF),
                               &local) &&
-        LocalFileTimeToFileTime(&local, &utc) && SetFileTime(file.Get(), nullptr, nullptr, &utc))
+        LocalToUtc(local, utc) && SetFileTime(file.Get(), nullptr, nullptr, &utc))
         return 0;
     DWORD error = GetLastError();
     return error != ERROR_SUCCESS ? error : ERROR_INVALID_PARAMETER;

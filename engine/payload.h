@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // One loaded payload item. Contents: the file's bytes (any values); FileName: the bare
 // name under which it is written into the install folder; FileDate: MS-DOS date-time.
@@ -59,6 +60,14 @@ public:
     EDecompressionError() : EZlibError("Error") {}
 };
 
+// An item too large for the memory this process can get (the run holds every item at
+// once, and a 32-bit process has 2 GiB of addresses). Its message is "Not enough memory
+// to install Pentaro.".
+class EOutOfMemory : public tk::Exception {
+public:
+    EOutOfMemory();
+};
+
 // A resource that is missing or cannot be loaded: "Resource %s not found", the name as
 // the caller gave it.
 using EResNotFound = tk::EResNotFound;
@@ -88,6 +97,22 @@ std::string InflateBuffer(const char* input, std::size_t length, std::size_t est
 // AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$), with or without an extension.
 bool IsBareFileName(std::string_view name);
 
+// `name` as Windows compares file names, which ignores case: letters in upper case, the
+// ASCII ones and the accented ones of the Western code page 1252 ("readme.txt" and
+// "README.TXT", "été" and "ÉTÉ" give the same key). Where another code page pairs
+// its letters differently this may join two names that Windows keeps apart, never the
+// other way round.
+std::string FileNameKey(std::string_view name);
+
+// The load errors of items that would land in the same file as an earlier item of the
+// catalogue (`catalogue`: the comma-separated resource names the items were loaded from,
+// in the same order): one line "\r\nError Reading resource item <name>, Filename <file> is
+// also the file name of <earlier name>" for each such later item; empty when all file
+// names differ (FileNameKey). Items with an empty FileName are left out: they are read
+// errors of their own.
+std::string DuplicateFileNameLines(const std::string& catalogue,
+                                   const std::vector<tInstItem>& items);
+
 // The loader's work after the resource has been copied: unscrambles `image` (the stored
 // resource) in place with `key`, then fills `item`:
 //   FileName is cleared first; FileName and FileDate take the header's values; Contents
@@ -97,11 +122,13 @@ bool IsBareFileName(std::string_view name);
 //   shorter than the 47-byte header (FileName empty, FileDate untouched); name length
 //   above 30 or a name that is not a bare file name, empty included (FileName empty);
 //   a negative stated size; a body that inflates to more or fewer bytes than stated.
-// Raises EDecompressionError when the body is not a valid zlib stream; FileName and
-// FileDate then hold the header's values and Contents is empty.
+// Raises EDecompressionError when the body is not a valid zlib stream, EOutOfMemory when
+// the stated size or the inflated body cannot be held in memory; FileName and FileDate
+// then hold the header's values and Contents is empty.
 void ReadPayloadImage(const std::string& key, std::string& image, tInstItem& item);
 
 // Loads the payload item stored in the executable's RCDATA resource `name` (any case)
 // into `item`, as ReadPayloadImage describes. FileName is cleared before anything else.
-// Raises EResNotFound (FileDate and Contents then untouched) or EDecompressionError.
+// Raises EResNotFound (FileDate and Contents then untouched), EDecompressionError or
+// EOutOfMemory.
 void LoadPayloadItem(const std::string& name, tInstItem& item);

@@ -1,15 +1,23 @@
 #include "engine/payload.h"
 
+#include "engine/files.h"
 #include "engine/payload_seed.h"
+#include "resources/product.h"
+#include "toolkit/format.h"
 
 #include <zlib.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <new>
 #include <numeric>
+#include <stdexcept>
 
 std::uint32_t RandSeed = 0;
+
+EOutOfMemory::EOutOfMemory()
+    : tk::Exception(tk::Format("Not enough memory to install %s.", ProductName)) {}
 
 int Random(int range) {
     RandSeed = RandSeed * 134775813u + 1u;
@@ -191,6 +199,41 @@ bool IsBareFileName(std::string_view name) {
     return true;
 }
 
+std::string FileNameKey(std::string_view name) {
+    std::string key(name);
+    for (char& c : key) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b >= 'a' && b <= 'z') || (b >= 0xE0 && b <= 0xFE && b != 0xF7))
+            c = static_cast<char>(b - 0x20);
+        else if (b == 0x9A || b == 0x9C || b == 0x9E)
+            c = static_cast<char>(b - 0x10);
+        else if (b == 0xFF)
+            c = static_cast<char>(0x9F);
+    }
+    return key;
+}
+
+std::string DuplicateFileNameLines(const std::string& catalogue,
+                                   const std::vector<tInstItem>& items) {
+    std::vector<std::string> names;
+    std::string rest = catalogue;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        names.push_back(SplitNextToken(rest, ","));
+    std::string lines;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i].FileName.empty()) continue;
+        const std::string key = FileNameKey(items[i].FileName);
+        for (std::size_t j = 0; j < i; ++j) {
+            if (items[j].FileName.empty() || FileNameKey(items[j].FileName) != key) continue;
+            lines += tk::Format(
+                "\r\nError Reading resource item %s, Filename %s is also the file name of %s",
+                names[i].c_str(), items[i].FileName.c_str(), names[j].c_str());
+            break;
+        }
+    }
+    return lines;
+}
+
 void ReadPayloadImage(const std::string& key, std::string& image, tInstItem& item) {
     item.FileName.clear();
     UnscrambleBytes(key, image.data(), image.size());
@@ -216,6 +259,13 @@ void ReadPayloadImage(const std::string& key, std::string& image, tInstItem& ite
     try {
         fits = InflateInto(image.data() + PayloadHeaderSize, image.size() - PayloadHeaderSize, size,
                            size, out);
+    } catch (const std::bad_alloc&) {
+        item.Contents.clear();
+        throw EOutOfMemory();
+    } catch (const std::length_error&) {
+        // A size above what one string can hold on this platform: the same shortage.
+        item.Contents.clear();
+        throw EOutOfMemory();
     } catch (...) {
         item.Contents.clear();
         throw;

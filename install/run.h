@@ -8,6 +8,7 @@
 #include "install/exit_code.h"
 #include "install/front_end.h"
 
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -29,15 +30,17 @@ struct RunSettings {
 //   Success            every file written in full and the finish all made;
 //   FolderNotCreated   the folder could not be made (told with the system's reason, before
 //                      Begin; nothing written);
-//   PayloadDamaged     an item loaded empty (the list of such items told; nothing written);
+//   PayloadDamaged     an item loaded empty, or two items have one file name (the list of
+//                      such items told; nothing written);
 //   WriteFailed        a file could not be written in full (told; that file removed, the
 //                      ones before it kept, none after it written);
 //   Cancelled          the front end said stop during the write pass (the cancel message
 //                      told; the files so far kept);
 //   StartupSetupFailed every file written, but dosbox.conf or a shortcut could not be made
 //                      (told instead of the closing message).
-// Errors of the payload loader (EResNotFound, EDecompressionError), of the 64-bit test and
-// of the shell link object pass to the caller; End() is called on every path after Begin().
+// Errors of the payload loader (EResNotFound, EDecompressionError, EOutOfMemory), of a write
+// that would go through a link (ELinkedPath), of the 64-bit test and of the shell link
+// object pass to the caller; End() is called on every path after Begin().
 ExitCode RunInstallation(const std::string& folder, InstallFrontEnd& frontEnd);
 ExitCode RunInstallationOf(const std::string& folder, InstallFrontEnd& frontEnd,
                            const RunSettings& settings);
@@ -50,3 +53,9 @@ bool IsMenuProgramInParent(const std::string& folder);
 // the drive of the Windows folder, else "<root>tq" (root as "C:\"; empty when the Windows
 // folder is unknown).
 std::string ProposedInstallFolder();
+
+// The outcome class of an error that left the run: OutOfMemory for EOutOfMemory and
+// std::bad_alloc, PayloadDamaged for a payload item that does not inflate (EZlibError),
+// WriteFailed for a write refused because it would go through a link (ELinkedPath), and
+// UnexpectedError for anything else.
+ExitCode ExitCodeOfError(const std::exception& error);

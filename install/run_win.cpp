@@ -9,6 +9,7 @@
 
 #include <shlobj.h>
 
+#include <new>
 #include <vector>
 
 namespace {
@@ -75,6 +76,8 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
             else
                 total += static_cast<std::uint32_t>(item.Contents.size());
         }
+        // Two items for one file would leave one of them silently overwritten.
+        message += DuplicateFileNameLines(catalogue, ItemTable);
 
         if (!message.empty()) {
             // Shown once, here, before the main window returns.
@@ -139,4 +142,12 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
     }
     if (!message.empty()) frontEnd.Tell(ProductName, message);
     return outcome;
+}
+
+ExitCode ExitCodeOfError(const std::exception& error) {
+    if (dynamic_cast<const EOutOfMemory*>(&error) || dynamic_cast<const std::bad_alloc*>(&error))
+        return ExitCode::OutOfMemory;
+    if (dynamic_cast<const EZlibError*>(&error)) return ExitCode::PayloadDamaged;
+    if (dynamic_cast<const ELinkedPath*>(&error)) return ExitCode::WriteFailed;
+    return ExitCode::UnexpectedError;
 }

@@ -89,11 +89,13 @@ endfunction()
 cmake_language(DEFER CALL _pentaro_attach_payload)
 
 # pentaro_add_resources(<target> PAYLOAD_MANIFEST <manifest>
-#                       [CORRUPT_ITEM <catalogue name>] [EMPTY_ITEM <catalogue name>])
+#                       [CORRUPT_ITEM <catalogue name>] [EMPTY_ITEM <catalogue name>]
+#                       [SAME_NAME_ITEM <catalogue name>])
 # Another object library of the installer's resources, like pentaro_resources but with
 # the payload of <manifest>; CORRUPT_ITEM damages that item's zlib trailer (its load
 # raises EDecompressionError "Error"), EMPTY_ITEM stores it with no contents (a read
-# error in the installation run). For end-to-end tests, e.g. in tests/e2e:
+# error in the installation run), SAME_NAME_ITEM stores it under the first item's file
+# name in upper case (two items for one file, which the run refuses). For end-to-end tests, e.g. in tests/e2e:
 #
 #   pentaro_add_resources(resources_big PAYLOAD_MANIFEST ${PENTARO_BIG_PAYLOAD_MANIFEST})
 #   pentaro_installer_executable(PentaroSetup-big resources_big)
@@ -105,7 +107,8 @@ cmake_language(DEFER CALL _pentaro_attach_payload)
 # the same with a 48 MB knowledge base (rs_kdb1, pentaro1.kdb) so that a Cancel during the
 # write pass lands deterministically.
 function(pentaro_add_resources target)
-    cmake_parse_arguments(R "" "PAYLOAD_MANIFEST;CORRUPT_ITEM;EMPTY_ITEM" "" ${ARGN})
+    cmake_parse_arguments(R "" "PAYLOAD_MANIFEST;CORRUPT_ITEM;EMPTY_ITEM;SAME_NAME_ITEM" ""
+                          ${ARGN})
     if(NOT R_PAYLOAD_MANIFEST)
         message(FATAL_ERROR "pentaro_add_resources(${target}): PAYLOAD_MANIFEST is required")
     endif()
@@ -115,6 +118,9 @@ function(pentaro_add_resources target)
     endif()
     if(R_EMPTY_ITEM)
         list(APPEND options --empty ${R_EMPTY_ITEM})
+    endif()
+    if(R_SAME_NAME_ITEM)
+        list(APPEND options --same-name ${R_SAME_NAME_ITEM})
     endif()
     set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}-payload)
     _pentaro_pack(${dir} ${R_PAYLOAD_MANIFEST} ${options})

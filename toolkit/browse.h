@@ -16,9 +16,15 @@ public:
     // The initial selection before Execute, the chosen folder after a confirmation;
     // unchanged when the user cancels.
     std::string Folder;
+    // After Execute: the path of a confirmed folder that has no exact form in the ANSI
+    // code page (see WideToAnsiExact), '?' standing for each character without one;
+    // Folder then stays as it was. Empty otherwise.
+    std::string Unusable;
 
     // Runs the browser owned by `owner`, centred on `owner`'s monitor. True when the
-    // user confirmed a folder with a file-system path.
+    // user confirmed a folder with a file-system path that the ANSI code page holds
+    // exactly. The browser works in UTF-16 throughout, so that a name such as
+    // "x\uFF3C..\uFF3C..\uFF3Cevil" never comes back as its look-alike "x\..\..\evil".
     bool Execute(HWND owner);
 };
 

@@ -1,6 +1,7 @@
 #include "toolkit/browse.h"
 
 #include "toolkit/handles_win.h"
+#include "toolkit/text_win.h"
 
 #include <objbase.h>
 #include <shlobj.h>
@@ -10,7 +11,7 @@ namespace tk {
 namespace {
 
 struct BrowseContext {
-    const std::string* initial;
+    const std::wstring* initial;
     HWND owner;
 };
 
@@ -32,8 +33,7 @@ void CenterOnOwnersMonitor(HWND dialog, HWND owner) {
         placed = size;
         int left = area.left + (area.right - area.left - size.cx) / 2;
         int top = area.top + (area.bottom - area.top - size.cy) / 2;
-        SetWindowPos(dialog, nullptr, left, top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
@@ -41,7 +41,7 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
     if (message == BFFM_INITIALIZED) {
         auto* context = reinterpret_cast<BrowseContext*>(data);
         if (!context->initial->empty())
-            SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE,
+            SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE,
                          reinterpret_cast<LPARAM>(context->initial->c_str()));
         CenterOnOwnersMonitor(dialog, context->owner);
     }
@@ -51,21 +51,28 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
 } // namespace
 
 bool TBrowseForFolder::Execute(HWND owner) {
-    std::string initial = Folder;
+    Unusable.clear();
+    const std::wstring initial = AnsiToWide(Folder);
+    const std::wstring title = AnsiToWide(Text);
     BrowseContext context{&initial, owner};
-    char display[MAX_PATH] = {};
-    BROWSEINFOA info{};
+    wchar_t display[MAX_PATH] = {};
+    BROWSEINFOW info{};
     info.hwndOwner = owner;
     info.pszDisplayName = display;
-    info.lpszTitle = Text.c_str();
+    info.lpszTitle = title.c_str();
     info.ulFlags = Options;
     info.lpfn = BrowseCallback;
     info.lParam = reinterpret_cast<LPARAM>(&context);
-    ItemIdList chosen(SHBrowseForFolderA(&info));
+    ItemIdList chosen(SHBrowseForFolderW(&info));
     if (chosen.Get() == nullptr) return false;
-    char path[MAX_PATH] = {};
-    if (!SHGetPathFromIDListA(chosen.Get(), path)) return false;
-    Folder = path;
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetPathFromIDListW(chosen.Get(), path)) return false;
+    std::string ansi;
+    if (!WideToAnsiExact(path, ansi)) {
+        Unusable = ansi;
+        return false;
+    }
+    Folder = ansi;
     return true;
 }
 

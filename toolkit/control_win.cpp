@@ -39,9 +39,10 @@ const char* const kSelfProperty = "tk.TControl";
 // such system cursor, so it is drawn here from two masks, 32 x 32 pixels at 96 dpi and
 // that size scaled at other scales (one cursor per scale, made on first use).
 HCURSOR DragCursor(int dpi) {
-    static std::map<int, HCURSOR> cursors;
-    HCURSOR& cursor = cursors[dpi];
-    if (cursor == nullptr) cursor = [dpi] {
+    static std::vector<std::pair<int, HCURSOR>> cursors;
+    for (const auto& [madeFor, made] : cursors)
+        if (madeFor == dpi) return made;
+    HCURSOR cursor = [dpi] {
         static const char* const kShape[] = {"B",
                                              "BB",
                                              "BWB",
@@ -89,6 +90,7 @@ HCURSOR DragCursor(int dpi) {
         return CreateCursor(GetModuleHandleA(nullptr), 0, 0, size, size, andMask.data(),
                             xorMask.data());
     }();
+    cursors.emplace_back(dpi, cursor);
     return cursor;
 }
 

@@ -10,9 +10,9 @@ namespace {
 // the reference taken here is never given back.
 template <typename Function> Function User32Export(const char* name) {
     static HMODULE user32 = LoadLibraryA("user32.dll");
-    return user32 != nullptr ? reinterpret_cast<Function>(
-                                   reinterpret_cast<void*>(GetProcAddress(user32, name)))
-                             : nullptr;
+    return user32 != nullptr
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
+               : nullptr;
 }
 
 int Valid(int dpi) {

@@ -178,8 +178,8 @@ void TForm::ApplyDpi(int dpi) {
     for (const auto& [control, object] : laidOut_) {
         for (const auto& property : object->properties) {
             if (!IsScaledProperty(property.name)) continue;
-            // The window's size is the system's suggestion (WM_DPICHANGED), not ours.
-            if (control == this && property.name.rfind("Client", 0) == 0) continue;
+            // The window's place and size are the system's suggestion (WM_DPICHANGED).
+            if (control == this && property.name != "Font.Height") continue;
             control->SetProperty(property.name, ValueAtDpi(property, dpi));
         }
     }

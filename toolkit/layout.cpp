@@ -213,7 +213,7 @@ std::unique_ptr<LayoutObject> ParseLayout(const std::string& text) {
 }
 
 bool IsScaledProperty(const std::string& property) {
-    static const char* const kFigures[] = {"Left",        "Top",         "Width",       "Height",
+    static const char* const kFigures[] = {"Left",        "Top",          "Width",      "Height",
                                            "ClientWidth", "ClientHeight", "Font.Height"};
     for (const char* figure : kFigures)
         if (property == figure) return true;

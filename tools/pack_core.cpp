@@ -8,6 +8,7 @@
 #include <cctype>
 #include <climits>
 #include <cstring>
+#include <map>
 #include <set>
 
 namespace {
@@ -112,9 +113,22 @@ std::string ScramblePayloadImage(std::string plain) {
     return plain;
 }
 
+void CheckPayloadMemory(std::uint64_t itemBytes, std::uint64_t storedBytes) {
+    if (itemBytes + storedBytes <= PayloadMemoryLimit) return;
+    constexpr std::uint64_t mib = 1 << 20;
+    throw EPackError(tk::Format(
+        "the items would need %llu MiB of memory in the installer (%llu MiB of files, %llu MiB "
+        "stored); a 32-bit installer can hold %llu MiB",
+        static_cast<unsigned long long>((itemBytes + storedBytes + mib - 1) / mib),
+        static_cast<unsigned long long>((itemBytes + mib - 1) / mib),
+        static_cast<unsigned long long>((storedBytes + mib - 1) / mib),
+        static_cast<unsigned long long>(PayloadMemoryLimit / mib)));
+}
+
 std::vector<ManifestEntry> ParseManifest(const std::string& text, const std::string& source) {
     std::vector<ManifestEntry> entries;
     std::set<std::string> seen;
+    std::map<std::string, std::string> fileOwners; // FileNameKey -> catalogue name
     int lineNo = 0;
     std::size_t pos = 0;
     while (pos <= text.size()) {
@@ -140,6 +154,11 @@ std::vector<ManifestEntry> ParseManifest(const std::string& text, const std::str
             throw fail("catalogue name must be letters, digits and _: " + e.Name);
         if (!seen.insert(tk::AsciiUpper(e.Name)).second)
             throw fail("duplicate catalogue name " + e.Name);
+        const std::string fileName = e.File.substr(e.File.find_last_of('/') + 1);
+        const auto [owner, isNew] = fileOwners.emplace(FileNameKey(fileName), e.Name);
+        if (!isNew)
+            throw fail(tk::Format("file name %s is already that of %s (names ignore case)",
+                                  fileName.c_str(), owner->second.c_str()));
         if (f.size() > 2) {
             const std::string stamp = f.size() == 4 ? f[2] + "T" + f[3] : f[2];
             std::optional<std::tm> tm = ParseIsoDateTime(stamp);

@@ -27,6 +27,19 @@ std::string MakePayloadImage(const std::string& fileName, std::int32_t fileDate,
 // `plain` scrambled with the payload key stream: the bytes of the stored resource.
 std::string ScramblePayloadImage(std::string plain);
 
+// The most memory the items of one payload may take in the installer: the sum of their sizes
+// plus the sum of their stored (compressed) sizes. The installer is a 32-bit process with
+// 2 GiB of addresses; it holds every item at once before it writes the first, while its own
+// image, stored items included, stays mapped, and it needs one more stored copy and room
+// for the program, its DLLs and windows. Half of the address space keeps all that clear of
+// the limit, also where the free addresses are broken up.
+inline constexpr std::uint64_t PayloadMemoryLimit = std::uint64_t{1} << 30;
+
+// Raises EPackError (one line, with the sizes in MiB) when `itemBytes` (the items' sizes)
+// plus `storedBytes` (their stored sizes; 0 while they are not yet known) exceed
+// PayloadMemoryLimit.
+void CheckPayloadMemory(std::uint64_t itemBytes, std::uint64_t storedBytes);
+
 // One line of a manifest: catalogue name, product file (as written), and the DOS
 // date-time when the line gives one.
 struct ManifestEntry {
@@ -40,7 +53,9 @@ struct ManifestEntry {
 //     <catalogue name> <file> [<YYYY-MM-DD>T<HH:MM:SS> | <YYYY-MM-DD> <HH:MM:SS>]
 // fields separated by blanks or tabs; a file name holding blanks is written in double
 // quotes. Catalogue names are letters, digits and '_' (not starting with a digit) and
-// unique regardless of case. Raises EPackError "<source>:<line>: <problem>".
+// unique regardless of case; so are the files' own names (the part after the last '/'),
+// under which the installer writes them into one folder (FileNameKey). Raises EPackError
+// "<source>:<line>: <problem>".
 std::vector<ManifestEntry> ParseManifest(const std::string& text, const std::string& source);
 
 // The MS-DOS date-time of a broken-down local time (seconds rounded down to even).

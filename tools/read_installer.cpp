@@ -5,7 +5,8 @@
 //   pentaro-inspect test FILE
 //   pentaro-inspect extract [-d DIR] FILE
 //
-// Exit codes: 0 success; 1 some item does not load (test, extract) or is missing;
+// Exit codes: 0 success; 1 some item does not load (test, extract), is missing, or has
+// the file name of an earlier item (names ignore case: the installer would overwrite it);
 // 2 usage; 3 FILE cannot be read, is no PE executable, is damaged or carries no payload.
 #include "engine/payload.h"
 #include "toolkit/format.h"
@@ -21,6 +22,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -134,8 +136,15 @@ int Run(int argc, char** argv) {
     if (command == "extract" && mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST)
         throw EFileError(tk::Format("cannot create %s: %s", dir.c_str(), std::strerror(errno)));
 
+    std::map<std::string, std::string> owners; // FileNameKey -> catalogue name
     for (const std::string& name : names) {
-        const Loaded l = Load(resources, name, key);
+        Loaded l = Load(resources, name, key);
+        if (l.Problem.empty()) {
+            const auto [owner, isNew] = owners.emplace(FileNameKey(l.Item.FileName), name);
+            if (!isNew)
+                l.Problem = tk::Format("file name %s is also that of %s", l.Item.FileName.c_str(),
+                                       owner->second.c_str());
+        }
         if (command == "list") {
             if (l.Resource == nullptr) {
                 std::printf("%-12s (missing)\n", name.c_str());

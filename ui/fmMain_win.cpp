@@ -107,6 +107,10 @@ void tMainForm::btnBrowseClick(tk::TControl*) {
     browse.Options = BIF_NEWDIALOGSTYLE | BIF_RETURNONLYFSDIRS;
     browse.Folder = edInstallDir->Text();
     browse.Execute(Handle());
+    if (!browse.Unusable.empty()) {
+        ShowInfo(UnusableFolderMessage(browse.Unusable));
+        return;
+    }
     if (browse.Folder != edInstallDir->Text()) edInstallDir->SetText(browse.Folder);
 }
 

@@ -1,5 +1,7 @@
 #include "ui/ui_core.h"
 
+#include "toolkit/format.h"
+
 int CenteredLeft(int parentWidth, int ownWidth) {
     return (parentWidth - ownWidth) / 2;
 }
@@ -27,6 +29,12 @@ bool IsDriveRoot(const std::string& root) {
     if (root.size() == 3 && root[2] != '\\' && root[2] != '/') return false;
     char letter = root[0];
     return (letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z');
+}
+
+std::string UnusableFolderMessage(const std::string& shown) {
+    return tk::Format("The folder name %s contains characters that cannot be used here. Please "
+                      "choose another folder.",
+                      shown.c_str());
 }
 
 bool IsInstallableDriveType(unsigned driveType) {

@@ -25,6 +25,10 @@ std::string InstallRoot(const std::string& folder);
 // relative one ("tq", "c:t") against the current folder and may call it a fixed drive.
 bool IsDriveRoot(const std::string& root);
 
+// The refusal of a folder picked in the browser whose name the installer's 8-bit text
+// cannot hold exactly; `shown` is the path with '?' for such characters.
+std::string UnusableFolderMessage(const std::string& shown);
+
 // Removable (2), fixed (3) and remote (4) drives may receive the installation; unknown,
 // missing roots, CD-ROMs and RAM disks may not.
 bool IsInstallableDriveType(unsigned driveType);

@@ -579,7 +579,6 @@ void Run(Arguments& args) {
     std::fflush(stdout);
 }
 
-
 // Window rectangles, clicks and screenshots in the screen's real pixels at any display scale:
 // a driver the system takes for a 96-dpi program would see the installer's windows (which
 // are scale-aware) through the system's 96-dpi translation.

@@ -16,7 +16,7 @@ import sys
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 from e2e import (  # noqa: E402
-    EXIT, MAIN, PROGRESS, Bench, Display, Failed, lines, lnk_field, lnk_header, manifest_entries,
+    EXIT, MAIN, PROGRESS, Bench, Display, Failed, lines, lnk_field, manifest_entries,
     windows_path)
 from scenarios import (  # noqa: E402
     BUTTON, DOSBOX_MESSAGE, NOT_INSTALLED, QUESTION, SKIP, SUCCESSFUL, check_dialog, check_files,
@@ -49,8 +49,9 @@ class Log:
             return
         with open(path, "rb") as f:
             data = f.read().decode("cp1252")
-        bench.check("log: every line ends in CR LF", data.endswith("\r\n")
-                    and "\n" not in data.replace("\r\n", "") and "\r" not in data.replace("\r\n", ""))
+        bare = data.replace("\r\n", "")
+        bench.check("log: every line ends in CR LF",
+                    data.endswith("\r\n") and "\n" not in bare and "\r" not in bare)
         unstamped = [line for line in data.split("\r\n")[:-1] if not STAMP.fullmatch(line)]
         bench.expect("log: every line begins with the date and time", unstamped, [])
         for line in data.split("\r\n")[:-1]:
@@ -126,11 +127,8 @@ def silent_install32(bench):
     check_files(bench, p.c("my apps", "pentaro 3"), 10)
     link = os.path.join(p.desktop(), "pentaro.lnk")
     if bench.check("custom folder: pentaro.lnk on the desktop", os.path.isfile(link)):
+        # The link's other fields come from the same code as in the interactive scenarios.
         bench.expect("link target", lnk_field(link, "Local path"), folder + "pentaro.exe")
-        bench.expect("link working directory", lnk_field(link, "Working directory"), folder)
-        bench.expect("link icon", lnk_field(link, "Icon location"), folder + "penta.ico")
-        bench.expect("link description", lnk_field(link, "Description"), "Pentaro")
-        bench.expect("link show command and hot key", lnk_header(link), (1, 0))
         os.remove(link)
 
     silent(bench, p, "proposed folder, no shortcut", f"/s /noshortcut {log_arg}",
@@ -212,12 +210,10 @@ def silent_install64(bench):
                      "c:\\program files (x86)\\dosbox-0.74\\dosbox.exe")
         bench.expect("DOSBox link arguments", lnk_field(link, "Command line arguments"),
                      "-noconsole -conf c:\\tq\\dosbox.conf")
-        bench.expect("DOSBox link icon", lnk_field(link, "Icon location"), "c:\\tq\\penta.ico")
     link = os.path.join(desktop, "Print F.lnk")
     if os.path.isfile(link):
         bench.expect("print link target", lnk_field(link, "Local path"), "c:\\tq\\spool32.exe")
         bench.expect("print link arguments", lnk_field(link, "Command line arguments"), "f")
-        bench.expect("print link show command and hot key", lnk_header(link), (1, 0x0650))
     runs = Log(bench, log).runs()
     if runs:
         check_run_log(bench, "with DOSBox", runs[0], "c:\\tq\\", written_lines(bench, "c:\\tq\\"),

@@ -1,11 +1,14 @@
-// libFuzzer target: a whole file through pentaro-inspect's reading path, the PE
-// resource directory and then every payload item found in it.
+// libFuzzer target: a whole file through pentaro-inspect's reading path: the PE resource
+// directory, every payload item of the installer's catalogue found in it by name (any
+// case, as FindResourceA matches), and the check for items sharing a file name.
+#include "engine/files.h"
 #include "engine/payload.h"
 #include "tools/pe_resources.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string key = BuildPayloadKeyStream();
@@ -16,13 +19,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const EPeError&) {
         return 0;
     }
-    for (const PeResource& r : resources) {
-        std::string image(r.Data);
-        tInstItem item;
+    std::vector<tInstItem> items;
+    std::string names = PayloadCatalogue;
+    while (!names.empty()) {
+        const PeResource* r = FindResource(resources, SplitNextToken(names, ","));
+        tInstItem& item = items.emplace_back();
+        if (r == nullptr) continue;
+        std::string image(r->Data);
         try {
             ReadPayloadImage(key, image, item);
         } catch (const EDecompressionError&) {
         }
     }
+    DuplicateFileNameLines(PayloadCatalogue, items);
     return 0;
 }

@@ -106,8 +106,7 @@ void ExpectNoTextClipped(tk::TForm& form) {
         EXPECT_GE(label->Height(), text.cy) << label->Name();
         EXPECT_GE(label->Left(), 0) << label->Name();
         EXPECT_LE(label->Left() + label->Width(), label->Parent()->ClientWidth()) << label->Name();
-        EXPECT_LE(label->Top() + label->Height(), label->Parent()->ClientHeight())
-            << label->Name();
+        EXPECT_LE(label->Top() + label->Height(), label->Parent()->ClientHeight()) << label->Name();
     }
     std::vector<TAdvToolButton*> buttons;
     Collect(&form, buttons);
@@ -138,10 +137,9 @@ TEST(MainWindowAtScale, SizesTextAndGradients) {
     EXPECT_EQ(client.cy, tk::Scale(400, dpi));
     EXPECT_EQ(form.AdvPanel1->Width(), tk::Scale(185, dpi));
     EXPECT_EQ(form.Image1->Width(), tk::Scale(105, dpi));
-    EXPECT_EQ(form.btnSetup->BoundsRect(),
-              (tk::TRect{tk::Scale(102, dpi), tk::Scale(332, dpi),
-                         tk::Scale(102, dpi) + tk::Scale(73, dpi),
-                         tk::Scale(332, dpi) + tk::Scale(22, dpi)}));
+    EXPECT_EQ(form.btnSetup->BoundsRect(), (tk::TRect{tk::Scale(102, dpi), tk::Scale(332, dpi),
+                                                      tk::Scale(102, dpi) + tk::Scale(73, dpi),
+                                                      tk::Scale(332, dpi) + tk::Scale(22, dpi)}));
     ExpectNoTextClipped(form);
 
     // The strip: 32 bands from #FF4D00 down to #800000 over the whole scaled height, each
@@ -210,10 +208,9 @@ TEST(MainWindowAtScale, DpiChangedLaysTheWindowOutAgain) {
     EXPECT_EQ(after.bottom, suggested.bottom);
     EXPECT_EQ(form.Dpi(), next);
     EXPECT_EQ(form.AdvPanel1->Width(), tk::Scale(185, next));
-    EXPECT_EQ(form.Image1->BoundsRect(),
-              (tk::TRect{tk::Scale(38, next), tk::Scale(19, next),
-                         tk::Scale(38, next) + tk::Scale(105, next),
-                         tk::Scale(19, next) + tk::Scale(105, next)}));
+    EXPECT_EQ(form.Image1->BoundsRect(), (tk::TRect{tk::Scale(38, next), tk::Scale(19, next),
+                                                    tk::Scale(38, next) + tk::Scale(105, next),
+                                                    tk::Scale(19, next) + tk::Scale(105, next)}));
     EXPECT_EQ(form.Image1->Picture().Width(), tk::Scale(105, next)); // the logo drawn anew
     EXPECT_EQ(form.btnCancel->Top(), tk::Scale(332, next));
     EXPECT_EQ(form.btnCancel->Font().Height(), -15 * next / 96);
@@ -269,13 +266,23 @@ TEST(ProgressWindowAtScale, SizesTextAndCentredPercentage) {
     EXPECT_GE(bottom - top + 1, tk::Scale(13, dpi) / 2);
     SaveWindowScreenshot(form.Handle(), Shot("progress-copying"));
 
+    // Under the pointer a rounded button strokes its ring with a pen as wide as one 96-dpi
+    // pixel scaled: white across that width at the middle of the top edge, then the face.
+    SendMessageA(form.btnPause->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+    ASSERT_TRUE(form.btnPause->Hot());
+    auto hot = Print(form.btnPause);
+    int middle = form.btnPause->Width() / 2, pen = tk::Scale(1, dpi);
+    for (int y = 0; y < pen; ++y)
+        EXPECT_EQ(hot->Pixel(middle, y), tk::clWhite) << y;
+    EXPECT_NE(hot->Pixel(middle, pen), tk::clWhite);
+    SendMessageA(form.btnPause->Handle(), WM_MOUSELEAVE, 0, 0);
+
     form.SetBytesDone(1000);
     bool seen = false;
     std::function<void()> finish = [&] {
         seen = true;
         ExpectNoTextClipped(form);
-        EXPECT_EQ(form.btnCancel->Left(),
-                  (form.AdvPanel2->Width() - form.btnCancel->Width()) / 2);
+        EXPECT_EQ(form.btnCancel->Left(), (form.AdvPanel2->Width() - form.btnCancel->Width()) / 2);
         SaveWindowScreenshot(form.Handle(), Shot("progress-finished"));
         form.btnCancelClick(nullptr);
     };

@@ -10,9 +10,9 @@ TEST(Scale, RoundsHalvesAwayFromZeroAlike) {
     // The main window's 685 x 400 client area at 150 %.
     EXPECT_EQ(tk::Scale(685, 144), 1028);
     EXPECT_EQ(tk::Scale(400, 144), 600);
-    EXPECT_EQ(tk::Scale(15, 120), 19);  // 18.75
-    EXPECT_EQ(tk::Scale(1, 120), 1);    // 1.25
-    EXPECT_EQ(tk::Scale(1, 144), 2);    // 1.5
+    EXPECT_EQ(tk::Scale(15, 120), 19); // 18.75
+    EXPECT_EQ(tk::Scale(1, 120), 1);   // 1.25
+    EXPECT_EQ(tk::Scale(1, 144), 2);   // 1.5
     EXPECT_EQ(tk::Scale(105, 192), 210);
     // Font heights are negative (character heights): a font must come out the same size
     // whichever sign it is written with.

@@ -168,3 +168,29 @@ TEST(EnsureFolder, MissingDriveIsNotReportedAsMade) {
     EXPECT_FALSE(EnsureFolderIn(disk, deeper));
     EXPECT_EQ(deeper, "Q:\\pentaro");
 }
+
+TEST(EnsureFolder, ForwardSlashesWorkLikeBackslashesAtEveryDepth) {
+    MemoryFolders disk;
+    disk.folders = {"c:"};
+    std::string folder = "c:/tq/sub/x/";
+    EXPECT_TRUE(EnsureFolderIn(disk, folder));
+    EXPECT_EQ(disk.created, (std::vector<std::string>{"c:\\tq", "c:\\tq\\sub", "c:\\tq\\sub\\x"}));
+    EXPECT_EQ(folder, "c:\\tq\\sub\\x\\");
+}
+
+TEST(EnsureFolder, NamesWindowsWouldCutAreRefusedBeforeAnythingIsMade) {
+    // Windows drops blanks and dots at the end of a name: "c:\tq   " would be created as
+    // c:\tq, and the files written to "c:\tq   \..." would then fail.
+    for (std::string folder :
+         {"c:\\tq   ", "c:\\tq   \\", "c:\\new\\tq.\\sub", "c:/a /b", "c:\\..."}) {
+        MemoryFolders disk;
+        disk.folders = {"c:"};
+        const std::string before = folder;
+        EXPECT_FALSE(FolderNamesAreKept(folder)) << before;
+        EXPECT_FALSE(EnsureFolderIn(disk, folder)) << before;
+        EXPECT_TRUE(disk.created.empty()) << before;
+        EXPECT_EQ(folder, before);
+    }
+    for (const char* kept : {"c:\\tq", "c:\\a b\\v1.0x\\", "c:\\tq\\..\\games", ".\\x", ""})
+        EXPECT_TRUE(FolderNamesAreKept(kept)) << kept;
+}

@@ -254,3 +254,24 @@ TEST(ReadPayloadImage, NamesThatLeaveTheFolderAreReadErrors) {
     for (const char* name : good)
         EXPECT_TRUE(IsBareFileName(name)) << name;
 }
+
+TEST(DuplicateFileNames, LaterItemsForAnEarlierFileAreLoadErrors) {
+    auto item = [](const char* name) {
+        tInstItem i;
+        i.FileName = name;
+        i.Contents = "x";
+        return i;
+    };
+    // Windows writes "README.TXT" over "readme.txt"; accented letters of code page 1252
+    // ("\xE9t\xE9" is "été") pair with their capitals ("\xC9T\xC9") the same way.
+    const std::vector<tInstItem> items = {
+        item("readme.txt"),    item("tarnw.exe"),     item(""),
+        item("README.TXT"),    item("\xE9t\xE9.kdb"), item("\xC9T\xC9.KDB"),
+        item("readme.txt.bak")};
+    EXPECT_EQ(DuplicateFileNameLines("rs_a,rs_b,rs_c,rs_d,rs_e,rs_f,rs_g", items),
+              "\r\nError Reading resource item rs_d, Filename README.TXT is also the file name "
+              "of rs_a"
+              "\r\nError Reading resource item rs_f, Filename \xC9T\xC9.KDB is also the file "
+              "name of rs_e");
+    EXPECT_EQ(DuplicateFileNameLines("rs_a,rs_b", {item("a.txt"), item("b.txt")}), "");
+}

@@ -115,3 +115,10 @@ TEST(ReadRcDataResources, BrokenFilesRaiseNeverReadOutside) {
     Put32(hostile, dataEntry + 4, 0xFFFFFFF0u);
     EXPECT_THROW(ReadRcDataResources(hostile), EPeError);
 }
+
+TEST(PayloadMemory, ItemsAndStoredCopiesMustFitInOneGibibyte) {
+    constexpr std::uint64_t mib = 1 << 20;
+    EXPECT_NO_THROW(CheckPayloadMemory(600 * mib, 424 * mib));
+    EXPECT_THROW(CheckPayloadMemory(600 * mib, 424 * mib + 1), EPackError);
+    EXPECT_THROW(CheckPayloadMemory(1025 * mib, 0), EPackError);
+}

@@ -23,5 +23,8 @@ add_test(NAME dosbox_emulator_run
                  $<TARGET_FILE:dosbox_setup_helper> ${CMAKE_BINARY_DIR}/resources/product/tarnw.exe
                  ${CMAKE_SOURCE_DIR}/resources/dosbox-0.74.conf
                  ${CMAKE_CURRENT_BINARY_DIR}/dosbox_run)
-set_tests_properties(dosbox_lnkinfo dosbox_emulator_template dosbox_emulator_run PROPERTIES
+add_test(NAME dosbox_conf_bin
+         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/dosbox_conf_bin.sh
+                 $<TARGET_FILE:dosbox_setup_helper> ${CMAKE_CURRENT_BINARY_DIR}/dosbox_conf_bin)
+set_tests_properties(dosbox_lnkinfo dosbox_conf_bin dosbox_emulator_template dosbox_emulator_run PROPERTIES
                      ENVIRONMENT "${PENTARO_WINE_ENV}" LABELS "win32;dosbox" TIMEOUT 300)

@@ -82,7 +82,7 @@ TEST(DosBoxConfTemplate, IsTheResourceRsConf) {
     EXPECT_EQ(tk::LoadRcData("rs_Conf"), stored);
 }
 
-TEST(WriteDosBoxConf, ReplacesEveryConfFileAndLeavesTheRest) {
+TEST(WriteDosBoxConf, ReplacesEveryConfFileAndLeavesTheRestAndFolders) {
     // Wine's Recycle Bin is the freedesktop trash of the Linux side, which the test run points
     // into the build tree; without that folder Wine deletes for good.
     const char* dataHome = std::getenv("XDG_DATA_HOME");
@@ -97,8 +97,18 @@ TEST(WriteDosBoxConf, ReplacesEveryConfFileAndLeavesTheRest) {
     WriteFile(dir + "readme.txt", "keep");
     WriteFile(dir + "dosbox.conf.txt", "keep");
     WriteFile(dir + "f", "print file");
+    // A folder of the user's whose name ends in .conf, with files inside.
+    const std::string nginx = dir + "nginx.conf";
+    CreateDirectoryA(nginx.c_str(), nullptr);
+    CreateDirectoryA((nginx + "\\sites").c_str(), nullptr);
+    WriteFile(nginx + "\\sites\\default", "server");
 
     WriteDosBoxConf(dir + "tarnw.exe");
+
+    EXPECT_EQ(ReadFile(nginx + "\\sites\\default"), "server");
+    DeleteFileA((nginx + "\\sites\\default").c_str());
+    RemoveDirectoryA((nginx + "\\sites").c_str());
+    RemoveDirectoryA(nginx.c_str());
 
     const std::string folderText = dir.substr(0, dir.size() - 1);
     EXPECT_EQ(ReadFile(dir + "dosbox.conf"), tk::LoadRcData("rs_Conf") + "mount c " + folderText +

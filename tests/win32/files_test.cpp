@@ -253,3 +253,18 @@ TEST(SpecialFolders, ItemIdListPaths) {
     EXPECT_EQ(PathFromItemIdList(root), "C:\\");
     ILFree(root);
 }
+
+TEST_F(FilesTest, RemoveLinkedNameTakesAHardLinkApartAndLeavesOrdinaryFiles) {
+    const std::string other = root_ + "\\other.kdb", path = root_ + "\\pentaro1.kdb";
+    WriteStringToFile(other, "the user's own file");
+    ASSERT_TRUE(CreateHardLinkA(path.c_str(), other.c_str(), nullptr));
+
+    EXPECT_TRUE(RemoveLinkedName(path));
+    EXPECT_FALSE(Exists(path));
+    EXPECT_EQ(ReadFile(other), "the user's own file");
+
+    // Nothing there, or an ordinary file: left for the write to create or replace.
+    EXPECT_FALSE(RemoveLinkedName(path));
+    EXPECT_FALSE(RemoveLinkedName(other));
+    EXPECT_EQ(ReadFile(other), "the user's own file");
+}

@@ -16,7 +16,8 @@ endif()
 add_test(NAME payload_tools
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/payload_tools_test.sh
             ${PENTARO_INSPECT} ${PENTARO_PACK} $<TARGET_FILE:PentaroSetup>
-            ${PENTARO_STANDIN_DIR} ${CMAKE_CURRENT_BINARY_DIR}/payload_tools)
+            ${PENTARO_STANDIN_DIR} ${CMAKE_CURRENT_BINARY_DIR}/payload_tools
+            $<TARGET_FILE:PentaroSetup-samename>)
 set_tests_properties(payload_tools PROPERTIES LABELS "payload;native" TIMEOUT 120)
 if(PENTARO_PAYLOAD_MANIFEST)
     set_tests_properties(payload_tools PROPERTIES ENVIRONMENT "PENTARO_REAL_PRODUCT=1")

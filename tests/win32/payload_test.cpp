@@ -157,3 +157,26 @@ TEST(StandIns, Spool32ExplainsWhatIsMissing) {
     EXPECT_EQ(RunSpool32(""), 2u);                        // usage
     EXPECT_EQ(RunSpool32(" Z:\\no\\such\\file.prn"), 1u); // no file
 }
+
+TEST(ReadPayloadImage, AnItemThisProcessCannotHoldIsOutOfMemory) {
+    // A header stating 2 032 MiB and a body long enough for deflate to reach that size:
+    // a 32-bit process has 2 GiB of addresses in all, so the room cannot be had.
+    std::string image(PayloadHeaderSize + (3u << 20), '\0');
+    const std::uint32_t stated = 0x7F000000;
+    for (int i = 0; i < 4; ++i)
+        image[4 + i] = static_cast<char>(stated >> (8 * i));
+    image[PayloadNameOffset] = 7;
+    image.replace(PayloadNameOffset + 1, 7, "big.kdb");
+    const std::string key = BuildPayloadKeyStream();
+    ScrambleBytes(key, image.data(), image.size());
+    tInstItem item;
+    item.Contents = "old";
+    try {
+        ReadPayloadImage(key, image, item);
+        ADD_FAILURE() << "no error";
+    } catch (const EOutOfMemory& e) {
+        EXPECT_STREQ(e.what(), "Not enough memory to install Pentaro.");
+    }
+    EXPECT_TRUE(item.Contents.empty());
+    EXPECT_EQ(item.FileName, "big.kdb");
+}

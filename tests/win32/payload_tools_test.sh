@@ -2,9 +2,10 @@
 # pentaro-inspect on the built installer and on broken, truncated and foreign files;
 # pentaro-pack on bad manifests. Every case must end with a clear message and the
 # documented exit code, never a crash (an exit code of 128 or more).
-#   payload_tools_test.sh INSPECT PACK INSTALLER STANDIN_DIR WORK_DIR
+#   payload_tools_test.sh INSPECT PACK INSTALLER STANDIN_DIR WORK_DIR [SAME_NAME_INSTALLER]
+# SAME_NAME_INSTALLER: an installer whose rs_readme has the file name of rs_cmd in other case.
 set -uo pipefail
-inspect=$1 pack=$2 exe=$3 standins=$4 work=$5
+inspect=$1 pack=$2 exe=$3 standins=$4 work=$5 same=${6:-}
 rm -rf "$work" && mkdir -p "$work"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -79,6 +80,11 @@ PY
 expect 1 '^rs_kdb2 +FAILED: the body is not a valid zlib stream$' "$inspect" test "$work/damaged.exe"
 expect 1 '^10 items, 1 failed$' "$inspect" test "$work/damaged.exe"
 expect 0 '^rs_kdb2 .*\(damaged\)$' "$inspect" list "$work/damaged.exe"
+if [ -n "$same" ]; then
+    expect 1 '^rs_readme +FAILED: file name TARNW\.EXE is also that of rs_cmd$' \
+        "$inspect" test "$same"
+    expect 1 '^10 items, 1 failed$' "$inspect" test "$same"
+fi
 
 # pentaro-pack: one-line errors and a non-zero exit.
 cp "$standins/readme.txt" "$work/readme.txt"
@@ -103,6 +109,19 @@ truncate -s 2147483648 "$work/huge.kdb"   # sparse: no disk space used
 printf 'rs_a huge.kdb\n' >"$work/m5.txt"
 expect 1 'm5.txt:1: file larger than 2 GiB' "$pack" --partial "$work/m5.txt" "$work/p"
 rm -f "$work/huge.kdb"
+# Two items that the installer would write to one file, also when the names differ in case.
+mkdir -p "$work/sub"
+cp "$work/readme.txt" "$work/sub/README.TXT"
+printf 'rs_a readme.txt\nrs_b sub/README.TXT\n' >"$work/m6.txt"
+expect 1 'm6.txt:2: file name README.TXT is already that of rs_a' \
+    "$pack" --partial "$work/m6.txt" "$work/p"
+# Items a 32-bit installer cannot hold at once: refused from their sizes, before reading.
+truncate -s 600M "$work/big1.kdb"
+truncate -s 600M "$work/big2.kdb"
+printf 'rs_a big1.kdb\nrs_b big2.kdb\n' >"$work/m7.txt"
+expect 1 'the items would need 1200 MiB of memory in the installer .*can hold 1024 MiB$' \
+    "$pack" --partial "$work/m7.txt" "$work/p"
+rm -f "$work/big1.kdb" "$work/big2.kdb"
 expect 2 '^usage:' "$pack" "$work/ok.txt"
 
 if [ "$failures" -ne 0 ]; then
