@@ -30,9 +30,9 @@ void __verbose_terminate_handler() {
 }
 } // namespace __gnu_cxx
 
+// The program entry proper is PentaroEntry (app/entry_win.cpp), which restricts the DLL
+// search before the C runtime starts and this runs.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    // First of all: no DLL from the installer's own folder (the CD, Downloads) is loaded.
-    RestrictDllSearch();
     const std::string commandLine = GetCommandLineA();
     const InstallOptions options = ParseCommandLine(commandLine);
     if (options.silent) {
@@ -53,7 +53,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     application.Initialize();
     tk::RegisterStandardControls();
     RegisterAppearanceControls();
-    application.SetTitle(tk::Format("%s Installer Version %s", ProductName, ProductVersion));
+    application.SetTitle(ApplicationTitle());
     // The outcome of the last run; closing the window before any run is a cancel.
     ExitCode outcome = ExitCode::Cancelled;
     try {

@@ -6,6 +6,10 @@
 
 #include <string>
 
+// The application's title ("Pentaro Installer Version 3.24"), also the caption of the box
+// that says a system DLL is missing.
+std::string ApplicationTitle();
+
 // The DOSBox project's download page, opened when the user answers the warning with OK.
 inline constexpr char DosBoxDownloadPage[] = "https://www.dosbox.com/download.php?main=1";
 
@@ -37,6 +41,12 @@ bool IsDosBoxEntry(unsigned long attributes, const std::string& name);
 // folder, lower case, with its trailing backslash) + entry name + "\dosbox.exe".
 std::string DosBoxExeCandidate(const std::string& base, const std::string& entryName);
 
+// What the installer says when a system DLL it needs cannot be loaded from the system
+// folder (`function` empty), or lacks the function it calls (`function` is its name, or
+// "#" and the ordinal). `error` is the system's error code.
+std::string DllLoadFailureText(const std::string& dll, const std::string& function,
+                               unsigned long error);
+
 // --- The check itself (Win32 build only) ---
 
 // Is64BitWindows, which the installation run asks again, is in engine/ucargo.h.
@@ -63,5 +73,6 @@ bool StartupCheck();
 // Keeps DLLs that lie beside the installer (on the CD, in the Downloads folder) or in
 // the current folder from being loaded: later DLL loads search the system folder only.
 // Does nothing where the system lacks SetDefaultDllDirectories, and on Windows Vista,
-// where that call breaks the shell link object. Call it first thing in the program.
+// where that call breaks the shell link object. The program entry (app/entry_win.cpp)
+// calls it before any other system DLL is loaded; it calls KERNEL32 only.
 void RestrictDllSearch();

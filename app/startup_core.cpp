@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "resources/product.h"
 #include "toolkit/format.h"
 
 bool HasTestSwitch(const std::string& commandLine) {
@@ -17,4 +18,16 @@ std::string DosBoxExeCandidate(const std::string& base, const std::string& entry
     std::string folder = tk::AsciiLower(base + entryName);
     if (folder.empty() || folder.back() != '\\') folder += '\\';
     return folder + "dosbox.exe";
+}
+
+std::string ApplicationTitle() {
+    return tk::Format("%s Installer Version %s", ProductName, ProductVersion);
+}
+
+std::string DllLoadFailureText(const std::string& dll, const std::string& function,
+                               unsigned long error) {
+    std::string text = "The installer cannot run: the Windows system file " + dll;
+    text += function.empty() ? " could not be loaded from the system folder"
+                             : " has no function " + function;
+    return text + " (error " + std::to_string(error) + ").";
 }

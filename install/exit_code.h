@@ -36,6 +36,9 @@ enum class ExitCode : int {
     // An error the installer did not foresee (a missing resource, a COM failure); its
     // message is in the log.
     UnexpectedError = 11,
+    // A Windows system DLL (or a function in it) could not be loaded from the system
+    // folder; the installer ended before doing anything.
+    DllLoadFailed = 12,
 };
 
 // The code's name as written above ("Success", "WriteFailed"), for the log.
@@ -65,6 +68,8 @@ inline const char* ExitCodeName(ExitCode code) {
         return "BadCommandLine";
     case ExitCode::UnexpectedError:
         return "UnexpectedError";
+    case ExitCode::DllLoadFailed:
+        return "DllLoadFailed";
     }
     return "?";
 }

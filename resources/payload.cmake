@@ -98,8 +98,7 @@ cmake_language(DEFER CALL _pentaro_attach_payload)
 # name in upper case (two items for one file, which the run refuses). For end-to-end tests, e.g. in tests/e2e:
 #
 #   pentaro_add_resources(resources_big PAYLOAD_MANIFEST ${PENTARO_BIG_PAYLOAD_MANIFEST})
-#   add_executable(PentaroSetup-big WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp)
-#   target_link_libraries(PentaroSetup-big PRIVATE pentaro_win resources_big)
+#   pentaro_installer_executable(PentaroSetup-big resources_big)
 #
 #   pentaro_add_resources(resources_corrupt PAYLOAD_MANIFEST ${PENTARO_STANDIN_MANIFEST}
 #                         CORRUPT_ITEM rs_kdb2)

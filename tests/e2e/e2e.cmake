@@ -10,9 +10,7 @@ set_target_properties(e2e_driver PROPERTIES OUTPUT_NAME driver)
 # damaged (its load raises "Error"); empty: rs_hlp stored without contents (a read error).
 function(_e2e_variant name)
     pentaro_add_resources(e2e_resources_${name} ${ARGN})
-    add_executable(PentaroSetup-${name} WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp)
-    target_link_libraries(PentaroSetup-${name} PRIVATE pentaro_win e2e_resources_${name})
-    target_link_options(PentaroSetup-${name} PRIVATE -s)
+    pentaro_installer_executable(PentaroSetup-${name} e2e_resources_${name})
 endfunction()
 _e2e_variant(big PAYLOAD_MANIFEST ${PENTARO_BIG_PAYLOAD_MANIFEST})
 _e2e_variant(corrupt PAYLOAD_MANIFEST ${PENTARO_STANDIN_MANIFEST} CORRUPT_ITEM rs_kdb2)
@@ -62,3 +60,18 @@ add_test(NAME bench_install
 set_tests_properties(bench_install PROPERTIES
     ENVIRONMENT "PENTARO_WINE_DIR=${PENTARO_WINE_DIR}" LABELS "win32;bench" TIMEOUT 180
     RUN_SERIAL TRUE)
+
+# DLLs planted beside the installer are never loaded; the same set beside a program
+# without the restriction (the minimal window) is.
+add_test(NAME e2e_planted_dlls
+    COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/planted.py
+        --driver $<TARGET_FILE:e2e_driver>
+        --installer $<TARGET_FILE:PentaroSetup>
+        --control $<TARGET_FILE:bench_minimal_window>
+        --probe $<TARGET_FILE:foundation_dll_probe>
+        --product ${PENTARO_STANDIN_DIR}
+        --manifest ${PENTARO_STANDIN_MANIFEST}
+        --template ${CMAKE_SOURCE_DIR}/resources/dosbox-0.74.conf
+        --work ${CMAKE_CURRENT_BINARY_DIR}/e2e-work/planted_dlls)
+set_tests_properties(e2e_planted_dlls PROPERTIES
+    ENVIRONMENT "PENTARO_WINE_DIR=${PENTARO_WINE_DIR}" LABELS "win32;e2e" TIMEOUT 300)
