@@ -4,6 +4,7 @@
 #include "controls/appearance.h"
 #include "engine/ucargo.h"
 #include "toolkit/application.h"
+#include "toolkit/probe.h"
 #include "toolkit/stdctrls.h"
 #include "ui/fmMain.h"
 
@@ -21,6 +22,7 @@ void __verbose_terminate_handler() {
 } // namespace __gnu_cxx
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    tk::Probe("WinMain");
     // First of all: no DLL from the installer's own folder (the CD, Downloads) is loaded.
     RestrictDllSearch();
     tk::TApplication& application = tk::Application();
@@ -32,13 +34,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return 1;
     }
 
+    tk::Probe("start-up check done");
     application.Initialize();
     tk::RegisterStandardControls();
     RegisterAppearanceControls();
     application.SetTitle("Pentaro Installer Version 3.24");
     int status = 0;
     try {
+        tk::Probe("application initialised");
         tMainForm MainForm;
+        tk::Probe("main window built");
         application.SetMainForm(&MainForm);
         application.Run();
         application.SetMainForm(nullptr);

@@ -1,6 +1,7 @@
 #include "toolkit/application.h"
 
 #include "toolkit/forms.h"
+#include "toolkit/probe.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -25,6 +26,7 @@ void TApplication::Initialize() {
 
 void TApplication::Run() {
     if (mainForm_ != nullptr) mainForm_->Show();
+    Probe("main window shown");
     while (!terminated_)
         HandleMessage();
 }

@@ -2,6 +2,7 @@
 
 #include "toolkit/application.h"
 #include "toolkit/format.h"
+#include "toolkit/probe.h"
 #include "ui/ui_core.h"
 
 #include <windows.h>
@@ -58,6 +59,7 @@ void TInstProgressForm::FormShow(tk::TControl*) {
 }
 
 void TInstProgressForm::SetTotalBytes(std::uint32_t Total) {
+    tk::Probe("items loaded");
     TotalBytes = Total;
     pbar->SetMax(Total);
     pbar->Show();
@@ -69,6 +71,7 @@ void TInstProgressForm::SetTotalBytes(std::uint32_t Total) {
 }
 
 void TInstProgressForm::SetCurrentFile(const std::string& Path) {
+    tk::Probe("file announced");
     lbFileName->SetCaption(Path);
     ++FileCount;
     lbFiles->SetCaption(tk::Format("Files: %d", FileCount));
@@ -84,9 +87,11 @@ void TInstProgressForm::SetBytesDone(std::uint32_t Done) {
     if (static_cast<std::int32_t>(Done) != LastShownBytes) {
         lbStatus->SetCaption(BytesDoneText(Done, TotalBytes, ThousandSeparator()));
         lbStatus->SetLeft(CenteredLeft(lbStatus->Parent()->Width(), lbStatus->Width()));
+        tk::Probe("bytes shown");
         tk::Application().ProcessMessages();
     }
     LastShownBytes = static_cast<std::int32_t>(Done);
+    tk::Probe("messages processed");
 }
 
 template <typename Predicate> void TInstProgressForm::ProcessMessagesUntil(Predicate done) {
@@ -98,6 +103,7 @@ template <typename Predicate> void TInstProgressForm::ProcessMessagesUntil(Predi
 }
 
 void TInstProgressForm::ShowSuccess() {
+    tk::Probe("files written");
     bool wasCancelled = Cancelled;
     btnPause->Hide();
     btnCancel->SetCaption("OK");
