@@ -7,10 +7,9 @@
 void LoadPayloadItem(const std::string& name, tInstItem& item) {
     item.FileName.clear();
     const std::string key = BuildPayloadKeyStream();
-    // LoadRcData finds the resource by name in any case (FindResourceA upper-cases
-    // string names), and returns a private copy: resource memory is read-only.
-    std::string image = tk::LoadRcData(name);
-    ReadPayloadImage(key, image, item);
+    // FindRcData finds the resource by name in any case (FindResourceA upper-cases
+    // string names). The item is read from the image's own read-only memory: no copy.
+    ReadStoredPayload(key, tk::FindRcData(name), item);
 }
 
 // zlib's crc32(), which inflate refers to for gzip streams only: the payload bodies are
