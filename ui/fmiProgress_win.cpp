@@ -13,6 +13,24 @@ std::string ThousandSeparator(unsigned long locale) {
     return separator;
 }
 
+namespace {
+
+// The width of "##" in `font`, measured once per font rather than once per file.
+int HashesWidth(const tk::TFont& font) {
+    static tk::TFont measured;
+    static int width = -1;
+    if (width < 0 || !(font == measured)) {
+        tk::TBitmap measure;
+        measure.SetSize(1, 1);
+        measure.Canvas().Font = font;
+        width = measure.Canvas().TextWidth("##");
+        measured = font;
+    }
+    return width;
+}
+
+} // namespace
+
 TInstProgressForm::TInstProgressForm() {
     RegisterHandler("FormCreate", [this](tk::TControl* s) { FormCreate(s); });
     RegisterHandler("FormShow", [this](tk::TControl* s) { FormShow(s); });
@@ -75,11 +93,8 @@ void TInstProgressForm::SetCurrentFile(const std::string& Path) {
     lbFileName->SetCaption(Path);
     ++FileCount;
     lbFiles->SetCaption(tk::Format("Files: %d", FileCount));
-    tk::TBitmap measure;
-    measure.SetSize(1, 1);
-    measure.Canvas().Font = lbFiles->Font();
-    int hashes = measure.Canvas().TextWidth("##");
-    lbFiles->SetLeft(lbFiles->Parent()->ClientWidth() - lbFiles->Width() - hashes);
+    lbFiles->SetLeft(lbFiles->Parent()->ClientWidth() - lbFiles->Width() -
+                     HashesWidth(lbFiles->Font()));
 }
 
 void TInstProgressForm::SetBytesDone(std::uint32_t Done) {
