@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <numeric>
 
 std::uint32_t RandSeed = 0;
@@ -142,8 +144,10 @@ enum class Fit { Exact, Short, Long, Corrupt };
 
 // The stored bytes are unscrambled and inflated in pieces of whole key lengths, so that
 // every piece starts at the same key byte and the resource is read once, straight from
-// where the system keeps it, without a private copy.
-constexpr std::size_t kPieceSize = PayloadKeyLength * 320;
+// where the system keeps it, without a private copy. Pieces are large: after every call
+// but a finishing one, inflate copies the last 32 KB of its output into a window of its
+// own, which with small pieces costs more than the copy of the resource saved.
+constexpr std::size_t kPieceSize = PayloadKeyLength * 5120;
 
 // Inflates `length` stored bytes that lie at offset `offset` of their resource (scrambled
 // with `key` from that offset on) into the `size` bytes at `out`. Exact: the stream ended
@@ -158,9 +162,11 @@ Fit InflateStoredInto(const std::string& key, std::size_t offset, const char* st
         const std::size_t phase = offset % key.size();
         phased = key.substr(phase) + key.substr(0, phase);
     }
+    std::unique_ptr<unsigned char[]> piece(
+        new (std::nothrow) unsigned char[std::min(kPieceSize, length)]);
+    if (!piece) return Fit::Corrupt;
     z_stream z{};
     if (inflateInit2(&z, 15) != Z_OK) return Fit::Corrupt;
-    unsigned char piece[kPieceSize];
     unsigned char beyond = 0;
     std::size_t fed = 0;
     z.next_out = reinterpret_cast<Bytef*>(out);
@@ -170,10 +176,10 @@ Fit InflateStoredInto(const std::string& key, std::size_t offset, const char* st
     for (;;) {
         if (z.avail_in == 0 && fed < length) {
             const std::size_t n = std::min(kPieceSize, length - fed);
-            std::memcpy(piece, stored + fed, n);
-            UnscrambleBytes(phased, reinterpret_cast<char*>(piece), n);
+            std::memcpy(piece.get(), stored + fed, n);
+            UnscrambleBytes(phased, reinterpret_cast<char*>(piece.get()), n);
             fed += n;
-            z.next_in = piece;
+            z.next_in = piece.get();
             z.avail_in = static_cast<uInt>(n);
         }
         if (z.avail_out == 0 && !full) {

@@ -237,15 +237,15 @@ TEST(ReadPayloadImage, BodyFarLongerThanStatedStopsEarly) {
 
 TEST(ReadStoredPayload, BodiesAroundThePieceBoundaries) {
     // The stored body is unscrambled piece by piece as inflate takes it: every length of
-    // stored body near a multiple of the piece (16000 bytes, whole key lengths) must give
+    // stored body near a multiple of the piece (256000 bytes, whole key lengths) must give
     // back the contents, whatever key byte the piece starts on.
-    std::string noise(40000, '\0');
+    std::string noise(520000, '\0');
     std::uint32_t x = 12345;
     for (char& c : noise) {
         x = x * 1103515245u + 12345u;
         c = static_cast<char>(x >> 24);
     }
-    for (std::size_t n : {15990u, 15999u, 16000u, 16001u, 31990u, 32000u, 32013u}) {
+    for (std::size_t n : {100u, 255990u, 255999u, 256000u, 256001u, 511950u, 512000u, 512013u}) {
         // Level 0 stores the bytes: the body is the contents plus 5 bytes a block.
         z_stream z{};
         deflateInit(&z, 0);
