@@ -13,6 +13,7 @@
 #include "resources/product.h"
 #include "toolkit/application.h"
 #include "toolkit/format.h"
+#include "toolkit/probe.h"
 #include "toolkit/stdctrls.h"
 #include "ui/fmMain.h"
 
@@ -33,6 +34,7 @@ void __verbose_terminate_handler() {
 // The program entry proper is PentaroEntry (app/entry_win.cpp), which restricts the DLL
 // search before the C runtime starts and this runs.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    tk::Probe("WinMain");
     const std::string commandLine = GetCommandLineA();
     const InstallOptions options = ParseCommandLine(commandLine);
     if (options.silent) {
@@ -50,6 +52,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return static_cast<int>(ExitCode::UnexpectedError);
     }
 
+    tk::Probe("start-up check done");
     application.Initialize();
     tk::RegisterStandardControls();
     RegisterAppearanceControls();
@@ -63,6 +66,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             options.hasFolder && options.error.empty() ? options.folder : ProposedInstallFolder();
         // The main window closes after a run that wrote every file; when only a shortcut or
         // dosbox.conf could not be made, the run has said so and the product is installed.
+        tk::Probe("application initialised");
         tMainForm MainForm(proposed, [&outcome](const std::string& folder) {
             GuiFrontEnd frontEnd;
             try {
@@ -73,6 +77,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             }
             return outcome == ExitCode::Success || outcome == ExitCode::StartupSetupFailed;
         });
+        tk::Probe("main window built");
         application.SetMainForm(&MainForm);
         application.Run();
         application.SetMainForm(nullptr);

@@ -127,6 +127,12 @@ std::string DuplicateFileNameLines(const std::string& catalogue,
 // then hold the header's values and Contents is empty.
 void ReadPayloadImage(const std::string& key, std::string& image, tInstItem& item);
 
+// The same for the stored resource where it lies (read-only, not changed): the header
+// is unscrambled into a copy of its own, the body piece by piece as inflate takes it,
+// and Contents is inflated straight into its storage of the stated size. Gives the same
+// item, and raises in the same cases, as ReadPayloadImage.
+void ReadStoredPayload(const std::string& key, std::string_view stored, tInstItem& item);
+
 // Loads the payload item stored in the executable's RCDATA resource `name` (any case)
 // into `item`, as ReadPayloadImage describes. FileName is cleared before anything else.
 // Raises EResNotFound (FileDate and Contents then untouched), EDecompressionError or

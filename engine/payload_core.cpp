@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <numeric>
 #include <stdexcept>
@@ -145,6 +146,75 @@ bool InflateInto(const char* input, std::size_t length, std::size_t estimate, st
     return produced <= limit;
 }
 
+// How a body inflated into a buffer of the stated size turned out.
+enum class Fit { Exact, Short, Long, Corrupt };
+
+// The stored bytes are unscrambled and inflated in pieces of whole key lengths, so that
+// every piece starts at the same key byte and the resource is read once, straight from
+// where the system keeps it, without a private copy. Pieces are large: after every call
+// but a finishing one, inflate copies the last 32 KB of its output into a window of its
+// own, which with small pieces costs more than the copy of the resource saved.
+constexpr std::size_t kPieceSize = PayloadKeyLength * 5120;
+
+// Inflates `length` stored bytes that lie at offset `offset` of their resource (scrambled
+// with `key` from that offset on) into the `size` bytes at `out`. Exact: the stream ended
+// after exactly `size` bytes. Short: it ended earlier. Long: it holds more (found as soon
+// as one byte more comes out; the rest is not inflated). Corrupt: any zlib error. Never
+// throws, so that it can fill a string's storage in place.
+Fit InflateStoredInto(const std::string& key, std::size_t offset, const char* stored,
+                      std::size_t length, char* out, std::size_t size) noexcept {
+    if (length > UINT_MAX || size > UINT_MAX) return Fit::Corrupt;
+    std::string phased; // the key from the body's first byte on
+    if (!key.empty()) {
+        const std::size_t phase = offset % key.size();
+        phased = key.substr(phase) + key.substr(0, phase);
+    }
+    std::unique_ptr<unsigned char[]> piece(
+        new (std::nothrow) unsigned char[std::min(kPieceSize, length)]);
+    if (!piece) return Fit::Corrupt;
+    z_stream z{};
+    if (inflateInit2(&z, 15) != Z_OK) return Fit::Corrupt;
+    unsigned char beyond = 0;
+    std::size_t fed = 0;
+    z.next_out = reinterpret_cast<Bytef*>(out);
+    z.avail_out = static_cast<uInt>(size);
+    bool full = false;
+    Fit fit = Fit::Corrupt;
+    for (;;) {
+        if (z.avail_in == 0 && fed < length) {
+            const std::size_t n = std::min(kPieceSize, length - fed);
+            std::memcpy(piece.get(), stored + fed, n);
+            UnscrambleBytes(phased, reinterpret_cast<char*>(piece.get()), n);
+            fed += n;
+            z.next_in = piece.get();
+            z.avail_in = static_cast<uInt>(n);
+        }
+        if (z.avail_out == 0 && !full) {
+            // The stated size is reached: room for one byte more tells a longer stream.
+            full = true;
+            z.next_out = &beyond;
+            z.avail_out = 1;
+        }
+        const int ret = inflate(&z, fed == length ? Z_FINISH : Z_NO_FLUSH);
+        if (full && z.avail_out == 0) {
+            fit = Fit::Long;
+            break;
+        }
+        if (ret == Z_STREAM_END) {
+            fit = full || z.avail_out == 0 ? Fit::Exact : Fit::Short;
+            break;
+        }
+        // Z_BUF_ERROR only asks for room or input; with both there, the input ended before
+        // the stream did. Every other code is a data, header, dictionary or memory error.
+        if (ret == Z_OK ||
+            (ret == Z_BUF_ERROR && (z.avail_out == 0 || (z.avail_in == 0 && fed < length))))
+            continue;
+        break;
+    }
+    if (inflateEnd(&z) != Z_OK && fit != Fit::Long) fit = Fit::Corrupt;
+    return fit;
+}
+
 std::int32_t ReadInt32(const std::string& image, std::size_t offset) {
     const auto* b = reinterpret_cast<const unsigned char*>(image.data() + offset);
     return static_cast<std::int32_t>(std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 |
@@ -235,17 +305,29 @@ std::string DuplicateFileNameLines(const std::string& catalogue,
 }
 
 void ReadPayloadImage(const std::string& key, std::string& image, tInstItem& item) {
+    // The item comes from the stored bytes; the image is left unscrambled on every path,
+    // errors included, for callers that look into it afterwards.
+    struct UnscrambleOnExit {
+        const std::string& key;
+        std::string& image;
+        ~UnscrambleOnExit() { UnscrambleBytes(key, image.data(), image.size()); }
+    } unscramble{key, image};
+    ReadStoredPayload(key, image, item);
+}
+
+void ReadStoredPayload(const std::string& key, std::string_view stored, tInstItem& item) {
     item.FileName.clear();
-    UnscrambleBytes(key, image.data(), image.size());
-    if (image.size() < PayloadHeaderSize) {
+    if (stored.size() < PayloadHeaderSize) {
         item.Contents.clear();
         return;
     }
-    const std::size_t nameLength = static_cast<unsigned char>(image[PayloadNameOffset]);
-    const std::int32_t stated = ReadInt32(image, 4);
-    item.FileDate = ReadInt32(image, 12);
+    std::string header(stored.substr(0, PayloadHeaderSize));
+    UnscrambleBytes(key, header.data(), header.size());
+    const std::size_t nameLength = static_cast<unsigned char>(header[PayloadNameOffset]);
+    const std::int32_t stated = ReadInt32(header, 4);
+    item.FileDate = ReadInt32(header, 12);
     if (nameLength <= PayloadMaxNameLength) {
-        std::string name = image.substr(PayloadNameOffset + 1, nameLength);
+        std::string name = header.substr(PayloadNameOffset + 1, nameLength);
         if (IsBareFileName(name)) item.FileName = std::move(name);
     }
     if (item.FileName.empty() || stated < 0) {
@@ -254,11 +336,48 @@ void ReadPayloadImage(const std::string& key, std::string& image, tInstItem& ite
     }
 
     const std::size_t size = static_cast<std::size_t>(stated);
-    std::string out;
-    bool fits;
     try {
-        fits = InflateInto(image.data() + PayloadHeaderSize, image.size() - PayloadHeaderSize, size,
-                           size, out);
+        const char* body = stored.data() + PayloadHeaderSize;
+        const std::size_t length = stored.size() - PayloadHeaderSize;
+        // Deflate expands at most 1032:1: a stated size beyond that cannot be right, and a
+        // lying header must not make the loader allocate it. Such an item takes the general
+        // path, which grows its buffer only as the body delivers.
+        if (length <= (SIZE_MAX - 1024) / 1032 && size > length * 1032 + 1024) {
+            std::string image(stored);
+            UnscrambleBytes(key, image.data(), image.size());
+            std::string out;
+            bool fits;
+            try {
+                fits = InflateInto(image.data() + PayloadHeaderSize, length, size, size, out);
+            } catch (...) {
+                item.Contents.clear();
+                throw;
+            }
+            if (fits && out.size() == size)
+                item.Contents = std::move(out);
+            else
+                item.Contents.clear();
+            return;
+        }
+
+        Fit fit = Fit::Corrupt;
+        auto fill = [&](char* out, std::size_t n) {
+            fit = InflateStoredInto(key, PayloadHeaderSize, body, length, out, n);
+            return fit == Fit::Exact ? n : 0;
+        };
+        std::string contents;
+#if defined(__cpp_lib_string_resize_and_overwrite)
+        // Inflate writes every byte: no zero-fill first.
+        contents.resize_and_overwrite(size, fill);
+#else
+        contents.resize(size);
+        contents.resize(fill(contents.data(), size));
+#endif
+        if (fit == Fit::Corrupt) {
+            item.Contents.clear();
+            throw EDecompressionError();
+        }
+        item.Contents = std::move(contents);
     } catch (const std::bad_alloc&) {
         item.Contents.clear();
         throw EOutOfMemory();
@@ -266,12 +385,5 @@ void ReadPayloadImage(const std::string& key, std::string& image, tInstItem& ite
         // A size above what one string can hold on this platform: the same shortage.
         item.Contents.clear();
         throw EOutOfMemory();
-    } catch (...) {
-        item.Contents.clear();
-        throw;
     }
-    if (fits && out.size() == size)
-        item.Contents = std::move(out);
-    else
-        item.Contents.clear();
 }

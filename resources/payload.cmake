@@ -34,6 +34,8 @@ pentaro_add_standins(pentaro_standins OUTDIR ${PENTARO_STANDIN_DIR}
 set(PENTARO_STANDIN_MANIFEST ${CMAKE_CURRENT_SOURCE_DIR}/product/manifest.txt CACHE INTERNAL "")
 set(PENTARO_BIG_PAYLOAD_MANIFEST ${CMAKE_CURRENT_SOURCE_DIR}/product/manifest-big.txt
     CACHE INTERNAL "The stand-in product with a 48 MB knowledge base")
+set(PENTARO_MIXED_PAYLOAD_MANIFEST ${CMAKE_CURRENT_SOURCE_DIR}/product/manifest-mixed.txt
+    CACHE INTERNAL "The stand-in product with 48 MiB of text, noise and program bytes")
 
 # _pentaro_pack(<outdir> <manifest> [pentaro-pack options...])
 # Adds, in the calling directory, the rule that writes <outdir>/payload.rc and the
@@ -48,6 +50,8 @@ function(_pentaro_pack outdir manifest)
         list(APPEND depends pentaro_standins)
         if(manifest STREQUAL "${PENTARO_BIG_PAYLOAD_MANIFEST}")
             list(APPEND depends pentaro_standins_big)
+        elseif(manifest STREQUAL "${PENTARO_MIXED_PAYLOAD_MANIFEST}")
+            list(APPEND depends pentaro_standins_mixed)
         endif()
     else()
         set(files_dir ${manifest_dir})

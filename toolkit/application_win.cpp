@@ -2,6 +2,7 @@
 
 #include "toolkit/forms.h"
 #include "toolkit/handles_win.h"
+#include "toolkit/probe.h"
 
 #include <commctrl.h>
 #include <windows.h>
@@ -23,6 +24,7 @@ void TApplication::Initialize() {
 
 void TApplication::Run() {
     if (mainForm_ != nullptr) mainForm_->Show();
+    Probe("main window shown");
     while (!terminated_)
         HandleMessage();
 }

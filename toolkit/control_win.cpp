@@ -282,13 +282,35 @@ void TControl::PaintTo(HDC dc) {
         Paint(canvas);
         return;
     }
-    TBitmap buffer;
-    buffer.SetSize(w, h);
-    TCanvas& canvas = buffer.Canvas();
+    // One off-screen bitmap serves every paint (it only grows): a bitmap made and freed
+    // for each paint costs more than the painting of a label. A paint inside a paint
+    // (which does not happen today) gets a bitmap of its own.
+    static TBitmap shared;
+    static bool sharedInUse = false;
+    TBitmap own;
+    TBitmap& buffer = sharedInUse ? own : shared;
+    if (buffer.Width() < w || buffer.Height() < h)
+        buffer.SetSize(std::max(w, buffer.Width()), std::max(h, buffer.Height()));
+    HDC memory = buffer.DC();
+    // Each paint starts as on a new bitmap: black pixels, the device context's defaults
+    // and a canvas with default pen and brush. The state is given back on every path.
+    struct Borrowed {
+        HDC dc;
+        int saved;
+        bool& inUse;
+        bool wasInUse;
+        ~Borrowed() {
+            RestoreDC(dc, saved);
+            inUse = wasInUse;
+        }
+    } borrowed{memory, SaveDC(memory), sharedInUse, sharedInUse};
+    if (&buffer == &shared) sharedInUse = true;
+    PatBlt(memory, 0, 0, w, h, BLACKNESS);
+    TCanvas canvas(memory);
     canvas.Font = font_;
     if (transparent_ && parent_ != nullptr) parent_->PaintBehind(this, canvas);
     Paint(canvas);
-    BitBlt(dc, 0, 0, w, h, buffer.DC(), 0, 0, SRCCOPY);
+    BitBlt(dc, 0, 0, w, h, memory, 0, 0, SRCCOPY);
 }
 
 void TControl::Paint(TCanvas& canvas) {
@@ -340,6 +362,12 @@ void TControl::PaintBehind(TControl* child, TCanvas& canvas) {
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
+    // A child that stays where it is needs no window operation (each one costs a round of
+    // messages and, for a transparent control, a repaint of what lies behind it). Not so
+    // for a top-level window, which the user may have moved since.
+    if (parent_ != nullptr && left == left_ && top == top_ && width == width_ &&
+        height == height_)
+        return;
     bool resized = width != width_ || height != height_;
     left_ = left;
     top_ = top;

@@ -3,6 +3,7 @@
 #include "toolkit/exception.h"
 
 #include <string>
+#include <string_view>
 
 namespace tk {
 
@@ -16,5 +17,9 @@ public:
 // The whole RCDATA resource `name` of the executable (names are matched without
 // regard to case, as the system does). Raises EResNotFound.
 std::string LoadRcData(const std::string& name);
+
+// The same bytes where the system keeps them: read-only memory of the executable's
+// image, valid as long as the program runs. Raises EResNotFound.
+std::string_view FindRcData(const std::string& name);
 
 } // namespace tk

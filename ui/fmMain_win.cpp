@@ -4,6 +4,7 @@
 #include "toolkit/application.h"
 #include "toolkit/browse.h"
 #include "toolkit/format.h"
+#include "toolkit/probe.h"
 #include "ui/dialogs.h"
 #include "ui/ui_core.h"
 
@@ -126,6 +127,7 @@ bool tMainForm::CheckInstallDevice(const std::string& folder) {
 }
 
 void tMainForm::btnInstallClick(tk::TControl*) {
+    tk::Probe("Install clicked");
     std::string folder = edInstallDir->Text();
     if (!CheckInstallDevice(folder)) return;
     Hide();

@@ -2,6 +2,7 @@
 
 #include "toolkit/application.h"
 #include "toolkit/format.h"
+#include "toolkit/probe.h"
 #include "ui/ui_core.h"
 
 #include <windows.h>
@@ -11,6 +12,24 @@ std::string ThousandSeparator(unsigned long locale) {
     if (GetLocaleInfoA(locale, LOCALE_STHOUSAND, separator, sizeof separator) == 0) return ",";
     return separator;
 }
+
+namespace {
+
+// The width of "##" in `font`, measured once per font rather than once per file.
+int HashesWidth(const tk::TFont& font) {
+    static tk::TFont measured;
+    static int width = -1;
+    if (width < 0 || !(font == measured)) {
+        tk::TBitmap measure;
+        measure.SetSize(1, 1);
+        measure.Canvas().Font = font;
+        width = measure.Canvas().TextWidth("##");
+        measured = font;
+    }
+    return width;
+}
+
+} // namespace
 
 TInstProgressForm::TInstProgressForm() {
     RegisterHandler("FormCreate", [this](tk::TControl* s) { FormCreate(s); });
@@ -58,6 +77,7 @@ void TInstProgressForm::FormShow(tk::TControl*) {
 }
 
 void TInstProgressForm::SetTotalBytes(std::uint32_t Total) {
+    tk::Probe("items loaded");
     TotalBytes = Total;
     pbar->SetMax(Total);
     pbar->Show();
@@ -69,6 +89,7 @@ void TInstProgressForm::SetTotalBytes(std::uint32_t Total) {
 }
 
 void TInstProgressForm::SetCurrentFile(const std::string& Path) {
+    tk::Probe("file announced");
     lbFileName->SetCaption(Path);
     ++FileCount;
     lbFiles->SetCaption(tk::Format("Files: %d", FileCount));
@@ -77,11 +98,8 @@ void TInstProgressForm::SetCurrentFile(const std::string& Path) {
 
 void TInstProgressForm::PlaceFileCounter() {
     counterPlaced_ = true;
-    tk::TBitmap measure;
-    measure.SetSize(1, 1);
-    measure.Canvas().Font = lbFiles->Font();
-    int hashes = measure.Canvas().TextWidth("##");
-    lbFiles->SetLeft(lbFiles->Parent()->ClientWidth() - lbFiles->Width() - hashes);
+    lbFiles->SetLeft(lbFiles->Parent()->ClientWidth() - lbFiles->Width() -
+                     HashesWidth(lbFiles->Font()));
 }
 
 void TInstProgressForm::ScaleChanged() {
@@ -97,9 +115,11 @@ void TInstProgressForm::SetBytesDone(std::uint32_t Done) {
     if (static_cast<std::int32_t>(Done) != LastShownBytes) {
         lbStatus->SetCaption(BytesDoneText(Done, TotalBytes, ThousandSeparator()));
         lbStatus->SetLeft(CenteredLeft(lbStatus->Parent()->Width(), lbStatus->Width()));
+        tk::Probe("bytes shown");
         tk::Application().ProcessMessages();
     }
     LastShownBytes = static_cast<std::int32_t>(Done);
+    tk::Probe("messages processed");
 }
 
 template <typename Predicate> void TInstProgressForm::ProcessMessagesUntil(Predicate done) {
@@ -111,6 +131,7 @@ template <typename Predicate> void TInstProgressForm::ProcessMessagesUntil(Predi
 }
 
 void TInstProgressForm::ShowSuccess() {
+    tk::Probe("files written");
     bool wasCancelled = Cancelled;
     btnPause->Hide();
     btnCancel->SetCaption("OK");

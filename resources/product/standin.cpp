@@ -5,10 +5,15 @@
 //   pentaro-standin OUTDIR            penta.ico, pentaro1.kdb, pentaro2.kdb, pentaro.hlp,
 //                                     kdbv4.kdb, kdbv4add.kdb, readme.txt
 //   pentaro-standin --big FILE MB     one knowledge base of about MB megabytes
+//   pentaro-standin --mixed DIR       the three large files of the mixed payload: a
+//                                     20 MiB knowledge base (pentaro1.kdb), 12 MiB of
+//                                     noise (pentaro2.kdb) and a 16 MiB program-like
+//                                     file (spool32.exe)
 //
 // The data is made of records and sentences drawn from a word list by a fixed pseudo-
 // random sequence: it compresses about as well as real text databases do (3 to 4 times),
 // not like zeros or noise.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -91,6 +96,71 @@ std::string KnowledgeBase(std::uint64_t seed, std::size_t bytes, const char* ver
         rec += text;
         s += rec;
     }
+    return s;
+}
+
+// Bytes that do not compress: stored archives, pictures, encrypted data.
+std::string Noise(std::uint64_t seed, std::size_t bytes) {
+    Sequence r(seed);
+    std::string s(bytes, '\0');
+    for (char& c : s)
+        c = static_cast<char>(r.Next(256));
+    return s;
+}
+
+// Something like an executable image: stretches of machine code (a skewed choice of
+// common opcode bytes with small operands), tables of ascending 32-bit addresses,
+// names, zero padding, and sequences that recur (the same instructions at many places).
+// It compresses about 2 to 1, as programs do.
+std::string ProgramImage(std::uint64_t seed, std::size_t bytes) {
+    static const unsigned char kOpcodes[] = {
+        0x8B, 0x89, 0xE8, 0x83, 0x55, 0x5D, 0xC3, 0x50, 0x51, 0x52, 0x53, 0x56, 0x57, 0x5E,
+        0x5F, 0x85, 0x74, 0x75, 0xEB, 0x0F, 0x8D, 0x33, 0x3B, 0x6A, 0x68, 0xFF, 0xC7, 0x31};
+    Sequence r(seed);
+    std::string s = "MZ";
+    s.resize(1024, '\0');
+    std::uint32_t address = 0x401000;
+    while (s.size() < bytes) {
+        switch (r.Next(10)) {
+        case 0: // an address table
+            for (std::uint32_t n = 4 + r.Next(60); n > 0; --n) {
+                address += 4 + 4 * r.Next(40);
+                PutU32(s, address);
+            }
+            break;
+        case 1: // names
+            for (std::uint32_t n = 1 + r.Next(8); n > 0; --n) {
+                s += kWords[r.Next(kWordCount)];
+                s += '\0';
+            }
+            break;
+        case 2: // alignment padding
+            s.resize((s.size() + 16) & ~std::size_t{15}, '\0');
+            break;
+        case 3:
+        case 4:
+        case 5:
+        case 6: { // a sequence seen before
+            const std::size_t back = std::min<std::size_t>(s.size() - 1024, 16384);
+            if (back < 64) break;
+            const std::size_t from = s.size() - 1 - r.Next(static_cast<std::uint32_t>(back - 64));
+            const std::size_t length = 8 + r.Next(56);
+            for (std::size_t i = 0; i < length; ++i)
+                s += s[from - 64 + i];
+            break;
+        }
+        default: // code
+            for (std::uint32_t n = 16 + r.Next(200); n > 0; --n) {
+                // The first opcodes of the list far more often than the last.
+                s += static_cast<char>(
+                    kOpcodes[std::min(r.Next(sizeof kOpcodes), r.Next(sizeof kOpcodes))]);
+                if (r.Next(3) == 0)
+                    s += static_cast<char>(r.Next(8) == 0 ? r.Next(256) : r.Next(16) * 4);
+            }
+            break;
+        }
+    }
+    s.resize(bytes);
     return s;
 }
 
@@ -234,8 +304,16 @@ int main(int argc, char** argv) {
         return Write(argv[2], KnowledgeBase(77, static_cast<std::size_t>(mb) << 20, "3.24")) ? 0
                                                                                              : 1;
     }
+    if (argc == 3 && std::strcmp(argv[1], "--mixed") == 0) {
+        const std::string dir = argv[2];
+        const bool ok =
+            Write(dir + "/pentaro1.kdb", KnowledgeBase(78, std::size_t{20} << 20, "3.24")) &&
+            Write(dir + "/pentaro2.kdb", Noise(79, std::size_t{12} << 20)) &&
+            Write(dir + "/spool32.exe", ProgramImage(80, std::size_t{16} << 20));
+        return ok ? 0 : 1;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: pentaro-standin OUTDIR | --big FILE MB\n");
+        std::fprintf(stderr, "usage: pentaro-standin OUTDIR | --big FILE MB | --mixed DIR\n");
         return 2;
     }
     const std::string dir = argv[1];

@@ -11,7 +11,9 @@
 #   penta.ico, *.kdb, pentaro.hlp, readme.txt
 #                               written by the native generator program GENERATOR
 #                               (pentaro-standin, from standin.cpp here).
-# and, only for target <target>_big, OUTDIR/big/pentaro1.kdb (48 MB) for manifest-big.txt.
+# and, only for target <target>_big, OUTDIR/big/pentaro1.kdb (48 MB) for manifest-big.txt;
+# only for target <target>_mixed, the three large files of manifest-mixed.txt in
+# OUTDIR/mixed (text, noise and a program-like file, 48 MiB together).
 # The OUTDIR paths are stable: other build rules and tests refer to
 # OUTDIR/tarnw.exe and the other names directly.
 set(PENTARO_STANDIN_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR} CACHE INTERNAL "")
@@ -65,4 +67,14 @@ function(pentaro_add_standins target)
         COMMENT "Writing the 48 MB stand-in knowledge base"
         VERBATIM)
     add_custom_target(${target}_big DEPENDS ${out}/big/pentaro1.kdb)
+
+    set(mixed pentaro1.kdb pentaro2.kdb spool32.exe)
+    list(TRANSFORM mixed PREPEND ${out}/mixed/)
+    add_custom_command(OUTPUT ${mixed}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${out}/mixed
+        COMMAND ${S_GENERATOR} --mixed ${out}/mixed
+        DEPENDS ${S_GENERATOR_DEPENDS}
+        COMMENT "Writing the large files of the mixed 50 MB payload"
+        VERBATIM)
+    add_custom_target(${target}_mixed DEPENDS ${mixed})
 endfunction()

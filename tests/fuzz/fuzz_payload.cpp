@@ -9,18 +9,29 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string key = BuildPayloadKeyStream();
     std::string image(reinterpret_cast<const char*>(data), size);
     ScrambleBytes(key, image.data(), image.size());
+    // Read where the bytes lie, as the installer does; the reader must stay inside them.
+    tInstItem direct;
+    bool directFailed = false;
+    try {
+        ReadStoredPayload(key, std::string_view(image), direct);
+    } catch (const EDecompressionError&) {
+        directFailed = true;
+    }
     tInstItem item;
     try {
         ReadPayloadImage(key, image, item);
     } catch (const EDecompressionError&) {
-        if (!item.Contents.empty()) std::abort();
+        if (!item.Contents.empty() || !directFailed || !direct.Contents.empty()) std::abort();
         return 0;
     }
+    if (directFailed || direct.Contents != item.Contents || direct.FileName != item.FileName)
+        std::abort();
     if (!item.Contents.empty()) {
         // A loaded item is a bare name of at most 30 characters and exactly the stated size.
         if (!IsBareFileName(item.FileName) || item.FileName.size() > PayloadMaxNameLength)

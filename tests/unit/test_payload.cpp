@@ -40,12 +40,21 @@ void PutInt32(std::string& s, std::size_t at, std::uint32_t v) {
         s[at + i] = static_cast<char>(v >> (8 * i));
 }
 
+bool SameItem(const tInstItem& a, const tInstItem& b) {
+    return a.Contents == b.Contents && a.FileName == b.FileName && a.FileDate == b.FileDate;
+}
+
 // Loads a plain image the way the installer does: scramble as the packer does, then
-// ReadPayloadImage with the key stream.
+// read the stored bytes with the key stream. Reading a private copy (ReadPayloadImage)
+// and reading the stored bytes where they lie (ReadStoredPayload) must agree.
 tInstItem Load(const std::string& plain) {
-    std::string stored = ScramblePayloadImage(plain);
-    tInstItem item;
-    ReadPayloadImage(BuildPayloadKeyStream(), stored, item);
+    const std::string stored = ScramblePayloadImage(plain);
+    std::string copy = stored;
+    tInstItem item, direct;
+    ReadPayloadImage(BuildPayloadKeyStream(), copy, item);
+    ReadStoredPayload(BuildPayloadKeyStream(), stored, direct);
+    EXPECT_TRUE(SameItem(item, direct)) << plain.size();
+    EXPECT_EQ(copy, plain); // the copy is left unscrambled
     return item;
 }
 
@@ -204,9 +213,12 @@ TEST(ReadPayloadImage, MalformedItemsLoadEmpty) {
         loaded.Contents = "stale";
         loaded.FileName = "stale";
         std::string stored = ScramblePayloadImage(plain);
+        tInstItem direct = loaded;
+        ReadStoredPayload(BuildPayloadKeyStream(), stored, direct);
         ReadPayloadImage(BuildPayloadKeyStream(), stored, loaded);
         EXPECT_EQ(loaded.Contents, "") << plain.size();
         if (plain.size() < 47) EXPECT_EQ(loaded.FileName, "");
+        EXPECT_TRUE(SameItem(loaded, direct)) << plain.size();
     }
     // A stated size of 0 with an empty body is no error, only empty.
     const tInstItem empty = Load(MakePayloadImage("empty.txt", 1, ""));
@@ -223,6 +235,36 @@ TEST(ReadPayloadImage, BodyFarLongerThanStatedStopsEarly) {
     EXPECT_EQ(Load(plain).Contents, "");
 }
 
+TEST(ReadStoredPayload, BodiesAroundThePieceBoundaries) {
+    // The stored body is unscrambled piece by piece as inflate takes it: every length of
+    // stored body near a multiple of the piece (256000 bytes, whole key lengths) must give
+    // back the contents, whatever key byte the piece starts on.
+    std::string noise(520000, '\0');
+    std::uint32_t x = 12345;
+    for (char& c : noise) {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<char>(x >> 24);
+    }
+    for (std::size_t n : {100u, 255990u, 255999u, 256000u, 256001u, 511950u, 512000u, 512013u}) {
+        // Level 0 stores the bytes: the body is the contents plus 5 bytes a block.
+        z_stream z{};
+        deflateInit(&z, 0);
+        std::string body(deflateBound(&z, n), '\0');
+        z.next_in = reinterpret_cast<Bytef*>(noise.data());
+        z.avail_in = static_cast<uInt>(n);
+        z.next_out = reinterpret_cast<Bytef*>(body.data());
+        z.avail_out = static_cast<uInt>(body.size());
+        deflate(&z, Z_FINISH);
+        body.resize(z.total_out);
+        deflateEnd(&z);
+        std::string plain = MakePayloadImage("noise.bin", 3, "");
+        plain.resize(PayloadHeaderSize);
+        PutInt32(plain, 4, static_cast<std::uint32_t>(n));
+        plain += body;
+        EXPECT_EQ(Load(plain).Contents, noise.substr(0, n)) << n;
+    }
+}
+
 TEST(ReadPayloadImage, CorruptBodyRaisesAfterTheHeaderIsRead) {
     std::string plain = MakePayloadImage("pentaro.hlp", 0x12345678, Text(9000));
     plain.back() = static_cast<char>(plain.back() ^ 0x40); // the Adler-32 trailer
@@ -233,6 +275,13 @@ TEST(ReadPayloadImage, CorruptBodyRaisesAfterTheHeaderIsRead) {
     EXPECT_EQ(item.FileName, "pentaro.hlp");
     EXPECT_EQ(item.FileDate, 0x12345678);
     EXPECT_EQ(item.Contents, "");
+    EXPECT_EQ(stored, plain); // unscrambled, also when the body is corrupt
+
+    tInstItem direct;
+    direct.Contents = "stale";
+    EXPECT_THROW(ReadStoredPayload(BuildPayloadKeyStream(), ScramblePayloadImage(plain), direct),
+                 EDecompressionError);
+    EXPECT_TRUE(SameItem(item, direct));
 }
 
 TEST(ReadPayloadImage, NamesThatLeaveTheFolderAreReadErrors) {

@@ -1,9 +1,35 @@
 #include "tests/win32/dialog_driver.h"
 
 #include <atomic>
-#include <thread>
+#include <functional>
 
 namespace {
+
+// A thread of the system's own (the installer is built without std::thread), joined on
+// destruction.
+class Thread {
+public:
+    explicit Thread(std::function<void()> body) : body_(std::move(body)) {
+        handle_ = CreateThread(nullptr, 0, &Thread::Run, this, 0, nullptr);
+    }
+    ~Thread() { join(); }
+    Thread(const Thread&) = delete;
+    Thread& operator=(const Thread&) = delete;
+    void join() {
+        if (handle_ == nullptr) return;
+        WaitForSingleObject(handle_, INFINITE);
+        CloseHandle(handle_);
+        handle_ = nullptr;
+    }
+
+private:
+    static DWORD WINAPI Run(void* self) {
+        static_cast<Thread*>(self)->body_();
+        return 0;
+    }
+    std::function<void()> body_;
+    HANDLE handle_ = nullptr;
+};
 
 std::string WindowText(HWND window) {
     char text[2048] = {};
@@ -87,7 +113,7 @@ bool SeenDialog::Shows(const std::string& text) const {
 int AnswerDialog(const std::function<int()>& show, Press press, SeenDialog& seen) {
     DWORD thread = GetCurrentThreadId();
     std::atomic<bool> shown{false};
-    std::thread driver([&] {
+    Thread driver([&] {
         HWND dialog = nullptr;
         for (int i = 0; i < 500 && dialog == nullptr && !shown; ++i) {
             dialog = FindDialog(thread);

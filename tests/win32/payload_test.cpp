@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <string>
@@ -134,6 +135,13 @@ TEST(LoadPayloadItem, MissingResourceRaisesWithTheNameAsGiven) {
     const std::uint32_t after = RandSeed;
     BuildPayloadKeyStream();
     EXPECT_EQ(RandSeed, after);
+}
+
+TEST(Crc32, TheInstallersOwnGivesTheStandardCheckValue) {
+    // The CRC-32 check value of "123456789" (the catalogue of parametrised CRCs).
+    const char digits[] = "123456789";
+    EXPECT_EQ(crc32(0, reinterpret_cast<const Bytef*>(digits), 9), 0xCBF43926u);
+    EXPECT_EQ(crc32(0, nullptr, 0), 0u);
 }
 
 TEST(StandIns, IconLoadsAsAWindowsIcon) {
