@@ -252,3 +252,14 @@ TEST_F(Run, ALoaderErrorPassesOnAfterTheEnd) {
     EXPECT_EQ(frontEnd.Events, (Events{"Begin", "End"}));
     EXPECT_FALSE(PathExists(install + "tarnw.exe"));
 }
+
+// What an error leaving the run means to a deployment tool: running short of memory is not
+// an unforeseen error, a body that does not inflate is a damaged installer, a link in the
+// way is a write that failed.
+TEST(ExitCodeOfError, ClassifiesTheErrorsTheRunLetsPass) {
+    EXPECT_EQ(ExitCodeOfError(EOutOfMemory()), ExitCode::OutOfMemory);
+    EXPECT_EQ(ExitCodeOfError(std::bad_alloc()), ExitCode::OutOfMemory);
+    EXPECT_EQ(ExitCodeOfError(EDecompressionError()), ExitCode::PayloadDamaged);
+    EXPECT_EQ(ExitCodeOfError(ELinkedPath("c:\\tq\\readme.txt")), ExitCode::WriteFailed);
+    EXPECT_EQ(ExitCodeOfError(tk::EResNotFound("rs_cmd")), ExitCode::UnexpectedError);
+}
