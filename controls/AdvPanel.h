@@ -59,4 +59,9 @@ private:
     tk::TColor borderColor_ = tk::clBlack;
     int borderWidth_ = 0;
     bool buffered_ = true;
+    // The panel's picture as last drawn, and the look it was drawn with: each transparent
+    // label on the panel paints the panel behind itself whenever its text changes, which
+    // is then one copy instead of every band of the gradient again.
+    tk::TBitmap picture_;
+    TPanelLook pictureLook_;
 };

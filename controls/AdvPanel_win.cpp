@@ -68,7 +68,14 @@ void TAdvPanel::Paint(tk::TCanvas& canvas) {
     look.BevelWidth = tk::Scale(bevelWidth_, Dpi());
     look.Highlight = tk::ResolveColor(tk::clBtnHighlight);
     look.Shadow = tk::ResolveColor(tk::clBtnShadow);
-    DrawFills(canvas, PanelPicture(ClientRect(), look));
+    const tk::TRect client = ClientRect();
+    if (picture_.Width() != client.Width() || picture_.Height() != client.Height() ||
+        !(pictureLook_ == look)) {
+        picture_.SetSize(client.Width(), client.Height());
+        DrawFills(picture_.Canvas(), PanelPicture(client, look));
+        pictureLook_ = look;
+    }
+    canvas.Draw(0, 0, picture_);
 }
 
 namespace {

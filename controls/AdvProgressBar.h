@@ -88,4 +88,7 @@ private:
     bool showPosition_ = true;
     bool showPercentage_ = true;
     int announcedPercent_ = 0;
+    // Drawn into whole at each paint; kept between paints, which come with every file
+    // written, rather than made anew each time.
+    tk::TBitmap frame_;
 };

@@ -123,9 +123,10 @@ void TAdvProgressBar::Paint(tk::TCanvas& canvas) {
     int width = ClientWidth(), height = ClientHeight();
     if (width <= 0 || height <= 0) return;
     tk::TRect client{0, 0, width, height};
-    // Every paint starts from a fresh bitmap and copies it once.
-    tk::TBitmap bitmap;
-    bitmap.SetSize(width, height);
+    // Every paint covers each pixel of the bitmap before it copies it once: the corner key
+    // first when rounded, else the bordered rectangle.
+    tk::TBitmap& bitmap = frame_;
+    if (bitmap.Width() != width || bitmap.Height() != height) bitmap.SetSize(width, height);
     tk::TCanvas& c = bitmap.Canvas();
     if (rounded_) DrawFills(c, {{client, kCornerKey}});
     // Border, corners and blocks grow with the scale; a wide border stays inside the bar.

@@ -87,6 +87,7 @@ struct TPanelLook {
     int BevelWidth = 1;
     tk::TColor Highlight = tk::clWhite; // the system's 3-D highlight, resolved
     tk::TColor Shadow = tk::clGray;     // the system's 3-D shadow, resolved
+    bool operator==(const TPanelLook&) const = default;
 };
 
 // The whole picture of a gradient panel over `client`: the background (a plain fill, or the

@@ -34,7 +34,13 @@ bool IsMenuProgramInParent(const std::string& folder) {
 }
 
 std::string ProposedInstallFolder() {
-    const std::string root = DriveRootOf(GetSpecialFolderPath(CSIDL_WINDOWS));
+    // The Windows folder from KERNEL32 rather than the shell: asked before the first
+    // window, the shell would load shell32.dll and its companions (10-15 ms under Wine)
+    // for a path that the system keeps at hand.
+    char windows[MAX_PATH];
+    const UINT length = GetSystemWindowsDirectoryA(windows, MAX_PATH);
+    const std::string root =
+        DriveRootOf(length > 0 && length < MAX_PATH ? std::string(windows, length) : std::string());
     return ProposedFolderOn(root, DirectoryExists(root + CorvaneFolder));
 }
 

@@ -1,6 +1,7 @@
 #include "toolkit/accessible.h"
 
 #include "toolkit/forms.h"
+#include "toolkit/handles_win.h"
 #include "toolkit/text_win.h"
 
 #include <oleacc.h>
@@ -23,20 +24,6 @@ struct Oleacc {
                SysAllocStringLen != nullptr;
     }
 };
-
-// A DLL from the system folder only: one of the same name beside the installer (on the CD,
-// in the Downloads folder) must never be loaded. LOAD_LIBRARY_SEARCH_SYSTEM32 exists from
-// Windows 8 on and on Windows 7 with KB2533623; where it does not, the call fails and the
-// full path of the system folder's copy does the same.
-HMODULE LoadSystemLibrary(const char* name) {
-    const DWORD searchSystem32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
-    HMODULE module = LoadLibraryExA(name, nullptr, searchSystem32);
-    if (module != nullptr) return module;
-    char folder[MAX_PATH];
-    UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return nullptr;
-    return LoadLibraryA((std::string(folder, length) + "\\" + name).c_str());
-}
 
 template <typename F> F Export(HMODULE module, const char* name) {
     return module != nullptr

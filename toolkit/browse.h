@@ -26,6 +26,11 @@ public:
     // exactly. The browser works in UTF-16 throughout, so that a name such as
     // "x\uFF3C..\uFF3C..\uFF3Cevil" never comes back as its look-alike "x\..\..\evil".
     bool Execute(HWND owner);
+
+    // Loads the shell (shell32.dll and what it brings, from the system folder) ahead of
+    // Execute, for a page that offers the browser: the first shell call then finds it there
+    // rather than waiting for it. Kept out of the start-up, before the first window.
+    static void Prepare();
 };
 
 } // namespace tk

@@ -76,4 +76,8 @@ bool TBrowseForFolder::Execute(HWND owner) {
     return true;
 }
 
+void TBrowseForFolder::Prepare() {
+    LoadSystemLibrary("shell32.dll");
+}
+
 } // namespace tk

@@ -7,6 +7,7 @@
 #include <objbase.h>
 #include <shtypes.h>
 
+#include <string>
 #include <utility>
 
 namespace tk {
@@ -67,6 +68,21 @@ public:
 private:
     LPITEMIDLIST list_ = nullptr;
 };
+
+// A DLL from the system folder only, kept loaded for the life of the process; null when
+// it did not load. One of the same name beside the installer (on the CD, in the Downloads
+// folder) must never be loaded. LOAD_LIBRARY_SEARCH_SYSTEM32 exists from Windows 8 on and
+// on Windows 7 with KB2533623; where it does not, the call fails and the full path of the
+// system folder's copy does the same.
+inline HMODULE LoadSystemLibrary(const char* name) {
+    const DWORD searchSystem32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
+    HMODULE module = LoadLibraryExA(name, nullptr, searchSystem32);
+    if (module != nullptr) return module;
+    char folder[MAX_PATH];
+    UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    return LoadLibraryA((std::string(folder, length) + "\\" + name).c_str());
+}
 
 // A library loaded with LoadLibraryA and freed with FreeLibrary; null when it did not load.
 class Library {

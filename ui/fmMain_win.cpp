@@ -94,6 +94,9 @@ void tMainForm::PaintLogo() {
 
 void tMainForm::btnSetupClick(tk::TControl*) {
     PageControl1->SetActivePageIndex(1);
+    // The folder page offers the shell's folder browser, and the installation makes
+    // shortcuts through the shell: both then find it loaded.
+    tk::TBrowseForFolder::Prepare();
 }
 
 void tMainForm::btnCancelClick(tk::TControl*) {

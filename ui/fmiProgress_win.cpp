@@ -94,6 +94,7 @@ void TInstProgressForm::SetCurrentFile(const std::string& Path) {
     ++FileCount;
     lbFiles->SetCaption(tk::Format("Files: %d", FileCount));
     PlaceFileCounter();
+    tk::Probe("file labels set");
 }
 
 void TInstProgressForm::PlaceFileCounter() {
@@ -111,7 +112,9 @@ void TInstProgressForm::ScaleChanged() {
 }
 
 void TInstProgressForm::SetBytesDone(std::uint32_t Done) {
+    tk::Probe("file written");
     pbar->SetPosition(Done);
+    tk::Probe("bar drawn");
     if (static_cast<std::int32_t>(Done) != LastShownBytes) {
         lbStatus->SetCaption(BytesDoneText(Done, TotalBytes, ThousandSeparator()));
         lbStatus->SetLeft(CenteredLeft(lbStatus->Parent()->Width(), lbStatus->Width()));

@@ -295,6 +295,21 @@ TEST_F(Controls, PanelStripOf32BandsAndRaisedBevel) {
     EXPECT_EQ(Red(lower->Pixel(1, 1)), 255 + tk::Round(-127 / 32.0));
 }
 
+TEST_F(Controls, PanelRepaintedAfterANewColourOrSizeShowsTheNewGradient) {
+    auto* strip = Get<TAdvPanel>("Strip");
+    Print(strip);
+    strip->SetColorTo(tk::clLime);
+    // The last of 32 bands: #FF4D00 + Round(31 * (#00FF00 - #FF4D00) / 32).
+    const tk::TColor last =
+        tk::MakeColor(255 - tk::Round(31 * 255 / 32.0), 77 + tk::Round(31 * 178 / 32.0), 0);
+    EXPECT_EQ(Print(strip)->Pixel(100, 399), last);
+    // At half the height the last band starts at row Round(31 * 6.25) = 194.
+    strip->SetHeight(200);
+    auto shorter = Print(strip);
+    EXPECT_EQ(shorter->Pixel(100, 194), last);
+    EXPECT_NE(shorter->Pixel(100, 193), last);
+}
+
 // The pixel in the middle of the first block, where the lower half starts in the main colour.
 tk::TColor FirstBlock(const tk::TControl* bar) {
     return Print(bar)->Pixel(5, 9);
