@@ -23,9 +23,11 @@ set(e2e_scenarios install32_shortcut install32_dpi144 install32_no_shortcut inst
     install32_menu
     install64_dosbox install64_without_dosbox cancel corrupt_item empty_item drive_check
     write_errors disk_full keyboard_only)
-foreach(scenario ${e2e_scenarios})
+# _e2e_scenario(<script> <scenario>): the CTest entry e2e_<scenario>, which runs that scenario
+# of <script> (scenarios.py, or a script that adds scenarios to it) on the real installer.
+function(_e2e_scenario script scenario)
     add_test(NAME e2e_${scenario}
-        COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/scenarios.py ${scenario}
+        COMMAND /usr/bin/python3 ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/${script} ${scenario}
             --driver $<TARGET_FILE:e2e_driver>
             --installer $<TARGET_FILE:PentaroSetup>
             --variants $<TARGET_FILE_DIR:PentaroSetup-big>
@@ -38,6 +40,9 @@ foreach(scenario ${e2e_scenarios})
     set_tests_properties(e2e_${scenario} PROPERTIES
         ENVIRONMENT "PENTARO_WINE_DIR=${PENTARO_WINE_DIR}" LABELS "win32;e2e" TIMEOUT 180
         SKIP_RETURN_CODE 77)
+endfunction()
+foreach(scenario ${e2e_scenarios})
+    _e2e_scenario(scenarios.py ${scenario})
 endforeach()
 set_tests_properties(e2e_install32_shortcut e2e_install32_dpi144 e2e_cancel PROPERTIES
     RUN_SERIAL TRUE)

@@ -347,6 +347,35 @@ class Bench:
             prefix.close()
 
 
+# The exit status with which a scenario says it could not run here (CTest's SKIP_RETURN_CODE).
+SKIP = 77
+
+
+def run_bench(options, body, work_name="prefix"):
+    """Runs body(bench) on a virtual display and closes both, whatever happens. Returns the
+    exit status: SKIP when the body says so, 1 when a check failed (the work folder stays for
+    a look), else 0 (the work folder goes)."""
+    display = Display()
+    bench = Bench(options)
+    status = 0
+    try:
+        status = body(bench) or 0
+    except Failed as failure:
+        bench.check("scenario went on to the end", False, str(failure))
+    finally:
+        bench.close()
+        display.close()
+    if status == SKIP:
+        return SKIP
+    if bench.failures:
+        print(f"{bench.failures} check(s) failed; the {work_name} stays in {bench.work}",
+              file=sys.stderr)
+        return 1
+    bench.clear_work()
+    print("all checks passed")
+    return 0
+
+
 def manifest_entries(path):
     """(catalogue name, file name, DOS date-time text) in catalogue order."""
     entries = []

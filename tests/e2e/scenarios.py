@@ -17,8 +17,8 @@ import sys
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 from e2e import (  # noqa: E402
-    EXIT, MAIN, PROGRESS, Bench, Dialog, Display, Failed, Window, lines, lnk_field, lnk_header,
-    local_time, manifest_entries)
+    EXIT, MAIN, PROGRESS, SKIP, Dialog, Window, lines, lnk_field, lnk_header, local_time,
+    manifest_entries, run_bench)
 
 BUTTON = "TAdvToolButton"
 SUCCESSFUL = "Installation Successful."
@@ -28,7 +28,6 @@ QUESTION = ("Pentaro, version 3.24, was installed successfully.\n\n"
             "Normally Pentaro is run from inside Helmstar by pressing the function key, F6. "
             "If you are not \ninstalling Helmstar, you need a shortcut on the \ndesktop to run "
             "this wheel program. \n\nClick NO if you do NOT want the P+ shortcut created.")
-SKIP = 77
 
 
 # --- Checks shared by the scenarios ---
@@ -709,27 +708,11 @@ def main():
                    "template", "screenshots", "work"):
         parser.add_argument("--" + option, required=True)
     options = parser.parse_args()
-    display = Display()
-    bench = Bench(options)
-    bench.big_manifest = options.big_manifest
-    status = 0
-    try:
-        status = SCENARIOS[options.scenario](bench) or 0
-    except Failed as failure:
-        bench.check("scenario went on to the end", False, str(failure))
-    finally:
-        bench.close()
-        display.close()
-    if status == SKIP:
-        return SKIP
-    if bench.failures:
-        print(f"{bench.failures} check(s) failed; the prefix stays in {bench.work}",
-              file=sys.stderr)
-        return 1
-    bench.clear_work()
-    print("all checks passed")
-    return 0
 
+    def scenario(bench):
+        bench.big_manifest = options.big_manifest
+        return SCENARIOS[options.scenario](bench)
+    return run_bench(options, scenario)
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -16,8 +16,7 @@ import sys
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 from e2e import (  # noqa: E402
-    EXIT, MAIN, PROGRESS, Bench, Display, Failed, lines, lnk_field, manifest_entries,
-    windows_path)
+    EXIT, MAIN, PROGRESS, lines, lnk_field, manifest_entries, run_bench, windows_path)
 from scenarios import (  # noqa: E402
     BUTTON, DOSBOX_MESSAGE, NOT_INSTALLED, QUESTION, SKIP, SUCCESSFUL, check_dialog, check_files,
     folder_field, open_folder_page)
@@ -373,27 +372,11 @@ def main():
         parser.add_argument("--" + option, required=True)
     options = parser.parse_args()
     options.screenshots = options.work
-    display = Display()
-    bench = Bench(options)
-    bench.recorder = options.recorder
-    status = 0
-    try:
-        status = SCENARIOS[options.scenario](bench) or 0
-    except Failed as failure:
-        bench.check("scenario went on to the end", False, str(failure))
-    finally:
-        bench.close()
-        display.close()
-    if status == SKIP:
-        return SKIP
-    if bench.failures:
-        print(f"{bench.failures} check(s) failed; the prefix stays in {bench.work}",
-              file=sys.stderr)
-        return 1
-    bench.clear_work()
-    print("all checks passed")
-    return 0
 
+    def scenario(bench):
+        bench.recorder = options.recorder
+        return SCENARIOS[options.scenario](bench)
+    return run_bench(options, scenario)
 
 if __name__ == "__main__":
     sys.exit(main())
