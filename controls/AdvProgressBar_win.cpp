@@ -148,8 +148,19 @@ void TAdvProgressBar::Paint(tk::TCanvas& canvas) {
     int level = ProgressLevel(percent, level1Perc_, level2Perc_);
     tk::TColor main = tk::ResolveColor(levelColor_[level]);
     tk::TColor pale = tk::ResolveColor(levelColorTo_[level]);
-    for (const tk::TRect& block : ProgressBlocks(client, percent, metrics))
+    // Blocks of one size look alike: the first is drawn band by band, the others are
+    // copies of it (hundreds of fills per paint otherwise).
+    const tk::TRect* drawn = nullptr;
+    for (const tk::TRect& block : ProgressBlocks(client, percent, metrics)) {
+        if (drawn != nullptr && block.Width() == drawn->Width() &&
+            block.Height() == drawn->Height()) {
+            BitBlt(c.Handle(), block.Left, block.Top, block.Width(), block.Height(), c.Handle(),
+                   drawn->Left, drawn->Top, SRCCOPY);
+            continue;
+        }
         DrawFills(c, ProgressBlockFills(block, main, pale, steps_, showGradient_));
+        if (drawn == nullptr) drawn = &block;
+    }
 
     if (showPosition_) {
         c.Brush.Clear = true;

@@ -332,24 +332,32 @@ void TControl::PaintBehind(TControl* child, TCanvas& canvas) {
         own.Font = font_;
         Paint(own);
     }
-    // The siblings below the child in the window system's z-order (a new child window
-    // goes to the bottom, and a control may move itself), painted bottom first.
+    // The opaque siblings that overlap the child and lie below it in the window system's
+    // z-order (a new child window goes to the bottom, and a control may move itself),
+    // painted bottom first. The z-order costs a round trip per sibling: asked only when
+    // some opaque sibling overlaps at all, which a label on a plain panel rarely does.
+    TRect area = child->BoundsRect();
+    auto overlaps = [&area](const TControl* sibling) {
+        if (!sibling->visible_ || sibling->transparent_) return false;
+        TRect r = sibling->BoundsRect();
+        return !(r.Right <= area.Left || r.Left >= area.Right || r.Bottom <= area.Top ||
+                 r.Top >= area.Bottom);
+    };
+    bool anyOverlap = false;
+    for (auto& sibling : children_)
+        if (sibling.get() != child && overlaps(sibling.get())) anyOverlap = true;
     std::vector<TControl*> below;
-    if (child->handle_ != nullptr) {
+    if (anyOverlap && child->handle_ != nullptr) {
         for (HWND w = GetWindow(child->handle_, GW_HWNDNEXT); w != nullptr;
              w = GetWindow(w, GW_HWNDNEXT)) {
             TControl* sibling = FromHandle(w);
             if (sibling != nullptr && sibling->parent_ == this) below.push_back(sibling);
         }
     }
-    TRect area = child->BoundsRect();
     for (auto it = below.rbegin(); it != below.rend(); ++it) {
         TControl* sibling = *it;
-        if (!sibling->visible_ || sibling->transparent_) continue;
+        if (!overlaps(sibling)) continue;
         TRect r = sibling->BoundsRect();
-        if (r.Right <= area.Left || r.Left >= area.Right || r.Bottom <= area.Top ||
-            r.Top >= area.Bottom)
-            continue;
         int inner = SaveDC(dc);
         OffsetWindowOrgEx(dc, -r.Left, -r.Top, nullptr);
         IntersectClipRect(dc, 0, 0, r.Width(), r.Height());

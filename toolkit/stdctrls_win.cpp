@@ -22,10 +22,12 @@ void TLabel::AdjustSize() {
     if (!autoSize_) return;
     // An empty caption still has the height of a line, as a blank would.
     std::string text = Caption().empty() ? std::string(" ") : Caption();
-    ClientDC screen(nullptr);
-    ScopedSelect font(screen.Get(), Font().Handle());
+    // Measured on a memory device context kept for good: the same text metrics as the
+    // screen's, without asking the window system for a screen context on every caption.
+    static MemoryDC measure;
+    ScopedSelect font(measure.Get(), Font().Handle());
     RECT r{0, 0, 0, 0};
-    DrawTextA(screen.Get(), text.c_str(), static_cast<int>(text.size()), &r,
+    DrawTextA(measure.Get(), text.c_str(), static_cast<int>(text.size()), &r,
               DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     int width = Caption().empty() ? 0 : r.right;
     SetBounds(Left(), Top(), width, r.bottom);

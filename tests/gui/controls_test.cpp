@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -376,6 +377,35 @@ TEST_F(Controls, ProgressBlocksAndCorners) {
         for (int y = 2; y < 16; ++y)
             if (full->Pixel(x, y) == tk::clBlack) ++dark;
     EXPECT_GT(dark, 20);
+}
+
+// Every block of a half-full bar shows the bands the fills of its own rectangle give,
+// pixel for pixel (the bar draws one block and copies it to the others of its size).
+TEST_F(Controls, EveryProgressBlockShowsItsOwnBands) {
+    auto* bar = Get<TAdvProgressBar>("pbar");
+    bar->SetShowPosition(false);
+    bar->SetPosition(53);
+    auto picture = Print(bar);
+    const tk::TColor main = tk::ResolveColor(bar->LevelColor(0));
+    const tk::TColor pale = tk::ResolveColor(bar->LevelColorTo(0));
+    auto blocks = ProgressBlocks(bar->ClientRect(), 53, ProgressMetricsAt(bar->Dpi()));
+    ASSERT_GT(blocks.size(), 20u);
+    // The fills in order, a later one over an earlier one, as a canvas would take them.
+    const int width = bar->ClientWidth();
+    std::vector<tk::TColor> expected(static_cast<size_t>(width * bar->ClientHeight()), tk::clNone);
+    for (const tk::TRect& block : blocks)
+        for (const TFill& fill :
+             ProgressBlockFills(block, main, pale, bar->Steps(), bar->ShowGradient()))
+            for (int y = fill.Rect.Top; y < fill.Rect.Bottom; ++y)
+                for (int x = fill.Rect.Left; x < fill.Rect.Right; ++x)
+                    expected[static_cast<size_t>(y * width + x)] = fill.Color;
+    int wrong = 0;
+    for (int y = 0; y < bar->ClientHeight(); ++y)
+        for (int x = 0; x < width; ++x) {
+            tk::TColor want = expected[static_cast<size_t>(y * width + x)];
+            if (want != tk::clNone && picture->Pixel(x, y) != want) ++wrong;
+        }
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(Controls, NewPositionIsPaintedAtOnceAndOnlyWhenItShowsSomethingNew) {
