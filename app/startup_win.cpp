@@ -13,12 +13,6 @@
 
 namespace {
 
-// Exports looked up at run time, where older systems lack them.
-template <typename Proc> Proc KernelExport(const char* name) {
-    FARPROC address = GetProcAddress(GetModuleHandleA("kernel32"), name);
-    return reinterpret_cast<Proc>(reinterpret_cast<void*>(address));
-}
-
 void ShowStartupWarning() {
     if (TaskMessageBox(nullptr, StartupWarningText, StartupWarningCaption, StartupWarningFlags) ==
         drOK)
@@ -95,7 +89,7 @@ void RestrictDllSearch() {
         // uxtheme.dll beside the installer would be loaded by the system DLLs we use.
         using SetDefaultDllDirectoriesProc = BOOL(WINAPI*)(DWORD);
         auto setDefaultDllDirectories =
-            KernelExport<SetDefaultDllDirectoriesProc>("SetDefaultDllDirectories");
+            tk::KernelExport<SetDefaultDllDirectoriesProc>("SetDefaultDllDirectories");
         const DWORD searchSystem32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
         if (setDefaultDllDirectories != nullptr) setDefaultDllDirectories(searchSystem32);
     }

@@ -28,8 +28,7 @@ public:
 // "\\\\server\\..."; empty where the system cannot tell (before Vista).
 std::wstring FinalPath(HANDLE handle) {
     using FinalPathProc = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
-    static const auto finalPath = reinterpret_cast<FinalPathProc>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleW")));
+    static const auto finalPath = tk::KernelExport<FinalPathProc>("GetFinalPathNameByHandleW");
     if (finalPath == nullptr) return std::wstring();
     std::wstring path(MAX_PATH, L'\0');
     DWORD length = finalPath(handle, path.data(), static_cast<DWORD>(path.size()), 0);
@@ -130,8 +129,7 @@ bool RemoveLinkedName(const std::string& path) {
         OpenName(path, DELETE | FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
     if (!name.Valid() || !leadsThere(name.Get())) throw ELinkedPath(path);
     using DispositionProc = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-    const auto setInformation = reinterpret_cast<DispositionProc>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32"), "SetFileInformationByHandle")));
+    const auto setInformation = tk::KernelExport<DispositionProc>("SetFileInformationByHandle");
     FILE_DISPOSITION_INFO dispose{TRUE};
     if (setInformation != nullptr) {
         if (!setInformation(name.Get(), FileDispositionInfo, &dispose, sizeof dispose))
@@ -196,8 +194,7 @@ bool LocalToUtc(const FILETIME& local, FILETIME& utc) {
     SYSTEMTIME universal{};
     if (!FileTimeToSystemTime(&local, &wall)) return false;
     using ForYearProc = BOOL(WINAPI*)(USHORT, void*, LPTIME_ZONE_INFORMATION);
-    FARPROC address = GetProcAddress(GetModuleHandleA("kernel32"), "GetTimeZoneInformationForYear");
-    auto forYear = reinterpret_cast<ForYearProc>(reinterpret_cast<void*>(address));
+    const auto forYear = tk::KernelExport<ForYearProc>("GetTimeZoneInformationForYear");
     TIME_ZONE_INFORMATION zone{};
     bool haveZone = forYear != nullptr && forYear(wall.wYear, nullptr, &zone);
     return TzSpecificLocalTimeToSystemTime(haveZone ? &zone : nullptr, &wall, &universal) &&

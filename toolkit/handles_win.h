@@ -69,6 +69,14 @@ private:
     LPITEMIDLIST list_ = nullptr;
 };
 
+// The KERNEL32 export `name` as a function of type Proc, or null where this Windows lacks it
+// (calls newer than the oldest supported system are looked up, not imported). Needs nothing
+// but KERNEL32, so it serves before the C runtime starts too.
+template <typename Proc> Proc KernelExport(const char* name) {
+    FARPROC address = GetProcAddress(GetModuleHandleA("kernel32"), name);
+    return reinterpret_cast<Proc>(reinterpret_cast<void*>(address));
+}
+
 // A DLL from the system folder only, kept loaded for the life of the process; null when
 // it did not load. One of the same name beside the installer (on the CD, in the Downloads
 // folder) must never be loaded. LOAD_LIBRARY_SEARCH_SYSTEM32 exists from Windows 8 on and
