@@ -21,15 +21,6 @@
 
 namespace {
 
-class Environment : public ::testing::Environment {
-    void SetUp() override {
-        tk::Application().Initialize();
-        tk::RegisterStandardControls();
-        RegisterAppearanceControls();
-    }
-};
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new Environment);
-
 int Dpi() {
     return tk::SystemDpi();
 }

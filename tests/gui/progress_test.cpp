@@ -14,15 +14,6 @@
 
 namespace {
 
-class Environment : public ::testing::Environment {
-    void SetUp() override {
-        tk::Application().Initialize();
-        tk::RegisterStandardControls();
-        RegisterAppearanceControls();
-    }
-};
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new Environment);
-
 // A left click as the mouse gives it: button down and up over the button's centre.
 void PostClick(tk::TControl* button) {
     LPARAM at = MAKELPARAM(button->Width() / 2, button->Height() / 2);
