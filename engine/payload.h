@@ -127,10 +127,31 @@ std::string DuplicateFileNameLines(const std::string& catalogue,
 // then hold the header's values and Contents is empty.
 void ReadPayloadImage(const std::string& key, std::string& image, tInstItem& item);
 
-// The same for the stored resource where it lies (read-only, not changed): the header
-// is unscrambled into a copy of its own, the body piece by piece as inflate takes it,
-// and Contents is inflated straight into its storage of the stated size. Gives the same
+// The stored bytes of one item, wherever they are kept, read piece by piece.
+class StoredBytes {
+public:
+    virtual ~StoredBytes() = default;
+    virtual std::size_t Size() const = 0;
+    // Copies the `n` bytes at `offset` (within Size()) to `out`.
+    virtual void Read(std::size_t offset, char* out, std::size_t n) noexcept = 0;
+};
+
+// Stored bytes held in memory (read-only).
+class StoredBytesInMemory : public StoredBytes {
+public:
+    explicit StoredBytesInMemory(std::string_view bytes) : bytes_(bytes) {}
+    std::size_t Size() const override { return bytes_.size(); }
+    void Read(std::size_t offset, char* out, std::size_t n) noexcept override;
+
+private:
+    std::string_view bytes_;
+};
+
+// The same for the stored resource where it lies (not changed): the header is
+// unscrambled into a copy of its own, the body piece by piece as inflate takes it, and
+// Contents is inflated straight into its storage of the stated size. Gives the same
 // item, and raises in the same cases, as ReadPayloadImage.
+void ReadStoredPayload(const std::string& key, StoredBytes& stored, tInstItem& item);
 void ReadStoredPayload(const std::string& key, std::string_view stored, tInstItem& item);
 
 // Loads the payload item stored in the executable's RCDATA resource `name` (any case)

@@ -156,12 +156,12 @@ enum class Fit { Exact, Short, Long, Corrupt };
 // own, which with small pieces costs more than the copy of the resource saved.
 constexpr std::size_t kPieceSize = PayloadKeyLength * 5120;
 
-// Inflates `length` stored bytes that lie at offset `offset` of their resource (scrambled
-// with `key` from that offset on) into the `size` bytes at `out`. Exact: the stream ended
+// Inflates the `length` stored bytes from offset `offset` of `stored` (scrambled with
+// `key` from that offset on) into the `size` bytes at `out`. Exact: the stream ended
 // after exactly `size` bytes. Short: it ended earlier. Long: it holds more (found as soon
 // as one byte more comes out; the rest is not inflated). Corrupt: any zlib error. Never
 // throws, so that it can fill a string's storage in place.
-Fit InflateStoredInto(const std::string& key, std::size_t offset, const char* stored,
+Fit InflateStoredInto(const std::string& key, StoredBytes& stored, std::size_t offset,
                       std::size_t length, char* out, std::size_t size) noexcept {
     if (length > UINT_MAX || size > UINT_MAX) return Fit::Corrupt;
     std::string phased; // the key from the body's first byte on
@@ -183,7 +183,7 @@ Fit InflateStoredInto(const std::string& key, std::size_t offset, const char* st
     for (;;) {
         if (z.avail_in == 0 && fed < length) {
             const std::size_t n = std::min(kPieceSize, length - fed);
-            std::memcpy(piece.get(), stored + fed, n);
+            stored.Read(offset + fed, reinterpret_cast<char*>(piece.get()), n);
             UnscrambleBytes(phased, reinterpret_cast<char*>(piece.get()), n);
             fed += n;
             z.next_in = piece.get();
@@ -315,13 +315,23 @@ void ReadPayloadImage(const std::string& key, std::string& image, tInstItem& ite
     ReadStoredPayload(key, image, item);
 }
 
+void StoredBytesInMemory::Read(std::size_t offset, char* out, std::size_t n) noexcept {
+    std::memcpy(out, bytes_.data() + offset, n);
+}
+
 void ReadStoredPayload(const std::string& key, std::string_view stored, tInstItem& item) {
+    StoredBytesInMemory bytes(stored);
+    ReadStoredPayload(key, bytes, item);
+}
+
+void ReadStoredPayload(const std::string& key, StoredBytes& stored, tInstItem& item) {
     item.FileName.clear();
-    if (stored.size() < PayloadHeaderSize) {
+    if (stored.Size() < PayloadHeaderSize) {
         item.Contents.clear();
         return;
     }
-    std::string header(stored.substr(0, PayloadHeaderSize));
+    std::string header(PayloadHeaderSize, '\0');
+    stored.Read(0, header.data(), header.size());
     UnscrambleBytes(key, header.data(), header.size());
     const std::size_t nameLength = static_cast<unsigned char>(header[PayloadNameOffset]);
     const std::int32_t stated = ReadInt32(header, 4);
@@ -337,13 +347,13 @@ void ReadStoredPayload(const std::string& key, std::string_view stored, tInstIte
 
     const std::size_t size = static_cast<std::size_t>(stated);
     try {
-        const char* body = stored.data() + PayloadHeaderSize;
-        const std::size_t length = stored.size() - PayloadHeaderSize;
+        const std::size_t length = stored.Size() - PayloadHeaderSize;
         // Deflate expands at most 1032:1: a stated size beyond that cannot be right, and a
         // lying header must not make the loader allocate it. Such an item takes the general
         // path, which grows its buffer only as the body delivers.
         if (length <= (SIZE_MAX - 1024) / 1032 && size > length * 1032 + 1024) {
-            std::string image(stored);
+            std::string image(stored.Size(), '\0');
+            stored.Read(0, image.data(), image.size());
             UnscrambleBytes(key, image.data(), image.size());
             std::string out;
             bool fits;
@@ -362,7 +372,7 @@ void ReadStoredPayload(const std::string& key, std::string_view stored, tInstIte
 
         Fit fit = Fit::Corrupt;
         auto fill = [&](char* out, std::size_t n) {
-            fit = InflateStoredInto(key, PayloadHeaderSize, body, length, out, n);
+            fit = InflateStoredInto(key, stored, PayloadHeaderSize, length, out, n);
             return fit == Fit::Exact ? n : 0;
         };
         std::string contents;

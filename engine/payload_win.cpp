@@ -1,15 +1,74 @@
 #include "engine/payload.h"
 
+#include "toolkit/handles_win.h"
+
+#include <windows.h>
 #include <zlib.h>
 
 #include <cstdint>
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// A resource read from the executable's file rather than through its mapped image:
+// mapped pages, once touched, stay in the process's memory until it ends, while what
+// ReadFile passes through stays in the system's file cache. Wherever the file cannot be
+// used (not found, not opened, a read that fails or comes up short) the bytes come from
+// the mapped image as before.
+class StoredBytesInFile : public StoredBytes {
+public:
+    explicit StoredBytesInFile(std::string_view mapped)
+        : mapped_(mapped), offset_(tk::ImageFileOffset(mapped)),
+          file_(offset_ >= 0 ? OpenExecutable() : INVALID_HANDLE_VALUE) {}
+    std::size_t Size() const override { return mapped_.size(); }
+
+    void Read(std::size_t offset, char* out, std::size_t n) noexcept override {
+        if (file_.Valid() && ReadFromFile(offset, out, n)) return;
+        file_.Close(); // from here on, the image
+        std::memcpy(out, mapped_.data() + offset, n);
+    }
+
+private:
+    static HANDLE OpenExecutable() {
+        std::vector<wchar_t> path(32768);
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0 || length >= path.size()) return INVALID_HANDLE_VALUE;
+        return CreateFileW(path.data(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    }
+
+    bool ReadFromFile(std::size_t offset, char* out, std::size_t n) noexcept {
+        OVERLAPPED at{};
+        const std::uint64_t position = static_cast<std::uint64_t>(offset_) + offset;
+        at.Offset = static_cast<DWORD>(position);
+        at.OffsetHigh = static_cast<DWORD>(position >> 32);
+        DWORD read = 0;
+        if (!ReadFile(file_.Get(), out, static_cast<DWORD>(n), &read, &at) || read != n)
+            return false;
+        // The header is checked against the image: a file replaced on disk since the
+        // program started is not read.
+        if (offset == 0 && std::memcmp(out, mapped_.data(), std::min<std::size_t>(n, 64)) != 0)
+            return false;
+        return true;
+    }
+
+    std::string_view mapped_;
+    std::int64_t offset_;
+    tk::FileHandle file_;
+};
+
+} // namespace
 
 void LoadPayloadItem(const std::string& name, tInstItem& item) {
     item.FileName.clear();
     const std::string key = BuildPayloadKeyStream();
     // FindRcData finds the resource by name in any case (FindResourceA upper-cases
-    // string names). The item is read from the image's own read-only memory: no copy.
-    ReadStoredPayload(key, tk::FindRcData(name), item);
+    // string names).
+    StoredBytesInFile stored(tk::FindRcData(name));
+    ReadStoredPayload(key, stored, item);
 }
 
 // zlib's crc32(), which inflate refers to for gzip streams only: the payload bodies are

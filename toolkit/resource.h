@@ -2,6 +2,7 @@
 // Named raw-data (RCDATA) resources of the running module.
 #include "toolkit/exception.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -21,5 +22,10 @@ std::string LoadRcData(const std::string& name);
 // The same bytes where the system keeps them: read-only memory of the executable's
 // image, valid as long as the program runs. Raises EResNotFound.
 std::string_view FindRcData(const std::string& name);
+
+// Where bytes of the executable's mapped image (such as FindRcData gives) lie in the
+// executable's file: their offset there, or -1 when they do not lie whole within one
+// section's bytes in the file.
+std::int64_t ImageFileOffset(std::string_view bytes);
 
 } // namespace tk

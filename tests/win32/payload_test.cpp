@@ -137,6 +137,32 @@ TEST(LoadPayloadItem, MissingResourceRaisesWithTheNameAsGiven) {
     EXPECT_EQ(RandSeed, after);
 }
 
+// The loader reads the items from the executable's file where the image maps them: the
+// offsets must name the same bytes in the file, read here with the C library.
+TEST(ImageFileOffset, NamesTheResourcesBytesInTheExecutablesFile) {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::FILE* f = std::fopen(path, "rb");
+    ASSERT_NE(f, nullptr);
+    for (const Expected& e : kProduct) {
+        SCOPED_TRACE(e.Catalogue);
+        const std::string_view mapped = tk::FindRcData(e.Catalogue);
+        const std::int64_t offset = tk::ImageFileOffset(mapped);
+        ASSERT_GT(offset, 0);
+        std::string inFile(mapped.size(), '\0');
+        ASSERT_EQ(std::fseek(f, static_cast<long>(offset), SEEK_SET), 0);
+        ASSERT_EQ(std::fread(inFile.data(), 1, inFile.size(), f), inFile.size());
+        EXPECT_TRUE(inFile == mapped);
+    }
+    std::fclose(f);
+    // Memory that is not the image's bytes from the file: the heap, and a range that runs
+    // past the end of its section's bytes.
+    const std::string heap(64, 'x');
+    EXPECT_EQ(tk::ImageFileOffset(heap), -1);
+    const std::string_view item = tk::FindRcData("rs_cmd");
+    EXPECT_EQ(tk::ImageFileOffset(std::string_view(item.data(), 1u << 30)), -1);
+}
+
 TEST(Crc32, TheInstallersOwnGivesTheStandardCheckValue) {
     // The CRC-32 check value of "123456789" (the catalogue of parametrised CRCs).
     const char digits[] = "123456789";
