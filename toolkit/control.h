@@ -50,7 +50,8 @@ public:
 
     HWND Handle() const { return handle_; }
     bool HandleAllocated() const { return handle_ != nullptr; }
-    // Creates this control's window (if not yet there) and then its children's.
+    // Creates this control's window (if not yet there) and then its children's (for a
+    // control that defers them, once it is visible).
     void CreateHandle();
 
     int Left() const { return left_; }
@@ -142,6 +143,9 @@ protected:
     virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
     virtual void HandleCreated() {}
+    // True for a control whose children get their windows only when it is first shown
+    // (a hidden page): until then they exist with their properties, but without windows.
+    virtual bool DefersChildWindows() const { return false; }
     virtual void Resized() {}
     virtual void TextChanged() { Invalidate(); }
     virtual void FontChanged() { Invalidate(); }

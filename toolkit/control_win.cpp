@@ -172,8 +172,9 @@ void TControl::CreateHandle() {
         SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Handle()), FALSE);
         HandleCreated();
     }
-    for (auto& child : children_)
-        child->CreateHandle();
+    if (visible_ || !DefersChildWindows())
+        for (auto& child : children_)
+            child->CreateHandle();
     AlignControls();
 }
 
@@ -434,6 +435,8 @@ void TControl::AlignControls() {
 void TControl::SetVisible(bool visible) {
     if (visible == visible_) return;
     visible_ = visible;
+    // Deferred children get their windows before they can be seen.
+    if (visible && handle_ != nullptr && DefersChildWindows()) CreateHandle();
     if (handle_ != nullptr) ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
     if (parent_ != nullptr && align_ != TAlign::alNone) parent_->AlignControls();
 }

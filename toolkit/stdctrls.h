@@ -71,6 +71,10 @@ public:
     explicit TTabSheet(TControl* parent) : TPanel(parent) { SetAlign(TAlign::alClient); }
     const char* ClassName() const override { return "TTabSheet"; }
     void SetProperty(const std::string& name, const LayoutValue& value) override;
+
+protected:
+    // A page the user has not opened yet costs no windows at start-up.
+    bool DefersChildWindows() const override { return true; }
 };
 
 // Pages without tabs: exactly one page (child) is visible; only code switches pages.

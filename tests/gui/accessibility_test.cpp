@@ -122,6 +122,10 @@ TEST_F(MainWindow, RolesAndNames) {
     EXPECT_EQ(background.Name(), "");
 
     // The folder field is named by the label above it and holds the folder as its value.
+    // Its page gets its windows when it is first opened, as Setup does.
+    EXPECT_FALSE(form->edInstallDir->HandleAllocated());
+    form->PageControl1->SetActivePageIndex(1);
+    Pump();
     Accessible folder(form->edInstallDir);
     EXPECT_EQ(folder.Role(), ROLE_SYSTEM_TEXT);
     EXPECT_EQ(folder.Name(), "Install Folder:");
