@@ -158,7 +158,9 @@ void TControl::CreateHandle() {
             windowClass = ClassName();
         }
         HWND parentWindow = parent_ != nullptr ? parent_->handle_ : nullptr;
-        HWND window = CreateWindowExA(WindowExStyle(), windowClass, caption_.c_str(), WindowStyle(),
+        // A control its parent draws must not cut its area out of the parent's paint.
+        DWORD exStyle = WindowExStyle() | (drawnByParent_ ? WS_EX_TRANSPARENT : 0);
+        HWND window = CreateWindowExA(exStyle, windowClass, caption_.c_str(), WindowStyle(),
                                       left_, top_, width_, height_, parentWindow, nullptr,
                                       GetModuleHandleA(nullptr), this);
         if (window == nullptr)
@@ -218,7 +220,10 @@ LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT:
         if (systemProc_ != nullptr) break;
-        PaintWindow();
+        if (drawnByParent_)
+            ValidateRect(handle_, nullptr); // its parent's paint shows it
+        else
+            PaintWindow();
         return 0;
     case WM_PRINTCLIENT:
         if (systemProc_ != nullptr) break;
@@ -268,20 +273,38 @@ LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefaultHandler(message, wParam, lParam);
 }
 
+namespace {
+
+bool Overlap(const TRect& a, const TRect& b) {
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+} // namespace
+
 void TControl::PaintWindow() {
     PaintDC paintDC(handle_);
-    PaintTo(paintDC.Get());
+    // The part to renew; when nothing of the window shows, the whole of it as ever.
+    const RECT& r = paintDC.Area();
+    const bool some = r.right > r.left && r.bottom > r.top;
+    PaintArea(paintDC.Get(), some ? TRect{r.left, r.top, r.right, r.bottom} : ClientRect());
 }
 
 void TControl::PaintTo(HDC dc) {
-    int w = ClientWidth(), h = ClientHeight();
-    if (w <= 0 || h <= 0) return;
+    PaintArea(dc, ClientRect());
+}
+
+void TControl::PaintArea(HDC dc, const TRect& wanted) {
+    const TRect client = ClientRect();
+    const TRect area{std::max(wanted.Left, 0), std::max(wanted.Top, 0),
+                     std::min(wanted.Right, client.Right), std::min(wanted.Bottom, client.Bottom)};
+    if (area.Width() <= 0 || area.Height() <= 0) return;
     if (!DoubleBuffered()) {
         TCanvas canvas(dc);
         canvas.Font = font_;
-        Paint(canvas);
+        PaintWithDrawnChildren(canvas, area, nullptr);
         return;
     }
+    const int w = client.Width(), h = client.Height();
     // One off-screen bitmap serves every paint (it only grows): a bitmap made and freed
     // for each paint costs more than the painting of a label. A paint inside a paint
     // (which does not happen today) gets a bitmap of its own.
@@ -305,12 +328,33 @@ void TControl::PaintTo(HDC dc) {
         }
     } borrowed{memory, SaveDC(memory), sharedInUse, sharedInUse};
     if (&buffer == &shared) sharedInUse = true;
-    PatBlt(memory, 0, 0, w, h, BLACKNESS);
+    // Only the area is drawn and copied: the rest of the screen stays as it is.
+    IntersectClipRect(memory, area.Left, area.Top, area.Right, area.Bottom);
+    PatBlt(memory, area.Left, area.Top, area.Width(), area.Height(), BLACKNESS);
     TCanvas canvas(memory);
     canvas.Font = font_;
     if (transparent_ && parent_ != nullptr) parent_->PaintBehind(this, canvas);
+    PaintWithDrawnChildren(canvas, area, nullptr);
+    BitBlt(dc, area.Left, area.Top, area.Width(), area.Height(), memory, area.Left, area.Top,
+           SRCCOPY);
+}
+
+void TControl::PaintWithDrawnChildren(TCanvas& canvas, const TRect& area, const TControl* skip) {
     Paint(canvas);
-    BitBlt(dc, 0, 0, w, h, memory, 0, 0, SRCCOPY);
+    HDC dc = canvas.Handle();
+    for (const auto& child : children_) {
+        if (!child->drawnByParent_ || !child->visible_ || child.get() == skip ||
+            !Overlap(child->BoundsRect(), area))
+            continue;
+        // As its window would show it: at its place, cut to its bounds, in its font.
+        int saved = SaveDC(dc);
+        OffsetWindowOrgEx(dc, -child->left_, -child->top_, nullptr);
+        IntersectClipRect(dc, 0, 0, child->width_, child->height_);
+        TCanvas childCanvas(dc);
+        childCanvas.Font = child->font_;
+        child->Paint(childCanvas);
+        RestoreDC(dc, saved);
+    }
 }
 
 void TControl::Paint(TCanvas& canvas) {
@@ -330,7 +374,7 @@ void TControl::PaintBehind(TControl* child, TCanvas& canvas) {
     {
         TCanvas own(dc);
         own.Font = font_;
-        Paint(own);
+        PaintWithDrawnChildren(own, child->BoundsRect(), child);
     }
     // The opaque siblings that overlap the child and lie below it in the window system's
     // z-order (a new child window goes to the bottom, and a control may move itself),
@@ -338,7 +382,7 @@ void TControl::PaintBehind(TControl* child, TCanvas& canvas) {
     // some opaque sibling overlaps at all, which a label on a plain panel rarely does.
     TRect area = child->BoundsRect();
     auto overlaps = [&area](const TControl* sibling) {
-        if (!sibling->visible_ || sibling->transparent_) return false;
+        if (!sibling->visible_ || sibling->transparent_ || sibling->drawnByParent_) return false;
         TRect r = sibling->BoundsRect();
         return !(r.Right <= area.Left || r.Left >= area.Right || r.Bottom <= area.Top ||
                  r.Top >= area.Bottom);
@@ -377,6 +421,7 @@ void TControl::SetBounds(int left, int top, int width, int height) {
         height == height_)
         return;
     bool resized = width != width_ || height != height_;
+    const TRect before = BoundsRect();
     left_ = left;
     top_ = top;
     width_ = width;
@@ -385,7 +430,15 @@ void TControl::SetBounds(int left, int top, int width, int height) {
         UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
         // A transparent control shows what lies behind it: never reuse its old pixels.
         if (transparent_) flags |= SWP_NOCOPYBITS;
+        // Drawn by its parent: the parent repaints the old and the new place, in one go.
+        if (drawnByParent_) flags |= SWP_NOREDRAW | SWP_NOCOPYBITS;
         SetWindowPos(handle_, nullptr, left, top, width, height, flags);
+    }
+    if (drawnByParent_ && visible_ && parent_ != nullptr) {
+        const TRect after = BoundsRect();
+        parent_->InvalidateArea({std::min(before.Left, after.Left), std::min(before.Top, after.Top),
+                                 std::max(before.Right, after.Right),
+                                 std::max(before.Bottom, after.Bottom)});
     }
     if (resized) {
         AlignControls();
@@ -435,6 +488,7 @@ void TControl::SetVisible(bool visible) {
     if (visible == visible_) return;
     visible_ = visible;
     if (handle_ != nullptr) ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
+    if (drawnByParent_ && parent_ != nullptr) parent_->InvalidateArea(BoundsRect());
     if (parent_ != nullptr && align_ != TAlign::alNone) parent_->AlignControls();
 }
 
@@ -492,8 +546,30 @@ void TControl::SetTransparent(bool transparent) {
     Invalidate();
 }
 
+void TControl::SetDrawnByParent(bool drawn) {
+    if (drawn == drawnByParent_) return;
+    if (handle_ != nullptr) {
+        LONG_PTR exStyle = GetWindowLongPtrA(handle_, GWL_EXSTYLE);
+        exStyle = drawn ? (exStyle | WS_EX_TRANSPARENT) : (exStyle & ~LONG_PTR{WS_EX_TRANSPARENT});
+        SetWindowLongPtrA(handle_, GWL_EXSTYLE, exStyle);
+        InvalidateRect(handle_, nullptr, FALSE);
+    }
+    drawnByParent_ = drawn;
+    if (parent_ != nullptr) parent_->InvalidateArea(BoundsRect());
+}
+
 void TControl::Invalidate() {
+    if (drawnByParent_) {
+        if (visible_ && parent_ != nullptr) parent_->InvalidateArea(BoundsRect());
+        return;
+    }
     if (handle_ != nullptr) InvalidateRect(handle_, nullptr, FALSE);
+}
+
+void TControl::InvalidateArea(const TRect& area) {
+    if (handle_ == nullptr) return;
+    RECT r{area.Left, area.Top, area.Right, area.Bottom};
+    InvalidateRect(handle_, &r, FALSE);
 }
 
 void TControl::Update() {

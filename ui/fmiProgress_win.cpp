@@ -52,6 +52,10 @@ void TInstProgressForm::ControlsLoaded() {
     pbar = Find<TAdvProgressBar>("pbar");
     btnPause = Find<TAdvToolButton>("btnPause");
     btnCancel = Find<TAdvToolButton>("btnCancel");
+    // The lines that change with every file are drawn by their panel: a file's new texts
+    // end in one paint of the panel instead of one paint per line and per uncovered area.
+    for (tk::TLabel* line : {lbFileName, lbFiles, lbStatus})
+        line->SetDrawnByParent(true);
 }
 
 void TInstProgressForm::FormCreate(tk::TControl*) {

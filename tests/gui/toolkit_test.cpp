@@ -2,10 +2,12 @@
 // transparent painting, the error path of event handlers and the message loop.
 #include "toolkit/application.h"
 #include "toolkit/forms.h"
+#include "toolkit/gdi.h"
 #include "toolkit/stdctrls.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -145,6 +147,82 @@ TEST_F(Fixture, TransparentLabelShowsTheSiblingBelowIt) {
         for (int y = 0; y < picture.Height(); ++y)
             if (picture.Pixel(x, y) == tk::clWhite) ++white;
     EXPECT_GT(white, 20); // the text itself
+}
+
+// The pixels of `area` of a window as it shows them on the screen.
+std::unique_ptr<tk::TBitmap> Shown(const tk::TControl* control, const tk::TRect& area) {
+    auto picture = std::make_unique<tk::TBitmap>();
+    picture->SetSize(area.Width(), area.Height());
+    tk::ClientDC screen(control->Handle());
+    BitBlt(picture->DC(), 0, 0, area.Width(), area.Height(), screen.Get(), area.Left, area.Top,
+           SRCCOPY);
+    return picture;
+}
+
+// The label as it prints itself alone (its own WM_PRINTCLIENT: what lies behind, the text).
+std::unique_ptr<tk::TBitmap> Printed(const tk::TControl* label) {
+    auto picture = std::make_unique<tk::TBitmap>();
+    picture->SetSize(label->Width(), label->Height());
+    SendMessageA(label->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture->DC()),
+                 PRF_CLIENT);
+    return picture;
+}
+
+int CountDifferent(const tk::TBitmap& a, const tk::TBitmap& b) {
+    int different = 0;
+    for (int x = 0; x < a.Width(); ++x)
+        for (int y = 0; y < a.Height(); ++y)
+            if (a.Pixel(x, y) != b.Pixel(x, y)) ++different;
+    return different;
+}
+
+int CountOf(const tk::TBitmap& picture, tk::TColor color) {
+    int n = 0;
+    for (int x = 0; x < picture.Width(); ++x)
+        for (int y = 0; y < picture.Height(); ++y)
+            if (picture.Pixel(x, y) == color) ++n;
+    return n;
+}
+
+// A label its parent draws shows on the screen as its own window would show it; when its
+// text gets shorter, it moves or it is hidden, nothing of the old text stays behind. Its
+// window stays visible with its text, for screen readers and tests.
+TEST_F(Fixture, LabelDrawnByItsParentShowsAsItsWindowWould) {
+    form->Find<tk::TPanel>("Back")->Hide();
+    auto* page = form->Find<tk::TTabSheet>("Page1");
+    auto* line = page->AddChild<tk::TLabel>();
+    line->SetTransparent(true);
+    line->SetBounds(10, 160, 0, 0);
+    line->SetDrawnByParent(true);
+    line->SetCaption("C:\\TQ\\PENTARO\\SETUP.EXE");
+    form->Show();
+    tk::Application().ProcessMessages();
+    EXPECT_TRUE(IsWindowVisible(line->Handle()));
+    char text[64] = {};
+    GetWindowTextA(line->Handle(), text, sizeof text);
+    EXPECT_STREQ(text, "C:\\TQ\\PENTARO\\SETUP.EXE");
+    const tk::TRect longText = line->BoundsRect();
+    EXPECT_GT(CountOf(*Printed(line), tk::clWhite), 20); // the text itself
+    EXPECT_EQ(CountDifferent(*Shown(page, longText), *Printed(line)), 0);
+
+    const tk::TColor red = 0x000000FF; // the page
+    line->SetCaption("C:\\TQ");
+    tk::Application().ProcessMessages();
+    const tk::TRect shortText = line->BoundsRect();
+    ASSERT_LT(shortText.Right, longText.Right);
+    EXPECT_EQ(CountDifferent(*Shown(page, shortText), *Printed(line)), 0);
+    const tk::TRect rest{shortText.Right, longText.Top, longText.Right, longText.Bottom};
+    EXPECT_EQ(CountOf(*Shown(page, rest), red), rest.Width() * rest.Height());
+
+    line->SetLeft(100);
+    tk::Application().ProcessMessages();
+    EXPECT_EQ(CountOf(*Shown(page, shortText), red), shortText.Width() * shortText.Height());
+    EXPECT_EQ(CountDifferent(*Shown(page, line->BoundsRect()), *Printed(line)), 0);
+
+    const tk::TRect shown = line->BoundsRect();
+    line->Hide();
+    tk::Application().ProcessMessages();
+    EXPECT_EQ(CountOf(*Shown(page, shown), red), shown.Width() * shown.Height());
 }
 
 struct TThrower : tk::TControl {
