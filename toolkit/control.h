@@ -86,10 +86,12 @@ public:
     void SetTransparent(bool transparent);
     // A control its parent draws, in the parent's own paint and picture, as a control
     // without a window would be drawn. Its window stays (screen readers, tests and the
-    // layout see it as before), but it paints nothing on the screen, does not cut its area
-    // out of the parent's and moves without a repaint of its own: a change of its text,
-    // size or place invalidates the area it covers on the parent, so changes of several
-    // such controls end in one paint of the parent. WM_PRINTCLIENT still paints it alone.
+    // layout see it as before), but it paints nothing on the screen and does not cut its
+    // area out of the parent's: a change of its text, size or place invalidates the area it
+    // covers on the parent, so changes of several such controls end in one paint of the
+    // parent. Its window follows its bounds shortly after they change (moving a window costs
+    // more than drawing a line of text), and at once when a screen reader asks for it.
+    // WM_PRINTCLIENT still paints it alone.
     bool DrawnByParent() const { return drawnByParent_; }
     void SetDrawnByParent(bool drawn);
     bool TabStop() const { return tabStop_; }
@@ -181,6 +183,8 @@ private:
     void PaintArea(HDC dc, const TRect& area);
     // Invalidates `area` (in this control's client coordinates) when it has a window.
     void InvalidateArea(const TRect& area);
+    // Moves the window to the control's bounds (no repaint when the parent draws it).
+    void PlaceWindow();
     // Take a new font or colour and hand it on to the children that follow their parent.
     void ApplyFont(const TFont& font);
     void ApplyColor(TColor color);
@@ -198,6 +202,7 @@ private:
     bool enabled_ = true;
     bool transparent_ = false;
     bool drawnByParent_ = false;
+    bool placementPending_ = false; // the window lags behind the bounds
     bool tabStop_ = false;
     bool default_ = false;
     bool cancel_ = false;

@@ -35,6 +35,11 @@ std::map<std::string, TControlFactory>& Factories() {
 
 const char* const kSelfProperty = "tk.TControl";
 
+// The timer that moves the window of a control its parent draws to the control's bounds,
+// and how long after the first change it does so.
+constexpr UINT_PTR kPlacementTimer = 0x7401;
+constexpr UINT kPlacementDelayMs = 100;
+
 // The drag pointer: the arrow carrying a small sheet below its tip. Windows has no
 // such system cursor, so it is drawn here from two masks, 32 x 32 pixels at 96 dpi and
 // that size scaled at other scales (one cursor per scale, made on first use).
@@ -116,6 +121,7 @@ void TControl::DestroyHandle() {
     if (systemProc_ != nullptr)
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc_));
     handle_ = nullptr;
+    placementPending_ = false;
     DestroyWindow(window);
 }
 
@@ -245,7 +251,15 @@ LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 return reinterpret_cast<LRESULT>(brush);
         break;
     }
+    case WM_TIMER:
+        if (wParam == kPlacementTimer) {
+            PlaceWindow();
+            return 0;
+        }
+        break;
     case WM_GETOBJECT:
+        // A screen reader finds the window where the control is.
+        if (placementPending_) PlaceWindow();
         // Only the client area is ours to describe; the frame stays the system's.
         if (Accessibility.Role != 0 && static_cast<LONG>(lParam) == OBJID_CLIENT)
             if (LRESULT object = AccessibleObjectResult(handle_, wParam)) return object;
@@ -426,14 +440,19 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     top_ = top;
     width_ = width;
     height_ = height;
-    if (handle_ != nullptr) {
+    if (handle_ != nullptr && drawnByParent_) {
+        // The window follows later; a line that changes with every file moves it once.
+        if (!placementPending_) {
+            placementPending_ = true;
+            SetTimer(handle_, kPlacementTimer, kPlacementDelayMs, nullptr);
+        }
+    } else if (handle_ != nullptr) {
         UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
         // A transparent control shows what lies behind it: never reuse its old pixels.
         if (transparent_) flags |= SWP_NOCOPYBITS;
-        // Drawn by its parent: the parent repaints the old and the new place, in one go.
-        if (drawnByParent_) flags |= SWP_NOREDRAW | SWP_NOCOPYBITS;
         SetWindowPos(handle_, nullptr, left, top, width, height, flags);
     }
+    // Drawn by its parent: the parent repaints the old and the new place, in one go.
     if (drawnByParent_ && visible_ && parent_ != nullptr) {
         const TRect after = BoundsRect();
         parent_->InvalidateArea({std::min(before.Left, after.Left), std::min(before.Top, after.Top),
@@ -444,6 +463,15 @@ void TControl::SetBounds(int left, int top, int width, int height) {
         AlignControls();
         Resized();
     }
+}
+
+void TControl::PlaceWindow() {
+    if (handle_ == nullptr) return;
+    if (placementPending_) KillTimer(handle_, kPlacementTimer);
+    placementPending_ = false;
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS;
+    if (drawnByParent_) flags |= SWP_NOREDRAW;
+    SetWindowPos(handle_, nullptr, left_, top_, width_, height_, flags);
 }
 
 void TControl::SetAlign(TAlign align) {
@@ -548,6 +576,7 @@ void TControl::SetTransparent(bool transparent) {
 
 void TControl::SetDrawnByParent(bool drawn) {
     if (drawn == drawnByParent_) return;
+    if (placementPending_) PlaceWindow();
     if (handle_ != nullptr) {
         LONG_PTR exStyle = GetWindowLongPtrA(handle_, GWL_EXSTYLE);
         exStyle = drawn ? (exStyle | WS_EX_TRANSPARENT) : (exStyle & ~LONG_PTR{WS_EX_TRANSPARENT});

@@ -218,6 +218,14 @@ TEST_F(Fixture, LabelDrawnByItsParentShowsAsItsWindowWould) {
     tk::Application().ProcessMessages();
     EXPECT_EQ(CountOf(*Shown(page, shortText), red), shortText.Width() * shortText.Height());
     EXPECT_EQ(CountDifferent(*Shown(page, line->BoundsRect()), *Printed(line)), 0);
+    // The window follows the label's place and size soon after.
+    Sleep(150);
+    tk::Application().ProcessMessages();
+    RECT window;
+    GetWindowRect(line->Handle(), &window);
+    MapWindowPoints(nullptr, page->Handle(), reinterpret_cast<POINT*>(&window), 2);
+    EXPECT_EQ((tk::TRect{window.left, window.top, window.right, window.bottom}),
+              line->BoundsRect());
 
     const tk::TRect shown = line->BoundsRect();
     line->Hide();
