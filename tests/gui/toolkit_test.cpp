@@ -233,6 +233,41 @@ TEST_F(Fixture, LabelDrawnByItsParentShowsAsItsWindowWould) {
     EXPECT_EQ(CountOf(*Shown(page, shown), red), shown.Width() * shown.Height());
 }
 
+// Each pixel of the key colour leaves the destination as it was, every other pixel is
+// copied; a smaller bitmap after a larger one (with key pixels where the larger had none)
+// takes nothing from the earlier call.
+TEST(Canvas, DrawTransparentLeavesTheKeyPixelsAlone) {
+    const tk::TColor key = 0x00FF00FF, blue = 0x00FF0000, green = 0x0000FF00;
+    tk::TBitmap large;
+    large.SetSize(6, 4);
+    large.Canvas().Brush.Color = green;
+    large.Canvas().FillRect({0, 0, 6, 4});
+    large.Canvas().Brush.Color = key;
+    large.Canvas().FillRect({0, 0, 2, 1});
+    tk::TBitmap small;
+    small.SetSize(3, 3);
+    small.Canvas().Brush.Color = key;
+    small.Canvas().FillRect({0, 0, 3, 3});
+    small.Canvas().Brush.Color = green;
+    small.Canvas().FillRect({2, 2, 3, 3});
+    tk::TBitmap target;
+    target.SetSize(10, 10);
+    for (const tk::TBitmap* source : {&large, &small}) {
+        target.Canvas().Brush.Color = blue;
+        target.Canvas().FillRect({0, 0, 10, 10});
+        target.Canvas().DrawTransparent(1, 2, *source, key);
+        for (int x = 0; x < 10; ++x) {
+            for (int y = 0; y < 10; ++y) {
+                bool inside = x >= 1 && x < 1 + source->Width() && y >= 2 &&
+                              y < 2 + source->Height();
+                tk::TColor expected = inside ? source->Pixel(x - 1, y - 2) : blue;
+                if (expected == key) expected = blue;
+                EXPECT_EQ(target.Pixel(x, y), expected) << x << "," << y;
+            }
+        }
+    }
+}
+
 struct TThrower : tk::TControl {
     explicit TThrower(tk::TControl* parent) : tk::TControl(parent) {}
     const char* ClassName() const override { return "TThrower"; }
