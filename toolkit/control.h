@@ -113,6 +113,11 @@ public:
 
     // A deferred repaint.
     void Invalidate();
+    // From BeginUpdate to the matching EndUpdate, what the children this control draws
+    // invalidate on it is gathered and handed to the window system as one rectangle at the
+    // end (TUpdateScope below does both).
+    void BeginUpdate() { ++updating_; }
+    void EndUpdate();
     // Paint now whatever is invalid.
     void Update();
     void Repaint() {
@@ -203,6 +208,8 @@ private:
     bool transparent_ = false;
     bool drawnByParent_ = false;
     bool placementPending_ = false; // the window lags behind the bounds
+    int updating_ = 0;
+    TRect gathered_; // what the children it draws invalidated during an update
     bool tabStop_ = false;
     bool default_ = false;
     bool cancel_ = false;
@@ -211,6 +218,18 @@ private:
     TFont font_;
     HCURSOR cursor_ = nullptr;
     bool dragCursor_ = false; // the drag pointer, drawn for the control's scale
+};
+
+// BeginUpdate and EndUpdate of a control for the life of a scope.
+class TUpdateScope {
+public:
+    explicit TUpdateScope(TControl& control) : control_(control) { control_.BeginUpdate(); }
+    ~TUpdateScope() { control_.EndUpdate(); }
+    TUpdateScope(const TUpdateScope&) = delete;
+    TUpdateScope& operator=(const TUpdateScope&) = delete;
+
+private:
+    TControl& control_;
 };
 
 // Layout class names the toolkit can build: every control class registers a factory.

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <map>
 #include <set>
+#include <unordered_map>
 
 namespace tk {
 
@@ -33,7 +34,19 @@ std::map<std::string, TControlFactory>& Factories() {
     return factories;
 }
 
-const char* const kSelfProperty = "tk.TControl";
+// The smallest rectangle holding both.
+TRect Union(const TRect& a, const TRect& b) {
+    return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+            std::max(a.Bottom, b.Bottom)};
+}
+
+// The control of each of our windows, looked up for every message. Kept in the process,
+// not as a window property: where the window system keeps properties in a server (Wine),
+// each look-up is a round trip.
+std::unordered_map<HWND, TControl*>& Controls() {
+    static std::unordered_map<HWND, TControl*> controls;
+    return controls;
+}
 
 // The timer that moves the window of a control its parent draws to the control's bounds,
 // and how long after the first change it does so.
@@ -117,7 +130,8 @@ void TControl::DestroyHandle() {
     if (handle_ == nullptr) return;
     HWND window = handle_;
     // From here on the window's messages must not reach this half-destroyed object.
-    RemovePropA(window, kSelfProperty);
+    if (auto found = Controls().find(window); found != Controls().end() && found->second == this)
+        Controls().erase(found);
     if (systemProc_ != nullptr)
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc_));
     handle_ = nullptr;
@@ -140,7 +154,9 @@ TControl* TControl::FindControl(const std::string& name) {
 }
 
 TControl* TControl::FromHandle(HWND window) {
-    return window != nullptr ? static_cast<TControl*>(GetPropA(window, kSelfProperty)) : nullptr;
+    if (window == nullptr) return nullptr;
+    auto found = Controls().find(window);
+    return found != Controls().end() ? found->second : nullptr;
 }
 
 DWORD TControl::WindowStyle() const {
@@ -173,7 +189,7 @@ void TControl::CreateHandle() {
             throw Exception(Format("Cannot create the window of %s", name_.c_str()));
         if (systemClass != nullptr) {
             handle_ = window;
-            SetPropA(window, kSelfProperty, this);
+            Controls()[window] = this;
             systemProc_ = reinterpret_cast<WNDPROC>(
                 SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
         }
@@ -190,17 +206,23 @@ LRESULT CALLBACK TControl::StaticWndProc(HWND window, UINT message, WPARAM wPara
         auto* self =
             static_cast<TControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         self->handle_ = window;
-        SetPropA(window, kSelfProperty, self);
+        Controls()[window] = self;
     }
     TControl* self = FromHandle(window);
     if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-    return self->Dispatch(message, wParam, lParam);
+    LRESULT result = self->Dispatch(message, wParam, lParam);
+    // The last message of a window the system destroyed (with its parent): its handle may
+    // come back for another window.
+    if (message == WM_NCDESTROY) Controls().erase(window);
+    return result;
 }
 
 LRESULT CALLBACK TControl::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     TControl* self = FromHandle(window);
     if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-    return self->Dispatch(message, wParam, lParam);
+    LRESULT result = self->Dispatch(message, wParam, lParam);
+    if (message == WM_NCDESTROY) Controls().erase(window);
+    return result;
 }
 
 LRESULT TControl::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -453,12 +475,8 @@ void TControl::SetBounds(int left, int top, int width, int height) {
         SetWindowPos(handle_, nullptr, left, top, width, height, flags);
     }
     // Drawn by its parent: the parent repaints the old and the new place, in one go.
-    if (drawnByParent_ && visible_ && parent_ != nullptr) {
-        const TRect after = BoundsRect();
-        parent_->InvalidateArea({std::min(before.Left, after.Left), std::min(before.Top, after.Top),
-                                 std::max(before.Right, after.Right),
-                                 std::max(before.Bottom, after.Bottom)});
-    }
+    if (drawnByParent_ && visible_ && parent_ != nullptr)
+        parent_->InvalidateArea(Union(before, BoundsRect()));
     if (resized) {
         AlignControls();
         Resized();
@@ -596,9 +614,20 @@ void TControl::Invalidate() {
 }
 
 void TControl::InvalidateArea(const TRect& area) {
-    if (handle_ == nullptr) return;
+    if (handle_ == nullptr || area.Width() <= 0 || area.Height() <= 0) return;
+    if (updating_ > 0) {
+        gathered_ = gathered_.Width() <= 0 ? area : Union(gathered_, area);
+        return;
+    }
     RECT r{area.Left, area.Top, area.Right, area.Bottom};
     InvalidateRect(handle_, &r, FALSE);
+}
+
+void TControl::EndUpdate() {
+    if (updating_ == 0 || --updating_ > 0) return;
+    TRect area = gathered_;
+    gathered_ = {};
+    InvalidateArea(area);
 }
 
 void TControl::Update() {

@@ -94,10 +94,13 @@ void TInstProgressForm::SetTotalBytes(std::uint32_t Total) {
 
 void TInstProgressForm::SetCurrentFile(const std::string& Path) {
     tk::Probe("file announced");
-    lbFileName->SetCaption(Path);
-    ++FileCount;
-    lbFiles->SetCaption(tk::Format("Files: %d", FileCount));
-    PlaceFileCounter();
+    {
+        tk::TUpdateScope update(*lbFileName->Parent()); // one repaint for both lines
+        lbFileName->SetCaption(Path);
+        ++FileCount;
+        lbFiles->SetCaption(tk::Format("Files: %d", FileCount));
+        PlaceFileCounter();
+    }
     tk::Probe("file labels set");
 }
 
@@ -120,8 +123,11 @@ void TInstProgressForm::SetBytesDone(std::uint32_t Done) {
     pbar->SetPosition(Done);
     tk::Probe("bar drawn");
     if (static_cast<std::int32_t>(Done) != LastShownBytes) {
-        lbStatus->SetCaption(BytesDoneText(Done, TotalBytes, ThousandSeparator()));
-        lbStatus->SetLeft(CenteredLeft(lbStatus->Parent()->Width(), lbStatus->Width()));
+        {
+            tk::TUpdateScope update(*lbStatus->Parent()); // one repaint for text and place
+            lbStatus->SetCaption(BytesDoneText(Done, TotalBytes, ThousandSeparator()));
+            lbStatus->SetLeft(CenteredLeft(lbStatus->Parent()->Width(), lbStatus->Width()));
+        }
         tk::Probe("bytes shown");
         tk::Application().ProcessMessages();
     }

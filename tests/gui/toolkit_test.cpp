@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 
@@ -231,6 +232,37 @@ TEST_F(Fixture, LabelDrawnByItsParentShowsAsItsWindowWould) {
     line->Hide();
     tk::Application().ProcessMessages();
     EXPECT_EQ(CountOf(*Shown(page, shown), red), shown.Width() * shown.Height());
+}
+
+// Changes of the labels a control draws during an update reach the window system as one
+// area at its end, and the one paint that follows shows them all.
+TEST_F(Fixture, ChangesDuringAnUpdateBecomeOneArea) {
+    form->Find<tk::TPanel>("Back")->Hide();
+    auto* page = form->Find<tk::TTabSheet>("Page1");
+    tk::TLabel* lines[2];
+    for (int i = 0; i < 2; ++i) {
+        lines[i] = page->AddChild<tk::TLabel>();
+        lines[i]->SetTransparent(true);
+        lines[i]->SetBounds(10 + 40 * i, 150 + 22 * i, 0, 0);
+        lines[i]->SetDrawnByParent(true);
+    }
+    form->Show();
+    tk::Application().ProcessMessages();
+    {
+        tk::TUpdateScope update(*page);
+        lines[0]->SetCaption("Files: 7");
+        lines[1]->SetCaption("1,024 of 4,096 bytes");
+        lines[1]->SetLeft(20);
+        EXPECT_FALSE(GetUpdateRect(page->Handle(), nullptr, FALSE));
+    }
+    RECT r;
+    ASSERT_TRUE(GetUpdateRect(page->Handle(), &r, FALSE));
+    const tk::TRect a = lines[0]->BoundsRect(), b = lines[1]->BoundsRect();
+    EXPECT_EQ((tk::TRect{r.left, r.top, r.right, r.bottom}),
+              (tk::TRect{10, 150, std::max(a.Right, 50 + b.Width()), b.Bottom}));
+    tk::Application().ProcessMessages();
+    for (const tk::TLabel* line : lines)
+        EXPECT_EQ(CountDifferent(*Shown(page, line->BoundsRect()), *Printed(line)), 0);
 }
 
 // Each pixel of the key colour leaves the destination as it was, every other pixel is
