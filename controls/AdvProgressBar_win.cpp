@@ -4,6 +4,8 @@
 
 #include <oleacc.h>
 
+#include <algorithm>
+
 namespace {
 
 // The key colour of the corners outside the rounded border.
@@ -149,17 +151,37 @@ void TAdvProgressBar::Paint(tk::TCanvas& canvas) {
     tk::TColor main = tk::ResolveColor(levelColor_[level]);
     tk::TColor pale = tk::ResolveColor(levelColorTo_[level]);
     // Blocks of one size look alike: the first is drawn band by band, the others are
-    // copies of it (hundreds of fills per paint otherwise).
-    const tk::TRect* drawn = nullptr;
-    for (const tk::TRect& block : ProgressBlocks(client, percent, metrics)) {
-        if (drawn != nullptr && block.Width() == drawn->Width() &&
-            block.Height() == drawn->Height()) {
-            BitBlt(c.Handle(), block.Left, block.Top, block.Width(), block.Height(), c.Handle(),
-                   drawn->Left, drawn->Top, SRCCOPY);
-            continue;
+    // copies of it (hundreds of fills per paint otherwise). The evenly spaced run of
+    // blocks from the first is copied onward doubling (the gaps between the blocks are
+    // the bar's plain inside), a few copies instead of one per block.
+    const std::vector<tk::TRect> blocks = ProgressBlocks(client, percent, metrics);
+    size_t copied = 0;
+    if (!blocks.empty()) {
+        const tk::TRect& first = blocks.front();
+        DrawFills(c, ProgressBlockFills(first, main, pale, steps_, showGradient_));
+        copied = 1;
+        const int pitch = blocks.size() > 1 ? blocks[1].Left - first.Left : 0;
+        size_t run = 1;
+        while (run < blocks.size() && blocks[run].Width() == first.Width() &&
+               blocks[run].Top == first.Top && blocks[run].Height() == first.Height() &&
+               blocks[run].Left == first.Left + static_cast<int>(run) * pitch)
+            ++run;
+        while (copied < run) {
+            size_t count = std::min(copied, run - copied);
+            int width = blocks[count - 1].Right - first.Left;
+            BitBlt(c.Handle(), blocks[copied].Left, first.Top, width, first.Height(), c.Handle(),
+                   first.Left, first.Top, SRCCOPY);
+            copied += count;
         }
-        DrawFills(c, ProgressBlockFills(block, main, pale, steps_, showGradient_));
-        if (drawn == nullptr) drawn = &block;
+    }
+    for (size_t i = copied; i < blocks.size(); ++i) {
+        const tk::TRect& block = blocks[i];
+        const tk::TRect& first = blocks.front();
+        if (block.Width() == first.Width() && block.Height() == first.Height())
+            BitBlt(c.Handle(), block.Left, block.Top, block.Width(), block.Height(), c.Handle(),
+                   first.Left, first.Top, SRCCOPY);
+        else
+            DrawFills(c, ProgressBlockFills(block, main, pale, steps_, showGradient_));
     }
 
     if (showPosition_) {

@@ -1,5 +1,6 @@
 #include "toolkit/canvas.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tk {
@@ -127,37 +128,63 @@ void TCanvas::Draw(int x, int y, const TBitmap& bitmap) {
     BitBlt(dc_, x, y, bitmap.Width(), bitmap.Height(), bitmap.DC(), 0, 0, SRCCOPY);
 }
 
+namespace {
+
+// The mask and the work copy of DrawTransparent, kept from call to call (they only grow):
+// two bitmaps and two device contexts made for every call cost more than the copies.
+struct TransparencyBuffers {
+    TBitmap work;
+    GdiObject<HBITMAP> mask;
+    MemoryDC maskDC;
+    HGDIOBJ original = nullptr;
+    int maskWidth = 0, maskHeight = 0;
+    ~TransparencyBuffers() {
+        if (original != nullptr) SelectObject(maskDC.Get(), original);
+    }
+    void Fit(int w, int h) {
+        if (maskWidth < w || maskHeight < h) {
+            maskWidth = std::max(w, maskWidth);
+            maskHeight = std::max(h, maskHeight);
+            if (original != nullptr) SelectObject(maskDC.Get(), original);
+            mask.Reset(CreateBitmap(maskWidth, maskHeight, 1, 1, nullptr));
+            original = SelectObject(maskDC.Get(), mask.Get());
+        }
+        if (work.Width() < w || work.Height() < h)
+            work.SetSize(std::max(w, work.Width()), std::max(h, work.Height()));
+    }
+};
+
+} // namespace
+
 void TCanvas::DrawTransparent(int x, int y, const TBitmap& bitmap, TColor key) {
     // A mask of the key colour: 1 where the bitmap shows the key, 0 elsewhere. Then
     // destination = (destination AND mask) OR (bitmap AND NOT mask); the key pixels of
     // the source are set to black first so that the OR leaves the destination alone.
     int w = bitmap.Width(), h = bitmap.Height();
     if (w <= 0 || h <= 0) return;
+    static TransparencyBuffers kept;
+    kept.Fit(w, h);
+    HDC maskDC = kept.maskDC.Get();
+    HDC sourceDC = kept.work.DC();
     COLORREF keyRgb = ResolveColor(key);
-    MemoryDC maskDC;
-    GdiObject<HBITMAP> mask(CreateBitmap(w, h, 1, 1, nullptr));
-    ScopedSelect selectMask(maskDC.Get(), mask.Get());
     COLORREF oldBk = SetBkColor(bitmap.DC(), keyRgb);
-    BitBlt(maskDC.Get(), 0, 0, w, h, bitmap.DC(), 0, 0, SRCCOPY);
+    BitBlt(maskDC, 0, 0, w, h, bitmap.DC(), 0, 0, SRCCOPY);
     SetBkColor(bitmap.DC(), oldBk);
 
-    MemoryDC sourceDC;
-    GdiObject<HBITMAP> source(CreateCompatibleBitmap(bitmap.DC(), w, h));
-    ScopedSelect selectSource(sourceDC.Get(), source.Get());
-    BitBlt(sourceDC.Get(), 0, 0, w, h, bitmap.DC(), 0, 0, SRCCOPY);
+    BitBlt(sourceDC, 0, 0, w, h, bitmap.DC(), 0, 0, SRCCOPY);
     // Monochrome to colour: 1 (key) bits take the background colour, 0 bits the text
     // colour. Black at the key pixels clears them; white elsewhere keeps the source.
-    SetTextColor(sourceDC.Get(), RGB(255, 255, 255));
-    SetBkColor(sourceDC.Get(), RGB(0, 0, 0));
-    BitBlt(sourceDC.Get(), 0, 0, w, h, maskDC.Get(), 0, 0, SRCAND);
+    SetTextColor(sourceDC, RGB(255, 255, 255));
+    SetBkColor(sourceDC, RGB(0, 0, 0));
+    BitBlt(sourceDC, 0, 0, w, h, maskDC, 0, 0, SRCAND);
     // On the destination the other way round: white at the key pixels keeps what is
     // there, black elsewhere clears the place for the source.
     COLORREF oldText = SetTextColor(dc_, RGB(0, 0, 0));
     COLORREF oldDestBk = SetBkColor(dc_, RGB(255, 255, 255));
-    BitBlt(dc_, x, y, w, h, maskDC.Get(), 0, 0, SRCAND);
+    BitBlt(dc_, x, y, w, h, maskDC, 0, 0, SRCAND);
     SetTextColor(dc_, oldText);
     SetBkColor(dc_, oldDestBk);
-    BitBlt(dc_, x, y, w, h, sourceDC.Get(), 0, 0, SRCPAINT);
+    BitBlt(dc_, x, y, w, h, sourceDC, 0, 0, SRCPAINT);
 }
 
 TColor TCanvas::Pixel(int x, int y) const {

@@ -85,6 +85,16 @@ public:
     void SetFont(const TFont& font);
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool transparent);
+    // A control its parent draws, in the parent's own paint and picture, as a control
+    // without a window would be drawn. Its window stays (screen readers, tests and the
+    // layout see it as before), but it paints nothing on the screen and does not cut its
+    // area out of the parent's: a change of its text, size or place invalidates the area it
+    // covers on the parent, so changes of several such controls end in one paint of the
+    // parent. Its window follows its bounds shortly after they change (moving a window costs
+    // more than drawing a line of text), and at once when a screen reader asks for it.
+    // WM_PRINTCLIENT still paints it alone.
+    bool DrawnByParent() const { return drawnByParent_; }
+    void SetDrawnByParent(bool drawn);
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
     // Enter and Escape in a form press the first shown and enabled control marked Default,
@@ -104,6 +114,11 @@ public:
 
     // A deferred repaint.
     void Invalidate();
+    // From BeginUpdate to the matching EndUpdate, what the children this control draws
+    // invalidate on it is gathered and handed to the window system as one rectangle at the
+    // end (TUpdateScope below does both).
+    void BeginUpdate() { ++updating_; }
+    void EndUpdate();
     // Paint now whatever is invalid.
     void Update();
     void Repaint() {
@@ -115,7 +130,8 @@ public:
     // the control with its colour (nothing when transparent).
     virtual void Paint(TCanvas& canvas);
     // Paints, into a canvas whose origin is child's top-left corner, what lies behind
-    // `child`: this control and the siblings below it in the z-order.
+    // `child`: this control (with the children it draws) and the siblings below it in the
+    // z-order.
     void PaintBehind(TControl* child, TCanvas& canvas);
     // Paints the whole control as WM_PAINT would, into any device context (also what
     // WM_PRINTCLIENT does, so that tests can read a control's pixels back).
@@ -169,6 +185,15 @@ private:
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     void PaintWindow();
+    // Paint and then the visible children this control draws that reach into `area`
+    // (except `skip`), in the control's own coordinates.
+    void PaintWithDrawnChildren(TCanvas& canvas, const TRect& area, const TControl* skip);
+    // PaintTo for the part `area` of the client area only (what a paint has to renew).
+    void PaintArea(HDC dc, const TRect& area);
+    // Invalidates `area` (in this control's client coordinates) when it has a window.
+    void InvalidateArea(const TRect& area);
+    // Moves the window to the control's bounds (no repaint when the parent draws it).
+    void PlaceWindow();
     // Take a new font or colour and hand it on to the children that follow their parent.
     void ApplyFont(const TFont& font);
     void ApplyColor(TColor color);
@@ -185,6 +210,10 @@ private:
     bool visible_ = true;
     bool enabled_ = true;
     bool transparent_ = false;
+    bool drawnByParent_ = false;
+    bool placementPending_ = false; // the window lags behind the bounds
+    int updating_ = 0;
+    TRect gathered_; // what the children it draws invalidated during an update
     bool tabStop_ = false;
     bool default_ = false;
     bool cancel_ = false;
@@ -193,6 +222,18 @@ private:
     TFont font_;
     HCURSOR cursor_ = nullptr;
     bool dragCursor_ = false; // the drag pointer, drawn for the control's scale
+};
+
+// BeginUpdate and EndUpdate of a control for the life of a scope.
+class TUpdateScope {
+public:
+    explicit TUpdateScope(TControl& control) : control_(control) { control_.BeginUpdate(); }
+    ~TUpdateScope() { control_.EndUpdate(); }
+    TUpdateScope(const TUpdateScope&) = delete;
+    TUpdateScope& operator=(const TUpdateScope&) = delete;
+
+private:
+    TControl& control_;
 };
 
 // Layout class names the toolkit can build: every control class registers a factory.

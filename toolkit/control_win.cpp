@@ -8,6 +8,7 @@
 #include <iterator>
 #include <map>
 #include <set>
+#include <unordered_map>
 
 namespace tk {
 
@@ -33,7 +34,24 @@ std::map<std::string, TControlFactory>& Factories() {
     return factories;
 }
 
-const char* const kSelfProperty = "tk.TControl";
+// The smallest rectangle holding both.
+TRect Union(const TRect& a, const TRect& b) {
+    return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+            std::max(a.Bottom, b.Bottom)};
+}
+
+// The control of each of our windows, looked up for every message. Kept in the process,
+// not as a window property: where the window system keeps properties in a server (Wine),
+// each look-up is a round trip.
+std::unordered_map<HWND, TControl*>& Controls() {
+    static std::unordered_map<HWND, TControl*> controls;
+    return controls;
+}
+
+// The timer that moves the window of a control its parent draws to the control's bounds,
+// and how long after the first change it does so.
+constexpr UINT_PTR kPlacementTimer = 0x7401;
+constexpr UINT kPlacementDelayMs = 100;
 
 // The drag pointer: the arrow carrying a small sheet below its tip. Windows has no
 // such system cursor, so it is drawn here from two masks, 32 x 32 pixels at 96 dpi and
@@ -112,10 +130,12 @@ void TControl::DestroyHandle() {
     if (handle_ == nullptr) return;
     HWND window = handle_;
     // From here on the window's messages must not reach this half-destroyed object.
-    RemovePropA(window, kSelfProperty);
+    if (auto found = Controls().find(window); found != Controls().end() && found->second == this)
+        Controls().erase(found);
     if (systemProc_ != nullptr)
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc_));
     handle_ = nullptr;
+    placementPending_ = false;
     DestroyWindow(window);
 }
 
@@ -134,7 +154,9 @@ TControl* TControl::FindControl(const std::string& name) {
 }
 
 TControl* TControl::FromHandle(HWND window) {
-    return window != nullptr ? static_cast<TControl*>(GetPropA(window, kSelfProperty)) : nullptr;
+    if (window == nullptr) return nullptr;
+    auto found = Controls().find(window);
+    return found != Controls().end() ? found->second : nullptr;
 }
 
 DWORD TControl::WindowStyle() const {
@@ -158,14 +180,16 @@ void TControl::CreateHandle() {
             windowClass = ClassName();
         }
         HWND parentWindow = parent_ != nullptr ? parent_->handle_ : nullptr;
-        HWND window = CreateWindowExA(WindowExStyle(), windowClass, caption_.c_str(), WindowStyle(),
+        // A control its parent draws must not cut its area out of the parent's paint.
+        DWORD exStyle = WindowExStyle() | (drawnByParent_ ? WS_EX_TRANSPARENT : 0);
+        HWND window = CreateWindowExA(exStyle, windowClass, caption_.c_str(), WindowStyle(),
                                       left_, top_, width_, height_, parentWindow, nullptr,
                                       GetModuleHandleA(nullptr), this);
         if (window == nullptr)
             throw Exception(Format("Cannot create the window of %s", name_.c_str()));
         if (systemClass != nullptr) {
             handle_ = window;
-            SetPropA(window, kSelfProperty, this);
+            Controls()[window] = this;
             systemProc_ = reinterpret_cast<WNDPROC>(
                 SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
         }
@@ -183,17 +207,23 @@ LRESULT CALLBACK TControl::StaticWndProc(HWND window, UINT message, WPARAM wPara
         auto* self =
             static_cast<TControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         self->handle_ = window;
-        SetPropA(window, kSelfProperty, self);
+        Controls()[window] = self;
     }
     TControl* self = FromHandle(window);
     if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-    return self->Dispatch(message, wParam, lParam);
+    LRESULT result = self->Dispatch(message, wParam, lParam);
+    // The last message of a window the system destroyed (with its parent): its handle may
+    // come back for another window.
+    if (message == WM_NCDESTROY) Controls().erase(window);
+    return result;
 }
 
 LRESULT CALLBACK TControl::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     TControl* self = FromHandle(window);
     if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-    return self->Dispatch(message, wParam, lParam);
+    LRESULT result = self->Dispatch(message, wParam, lParam);
+    if (message == WM_NCDESTROY) Controls().erase(window);
+    return result;
 }
 
 LRESULT TControl::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -219,7 +249,10 @@ LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT:
         if (systemProc_ != nullptr) break;
-        PaintWindow();
+        if (drawnByParent_)
+            ValidateRect(handle_, nullptr); // its parent's paint shows it
+        else
+            PaintWindow();
         return 0;
     case WM_PRINTCLIENT:
         if (systemProc_ != nullptr) break;
@@ -241,7 +274,15 @@ LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 return reinterpret_cast<LRESULT>(brush);
         break;
     }
+    case WM_TIMER:
+        if (wParam == kPlacementTimer) {
+            PlaceWindow();
+            return 0;
+        }
+        break;
     case WM_GETOBJECT:
+        // A screen reader finds the window where the control is.
+        if (placementPending_) PlaceWindow();
         // Only the client area is ours to describe; the frame stays the system's.
         if (Accessibility.Role != 0 && static_cast<LONG>(lParam) == OBJID_CLIENT)
             if (LRESULT object = AccessibleObjectResult(handle_, wParam)) return object;
@@ -269,20 +310,38 @@ LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefaultHandler(message, wParam, lParam);
 }
 
+namespace {
+
+bool Overlap(const TRect& a, const TRect& b) {
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+} // namespace
+
 void TControl::PaintWindow() {
     PaintDC paintDC(handle_);
-    PaintTo(paintDC.Get());
+    // The part to renew; when nothing of the window shows, the whole of it as ever.
+    const RECT& r = paintDC.Area();
+    const bool some = r.right > r.left && r.bottom > r.top;
+    PaintArea(paintDC.Get(), some ? TRect{r.left, r.top, r.right, r.bottom} : ClientRect());
 }
 
 void TControl::PaintTo(HDC dc) {
-    int w = ClientWidth(), h = ClientHeight();
-    if (w <= 0 || h <= 0) return;
+    PaintArea(dc, ClientRect());
+}
+
+void TControl::PaintArea(HDC dc, const TRect& wanted) {
+    const TRect client = ClientRect();
+    const TRect area{std::max(wanted.Left, 0), std::max(wanted.Top, 0),
+                     std::min(wanted.Right, client.Right), std::min(wanted.Bottom, client.Bottom)};
+    if (area.Width() <= 0 || area.Height() <= 0) return;
     if (!DoubleBuffered()) {
         TCanvas canvas(dc);
         canvas.Font = font_;
-        Paint(canvas);
+        PaintWithDrawnChildren(canvas, area, nullptr);
         return;
     }
+    const int w = client.Width(), h = client.Height();
     // One off-screen bitmap serves every paint (it only grows): a bitmap made and freed
     // for each paint costs more than the painting of a label. A paint inside a paint
     // (which does not happen today) gets a bitmap of its own.
@@ -306,12 +365,33 @@ void TControl::PaintTo(HDC dc) {
         }
     } borrowed{memory, SaveDC(memory), sharedInUse, sharedInUse};
     if (&buffer == &shared) sharedInUse = true;
-    PatBlt(memory, 0, 0, w, h, BLACKNESS);
+    // Only the area is drawn and copied: the rest of the screen stays as it is.
+    IntersectClipRect(memory, area.Left, area.Top, area.Right, area.Bottom);
+    PatBlt(memory, area.Left, area.Top, area.Width(), area.Height(), BLACKNESS);
     TCanvas canvas(memory);
     canvas.Font = font_;
     if (transparent_ && parent_ != nullptr) parent_->PaintBehind(this, canvas);
+    PaintWithDrawnChildren(canvas, area, nullptr);
+    BitBlt(dc, area.Left, area.Top, area.Width(), area.Height(), memory, area.Left, area.Top,
+           SRCCOPY);
+}
+
+void TControl::PaintWithDrawnChildren(TCanvas& canvas, const TRect& area, const TControl* skip) {
     Paint(canvas);
-    BitBlt(dc, 0, 0, w, h, memory, 0, 0, SRCCOPY);
+    HDC dc = canvas.Handle();
+    for (const auto& child : children_) {
+        if (!child->drawnByParent_ || !child->visible_ || child.get() == skip ||
+            !Overlap(child->BoundsRect(), area))
+            continue;
+        // As its window would show it: at its place, cut to its bounds, in its font.
+        int saved = SaveDC(dc);
+        OffsetWindowOrgEx(dc, -child->left_, -child->top_, nullptr);
+        IntersectClipRect(dc, 0, 0, child->width_, child->height_);
+        TCanvas childCanvas(dc);
+        childCanvas.Font = child->font_;
+        child->Paint(childCanvas);
+        RestoreDC(dc, saved);
+    }
 }
 
 void TControl::Paint(TCanvas& canvas) {
@@ -331,7 +411,7 @@ void TControl::PaintBehind(TControl* child, TCanvas& canvas) {
     {
         TCanvas own(dc);
         own.Font = font_;
-        Paint(own);
+        PaintWithDrawnChildren(own, child->BoundsRect(), child);
     }
     // The opaque siblings that overlap the child and lie below it in the window system's
     // z-order (a new child window goes to the bottom, and a control may move itself),
@@ -339,7 +419,7 @@ void TControl::PaintBehind(TControl* child, TCanvas& canvas) {
     // some opaque sibling overlaps at all, which a label on a plain panel rarely does.
     TRect area = child->BoundsRect();
     auto overlaps = [&area](const TControl* sibling) {
-        if (!sibling->visible_ || sibling->transparent_) return false;
+        if (!sibling->visible_ || sibling->transparent_ || sibling->drawnByParent_) return false;
         TRect r = sibling->BoundsRect();
         return !(r.Right <= area.Left || r.Left >= area.Right || r.Bottom <= area.Top ||
                  r.Top >= area.Bottom);
@@ -378,20 +458,39 @@ void TControl::SetBounds(int left, int top, int width, int height) {
         height == height_)
         return;
     bool resized = width != width_ || height != height_;
+    const TRect before = BoundsRect();
     left_ = left;
     top_ = top;
     width_ = width;
     height_ = height;
-    if (handle_ != nullptr) {
+    if (handle_ != nullptr && drawnByParent_) {
+        // The window follows later; a line that changes with every file moves it once.
+        if (!placementPending_) {
+            placementPending_ = true;
+            SetTimer(handle_, kPlacementTimer, kPlacementDelayMs, nullptr);
+        }
+    } else if (handle_ != nullptr) {
         UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
         // A transparent control shows what lies behind it: never reuse its old pixels.
         if (transparent_) flags |= SWP_NOCOPYBITS;
         SetWindowPos(handle_, nullptr, left, top, width, height, flags);
     }
+    // Drawn by its parent: the parent repaints the old and the new place, in one go.
+    if (drawnByParent_ && visible_ && parent_ != nullptr)
+        parent_->InvalidateArea(Union(before, BoundsRect()));
     if (resized) {
         AlignControls();
         Resized();
     }
+}
+
+void TControl::PlaceWindow() {
+    if (handle_ == nullptr) return;
+    if (placementPending_) KillTimer(handle_, kPlacementTimer);
+    placementPending_ = false;
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS;
+    if (drawnByParent_) flags |= SWP_NOREDRAW;
+    SetWindowPos(handle_, nullptr, left_, top_, width_, height_, flags);
 }
 
 void TControl::SetAlign(TAlign align) {
@@ -438,6 +537,7 @@ void TControl::SetVisible(bool visible) {
     // Deferred children get their windows before they can be seen.
     if (visible && handle_ != nullptr && DefersChildWindows()) CreateHandle();
     if (handle_ != nullptr) ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
+    if (drawnByParent_ && parent_ != nullptr) parent_->InvalidateArea(BoundsRect());
     if (parent_ != nullptr && align_ != TAlign::alNone) parent_->AlignControls();
 }
 
@@ -495,8 +595,42 @@ void TControl::SetTransparent(bool transparent) {
     Invalidate();
 }
 
+void TControl::SetDrawnByParent(bool drawn) {
+    if (drawn == drawnByParent_) return;
+    if (placementPending_) PlaceWindow();
+    if (handle_ != nullptr) {
+        LONG_PTR exStyle = GetWindowLongPtrA(handle_, GWL_EXSTYLE);
+        exStyle = drawn ? (exStyle | WS_EX_TRANSPARENT) : (exStyle & ~LONG_PTR{WS_EX_TRANSPARENT});
+        SetWindowLongPtrA(handle_, GWL_EXSTYLE, exStyle);
+        InvalidateRect(handle_, nullptr, FALSE);
+    }
+    drawnByParent_ = drawn;
+    if (parent_ != nullptr) parent_->InvalidateArea(BoundsRect());
+}
+
 void TControl::Invalidate() {
+    if (drawnByParent_) {
+        if (visible_ && parent_ != nullptr) parent_->InvalidateArea(BoundsRect());
+        return;
+    }
     if (handle_ != nullptr) InvalidateRect(handle_, nullptr, FALSE);
+}
+
+void TControl::InvalidateArea(const TRect& area) {
+    if (handle_ == nullptr || area.Width() <= 0 || area.Height() <= 0) return;
+    if (updating_ > 0) {
+        gathered_ = gathered_.Width() <= 0 ? area : Union(gathered_, area);
+        return;
+    }
+    RECT r{area.Left, area.Top, area.Right, area.Bottom};
+    InvalidateRect(handle_, &r, FALSE);
+}
+
+void TControl::EndUpdate() {
+    if (updating_ == 0 || --updating_ > 0) return;
+    TRect area = gathered_;
+    gathered_ = {};
+    InvalidateArea(area);
 }
 
 void TControl::Update() {

@@ -34,8 +34,10 @@ void TLabel::AdjustSize() {
 }
 
 void TLabel::TextChanged() {
+    const TRect before = BoundsRect();
     AdjustSize();
-    Invalidate();
+    // Drawn by its parent, a label that changed its size has had its area invalidated.
+    if (!DrawnByParent() || BoundsRect() == before) Invalidate();
     // A screen reader can announce a line that changes (the file being written, the bytes
     // done) without asking again and again.
     NotifyAccessibleEvent(Handle(), EVENT_OBJECT_NAMECHANGE);

@@ -52,6 +52,10 @@ void TInstProgressForm::ControlsLoaded() {
     pbar = Find<TAdvProgressBar>("pbar");
     btnPause = Find<TAdvToolButton>("btnPause");
     btnCancel = Find<TAdvToolButton>("btnCancel");
+    // The lines that change with every file are drawn by their panel: a file's new texts
+    // end in one paint of the panel instead of one paint per line and per uncovered area.
+    for (tk::TLabel* line : {lbFileName, lbFiles, lbStatus})
+        line->SetDrawnByParent(true);
 }
 
 void TInstProgressForm::FormCreate(tk::TControl*) {
@@ -90,10 +94,13 @@ void TInstProgressForm::SetTotalBytes(std::uint32_t Total) {
 
 void TInstProgressForm::SetCurrentFile(const std::string& Path) {
     tk::Probe("file announced");
-    lbFileName->SetCaption(Path);
-    ++FileCount;
-    lbFiles->SetCaption(tk::Format("Files: %d", FileCount));
-    PlaceFileCounter();
+    {
+        tk::TUpdateScope update(*lbFileName->Parent()); // one repaint for both lines
+        lbFileName->SetCaption(Path);
+        ++FileCount;
+        lbFiles->SetCaption(tk::Format("Files: %d", FileCount));
+        PlaceFileCounter();
+    }
     tk::Probe("file labels set");
 }
 
@@ -116,8 +123,11 @@ void TInstProgressForm::SetBytesDone(std::uint32_t Done) {
     pbar->SetPosition(Done);
     tk::Probe("bar drawn");
     if (static_cast<std::int32_t>(Done) != LastShownBytes) {
-        lbStatus->SetCaption(BytesDoneText(Done, TotalBytes, ThousandSeparator()));
-        lbStatus->SetLeft(CenteredLeft(lbStatus->Parent()->Width(), lbStatus->Width()));
+        {
+            tk::TUpdateScope update(*lbStatus->Parent()); // one repaint for text and place
+            lbStatus->SetCaption(BytesDoneText(Done, TotalBytes, ThousandSeparator()));
+            lbStatus->SetLeft(CenteredLeft(lbStatus->Parent()->Width(), lbStatus->Width()));
+        }
         tk::Probe("bytes shown");
         tk::Application().ProcessMessages();
     }

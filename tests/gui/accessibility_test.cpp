@@ -55,6 +55,12 @@ public:
     std::string Value() const { return Text(&IAccessible::get_accValue); }
     std::string DefaultAction() const { return Text(&IAccessible::get_accDefaultAction); }
     HRESULT DoDefaultAction() const { return object_->accDoDefaultAction(Self()); }
+    // Left, top, width and height on the screen.
+    std::vector<long> Location() const {
+        long l = 0, t = 0, w = 0, h = 0;
+        if (object_ == nullptr || FAILED(object_->accLocation(&l, &t, &w, &h, Self()))) return {};
+        return {l, t, w, h};
+    }
 
 private:
     long Number(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*)) const {
@@ -230,6 +236,21 @@ TEST_F(ProgressWindow, ValueAndTextChangesAreAnnounced) {
     EXPECT_EQ(Count(form->pbar, EVENT_OBJECT_VALUECHANGE), 1);
     EXPECT_EQ(Count(form->lbFileName, EVENT_OBJECT_NAMECHANGE), 1);
     EXPECT_EQ(Count(form->lbStatus, EVENT_OBJECT_NAMECHANGE), 3);
+}
+
+// The lines the panel draws itself: a screen reader finds each where it shows, at once.
+TEST_F(ProgressWindow, LinesAreWhereTheyShow) {
+    form->SetTotalBytes(1000);
+    Pump();
+    form->SetCurrentFile("c:\\tq\\pentaro\\kdbv4add.kdb");
+    form->SetBytesDone(10);
+    for (const tk::TLabel* line : {form->lbFileName, form->lbFiles, form->lbStatus}) {
+        POINT at{line->Left(), line->Top()};
+        ClientToScreen(line->Parent()->Handle(), &at);
+        EXPECT_EQ(Accessible(line).Location(),
+                  (std::vector<long>{at.x, at.y, line->Width(), line->Height()}))
+            << line->Name();
+    }
 }
 
 TEST_F(ProgressWindow, EscapeCancelsTheCopying) {

@@ -379,6 +379,25 @@ TEST_F(Controls, ProgressBlocksAndCorners) {
     EXPECT_GT(dark, 20);
 }
 
+// At every percentage each block of the bar is the first block's picture, and the gaps
+// show the bar's inside (away from the text in the middle).
+TEST_F(Controls, EveryBlockLooksLikeTheFirst) {
+    auto* bar = Get<TAdvProgressBar>("pbar");
+    for (int percent = 1; percent <= 100; ++percent) {
+        bar->SetPosition(percent);
+        auto picture = Print(bar);
+        int blocks = (433 - 2) * percent / 100 / 9; // whole blocks of 7 at a pitch of 9
+        for (int k = 1; k < blocks; ++k) {
+            int left = 2 + 9 * k;
+            if (left + 9 > 180 && left < 250) continue;
+            for (int x = 0; x < 9; ++x)
+                for (int y = 2; y < 16; ++y)
+                    ASSERT_EQ(picture->Pixel(left + x, y), picture->Pixel(2 + x, y))
+                        << percent << "% block " << k << " at " << x << "," << y;
+        }
+    }
+}
+
 // Every block of a half-full bar shows the bands the fills of its own rectangle give,
 // pixel for pixel (the bar draws one block and copies it to the others of its size).
 TEST_F(Controls, EveryProgressBlockShowsItsOwnBands) {

@@ -2,10 +2,13 @@
 // transparent painting, the error path of event handlers and the message loop.
 #include "toolkit/application.h"
 #include "toolkit/forms.h"
+#include "toolkit/gdi.h"
 #include "toolkit/stdctrls.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -145,6 +148,156 @@ TEST_F(Fixture, TransparentLabelShowsTheSiblingBelowIt) {
         for (int y = 0; y < picture.Height(); ++y)
             if (picture.Pixel(x, y) == tk::clWhite) ++white;
     EXPECT_GT(white, 20); // the text itself
+}
+
+// The pixels of `area` of a window as it shows them on the screen.
+std::unique_ptr<tk::TBitmap> Shown(const tk::TControl* control, const tk::TRect& area) {
+    auto picture = std::make_unique<tk::TBitmap>();
+    picture->SetSize(area.Width(), area.Height());
+    tk::ClientDC screen(control->Handle());
+    BitBlt(picture->DC(), 0, 0, area.Width(), area.Height(), screen.Get(), area.Left, area.Top,
+           SRCCOPY);
+    return picture;
+}
+
+// The label as it prints itself alone (its own WM_PRINTCLIENT: what lies behind, the text).
+std::unique_ptr<tk::TBitmap> Printed(const tk::TControl* label) {
+    auto picture = std::make_unique<tk::TBitmap>();
+    picture->SetSize(label->Width(), label->Height());
+    SendMessageA(label->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture->DC()),
+                 PRF_CLIENT);
+    return picture;
+}
+
+int CountDifferent(const tk::TBitmap& a, const tk::TBitmap& b) {
+    int different = 0;
+    for (int x = 0; x < a.Width(); ++x)
+        for (int y = 0; y < a.Height(); ++y)
+            if (a.Pixel(x, y) != b.Pixel(x, y)) ++different;
+    return different;
+}
+
+int CountOf(const tk::TBitmap& picture, tk::TColor color) {
+    int n = 0;
+    for (int x = 0; x < picture.Width(); ++x)
+        for (int y = 0; y < picture.Height(); ++y)
+            if (picture.Pixel(x, y) == color) ++n;
+    return n;
+}
+
+// A label its parent draws shows on the screen as its own window would show it; when its
+// text gets shorter, it moves or it is hidden, nothing of the old text stays behind. Its
+// window stays visible with its text, for screen readers and tests.
+TEST_F(Fixture, LabelDrawnByItsParentShowsAsItsWindowWould) {
+    form->Find<tk::TPanel>("Back")->Hide();
+    auto* page = form->Find<tk::TTabSheet>("Page1");
+    auto* line = page->AddChild<tk::TLabel>();
+    line->SetTransparent(true);
+    line->SetBounds(10, 160, 0, 0);
+    line->SetDrawnByParent(true);
+    line->SetCaption("C:\\TQ\\PENTARO\\SETUP.EXE");
+    form->Show();
+    tk::Application().ProcessMessages();
+    EXPECT_TRUE(IsWindowVisible(line->Handle()));
+    char text[64] = {};
+    GetWindowTextA(line->Handle(), text, sizeof text);
+    EXPECT_STREQ(text, "C:\\TQ\\PENTARO\\SETUP.EXE");
+    const tk::TRect longText = line->BoundsRect();
+    EXPECT_GT(CountOf(*Printed(line), tk::clWhite), 20); // the text itself
+    EXPECT_EQ(CountDifferent(*Shown(page, longText), *Printed(line)), 0);
+
+    const tk::TColor red = 0x000000FF; // the page
+    line->SetCaption("C:\\TQ");
+    tk::Application().ProcessMessages();
+    const tk::TRect shortText = line->BoundsRect();
+    ASSERT_LT(shortText.Right, longText.Right);
+    EXPECT_EQ(CountDifferent(*Shown(page, shortText), *Printed(line)), 0);
+    const tk::TRect rest{shortText.Right, longText.Top, longText.Right, longText.Bottom};
+    EXPECT_EQ(CountOf(*Shown(page, rest), red), rest.Width() * rest.Height());
+
+    line->SetLeft(100);
+    tk::Application().ProcessMessages();
+    EXPECT_EQ(CountOf(*Shown(page, shortText), red), shortText.Width() * shortText.Height());
+    EXPECT_EQ(CountDifferent(*Shown(page, line->BoundsRect()), *Printed(line)), 0);
+    // The window follows the label's place and size soon after.
+    Sleep(150);
+    tk::Application().ProcessMessages();
+    RECT window;
+    GetWindowRect(line->Handle(), &window);
+    MapWindowPoints(nullptr, page->Handle(), reinterpret_cast<POINT*>(&window), 2);
+    EXPECT_EQ((tk::TRect{window.left, window.top, window.right, window.bottom}),
+              line->BoundsRect());
+
+    const tk::TRect shown = line->BoundsRect();
+    line->Hide();
+    tk::Application().ProcessMessages();
+    EXPECT_EQ(CountOf(*Shown(page, shown), red), shown.Width() * shown.Height());
+}
+
+// Changes of the labels a control draws during an update reach the window system as one
+// area at its end, and the one paint that follows shows them all.
+TEST_F(Fixture, ChangesDuringAnUpdateBecomeOneArea) {
+    form->Find<tk::TPanel>("Back")->Hide();
+    auto* page = form->Find<tk::TTabSheet>("Page1");
+    tk::TLabel* lines[2];
+    for (int i = 0; i < 2; ++i) {
+        lines[i] = page->AddChild<tk::TLabel>();
+        lines[i]->SetTransparent(true);
+        lines[i]->SetBounds(10 + 40 * i, 150 + 22 * i, 0, 0);
+        lines[i]->SetDrawnByParent(true);
+    }
+    form->Show();
+    tk::Application().ProcessMessages();
+    {
+        tk::TUpdateScope update(*page);
+        lines[0]->SetCaption("Files: 7");
+        lines[1]->SetCaption("1,024 of 4,096 bytes");
+        lines[1]->SetLeft(20);
+        EXPECT_FALSE(GetUpdateRect(page->Handle(), nullptr, FALSE));
+    }
+    RECT r;
+    ASSERT_TRUE(GetUpdateRect(page->Handle(), &r, FALSE));
+    const tk::TRect a = lines[0]->BoundsRect(), b = lines[1]->BoundsRect();
+    EXPECT_EQ((tk::TRect{r.left, r.top, r.right, r.bottom}),
+              (tk::TRect{10, 150, std::max(a.Right, 50 + b.Width()), b.Bottom}));
+    tk::Application().ProcessMessages();
+    for (const tk::TLabel* line : lines)
+        EXPECT_EQ(CountDifferent(*Shown(page, line->BoundsRect()), *Printed(line)), 0);
+}
+
+// Each pixel of the key colour leaves the destination as it was, every other pixel is
+// copied; a smaller bitmap after a larger one (with key pixels where the larger had none)
+// takes nothing from the earlier call.
+TEST(Canvas, DrawTransparentLeavesTheKeyPixelsAlone) {
+    const tk::TColor key = 0x00FF00FF, blue = 0x00FF0000, green = 0x0000FF00;
+    tk::TBitmap large;
+    large.SetSize(6, 4);
+    large.Canvas().Brush.Color = green;
+    large.Canvas().FillRect({0, 0, 6, 4});
+    large.Canvas().Brush.Color = key;
+    large.Canvas().FillRect({0, 0, 2, 1});
+    tk::TBitmap small;
+    small.SetSize(3, 3);
+    small.Canvas().Brush.Color = key;
+    small.Canvas().FillRect({0, 0, 3, 3});
+    small.Canvas().Brush.Color = green;
+    small.Canvas().FillRect({2, 2, 3, 3});
+    tk::TBitmap target;
+    target.SetSize(10, 10);
+    for (const tk::TBitmap* source : {&large, &small}) {
+        target.Canvas().Brush.Color = blue;
+        target.Canvas().FillRect({0, 0, 10, 10});
+        target.Canvas().DrawTransparent(1, 2, *source, key);
+        for (int x = 0; x < 10; ++x) {
+            for (int y = 0; y < 10; ++y) {
+                bool inside = x >= 1 && x < 1 + source->Width() && y >= 2 &&
+                              y < 2 + source->Height();
+                tk::TColor expected = inside ? source->Pixel(x - 1, y - 2) : blue;
+                if (expected == key) expected = blue;
+                EXPECT_EQ(target.Pixel(x, y), expected) << x << "," << y;
+            }
+        }
+    }
 }
 
 struct TThrower : tk::TControl {
