@@ -15,17 +15,22 @@ namespace {
 // A resource read from the executable's file rather than through its mapped image:
 // mapped pages, once touched, stay in the process's memory until it ends, while what
 // ReadFile passes through stays in the system's file cache. Wherever the file cannot be
-// used (not found, not opened, a read that fails or comes up short) the bytes come from
-// the mapped image as before.
+// used (not found, not opened, a read that fails or comes up short, a header that differs
+// from the image's) the bytes come from the mapped image as before.
 class StoredBytesInFile : public StoredBytes {
 public:
     explicit StoredBytesInFile(std::string_view mapped)
         : mapped_(mapped), offset_(tk::ImageFileOffset(mapped)),
           file_(offset_ >= 0 ? OpenExecutable() : INVALID_HANDLE_VALUE) {}
     std::size_t Size() const override { return mapped_.size(); }
+    // Some of the bytes read came from the file.
+    bool UsedFile() const { return usedFile_; }
 
     void Read(std::size_t offset, char* out, std::size_t n) noexcept override {
-        if (file_.Valid() && ReadFromFile(offset, out, n)) return;
+        if (file_.Valid() && ReadFromFile(offset, out, n)) {
+            usedFile_ = true;
+            return;
+        }
         file_.Close(); // from here on, the image
         std::memcpy(out, mapped_.data() + offset, n);
     }
@@ -58,6 +63,7 @@ private:
     std::string_view mapped_;
     std::int64_t offset_;
     tk::FileHandle file_;
+    bool usedFile_ = false;
 };
 
 } // namespace
@@ -67,8 +73,17 @@ void LoadPayloadItem(const std::string& name, tInstItem& item) {
     const std::string key = BuildPayloadKeyStream();
     // FindRcData finds the resource by name in any case (FindResourceA upper-cases
     // string names).
-    StoredBytesInFile stored(tk::FindRcData(name));
-    ReadStoredPayload(key, stored, item);
+    const std::string_view mapped = tk::FindRcData(name);
+    StoredBytesInFile stored(mapped);
+    try {
+        ReadStoredPayload(key, stored, item);
+        if (!item.Contents.empty() || !stored.UsedFile()) return;
+    } catch (const EDecompressionError&) {
+        if (!stored.UsedFile()) throw;
+    }
+    // What the file gave did not load. The file may have been replaced since the program
+    // started, by one whose bytes only begin like ours: the image holds the program's own.
+    ReadStoredPayload(key, mapped, item);
 }
 
 // zlib's crc32(), which inflate refers to for gzip streams only: the payload bodies are

@@ -5,7 +5,8 @@ _e2e_variant(seasons PAYLOAD_MANIFEST ${PENTARO_STANDIN_SOURCE_DIR}/manifest-sea
 # rs_readme stored as TARNW.EXE, the file name of rs_cmd in other case.
 _e2e_variant(samename PAYLOAD_MANIFEST ${PENTARO_STANDIN_MANIFEST} SAME_NAME_ITEM rs_readme)
 
-set(surroundings_scenarios seasons lookalike_folder typed_folders same_file_name links)
+set(surroundings_scenarios seasons lookalike_folder typed_folders same_file_name links
+    replaced_installer)
 foreach(scenario ${surroundings_scenarios})
     _e2e_scenario(surroundings.py ${scenario})
 endforeach()

@@ -4,6 +4,7 @@ with daylight saving, the user's own files in the install folder, look-alike cha
 links, damaged payloads. Same options and exit codes as scenarios.py, whose bench and
 checks they share."""
 import os
+import shutil
 import sys
 import time
 
@@ -159,7 +160,26 @@ def links(bench):
     finish(bench, installer, "closed with Cancel after a refused write", "WriteFailed")
 
 
-for scenario in (seasons, lookalike_folder, typed_folders, same_file_name, links):
+def replaced_installer(bench):
+    """The installer's file replaced while it runs, by one laid out like it whose rs_kdb2
+    body is damaged (a download of the same name landing over it): the installer writes
+    its own files, byte for byte."""
+    p = bench.prefix("replaced_installer")
+    downloads = p.c("downloads")
+    os.makedirs(downloads)
+    exe = os.path.join(downloads, "PentaroSetup.exe")
+    shutil.copyfile(bench.installer, exe)
+    installer = p.start(exe)
+    open_folder_page(p)
+    shutil.copyfile(bench.variant("corrupt"), exe + ".part")
+    os.replace(exe + ".part", exe)
+    install_declining_shortcut(p, installer)
+    finish(bench, installer, "installed")
+    check_files(bench, p.c("tq"), 10)
+
+
+for scenario in (seasons, lookalike_folder, typed_folders, same_file_name, links,
+                 replaced_installer):
     scenarios.SCENARIOS[scenario.__name__] = scenario
 
 if __name__ == "__main__":
