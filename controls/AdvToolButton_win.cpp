@@ -158,9 +158,9 @@ bool TAdvToolButton::PointerOver() const {
 }
 
 void TAdvToolButton::HandleEnter() {
-    if (!pointer_.Enter(flat_, Enabled(), GetCapture() != nullptr)) return;
-    Invalidate();
-    if (!leaveTracked_) {
+    if (pointer_.Enter(flat_, Enabled(), GetCapture() != nullptr)) Invalidate();
+    // Also when it was hot already: after a late leave notice the leaving is watched again.
+    if (pointer_.Hot() && !leaveTracked_) {
         TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
         leaveTracked_ = TrackMouseEvent(&track) != FALSE;
     }
@@ -221,7 +221,14 @@ LRESULT TAdvToolButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_MOUSELEAVE:
         leaveTracked_ = false;
-        if (!pointer_.Tracking()) HandleLeave();
+        if (pointer_.Tracking()) return 0;
+        // The notice may be late: posted while the pointer was off the button, handled
+        // after it came back (dragged off and back, released over it). Only the pointer's
+        // place now counts.
+        if (PointerOver())
+            HandleEnter();
+        else
+            HandleLeave();
         return 0;
     case WM_LBUTTONDOWN:
         if (!AcceptsInput()) break;
