@@ -203,7 +203,14 @@ def cell(values, unit="ms"):
 
 
 def ratio(a, b):
-    return f"{min(a) / min(b):.2f}" if a and b and min(b) > 0 else "-"
+    """The ratio of the minima, and of the medians when there are several rounds (a single
+    lucky minimum of either side moves the first a long way on a shared machine)."""
+    if not a or not b or min(b) <= 0:
+        return "-"
+    text = f"{min(a) / min(b):.2f}"
+    if len(a) > 1 and len(b) > 1:
+        text += f" (med. {statistics.median(a) / statistics.median(b):.2f})"
+    return text
 
 
 def main():
