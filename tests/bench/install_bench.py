@@ -6,7 +6,7 @@ For the stand-in payload and for the mixed 50 MB one it measures, in interleaved
 - the stub: the installer's bytes without its packed payload;
 - start-up, from process creation to the first visible window;
 - the install, from the Install click to the text that says it is done;
-- the peak memory (VmHWM) of the installer's process;
+- the peak memory (VmHWM) of the installer's process, beside that of the bare window;
 - the processor time that the first window takes while it waits for the user;
 against the yardsticks: a bare Win32 window (bench_minimal_window), the payload inflated
 and written with nothing else (bench_inflate_floor) and a plain copy of the same files
@@ -165,9 +165,10 @@ def cpu_ns(pid):
     return total
 
 
-def startup_ms(prefix, exe, title, idle=0.0):
+def startup_ms(prefix, exe, title, idle=0.0, peak=None):
     """Milliseconds to the first visible window; with `idle`, also the processor time (ms)
-    that the process takes while the window waits `idle` seconds for the user."""
+    that the process takes while the window waits `idle` seconds for the user. With a list
+    as `peak`, the process's peak memory (KiB) is appended to it before the window closes."""
     out = prefix.drive("launch", windows_path(exe), title, 60)
     cpu = None
     if idle:
@@ -176,6 +177,8 @@ def startup_ms(prefix, exe, title, idle=0.0):
         before = cpu_ns(pid)
         time.sleep(idle)
         cpu = (cpu_ns(pid) - before) / 1e6
+    if peak is not None:
+        peak.append(vm_hwm_kib(prefix, Program(exe, title)))
     prefix.drive("close", title, "gone", title, 30)
     return float(out[0][2]), cpu
 
@@ -251,10 +254,11 @@ def main():
             for who in ("ours", "nsis"):
                 startup_ms(prefix, case[who].exe, case[who].title)
 
-        minimal, idle = [], {"bare": None, "ours": None, "nsis": None}
+        minimal, idle, bare_peak = [], {"bare": None, "ours": None, "nsis": None}, []
         for round in range(ROUNDS):
             last = round == ROUNDS - 1
-            ms, cpu = startup_ms(prefix, options.minimal, MINIMAL_TITLE, IDLE_SECONDS if last else 0)
+            ms, cpu = startup_ms(prefix, options.minimal, MINIMAL_TITLE, IDLE_SECONDS if last else 0,
+                                 bare_peak)
             minimal.append(ms)
             if last:
                 idle["bare"] = cpu
@@ -302,9 +306,11 @@ def main():
             p = case["peak"]
             ours, nsis = max(p["ours"]) / 1024, max(p["nsis"]) / 1024
             payload = case["size"] / 2**20
+            bare = max(bare_peak) / 1024
             rows.append((f"peak memory, {case['label']}", f"{ours:.1f} MiB", f"{nsis:.1f} MiB",
-                         f"payload {payload:.1f} MiB",
-                         f"ours - payload {ours - payload:.1f} MiB"))
+                         f"payload {payload:.1f} MiB; bare window {bare:.1f} MiB",
+                         f"ours - payload {ours - payload:.1f} MiB, "
+                         f"ours - payload - bare {ours - payload - bare:.1f} MiB"))
         rows.append((f"CPU while idle {IDLE_SECONDS:g} s on the first window",
                      f"{idle['ours']:.1f} ms", f"{idle['nsis']:.1f} ms",
                      f"bare window {idle['bare']:.1f} ms", ""))
