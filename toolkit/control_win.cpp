@@ -34,12 +34,6 @@ std::map<std::string, TControlFactory>& Factories() {
     return factories;
 }
 
-// The smallest rectangle holding both.
-TRect Union(const TRect& a, const TRect& b) {
-    return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
-            std::max(a.Bottom, b.Bottom)};
-}
-
 // The control of each of our windows, looked up for every message. Kept in the process,
 // not as a window property: where the window system keeps properties in a server (Wine),
 // each look-up is a round trip.
@@ -310,14 +304,6 @@ LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefaultHandler(message, wParam, lParam);
 }
 
-namespace {
-
-bool Overlap(const TRect& a, const TRect& b) {
-    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
-}
-
-} // namespace
-
 void TControl::PaintWindow() {
     PaintDC paintDC(handle_);
     // The part to renew; when nothing of the window shows, the whole of it as ever.
@@ -381,7 +367,7 @@ void TControl::PaintWithDrawnChildren(TCanvas& canvas, const TRect& area, const 
     HDC dc = canvas.Handle();
     for (const auto& child : children_) {
         if (!child->drawnByParent_ || !child->visible_ || child.get() == skip ||
-            !Overlap(child->BoundsRect(), area))
+            !child->BoundsRect().Overlaps(area))
             continue;
         // As its window would show it: at its place, cut to its bounds, in its font.
         int saved = SaveDC(dc);
@@ -420,9 +406,7 @@ void TControl::PaintBehind(TControl* child, TCanvas& canvas) {
     TRect area = child->BoundsRect();
     auto overlaps = [&area](const TControl* sibling) {
         if (!sibling->visible_ || sibling->transparent_ || sibling->drawnByParent_) return false;
-        TRect r = sibling->BoundsRect();
-        return !(r.Right <= area.Left || r.Left >= area.Right || r.Bottom <= area.Top ||
-                 r.Top >= area.Bottom);
+        return sibling->BoundsRect().Overlaps(area);
     };
     bool anyOverlap = false;
     for (auto& sibling : children_)
@@ -477,7 +461,7 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     }
     // Drawn by its parent: the parent repaints the old and the new place, in one go.
     if (drawnByParent_ && visible_ && parent_ != nullptr)
-        parent_->InvalidateArea(Union(before, BoundsRect()));
+        parent_->InvalidateArea(before.United(BoundsRect()));
     if (resized) {
         AlignControls();
         Resized();
@@ -619,7 +603,7 @@ void TControl::Invalidate() {
 void TControl::InvalidateArea(const TRect& area) {
     if (handle_ == nullptr || area.Width() <= 0 || area.Height() <= 0) return;
     if (updating_ > 0) {
-        gathered_ = gathered_.Width() <= 0 ? area : Union(gathered_, area);
+        gathered_ = gathered_.Width() <= 0 ? area : gathered_.United(area);
         return;
     }
     RECT r{area.Left, area.Top, area.Right, area.Bottom};

@@ -27,6 +27,15 @@ struct TRect {
         return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom;
     }
     TRect Inflated(int d) const { return {Left - d, Top - d, Right + d, Bottom + d}; }
+    // Some pixel lies in both.
+    bool Overlaps(const TRect& o) const {
+        return Left < o.Right && o.Left < Right && Top < o.Bottom && o.Top < Bottom;
+    }
+    // The smallest rectangle holding both.
+    TRect United(const TRect& o) const {
+        return {Left < o.Left ? Left : o.Left, Top < o.Top ? Top : o.Top,
+                Right > o.Right ? Right : o.Right, Bottom > o.Bottom ? Bottom : o.Bottom};
+    }
     bool operator==(const TRect&) const = default;
 };
 
