@@ -136,6 +136,14 @@ class Prefix:
         """A path on drive C: of the prefix, on the Linux side."""
         return os.path.join(self.dir, "drive_c", *parts)
 
+    def plant_dosbox(self):
+        """A stand-in DOSBox 0.74 (a DOS-free program) where the installer looks for it on
+        64-bit Windows."""
+        dosbox = self.c("Program Files (x86)", "DOSBox-0.74")
+        os.makedirs(dosbox)
+        shutil.copy(os.path.join(self.bench.product, "spool32.exe"),
+                    os.path.join(dosbox, "dosbox.exe"))
+
     def desktop(self):
         users = self.c("users")
         for user in sorted(os.listdir(users)):

@@ -20,7 +20,7 @@ import tempfile
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 import pefile  # noqa: E402
 
-from e2e import MAIN, PROGRESS, Bench, Display, Failed  # noqa: E402
+from e2e import MAIN, PROGRESS, Failed, run_bench  # noqa: E402
 
 # System DLLs, or the DLLs they load, that Windows looks for in the program's folder first,
 # and those that WINEDEBUG=+loaddll shows the installer loading. Not planted: KERNEL32 and
@@ -149,9 +149,7 @@ def install32(bench, p, installer):
 
 def installer64(bench, options):
     p = bench.prefix("planted64", 64)
-    dosbox = p.c("Program Files (x86)", "DOSBox-0.74")
-    os.makedirs(dosbox)
-    shutil.copy(os.path.join(options.product, "spool32.exe"), os.path.join(dosbox, "dosbox.exe"))
+    p.plant_dosbox()
     exe = plant(p, options.probe, "downloads", options.installer)
     installer = p.start(exe, cwd=os.path.dirname(exe))
     try:
@@ -175,25 +173,15 @@ def main():
         parser.add_argument("--" + option, required=True)
     options = parser.parse_args()
     options.variants = options.screenshots = ""
-    display = Display()
-    bench = Bench(options)
-    try:
+
+    def cases(bench):
         imports(bench, options.installer)
         for case in (control, installer32, installer64):
             try:
                 case(bench, options)
             except Failed as failure:
                 bench.check(f"{case.__name__} went on to the end", False, str(failure))
-    finally:
-        bench.close()
-        display.close()
-    if bench.failures:
-        print(f"{bench.failures} check(s) failed; the prefixes stay in {bench.work}",
-              file=sys.stderr)
-        return 1
-    bench.clear_work()
-    print("all checks passed")
-    return 0
+    return run_bench(options, cases)
 
 
 if __name__ == "__main__":

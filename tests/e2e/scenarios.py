@@ -11,7 +11,6 @@ Exit code 0 when every check passed, 1 otherwise, 77 when the scenario cannot ru
 import argparse
 import os
 import re
-import shutil
 import subprocess
 import sys
 
@@ -92,6 +91,39 @@ def finish(bench, installer, what, code="Success"):
 
 def cancel_main_window(prefix):
     prefix.drive("click", MAIN, BUTTON, "Cancel")
+
+
+def check_dosbox_setup(bench, p):
+    """What the 64-bit install into c:\\tq with DOSBox leaves: the files, dosbox.conf (the
+    template and the autoexec lines) and the two desktop links as lnkinfo reads them.
+    Returns the path of dosbox.conf."""
+    check_files(bench, p.c("tq"), 10)
+    with open(bench.template, "rb") as f:
+        expected = f.read() + b"mount c c:\\tq\r\nc:\r\ndel f\r\ntarnw.exe /ns\r\nexit\r\n"
+    conf = p.c("tq", "dosbox.conf")
+    if bench.check("dosbox.conf written", os.path.isfile(conf)):
+        with open(conf, "rb") as f:
+            bench.check("dosbox.conf: the template and the autoexec lines", f.read() == expected)
+    desktop = p.desktop()
+    bench.expect("desktop", sorted(os.listdir(desktop)), ["Penta DOSbox.lnk", "Print F.lnk"])
+    link = os.path.join(desktop, "Penta DOSbox.lnk")
+    if os.path.isfile(link):
+        exe = "c:\\program files (x86)\\dosbox-0.74\\dosbox.exe"
+        bench.expect("DOSBox link target", lnk_field(link, "Local path"), exe)
+        bench.expect("DOSBox link arguments", lnk_field(link, "Command line arguments"),
+                     "-noconsole -conf c:\\tq\\dosbox.conf")
+        bench.expect("DOSBox link working directory", lnk_field(link, "Working directory"),
+                     "c:\\program files (x86)\\dosbox-0.74\\")
+        bench.expect("DOSBox link icon", lnk_field(link, "Icon location"), "c:\\tq\\penta.ico")
+        bench.expect("DOSBox link show command and hot key", lnk_header(link), (1, 0))
+    link = os.path.join(desktop, "Print F.lnk")
+    if os.path.isfile(link):
+        bench.expect("print link target", lnk_field(link, "Local path"), "c:\\tq\\spool32.exe")
+        bench.expect("print link arguments", lnk_field(link, "Command line arguments"), "f")
+        bench.expect("print link description", lnk_field(link, "Description"),
+                     "Print File f (CTRL+ALT+P)")
+        bench.expect("print link show command and hot key", lnk_header(link), (1, 0x0650))
+    return conf
 
 
 # --- Scenarios ---
@@ -351,9 +383,7 @@ def install64_dosbox(bench):
     """64-bit with DOSBox under Program Files (x86): dosbox.conf, both links, the
     instructions, and no closing message of the run's own."""
     p = bench.prefix("install64_dosbox", 64)
-    dosbox = p.c("Program Files (x86)", "DOSBox-0.74")
-    os.makedirs(dosbox)
-    shutil.copy(os.path.join(bench.product, "spool32.exe"), os.path.join(dosbox, "dosbox.exe"))
+    p.plant_dosbox()
     installer = p.start(bench.installer)
     open_folder_page(p)
     p.drive("click", MAIN, BUTTON, "Install", "wait-text", PROGRESS, "TLabel", SUCCESSFUL, 60)
@@ -362,32 +392,7 @@ def install64_dosbox(bench):
     p.drive("press", installer.caption, "OK")
     finish(bench, installer, "installed (the program ends without a message of the run's own)")
 
-    check_files(bench, p.c("tq"), 10)
-    with open(bench.template, "rb") as f:
-        expected = f.read() + b"mount c c:\\tq\r\nc:\r\ndel f\r\ntarnw.exe /ns\r\nexit\r\n"
-    conf = p.c("tq", "dosbox.conf")
-    if bench.check("dosbox.conf written", os.path.isfile(conf)):
-        with open(conf, "rb") as f:
-            bench.check("dosbox.conf: the template and the autoexec lines", f.read() == expected)
-    desktop = p.desktop()
-    bench.expect("desktop", sorted(os.listdir(desktop)), ["Penta DOSbox.lnk", "Print F.lnk"])
-    link = os.path.join(desktop, "Penta DOSbox.lnk")
-    if os.path.isfile(link):
-        exe = "c:\\program files (x86)\\dosbox-0.74\\dosbox.exe"
-        bench.expect("DOSBox link target", lnk_field(link, "Local path"), exe)
-        bench.expect("DOSBox link arguments", lnk_field(link, "Command line arguments"),
-                     "-noconsole -conf c:\\tq\\dosbox.conf")
-        bench.expect("DOSBox link working directory", lnk_field(link, "Working directory"),
-                     "c:\\program files (x86)\\dosbox-0.74\\")
-        bench.expect("DOSBox link icon", lnk_field(link, "Icon location"), "c:\\tq\\penta.ico")
-        bench.expect("DOSBox link show command and hot key", lnk_header(link), (1, 0))
-    link = os.path.join(desktop, "Print F.lnk")
-    if os.path.isfile(link):
-        bench.expect("print link target", lnk_field(link, "Local path"), "c:\\tq\\spool32.exe")
-        bench.expect("print link arguments", lnk_field(link, "Command line arguments"), "f")
-        bench.expect("print link description", lnk_field(link, "Description"),
-                     "Print File f (CTRL+ALT+P)")
-        bench.expect("print link show command and hot key", lnk_header(link), (1, 0x0650))
+    check_dosbox_setup(bench, p)
 
 
 def install64_without_dosbox(bench):

@@ -19,7 +19,7 @@ from e2e import (  # noqa: E402
     EXIT, MAIN, PROGRESS, lines, lnk_field, manifest_entries, run_bench, windows_path)
 from scenarios import (  # noqa: E402
     BUTTON, DOSBOX_MESSAGE, NOT_INSTALLED, QUESTION, SKIP, SUCCESSFUL, check_dialog, check_files,
-    folder_field, open_folder_page)
+    check_dosbox_setup, folder_field, open_folder_page)
 
 
 STAMP = re.compile(r"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)  (.*)")
@@ -189,30 +189,10 @@ def silent_install64(bench):
     instructions in the log and no box. 64-bit without DOSBox: StartupRefused, the warning
     in the log, no web page opened, nothing installed."""
     p = bench.prefix("silent_install64", 64)
-    dosbox = p.c("Program Files (x86)", "DOSBox-0.74")
-    os.makedirs(dosbox)
-    shutil.copy(os.path.join(bench.product, "spool32.exe"), os.path.join(dosbox, "dosbox.exe"))
+    p.plant_dosbox()
     log, log_arg = log_option(bench, "install64")
     silent(bench, p, "with DOSBox", f"/S {log_arg}", expect="Success")
-    check_files(bench, p.c("tq"), 10)
-    conf = p.c("tq", "dosbox.conf")
-    with open(bench.template, "rb") as f:
-        expected = f.read() + b"mount c c:\\tq\r\nc:\r\ndel f\r\ntarnw.exe /ns\r\nexit\r\n"
-    if bench.check("dosbox.conf written", os.path.isfile(conf)):
-        with open(conf, "rb") as f:
-            bench.check("dosbox.conf: the template and the autoexec lines", f.read() == expected)
-    desktop = p.desktop()
-    bench.expect("desktop", sorted(os.listdir(desktop)), ["Penta DOSbox.lnk", "Print F.lnk"])
-    link = os.path.join(desktop, "Penta DOSbox.lnk")
-    if os.path.isfile(link):
-        bench.expect("DOSBox link target", lnk_field(link, "Local path"),
-                     "c:\\program files (x86)\\dosbox-0.74\\dosbox.exe")
-        bench.expect("DOSBox link arguments", lnk_field(link, "Command line arguments"),
-                     "-noconsole -conf c:\\tq\\dosbox.conf")
-    link = os.path.join(desktop, "Print F.lnk")
-    if os.path.isfile(link):
-        bench.expect("print link target", lnk_field(link, "Local path"), "c:\\tq\\spool32.exe")
-        bench.expect("print link arguments", lnk_field(link, "Command line arguments"), "f")
+    conf = check_dosbox_setup(bench, p)
     runs = Log(bench, log).runs()
     if runs:
         check_run_log(bench, "with DOSBox", runs[0], "c:\\tq\\", written_lines(bench, "c:\\tq\\"),
