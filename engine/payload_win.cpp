@@ -12,6 +12,20 @@
 
 namespace {
 
+// The executable's own file, opened once for all items and kept open to the end (the
+// system keeps it open for the image anyway). INVALID_HANDLE_VALUE when it cannot be.
+HANDLE ExecutableFile() {
+    static const tk::FileHandle file([] {
+        std::vector<wchar_t> path(32768);
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0 || length >= path.size()) return INVALID_HANDLE_VALUE;
+        return CreateFileW(path.data(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    }());
+    return file.Valid() ? file.Get() : INVALID_HANDLE_VALUE;
+}
+
 // A resource read from the executable's file rather than through its mapped image:
 // mapped pages, once touched, stay in the process's memory until it ends, while what
 // ReadFile passes through stays in the system's file cache. Wherever the file cannot be
@@ -21,37 +35,28 @@ class StoredBytesInFile : public StoredBytes {
 public:
     explicit StoredBytesInFile(std::string_view mapped)
         : mapped_(mapped), offset_(tk::ImageFileOffset(mapped)),
-          file_(offset_ >= 0 ? OpenExecutable() : INVALID_HANDLE_VALUE) {}
+          fromFile_(offset_ >= 0 && ExecutableFile() != INVALID_HANDLE_VALUE) {}
     std::size_t Size() const override { return mapped_.size(); }
     // Some of the bytes read came from the file.
     bool UsedFile() const { return usedFile_; }
 
     void Read(std::size_t offset, char* out, std::size_t n) noexcept override {
-        if (file_.Valid() && ReadFromFile(offset, out, n)) {
+        if (fromFile_ && ReadFromFile(offset, out, n)) {
             usedFile_ = true;
             return;
         }
-        file_.Close(); // from here on, the image
+        fromFile_ = false; // from here on, the image
         std::memcpy(out, mapped_.data() + offset, n);
     }
 
 private:
-    static HANDLE OpenExecutable() {
-        std::vector<wchar_t> path(32768);
-        const DWORD length =
-            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0 || length >= path.size()) return INVALID_HANDLE_VALUE;
-        return CreateFileW(path.data(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    }
-
     bool ReadFromFile(std::size_t offset, char* out, std::size_t n) noexcept {
         OVERLAPPED at{};
         const std::uint64_t position = static_cast<std::uint64_t>(offset_) + offset;
         at.Offset = static_cast<DWORD>(position);
         at.OffsetHigh = static_cast<DWORD>(position >> 32);
         DWORD read = 0;
-        if (!ReadFile(file_.Get(), out, static_cast<DWORD>(n), &read, &at) || read != n)
+        if (!ReadFile(ExecutableFile(), out, static_cast<DWORD>(n), &read, &at) || read != n)
             return false;
         // The header is checked against the image: a file replaced on disk since the
         // program started is not read.
@@ -62,7 +67,7 @@ private:
 
     std::string_view mapped_;
     std::int64_t offset_;
-    tk::FileHandle file_;
+    bool fromFile_;
     bool usedFile_ = false;
 };
 
