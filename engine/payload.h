@@ -159,3 +159,9 @@ void ReadStoredPayload(const std::string& key, std::string_view stored, tInstIte
 // Raises EResNotFound (FileDate and Contents then untouched), EDecompressionError or
 // EOutOfMemory.
 void LoadPayloadItem(const std::string& name, tInstItem& item);
+
+// The items stored in the RCDATA resources `names`, one per name in the same order, each
+// loaded as LoadPayloadItem loads it, several at once on a processor with more than one
+// core. Raises what LoadPayloadItem raises for the first name in order that raises, as
+// loading them one after another would.
+std::vector<tInstItem> LoadPayloadItems(const std::vector<std::string>& names);

@@ -5,9 +5,11 @@
 #include <windows.h>
 #include <zlib.h>
 
-#include <cstdint>
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <cstring>
+#include <exception>
 #include <vector>
 
 namespace {
@@ -73,9 +75,10 @@ private:
 
 } // namespace
 
-void LoadPayloadItem(const std::string& name, tInstItem& item) {
+namespace {
+
+void LoadItem(const std::string& key, const std::string& name, tInstItem& item) {
     item.FileName.clear();
-    const std::string key = BuildPayloadKeyStream();
     // FindRcData finds the resource by name in any case (FindResourceA upper-cases
     // string names).
     const std::string_view mapped = tk::FindRcData(name);
@@ -89,6 +92,80 @@ void LoadPayloadItem(const std::string& name, tInstItem& item) {
     // What the file gave did not load. The file may have been replaced since the program
     // started, by one whose bytes only begin like ours: the image holds the program's own.
     ReadStoredPayload(key, mapped, item);
+}
+
+// The items of one LoadPayloadItems call, taken in catalogue order by whichever thread is
+// free. An item that raises keeps its error; no item after the first that raised is begun.
+class ParallelLoad {
+public:
+    ParallelLoad(const std::vector<std::string>& names, std::vector<tInstItem>& items)
+        : key_(BuildPayloadKeyStream()), names_(names), items_(items), errors_(names.size()) {}
+
+    void Work() noexcept {
+        for (;;) {
+            const std::size_t i = next_.fetch_add(1);
+            if (i >= names_.size() || i > firstError_.load()) return;
+            try {
+                LoadItem(key_, names_[i], items_[i]);
+            } catch (...) {
+                errors_[i] = std::current_exception();
+                std::size_t first = firstError_.load();
+                while (i < first && !firstError_.compare_exchange_weak(first, i)) {
+                }
+            }
+        }
+    }
+    // Raises the error of the first item in catalogue order that raised one.
+    void RaiseFirstError() const {
+        const std::size_t first = firstError_.load();
+        if (first < errors_.size()) std::rethrow_exception(errors_[first]);
+    }
+
+private:
+    const std::string key_; // built once: the key stream's generator is not thread-safe
+    const std::vector<std::string>& names_;
+    std::vector<tInstItem>& items_;
+    std::vector<std::exception_ptr> errors_;
+    std::atomic<std::size_t> next_{0};
+    std::atomic<std::size_t> firstError_{SIZE_MAX};
+};
+
+DWORD WINAPI LoadOnThread(void* load) {
+    static_cast<ParallelLoad*>(load)->Work();
+    return 0;
+}
+
+} // namespace
+
+void LoadPayloadItem(const std::string& name, tInstItem& item) {
+    LoadItem(BuildPayloadKeyStream(), name, item);
+}
+
+std::vector<tInstItem> LoadPayloadItems(const std::vector<std::string>& names) {
+    std::vector<tInstItem> items(names.size());
+    ParallelLoad load(names, items);
+    // Inflating takes nearly all of the time: one thread per processor, this one included,
+    // up to four.
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    const std::size_t processors = std::max<std::size_t>(system.dwNumberOfProcessors, 1);
+    const std::size_t helpers =
+        std::min({processors, std::max<std::size_t>(names.size(), 1), std::size_t{4}}) - 1;
+    std::vector<HANDLE> threads;
+    threads.reserve(helpers); // nothing may raise once a thread works on `load`
+    for (std::size_t i = 0; i < helpers; ++i) {
+        // A thread that cannot be made leaves its share to the others.
+        if (HANDLE thread = CreateThread(nullptr, 0, LoadOnThread, &load, 0, nullptr))
+            threads.push_back(thread);
+    }
+    load.Work();
+    if (!threads.empty()) {
+        WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, INFINITE);
+        for (HANDLE thread : threads)
+            CloseHandle(thread);
+    }
+    load.RaiseFirstError();
+    return items;
 }
 
 // zlib's crc32(), which inflate refers to for gzip streams only: the payload bodies are

@@ -71,14 +71,16 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
         const std::string catalogue =
             settings.Catalogue.empty() ? std::string(PayloadCatalogue) : settings.Catalogue;
         const int count = CatalogueCount(catalogue);
-        std::vector<tInstItem> ItemTable(static_cast<size_t>(count));
-        std::string names = catalogue;
+        std::vector<std::string> names(static_cast<size_t>(count));
+        std::string rest = catalogue;
+        for (auto& name : names)
+            name = SplitNextToken(rest, ",");
+        const std::vector<tInstItem> ItemTable = LoadPayloadItems(names);
         std::uint32_t total = 0;
-        for (auto& item : ItemTable) {
-            const std::string name = SplitNextToken(names, ",");
-            LoadPayloadItem(name, item);
+        for (size_t i = 0; i < ItemTable.size(); ++i) {
+            const tInstItem& item = ItemTable[i];
             if (item.Contents.empty())
-                message += LoadErrorLine(name, item.FileName);
+                message += LoadErrorLine(names[i], item.FileName);
             else
                 total += static_cast<std::uint32_t>(item.Contents.size());
         }

@@ -115,6 +115,31 @@ TEST(LoadPayloadItem, RepeatedAndReversedLoadsAreIdentical) {
     }
     const tInstItem again = Load("rs_kdb1");
     EXPECT_TRUE(again.Contents == forward[2].Contents);
+
+    // All at once, on as many threads as there are processors: the same items, in order.
+    std::vector<std::string> names;
+    for (const Expected& e : kProduct)
+        names.push_back(e.Catalogue);
+    const std::vector<tInstItem> together = LoadPayloadItems(names);
+    ASSERT_EQ(together.size(), forward.size());
+    for (std::size_t i = 0; i < forward.size(); ++i) {
+        EXPECT_EQ(together[i].FileName, forward[i].FileName);
+        EXPECT_EQ(together[i].FileDate, forward[i].FileDate);
+        EXPECT_TRUE(together[i].Contents == forward[i].Contents) << kProduct[i].Catalogue;
+    }
+}
+
+TEST(LoadPayloadItems, RaisesTheErrorOfTheFirstFailingNameInOrder) {
+    // However the threads share the items, the error is the one a load in order meets first.
+    for (int round = 0; round < 20; ++round) {
+        try {
+            LoadPayloadItems({"rs_kdb2", "rs_exe", "rs_nothing", "rs_cmd", "rs_none", "rs_none2"});
+            FAIL() << "no error";
+        } catch (const EResNotFound& e) {
+            ASSERT_STREQ(e.what(), "Resource rs_nothing not found") << "round " << round;
+        }
+    }
+    EXPECT_TRUE(LoadPayloadItems({}).empty());
 }
 
 TEST(LoadPayloadItem, MissingResourceRaisesWithTheNameAsGiven) {
