@@ -7,6 +7,9 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 class RealFolderSystem : public FolderSystem {
@@ -189,15 +192,30 @@ namespace {
 // every file whose date lies in the other season. The rules of the date's own year come
 // from GetTimeZoneInformationForYear (Vista SP1 on, looked up so that older systems
 // load); without it, the zone's current rules at least give the right season.
+// Each year's rules are asked for once per process: the system reads them from the
+// registry, half a millisecond per file under Wine, and the payload's files share a few
+// years. Called from one thread.
 bool LocalToUtc(const FILETIME& local, FILETIME& utc) {
     SYSTEMTIME wall{};
     SYSTEMTIME universal{};
     if (!FileTimeToSystemTime(&local, &wall)) return false;
-    using ForYearProc = BOOL(WINAPI*)(USHORT, void*, LPTIME_ZONE_INFORMATION);
-    const auto forYear = tk::KernelExport<ForYearProc>("GetTimeZoneInformationForYear");
-    TIME_ZONE_INFORMATION zone{};
-    bool haveZone = forYear != nullptr && forYear(wall.wYear, nullptr, &zone);
-    return TzSpecificLocalTimeToSystemTime(haveZone ? &zone : nullptr, &wall, &universal) &&
+    struct YearRules {
+        WORD Year;
+        bool Known;
+        TIME_ZONE_INFORMATION Zone;
+    };
+    static std::vector<YearRules> asked;
+    auto rules = std::find_if(asked.begin(), asked.end(),
+                              [&](const YearRules& r) { return r.Year == wall.wYear; });
+    if (rules == asked.end()) {
+        using ForYearProc = BOOL(WINAPI*)(USHORT, void*, LPTIME_ZONE_INFORMATION);
+        const auto forYear = tk::KernelExport<ForYearProc>("GetTimeZoneInformationForYear");
+        YearRules year{wall.wYear, false, {}};
+        year.Known = forYear != nullptr && forYear(wall.wYear, nullptr, &year.Zone);
+        rules = asked.insert(asked.end(), year);
+    }
+    return TzSpecificLocalTimeToSystemTime(rules->Known ? &rules->Zone : nullptr, &wall,
+                                           &universal) &&
            SystemTimeToFileTime(&universal, &utc);
 }
 
