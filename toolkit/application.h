@@ -18,7 +18,9 @@ public:
     TApplication(const TApplication&) = delete;
     TApplication& operator=(const TApplication&) = delete;
 
-    // Initialises COM (apartment-threaded) on this thread and the common controls.
+    // Initialises COM (apartment-threaded) on this thread. The common controls follow
+    // when Run has shown the main form, or earlier when a window of a system class is
+    // made (EnsureCommonControls).
     void Initialize();
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& title) { title_ = title; }
@@ -52,5 +54,9 @@ private:
 
 // The application object of this program.
 TApplication& Application();
+
+// Registers the common controls' window classes, once per process. Under Wine this loads
+// comctl32 and its theming (about 10 ms), which the first window need not wait for.
+void EnsureCommonControls();
 
 } // namespace tk

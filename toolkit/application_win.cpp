@@ -16,15 +16,23 @@ TApplication& Application() {
 
 TApplication::~TApplication() = default;
 
-void TApplication::Initialize() {
-    com_ = std::make_unique<ComInitialization>();
+void EnsureCommonControls() {
+    static bool registered = false;
+    if (registered) return;
+    registered = true;
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
+}
+
+void TApplication::Initialize() {
+    com_ = std::make_unique<ComInitialization>();
 }
 
 void TApplication::Run() {
     if (mainForm_ != nullptr) mainForm_->Show();
     Probe("main window shown");
+    // Before the first message: whatever the user does next finds them ready.
+    EnsureCommonControls();
     while (!terminated_)
         HandleMessage();
 }

@@ -169,6 +169,7 @@ void TControl::CreateHandle() {
         }
         const char* systemClass = SystemClassName();
         const char* windowClass = systemClass;
+        if (systemClass != nullptr) EnsureCommonControls(); // the manifest's version 6 classes
         if (windowClass == nullptr) {
             EnsureWindowClass(ClassName(), StaticWndProc);
             windowClass = ClassName();

@@ -1,5 +1,6 @@
 #include "ui/dialogs.h"
 
+#include "toolkit/application.h"
 #include "toolkit/dpi_win.h"
 #include "toolkit/format.h"
 #include "toolkit/gdi.h"
@@ -297,6 +298,7 @@ int ShowOwnDialog(const DialogDescription& d, const std::string& caption, HWND o
     std::memcpy(&templateWords[2], &exStyle, sizeof exStyle);
 
     OwnDialog own{&d, caption, {}};
+    tk::EnsureCommonControls(); // its buttons and texts are of the manifest's version 6 classes
     INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
                                              reinterpret_cast<LPCDLGTEMPLATEA>(templateWords),
                                              owner, OwnDialogProc, reinterpret_cast<LPARAM>(&own));
