@@ -257,6 +257,7 @@ def main():
         minimal, idle, bare_peak = [], {"bare": None, "ours": None, "nsis": None}, []
         for round in range(ROUNDS):
             last = round == ROUNDS - 1
+            os.sync()  # the start-ups, too, begin with no write-back of the last round going on
             ms, cpu = startup_ms(prefix, options.minimal, MINIMAL_TITLE, IDLE_SECONDS if last else 0,
                                  bare_peak)
             minimal.append(ms)
@@ -272,7 +273,7 @@ def main():
                     if measure_idle:
                         idle[who] = cpu
             # Each write pass starts with no other pass's files waiting to reach the disk:
-            # the system would write them back during the next one, which then pays for it.
+            # the system would write them back during the next pass, which then pays for it.
             for case in cases:
                 for who in ("ours", "nsis"):
                     os.sync()
