@@ -1,5 +1,6 @@
 #include "toolkit/browse.h"
 
+#include "toolkit/dpi_win.h"
 #include "toolkit/handles_win.h"
 #include "toolkit/text_win.h"
 
@@ -14,28 +15,6 @@ struct BrowseContext {
     const std::wstring* initial;
     HWND owner;
 };
-
-void CenterOnOwnersMonitor(HWND dialog, HWND owner) {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    HMONITOR handle =
-        MonitorFromWindow(owner != nullptr ? owner : dialog, MONITOR_DEFAULTTONEAREST);
-    if (!GetMonitorInfoA(handle, &monitor)) return;
-    const RECT& area = monitor.rcWork;
-    // Moved onto a monitor of another scale, the browser takes that scale and a new size
-    // (per-monitor aware dialogs lay themselves out again): place it a second time.
-    SIZE placed{-1, -1};
-    for (int round = 0; round < 2; ++round) {
-        RECT r;
-        GetWindowRect(dialog, &r);
-        SIZE size{r.right - r.left, r.bottom - r.top};
-        if (size.cx == placed.cx && size.cy == placed.cy) break;
-        placed = size;
-        int left = area.left + (area.right - area.left - size.cx) / 2;
-        int top = area.top + (area.bottom - area.top - size.cy) / 2;
-        SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-}
 
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
     if (message == BFFM_INITIALIZED) {

@@ -72,4 +72,26 @@ bool MessageFontForDpi(LOGFONTW& font, int dpi) {
     return true;
 }
 
+void CenterOnOwnersMonitor(HWND dialog, HWND owner) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    HMONITOR handle =
+        MonitorFromWindow(owner != nullptr ? owner : dialog, MONITOR_DEFAULTTONEAREST);
+    if (!GetMonitorInfoA(handle, &monitor)) return;
+    const RECT& area = monitor.rcWork;
+    // Moved onto a monitor of another scale, the dialog takes that scale and a new size
+    // (per-monitor aware dialogs lay themselves out again): place it a second time.
+    SIZE placed{-1, -1};
+    for (int round = 0; round < 2; ++round) {
+        RECT r;
+        GetWindowRect(dialog, &r);
+        SIZE size{r.right - r.left, r.bottom - r.top};
+        if (size.cx == placed.cx && size.cy == placed.cy) break;
+        placed = size;
+        int left = area.left + (area.right - area.left - size.cx) / 2;
+        int top = area.top + (area.bottom - area.top - size.cy) / 2;
+        SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
 } // namespace tk

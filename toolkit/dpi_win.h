@@ -29,5 +29,8 @@ void AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, int dpi);
 int SystemMetricForDpi(int index, int dpi);
 // The font of the system's message boxes at `dpi`; false when the system gives none.
 bool MessageFontForDpi(LOGFONTW& font, int dpi);
+// Places `dialog` centred in the work area of the monitor of `owner` (of the dialog itself
+// when it has no owner), placing it again should it take another size on arriving there.
+void CenterOnOwnersMonitor(HWND dialog, HWND owner);
 
 } // namespace tk

@@ -32,13 +32,15 @@ bool Contains(const std::vector<int>& buttons, int code) {
 
 using TaskDialogIndirectProc = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
 
-// A task dialog without a Cancel button that may still be cancelled: Windows closes it
-// on Escape when TDF_ALLOW_DIALOG_CANCELLATION is set, but Wine's task dialog ignores
-// Escape unless a Cancel button exists. Once the window exists the callback subclasses
-// it, so that IDCANCEL (Escape, and the close box through the dialog manager) ends it
-// on every system alike.
+// What the callback does once the task dialog's window exists: it centres the window on
+// its owner's monitor, and for a task dialog without a Cancel button that may still be
+// cancelled it subclasses the window. Windows closes such a dialog on Escape when
+// TDF_ALLOW_DIALOG_CANCELLATION is set, but Wine's task dialog ignores Escape unless a
+// Cancel button exists; subclassed, IDCANCEL (Escape, and the close box through the
+// dialog manager) ends it on every system alike.
 struct TaskDialogHooks {
-    bool escapeCancels = false; // the callback and subclass are installed at all
+    HWND owner = nullptr;
+    bool escapeCancels = false; // the subclass is installed at all
     WNDPROC previous = nullptr;
     bool cancelled = false;
 };
@@ -63,6 +65,10 @@ LRESULT CALLBACK EscapeCancelsProc(HWND window, UINT message, WPARAM wParam, LPA
 HRESULT CALLBACK TaskDialogCallback(HWND window, UINT notification, WPARAM, LPARAM, LONG_PTR data) {
     if (notification != TDN_CREATED || data == 0) return S_OK;
     auto* hooks = reinterpret_cast<TaskDialogHooks*>(data);
+    // Centred by the system too, except under Wine once the common controls are loaded for
+    // good: there every task dialog after the first opened in the screen's top left corner.
+    tk::CenterOnOwnersMonitor(window, hooks->owner);
+    if (!hooks->escapeCancels) return S_OK;
     SetPropA(window, hooksProperty, hooks);
     hooks->previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EscapeCancelsProc)));
@@ -75,6 +81,7 @@ bool ShowTaskDialog(TaskDialogIndirectProc taskDialogIndirect, const DialogDescr
     std::wstring title = tk::AnsiToWide(caption);
     std::wstring text = tk::AnsiToWide(WithCrLfBreaks(d.text));
     TaskDialogHooks hooks;
+    hooks.owner = owner;
     hooks.escapeCancels = d.cancellable && !Contains(d.buttons, drCancel);
 
     TASKDIALOGCONFIG config;
@@ -87,10 +94,8 @@ bool ShowTaskDialog(TaskDialogIndirectProc taskDialogIndirect, const DialogDescr
     // Without this flag a task dialog with no Cancel button ignores Escape and greys
     // its close box.
     if (d.cancellable) config.dwFlags |= TDF_ALLOW_DIALOG_CANCELLATION;
-    if (hooks.escapeCancels) {
-        config.pfCallback = TaskDialogCallback;
-        config.lpCallbackData = reinterpret_cast<LONG_PTR>(&hooks);
-    }
+    config.pfCallback = TaskDialogCallback;
+    config.lpCallbackData = reinterpret_cast<LONG_PTR>(&hooks);
     for (int code : d.buttons) {
         switch (code) {
         case drOK:

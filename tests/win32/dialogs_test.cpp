@@ -3,6 +3,7 @@
 #include "ui/dialogs.h"
 
 #include "tests/win32/dialog_driver.h"
+#include "toolkit/application.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -32,7 +33,12 @@ std::string ExecutableName() {
 
 class Dialogs : public ::testing::TestWithParam<bool> {
 protected:
-    void SetUp() override { UseFallbackDialogForTesting(GetParam()); }
+    void SetUp() override {
+        // As in the installer once its main window is up: the common controls are loaded
+        // for good, which under Wine changed where a task dialog opens.
+        tk::EnsureCommonControls();
+        UseFallbackDialogForTesting(GetParam());
+    }
     void TearDown() override { UseFallbackDialogForTesting(false); }
 };
 
