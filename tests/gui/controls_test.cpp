@@ -2,6 +2,7 @@
 // WM_PRINTCLIENT (or from the window itself where painting at once matters), and the tool
 // buttons driven by real mouse and keyboard messages.
 #include "controls/appearance.h"
+#include "tests/gui/pictures_win.h"
 #include "toolkit/application.h"
 #include "toolkit/forms.h"
 #include "toolkit/stdctrls.h"
@@ -172,28 +173,6 @@ const char* kLayout = R"(object ControlsForm: TControlsForm
   end
 end
 )";
-
-std::unique_ptr<tk::TBitmap> Blank(const tk::TControl* control) {
-    auto picture = std::make_unique<tk::TBitmap>();
-    picture->SetSize(control->Width(), control->Height());
-    return picture;
-}
-
-// What the control paints, as WM_PAINT would paint it.
-std::unique_ptr<tk::TBitmap> Print(const tk::TControl* control) {
-    auto picture = Blank(control);
-    SendMessageA(control->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture->DC()),
-                 PRF_CLIENT);
-    return picture;
-}
-
-// What the control's window shows now.
-std::unique_ptr<tk::TBitmap> OnScreen(const tk::TControl* control) {
-    auto picture = Blank(control);
-    tk::ClientDC dc(control->Handle());
-    BitBlt(picture->DC(), 0, 0, control->Width(), control->Height(), dc.Get(), 0, 0, SRCCOPY);
-    return picture;
-}
 
 int Red(tk::TColor c) {
     return tk::RedOf(c);
@@ -675,13 +654,6 @@ TEST_F(Buttons, FocusCueOnlyAfterKeyboardUse) {
     KeyboardCues windowsDefault(FALSE);
     auto* button = Get<TAdvToolButton>("btnMain");
     auto* other = Get<TAdvToolButton>("btnOther");
-    auto differ = [](const tk::TBitmap& a, const tk::TBitmap& b) {
-        int count = 0;
-        for (int x = 0; x < a.Width(); ++x)
-            for (int y = 0; y < a.Height(); ++y)
-                if (a.Pixel(x, y) != b.Pixel(x, y)) ++count;
-        return count;
-    };
     Pointer mouse(button);
     auto unfocused = Print(button);
     auto otherUnfocused = Print(other);
@@ -692,7 +664,7 @@ TEST_F(Buttons, FocusCueOnlyAfterKeyboardUse) {
     // The system reports the pointer's leaving on its own, a little later.
     ASSERT_TRUE(PumpUntil([&] { return !button->Hot(); }));
     ASSERT_EQ(GetFocus(), button->Handle());
-    EXPECT_EQ(differ(*Print(button), *unfocused), 0);
+    EXPECT_EQ(CountDifferent(*Print(button), *unfocused), 0);
 
     Key(button->Handle(), WM_KEYDOWN, VK_TAB);
     ASSERT_EQ(GetFocus(), other->Handle());
@@ -703,7 +675,7 @@ TEST_F(Buttons, FocusCueOnlyAfterKeyboardUse) {
         if (cue->Pixel(x, 3) != otherUnfocused->Pixel(x, 3)) ++dotted;
     EXPECT_GT(dotted, 20);
     EXPECT_EQ(cue->Pixel(1, 1), otherUnfocused->Pixel(1, 1));
-    EXPECT_EQ(differ(*Print(button), *unfocused), 0); // the cue left with the focus
+    EXPECT_EQ(CountDifferent(*Print(button), *unfocused), 0); // the cue left with the focus
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The GUI layer on real windows: layouts, labels, the lower-case edit field, pages,
 // transparent painting, the error path of event handlers and the message loop.
+#include "tests/gui/pictures_win.h"
 #include "toolkit/application.h"
 #include "toolkit/forms.h"
 #include "toolkit/gdi.h"
@@ -131,58 +132,23 @@ TEST_F(Fixture, TransparentLabelShowsTheSiblingBelowIt) {
     auto* title = form->Find<tk::TLabel>("Title");
     // A new child window goes to the bottom of the z-order, so the panel created first
     // lies above the label until it is sent to the back, as a background does.
-    tk::TBitmap picture;
-    picture.SetSize(title->Width(), title->Height());
-    SendMessageA(title->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.DC()),
-                 PRF_CLIENT);
-    EXPECT_EQ(picture.Pixel(0, 0), 0x000000FFu); // the page's red: the panel is not below
+    EXPECT_EQ(Print(title)->Pixel(0, 0), 0x000000FFu); // the page's red: the panel is not below
     HWND back = form->Find<tk::TPanel>("Back")->Handle();
     SetWindowPos(back, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SendMessageA(title->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.DC()),
-                 PRF_CLIENT);
+    const auto picture = Print(title);
     // The top-left pixel of "INSTALLING" in Tahoma is background: the blue panel below,
     // not the page's red.
-    EXPECT_EQ(picture.Pixel(0, 0), 0x00FF0000u);
-    int white = 0;
-    for (int x = 0; x < picture.Width(); ++x)
-        for (int y = 0; y < picture.Height(); ++y)
-            if (picture.Pixel(x, y) == tk::clWhite) ++white;
-    EXPECT_GT(white, 20); // the text itself
+    EXPECT_EQ(picture->Pixel(0, 0), 0x00FF0000u);
+    EXPECT_GT(CountOf(*picture, tk::clWhite), 20); // the text itself
 }
 
-// The pixels of `area` of a window as it shows them on the screen.
-std::unique_ptr<tk::TBitmap> Shown(const tk::TControl* control, const tk::TRect& area) {
-    auto picture = std::make_unique<tk::TBitmap>();
-    picture->SetSize(area.Width(), area.Height());
-    tk::ClientDC screen(control->Handle());
-    BitBlt(picture->DC(), 0, 0, area.Width(), area.Height(), screen.Get(), area.Left, area.Top,
-           SRCCOPY);
-    return picture;
-}
-
-// The label as it prints itself alone (its own WM_PRINTCLIENT: what lies behind, the text).
-std::unique_ptr<tk::TBitmap> Printed(const tk::TControl* label) {
-    auto picture = std::make_unique<tk::TBitmap>();
-    picture->SetSize(label->Width(), label->Height());
-    SendMessageA(label->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture->DC()),
-                 PRF_CLIENT);
-    return picture;
-}
-
-int CountDifferent(const tk::TBitmap& a, const tk::TBitmap& b) {
-    int different = 0;
-    for (int x = 0; x < a.Width(); ++x)
-        for (int y = 0; y < a.Height(); ++y)
-            if (a.Pixel(x, y) != b.Pixel(x, y)) ++different;
-    return different;
-}
-
-int CountOf(const tk::TBitmap& picture, tk::TColor color) {
-    int n = 0;
-    for (int x = 0; x < picture.Width(); ++x)
-        for (int y = 0; y < picture.Height(); ++y)
-            if (picture.Pixel(x, y) == color) ++n;
-    return n;
+// A transparent label at (left, top) of `page`, drawn by the page.
+tk::TLabel* AddDrawnLine(tk::TControl* page, int left, int top) {
+    auto* line = page->AddChild<tk::TLabel>();
+    line->SetTransparent(true);
+    line->SetBounds(left, top, 0, 0);
+    line->SetDrawnByParent(true);
+    return line;
 }
 
 // A label its parent draws shows on the screen as its own window would show it; when its
@@ -191,10 +157,7 @@ int CountOf(const tk::TBitmap& picture, tk::TColor color) {
 TEST_F(Fixture, LabelDrawnByItsParentShowsAsItsWindowWould) {
     form->Find<tk::TPanel>("Back")->Hide();
     auto* page = form->Find<tk::TTabSheet>("Page1");
-    auto* line = page->AddChild<tk::TLabel>();
-    line->SetTransparent(true);
-    line->SetBounds(10, 160, 0, 0);
-    line->SetDrawnByParent(true);
+    tk::TLabel* line = AddDrawnLine(page, 10, 160);
     line->SetCaption("C:\\TQ\\PENTARO\\SETUP.EXE");
     form->Show();
     tk::Application().ProcessMessages();
@@ -203,22 +166,22 @@ TEST_F(Fixture, LabelDrawnByItsParentShowsAsItsWindowWould) {
     GetWindowTextA(line->Handle(), text, sizeof text);
     EXPECT_STREQ(text, "C:\\TQ\\PENTARO\\SETUP.EXE");
     const tk::TRect longText = line->BoundsRect();
-    EXPECT_GT(CountOf(*Printed(line), tk::clWhite), 20); // the text itself
-    EXPECT_EQ(CountDifferent(*Shown(page, longText), *Printed(line)), 0);
+    EXPECT_GT(CountOf(*Print(line), tk::clWhite), 20); // the text itself
+    EXPECT_EQ(CountDifferent(*OnScreen(page, longText), *Print(line)), 0);
 
     const tk::TColor red = 0x000000FF; // the page
     line->SetCaption("C:\\TQ");
     tk::Application().ProcessMessages();
     const tk::TRect shortText = line->BoundsRect();
     ASSERT_LT(shortText.Right, longText.Right);
-    EXPECT_EQ(CountDifferent(*Shown(page, shortText), *Printed(line)), 0);
+    EXPECT_EQ(CountDifferent(*OnScreen(page, shortText), *Print(line)), 0);
     const tk::TRect rest{shortText.Right, longText.Top, longText.Right, longText.Bottom};
-    EXPECT_EQ(CountOf(*Shown(page, rest), red), rest.Width() * rest.Height());
+    EXPECT_EQ(CountOf(*OnScreen(page, rest), red), rest.Width() * rest.Height());
 
     line->SetLeft(100);
     tk::Application().ProcessMessages();
-    EXPECT_EQ(CountOf(*Shown(page, shortText), red), shortText.Width() * shortText.Height());
-    EXPECT_EQ(CountDifferent(*Shown(page, line->BoundsRect()), *Printed(line)), 0);
+    EXPECT_EQ(CountOf(*OnScreen(page, shortText), red), shortText.Width() * shortText.Height());
+    EXPECT_EQ(CountDifferent(*OnScreen(page, line->BoundsRect()), *Print(line)), 0);
     // The window follows the label's place and size soon after.
     Sleep(150);
     tk::Application().ProcessMessages();
@@ -231,7 +194,7 @@ TEST_F(Fixture, LabelDrawnByItsParentShowsAsItsWindowWould) {
     const tk::TRect shown = line->BoundsRect();
     line->Hide();
     tk::Application().ProcessMessages();
-    EXPECT_EQ(CountOf(*Shown(page, shown), red), shown.Width() * shown.Height());
+    EXPECT_EQ(CountOf(*OnScreen(page, shown), red), shown.Width() * shown.Height());
 }
 
 // Changes of the labels a control draws during an update reach the window system as one
@@ -239,13 +202,7 @@ TEST_F(Fixture, LabelDrawnByItsParentShowsAsItsWindowWould) {
 TEST_F(Fixture, ChangesDuringAnUpdateBecomeOneArea) {
     form->Find<tk::TPanel>("Back")->Hide();
     auto* page = form->Find<tk::TTabSheet>("Page1");
-    tk::TLabel* lines[2];
-    for (int i = 0; i < 2; ++i) {
-        lines[i] = page->AddChild<tk::TLabel>();
-        lines[i]->SetTransparent(true);
-        lines[i]->SetBounds(10 + 40 * i, 150 + 22 * i, 0, 0);
-        lines[i]->SetDrawnByParent(true);
-    }
+    tk::TLabel* lines[] = {AddDrawnLine(page, 10, 150), AddDrawnLine(page, 50, 172)};
     form->Show();
     tk::Application().ProcessMessages();
     {
@@ -262,7 +219,7 @@ TEST_F(Fixture, ChangesDuringAnUpdateBecomeOneArea) {
               (tk::TRect{10, 150, std::max(a.Right, 50 + b.Width()), b.Bottom}));
     tk::Application().ProcessMessages();
     for (const tk::TLabel* line : lines)
-        EXPECT_EQ(CountDifferent(*Shown(page, line->BoundsRect()), *Printed(line)), 0);
+        EXPECT_EQ(CountDifferent(*OnScreen(page, line->BoundsRect()), *Print(line)), 0);
 }
 
 // Each pixel of the key colour leaves the destination as it was, every other pixel is
@@ -270,21 +227,21 @@ TEST_F(Fixture, ChangesDuringAnUpdateBecomeOneArea) {
 // takes nothing from the earlier call.
 TEST(Canvas, DrawTransparentLeavesTheKeyPixelsAlone) {
     const tk::TColor key = 0x00FF00FF, blue = 0x00FF0000, green = 0x0000FF00;
-    tk::TBitmap large;
-    large.SetSize(6, 4);
-    large.Canvas().Brush.Color = green;
-    large.Canvas().FillRect({0, 0, 6, 4});
-    large.Canvas().Brush.Color = key;
-    large.Canvas().FillRect({0, 0, 2, 1});
-    tk::TBitmap small;
-    small.SetSize(3, 3);
-    small.Canvas().Brush.Color = key;
-    small.Canvas().FillRect({0, 0, 3, 3});
-    small.Canvas().Brush.Color = green;
-    small.Canvas().FillRect({2, 2, 3, 3});
+    // A bitmap of one colour with a patch of another.
+    auto patched = [](int w, int h, tk::TColor fill, const tk::TRect& patch, tk::TColor color) {
+        auto bitmap = std::make_unique<tk::TBitmap>();
+        bitmap->SetSize(w, h);
+        bitmap->Canvas().Brush.Color = fill;
+        bitmap->Canvas().FillRect({0, 0, w, h});
+        bitmap->Canvas().Brush.Color = color;
+        bitmap->Canvas().FillRect(patch);
+        return bitmap;
+    };
+    const auto large = patched(6, 4, green, {0, 0, 2, 1}, key);
+    const auto small = patched(3, 3, key, {2, 2, 3, 3}, green);
     tk::TBitmap target;
     target.SetSize(10, 10);
-    for (const tk::TBitmap* source : {&large, &small}) {
+    for (const tk::TBitmap* source : {large.get(), small.get()}) {
         target.Canvas().Brush.Color = blue;
         target.Canvas().FillRect({0, 0, 10, 10});
         target.Canvas().DrawTransparent(1, 2, *source, key);
