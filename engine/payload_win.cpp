@@ -73,10 +73,6 @@ private:
     bool usedFile_ = false;
 };
 
-} // namespace
-
-namespace {
-
 void LoadItem(const std::string& key, const std::string& name, tInstItem& item) {
     item.FileName.clear();
     // FindRcData finds the resource by name in any case (FindResourceA upper-cases

@@ -204,19 +204,15 @@ LRESULT CALLBACK TControl::StaticWndProc(HWND window, UINT message, WPARAM wPara
         self->handle_ = window;
         Controls()[window] = self;
     }
-    TControl* self = FromHandle(window);
-    if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-    LRESULT result = self->Dispatch(message, wParam, lParam);
-    // The last message of a window the system destroyed (with its parent): its handle may
-    // come back for another window.
-    if (message == WM_NCDESTROY) Controls().erase(window);
-    return result;
+    return SubclassProc(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK TControl::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     TControl* self = FromHandle(window);
     if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
     LRESULT result = self->Dispatch(message, wParam, lParam);
+    // The last message of a window the system destroyed (with its parent): its handle may
+    // come back for another window.
     if (message == WM_NCDESTROY) Controls().erase(window);
     return result;
 }

@@ -130,7 +130,8 @@ TEST(LoadPayloadItem, RepeatedAndReversedLoadsAreIdentical) {
 }
 
 TEST(LoadPayloadItems, RaisesTheErrorOfTheFirstFailingNameInOrder) {
-    // However the threads share the items, the error is the one a load in order meets first.
+    // Three names fail: the error is the first one's in the catalogue, not a later one's,
+    // in every round, however the threads shared the items.
     for (int round = 0; round < 20; ++round) {
         try {
             LoadPayloadItems({"rs_kdb2", "rs_exe", "rs_nothing", "rs_cmd", "rs_none", "rs_none2"});
