@@ -39,6 +39,14 @@ enum class ExitCode : int {
     // A Windows system DLL (or a function in it) could not be loaded from the system
     // folder; the installer ended before doing anything.
     DllLoadFailed = 12,
+    // /ALLUSERS without administrator rights; nothing was written.
+    AllUsersRefused = 13,
+    // Uninstall: the record of what the installer made is missing, unreadable or names
+    // something it cannot have made; nothing was deleted.
+    RecordUnusable = 14,
+    // Uninstall: something it means to delete cannot be deleted (a file in use); nothing
+    // was deleted.
+    FilesInUse = 15,
 };
 
 // The code's name as written above ("Success", "WriteFailed"), for the log.
@@ -70,6 +78,12 @@ inline const char* ExitCodeName(ExitCode code) {
         return "UnexpectedError";
     case ExitCode::DllLoadFailed:
         return "DllLoadFailed";
+    case ExitCode::AllUsersRefused:
+        return "AllUsersRefused";
+    case ExitCode::RecordUnusable:
+        return "RecordUnusable";
+    case ExitCode::FilesInUse:
+        return "FilesInUse";
     }
     return "?";
 }

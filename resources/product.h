@@ -35,4 +35,13 @@ inline constexpr char PrintUtilityFile[] = "spool32.exe"; // sends the print fil
 inline constexpr char SiblingProgramFile[] = "tarn.exe"; // in the install folder
 inline constexpr char MenuProgramFile[] = "tqmenu.exe";  // in the install folder's parent
 
+// The product's Apps & Features entry, a key under
+// Software\Microsoft\Windows\CurrentVersion\Uninstall; administrators' detection rules
+// name it, so it never changes.
+inline constexpr char UninstallKeyName[] = "Corvane Pentaro";
+// Written into the install folder beside the product's files: the uninstaller and the
+// record of what the install made, which the uninstaller reads.
+inline constexpr char UninstallerFile[] = "uninstall.exe";
+inline constexpr char InstallRecordFile[] = "uninstall.rec";
+
 #endif
