@@ -370,10 +370,13 @@ void ReadStoredPayload(const std::string& key, StoredBytes& stored, tInstItem& i
             return;
         }
 
+        // The operation fills exactly the stated size, whatever count the library hands it:
+        // libstdc++ 12 passes the grown capacity instead of the size asked for (20 bytes
+        // arrive as 30, the small buffer's 15 doubled), which read as a body too short.
         Fit fit = Fit::Corrupt;
-        auto fill = [&](char* out, std::size_t n) {
-            fit = InflateStoredInto(key, stored, PayloadHeaderSize, length, out, n);
-            return fit == Fit::Exact ? n : 0;
+        auto fill = [&](char* out, std::size_t) {
+            fit = InflateStoredInto(key, stored, PayloadHeaderSize, length, out, size);
+            return fit == Fit::Exact ? size : 0;
         };
         std::string contents;
 #if defined(__cpp_lib_string_resize_and_overwrite)

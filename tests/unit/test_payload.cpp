@@ -9,6 +9,8 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -176,6 +178,62 @@ TEST(ReadPayloadImage, ReadsHeaderAndBody) {
                                                 "a",
                                                 2));
 }
+
+TEST(ReadPayloadImage, EverySizeLoadsBack) {
+    // Every size up to 300 and the sizes around each power of two up to 1 MiB, of bytes
+    // that compress (repeated) and bytes that do not (noise). An empty item loads empty:
+    // the run counts it as a read error.
+    std::vector<std::size_t> sizes;
+    for (std::size_t n = 0; n <= 300; ++n)
+        sizes.push_back(n);
+    for (std::size_t p = 512; p <= (1u << 20); p *= 2)
+        sizes.insert(sizes.end(), {p - 1, p, p + 1});
+    std::string noise(sizes.back(), '\0');
+    std::uint32_t x = 2463534242u;
+    for (char& c : noise) {
+        x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+        c = static_cast<char>(x);
+    }
+    const std::string repeated = Text(sizes.back());
+    for (const std::string* source : std::initializer_list<const std::string*>{&noise, &repeated}) {
+        for (std::size_t n : sizes) {
+            const std::string contents = source->substr(0, n);
+            const tInstItem item = Load(MakePayloadImage("item.bin", 5, contents));
+            EXPECT_EQ(item.FileName, "item.bin") << n;
+            ASSERT_EQ(item.Contents.size(), n) << (source == &noise ? "noise " : "text ") << n;
+            EXPECT_EQ(item.Contents, contents) << n;
+        }
+    }
+}
+
+#if defined(__cpp_lib_string_resize_and_overwrite)
+TEST(StandardLibrary, WhatResizeAndOverwriteHandsItsOperation) {
+    // The loader fills exactly the size it asks for and ignores the count the library
+    // passes. This records what the library passes, so that a new compiler's change shows
+    // here: libstdc++ 12 passes the capacity it grew to (growing past the small buffer of
+    // 15 doubles it) instead of the size asked for.
+    std::vector<std::pair<std::size_t, std::size_t>> seen; // asked, handed over
+    for (std::size_t asked : {0u, 1u, 15u, 16u, 20u, 29u, 30u, 31u, 100u}) {
+        std::string s;
+        std::size_t handed = 0;
+        s.resize_and_overwrite(asked, [&](char*, std::size_t n) {
+            handed = n;
+            return std::size_t{0};
+        });
+        seen.emplace_back(asked, handed);
+    }
+#if defined(_GLIBCXX_RELEASE) && _GLIBCXX_RELEASE == 12
+    const std::vector<std::pair<std::size_t, std::size_t>> expected = {
+        {0, 0},   {1, 1},   {15, 15}, {16, 30}, {20, 30},
+        {29, 30}, {30, 30}, {31, 31}, {100, 100}};
+#else
+    std::vector<std::pair<std::size_t, std::size_t>> expected;
+    for (const auto& [asked, handed] : seen)
+        expected.emplace_back(asked, asked);
+#endif
+    EXPECT_EQ(seen, expected);
+}
+#endif
 
 TEST(ReadPayloadImage, NameLengthsZeroAndThirty) {
     const std::string thirty = "abcdefghijklmnopqrstuvwxyz.txt";
