@@ -37,14 +37,17 @@ set(PENTARO_BIG_PAYLOAD_MANIFEST ${CMAKE_CURRENT_SOURCE_DIR}/product/manifest-bi
 set(PENTARO_MIXED_PAYLOAD_MANIFEST ${CMAKE_CURRENT_SOURCE_DIR}/product/manifest-mixed.txt
     CACHE INTERNAL "The stand-in product with 48 MiB of text, noise and program bytes")
 
-# _pentaro_pack(<outdir> <manifest> [pentaro-pack options...])
-# Adds, in the calling directory, the rule that writes <outdir>/payload.rc and the
+# _pentaro_pack(<target> <outdir> <manifest> [pentaro-pack options...])
+# Adds, in the calling directory, the target that writes <outdir>/payload.rc and the
 # <NAME>.bin files it names. Manifests of the stand-in product take their files from
 # PENTARO_STANDIN_DIR; any other manifest names files relative to its own folder.
-function(_pentaro_pack outdir manifest)
+# The packer runs on every build and compares the files' bytes and dates with what it
+# packed last (pack.stamp): a product file replaced by a copy that kept its old date is
+# repacked, and unchanged files leave the outputs, and so the installer, as they are.
+function(_pentaro_pack target outdir manifest)
     get_filename_component(manifest ${manifest} ABSOLUTE)
     get_filename_component(manifest_dir ${manifest} DIRECTORY)
-    set(depends ${manifest} ${PENTARO_PACK} pentaro_host_tools)
+    set(depends pentaro_host_tools)
     if(manifest_dir STREQUAL "${PENTARO_STANDIN_SOURCE_DIR}")
         set(files_dir ${PENTARO_STANDIN_DIR})
         list(APPEND depends pentaro_standins)
@@ -56,24 +59,14 @@ function(_pentaro_pack outdir manifest)
     else()
         set(files_dir ${manifest_dir})
     endif()
-    # Repack when any product file changes: the second field of each manifest line.
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${manifest})
-    file(STRINGS ${manifest} lines)
-    foreach(line IN LISTS lines)
-        if(line MATCHES "^[ \t]*([A-Za-z0-9_]+)[ \t]+(\"([^\"]*)\"|([^ \t]+))")
-            set(file "${CMAKE_MATCH_3}${CMAKE_MATCH_4}")
-            if(NOT IS_ABSOLUTE "${file}")
-                set(file ${files_dir}/${file})
-            endif()
-            list(APPEND depends ${file})
-        endif()
-    endforeach()
-    add_custom_command(OUTPUT ${outdir}/payload.rc
+    add_custom_target(${target}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${outdir}
         COMMAND ${PENTARO_PACK} --files ${files_dir} ${ARGN} ${manifest} ${outdir}
-        DEPENDS ${depends}
+        BYPRODUCTS ${outdir}/payload.rc
         COMMENT "Packing the payload of ${manifest}"
         VERBATIM)
+    add_dependencies(${target} ${depends})
 endfunction()
 
 if(PENTARO_PAYLOAD_MANIFEST)
@@ -81,8 +74,7 @@ if(PENTARO_PAYLOAD_MANIFEST)
 else()
     set(payload_manifest ${PENTARO_STANDIN_MANIFEST})
 endif()
-_pentaro_pack(${CMAKE_CURRENT_BINARY_DIR} ${payload_manifest})
-add_custom_target(pentaro_payload DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/payload.rc)
+_pentaro_pack(pentaro_payload ${CMAKE_CURRENT_BINARY_DIR} ${payload_manifest})
 
 # pentaro_resources is made after this file is read; attach the payload to it then.
 function(_pentaro_attach_payload)
@@ -117,6 +109,7 @@ function(pentaro_add_resources target)
         message(FATAL_ERROR "pentaro_add_resources(${target}): PAYLOAD_MANIFEST is required")
     endif()
     set(options)
+    set(damaged OFF)
     if(R_CORRUPT_ITEM)
         list(APPEND options --corrupt ${R_CORRUPT_ITEM})
     endif()
@@ -127,11 +120,15 @@ function(pentaro_add_resources target)
         list(APPEND options --same-name ${R_SAME_NAME_ITEM})
     endif()
     set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}-payload)
-    _pentaro_pack(${dir} ${R_PAYLOAD_MANIFEST} ${options})
-    add_custom_target(${target}_payload DEPENDS ${dir}/payload.rc)
+    _pentaro_pack(${target}_payload ${dir} ${R_PAYLOAD_MANIFEST} ${options})
+    if(options)
+        # Damaged on purpose: the build's load check leaves it alone.
+        set(damaged ON)
+    endif()
 
     set(rc ${PENTARO_RESOURCES_SOURCE_DIR}/PentaroSetup.rc)
     add_library(${target} OBJECT ${rc})
+    set_property(TARGET ${target} PROPERTY PENTARO_DAMAGED_PAYLOAD ${damaged})
     # The variant's payload.rc comes first; everything else PentaroSetup.rc includes is
     # found where pentaro_resources finds it, and made before it (add_dependencies).
     target_include_directories(${target} PRIVATE ${dir} ${PENTARO_RESOURCES_SOURCE_DIR}

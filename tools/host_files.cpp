@@ -28,3 +28,15 @@ void WriteWholeFile(const std::string& path, const std::string& data) {
     const bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
     if (std::fclose(f) != 0 || !ok) throw EHostFileError("cannot write " + path);
 }
+
+bool FileContentsAre(const std::string& path, const std::string& data) {
+    try {
+        return ReadWholeFile(path) == data;
+    } catch (const EHostFileError&) {
+        return false;
+    }
+}
+
+void WriteFileIfDifferent(const std::string& path, const std::string& data) {
+    if (!FileContentsAre(path, data)) WriteWholeFile(path, data);
+}

@@ -13,3 +13,7 @@ public:
 std::string ReadWholeFile(const std::string& path);
 // Creates or replaces the file with `data`; raises EHostFileError "cannot write <path>...".
 void WriteWholeFile(const std::string& path, const std::string& data);
+// WriteWholeFile, unless the file already holds exactly `data` (its time then stays).
+void WriteFileIfDifferent(const std::string& path, const std::string& data);
+// True when the file exists and holds exactly `data`.
+bool FileContentsAre(const std::string& path, const std::string& data);

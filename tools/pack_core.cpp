@@ -1,6 +1,7 @@
 #include "tools/pack_core.h"
 
 #include "engine/payload.h"
+#include "resources/product.h"
 #include "toolkit/format.h"
 
 #include <zlib.h>
@@ -258,4 +259,29 @@ std::string DiagnosePayloadImage(const std::string& plain) {
     if (std::memcmp(plain.data(), kTag, 4) == 0 && GetUInt32(plain, 8) != Crc32(body))
         return "CRC-32 of the contents does not match the packer's";
     return {};
+}
+
+std::uint32_t ContentsCrc32(const std::string& data) {
+    return Crc32(data);
+}
+
+std::string PackFingerprint(const std::string& packer, const std::vector<PackSource>& sources) {
+    std::string text = "packer " + packer + "\n";
+    for (const PackSource& s : sources)
+        text += tk::Format("%s %s %08x %llu %08x\n", s.Name.c_str(), s.FileName.c_str(),
+                           static_cast<unsigned>(s.Date), static_cast<unsigned long long>(s.Size),
+                           static_cast<unsigned>(s.Crc));
+    return text;
+}
+
+std::vector<std::string> MissingReliedOnFiles(const std::vector<ManifestEntry>& entries) {
+    std::set<std::string> present;
+    for (const ManifestEntry& e : entries) {
+        const std::size_t slash = e.File.find_last_of('/');
+        present.insert(FileNameKey(slash == std::string::npos ? e.File : e.File.substr(slash + 1)));
+    }
+    std::vector<std::string> missing;
+    for (const char* name : {ProductProgramFile, ProductIconFile, DosProgramFile, PrintUtilityFile})
+        if (present.count(FileNameKey(name)) == 0) missing.push_back(name);
+    return missing;
 }

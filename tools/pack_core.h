@@ -72,6 +72,28 @@ std::string FormatDosDateTime(std::int32_t dosDate);
 // The broken-down local time of a DOS date-time (tm_isdst = -1, for mktime).
 std::tm DosDateTimeToTm(std::int32_t dosDate);
 
+// One product file as the packer takes it: everything its packed image depends on.
+struct PackSource {
+    std::string Name;     // catalogue name
+    std::string FileName; // the name the installer writes it under
+    std::int32_t Date = 0; // the DOS date-time packed with it
+    std::uint64_t Size = 0;
+    std::uint32_t Crc = 0; // CRC-32 of its bytes (ContentsCrc32)
+};
+
+std::uint32_t ContentsCrc32(const std::string& data);
+
+// A text that changes whenever the packed payload would: `packer` (the packer's own
+// identity and options), then each file's catalogue name, file name, packed date, size
+// and CRC-32. Not the files' modification times: a file replaced by a copy that kept its
+// old date repacks, one touched without a change does not.
+std::string PackFingerprint(const std::string& packer, const std::vector<PackSource>& sources);
+
+// The installer's own files that it names (the shortcut's program and icon, the program
+// dosbox.conf starts, the print utility) and that no entry of `entries` provides, for a
+// warning: an installer without them installs, but cannot make the product startable.
+std::vector<std::string> MissingReliedOnFiles(const std::vector<ManifestEntry>& entries);
+
 // Why a plain image (already unscrambled) does not load, in words; empty when it loads.
 // Does the checks of ReadPayloadImage and, for images tagged "P+pk", the CRC-32.
 std::string DiagnosePayloadImage(const std::string& plain);

@@ -139,6 +139,52 @@ int Run(int argc, char** argv) {
         itemBytes += static_cast<std::uint64_t>(st.st_size);
     }
     CheckPayloadMemory(itemBytes, 0);
+    // A partial manifest (test seeds) installs nothing; a whole one should make the
+    // product startable.
+    for (const std::string& name : partial ? std::vector<std::string>() : MissingReliedOnFiles(entries))
+        std::fprintf(stderr,
+                     "pentaro-pack: warning: %s: no entry installs %s, which the installer "
+                     "needs to make the product startable (README)\n",
+                     manifest.c_str(), name.c_str());
+
+    // What the payload depends on, read before anything is packed: when it is what the
+    // last pack into OUTDIR recorded, the outputs stand as they are.
+    std::vector<PackSource> sources(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const ManifestEntry& e = entries[i];
+        const std::string path = e.File[0] == '/' ? e.File : filesDir + "/" + e.File;
+        PackSource& source = sources[i];
+        source.Name = tk::AsciiUpper(e.Name);
+        source.FileName = source.Name == sameName ? tk::AsciiUpper(BaseName(entries.front().File))
+                                                  : BaseName(e.File);
+        if (e.Date) {
+            source.Date = *e.Date;
+        } else {
+            std::tm local{};
+            const std::time_t mtime = stats[i].st_mtime;
+            localtime_r(&mtime, &local);
+            try {
+                source.Date = DosDateTime(local);
+            } catch (const EPackError& error) {
+                throw where(e, path + ": " + error.Message());
+            }
+        }
+        if (source.Name != empty) {
+            const std::string contents = ReadWholeFile(path);
+            source.Size = contents.size();
+            source.Crc = ContentsCrc32(contents);
+        }
+    }
+    const std::string fingerprint = PackFingerprint(
+        tk::Format("%08x corrupt=%s empty=%s same-name=%s plain=%d",
+                   static_cast<unsigned>(ContentsCrc32(ReadWholeFile("/proc/self/exe"))),
+                   corrupt.c_str(), empty.c_str(), sameName.c_str(), plain ? 1 : 0),
+        sources);
+    const std::string stamp = outDir + "/pack.stamp";
+    if (FileContentsAre(stamp, fingerprint) && access((outDir + "/payload.rc").c_str(), F_OK) == 0) {
+        std::printf("pentaro-pack: %s: the payload is up to date\n", manifest.c_str());
+        return 0;
+    }
 
     struct Packed {
         std::string Name;
@@ -149,28 +195,15 @@ int Run(int argc, char** argv) {
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const ManifestEntry& e = entries[i];
         const std::string path = e.File[0] == '/' ? e.File : filesDir + "/" + e.File;
-        const struct stat& st = stats[i];
-        std::int32_t date;
-        if (e.Date) {
-            date = *e.Date;
-        } else {
-            std::tm local{};
-            const std::time_t mtime = st.st_mtime;
-            localtime_r(&mtime, &local);
-            try {
-                date = DosDateTime(local);
-            } catch (const EPackError& error) {
-                throw where(e, path + ": " + error.Message());
-            }
-        }
-
-        const std::string upper = tk::AsciiUpper(e.Name);
+        const PackSource& source = sources[i];
+        const std::string upper = source.Name;
         std::string contents = upper == empty ? std::string() : ReadWholeFile(path);
-        const std::string fileName =
-            upper == sameName ? tk::AsciiUpper(BaseName(entries.front().File)) : BaseName(e.File);
+        // Read again: the file must still be what the fingerprint recorded.
+        if (contents.size() != source.Size || ContentsCrc32(contents) != source.Crc)
+            throw where(e, path + " changed while it was being packed");
         std::string image;
         try {
-            image = MakePayloadImage(fileName, date, contents);
+            image = MakePayloadImage(source.FileName, source.Date, contents);
         } catch (const EPackError& error) {
             throw where(e, error.Message());
         }
@@ -186,15 +219,21 @@ int Run(int argc, char** argv) {
                      "; do not edit.\n"
                      "// The payload items: language-neutral RCDATA resources.\n"
                      "LANGUAGE 0, 0\n";
+    // Each output is rewritten only when its bytes change, so that the build relinks only
+    // then. payload.rc names each item's size and CRC-32: it changes with any of them,
+    // and the resource compiler, which sees no other dependency, runs again.
     for (const Packed& p : packed) {
         const std::string bin = outDir + "/" + p.Name + ".bin";
-        WriteWholeFile(bin, p.Image);
+        WriteFileIfDifferent(bin, p.Image);
+        rc += tk::Format("// %zu bytes, CRC-32 %08x\n", p.Image.size(),
+                         static_cast<unsigned>(ContentsCrc32(p.Image)));
         rc += p.Name + " RCDATA " + RcQuoted(bin) + "\n";
     }
     // LANGUAGE stays in force to the end of the including file; give the resources
     // that follow windres' own default back (English, United States).
     rc += "LANGUAGE 9, 1\n";
-    WriteWholeFile(outDir + "/payload.rc", rc);
+    WriteFileIfDifferent(outDir + "/payload.rc", rc);
+    WriteWholeFile(stamp, fingerprint);
     return 0;
 }
 

@@ -122,3 +122,33 @@ TEST(PayloadMemory, ItemsAndStoredCopiesMustFitInOneGibibyte) {
     EXPECT_THROW(CheckPayloadMemory(600 * mib, 424 * mib + 1), EPackError);
     EXPECT_THROW(CheckPayloadMemory(1025 * mib, 0), EPackError);
 }
+
+TEST(PackFingerprint, FollowsTheBytesAndDatesNotTheFileTimes) {
+    // A corrected readme.txt copied over the old one keeps the old date: its bytes decide.
+    const PackSource readme{"RS_README", "readme.txt", 0x2C4E6000, 11,
+                            ContentsCrc32("Version 3.2")};
+    PackSource corrected = readme;
+    corrected.Crc = ContentsCrc32("Version 3.4");
+    PackSource redated = readme;
+    redated.Date = 0x2C4E6001;
+    PackSource renamed = readme;
+    renamed.FileName = "liesmich.txt";
+    const std::string base = PackFingerprint("packer 1", {readme});
+    EXPECT_EQ(PackFingerprint("packer 1", {readme}), base);
+    for (const PackSource& changed : {corrected, redated, renamed})
+        EXPECT_NE(PackFingerprint("packer 1", {changed}), base) << changed.FileName;
+    EXPECT_NE(PackFingerprint("packer 2", {readme}), base); // another packer or its options
+    EXPECT_NE(PackFingerprint("packer 1", {readme, readme}), base);
+    EXPECT_EQ(ContentsCrc32("123456789"), 0xCBF43926u); // the CRC-32 check value
+}
+
+TEST(MissingReliedOnFiles, NamesTheFilesTheInstallerStartsOrShows) {
+    // The shortcut's program and icon, what dosbox.conf starts, and the print utility.
+    const auto entries = ParseManifest("rs_cmd dos/TARNW.EXE\n"
+                                       "rs_exe \"my files/pentaro.exe\"\n"
+                                       "rs_readme readme.txt\n",
+                                       "m.txt");
+    EXPECT_EQ(MissingReliedOnFiles(entries), (std::vector<std::string>{"penta.ico", "spool32.exe"}));
+    const auto all = ParseManifest("a pentaro.exe\nb penta.ico\nc tarnw.exe\nd spool32.exe\n", "m");
+    EXPECT_TRUE(MissingReliedOnFiles(all).empty());
+}

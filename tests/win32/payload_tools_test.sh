@@ -91,9 +91,38 @@ cp "$standins/readme.txt" "$work/readme.txt"
 printf 'rs_readme readme.txt 2002-02-14T12:00:00\n' >"$work/ok.txt"
 expect 0 '' "$pack" --partial "$work/ok.txt" "$work/packed"
 cp "$work/packed/RS_README.bin" "$work/first.bin"
+rm "$work/packed/pack.stamp" "$work/packed/RS_README.bin"
 expect 0 '' "$pack" --partial "$work/ok.txt" "$work/packed"
 cmp -s "$work/first.bin" "$work/packed/RS_README.bin" || fail "pentaro-pack is not deterministic"
 grep -q '^RS_README RCDATA ".*/RS_README.bin"$' "$work/packed/payload.rc" || fail "payload.rc line"
+# Packed again only when what the installer would carry changes: the bytes of a file (a
+# corrected readme.txt copied over the old one with its old date, as copies from the
+# master disks keep it) or a date; the outputs keep their time otherwise, so nothing
+# relinks.
+touch -d '2001-01-01 00:00' "$work/packed/payload.rc" "$work/packed/RS_README.bin"
+touch -d '2003-03-03 00:00' "$work/readme.txt"
+expect 0 'up to date' "$pack" --partial "$work/ok.txt" "$work/packed"
+[ "$(date -r "$work/packed/payload.rc" +%Y)" = 2001 ] || fail "an unchanged payload was rewritten"
+printf 'Corrected.\r\n' >>"$work/readme.txt"
+touch -d '2003-03-03 00:00' "$work/readme.txt"
+expect 0 '' "$pack" --partial "$work/ok.txt" "$work/packed"
+cmp -s "$work/first.bin" "$work/packed/RS_README.bin" && fail "a replaced file was not repacked"
+[ "$(date -r "$work/packed/payload.rc" +%Y)" != 2001 ] || fail "payload.rc kept its time"
+cp "$work/packed/RS_README.bin" "$work/second.bin"
+sed -i 's/12:00:00/12:00:02/' "$work/ok.txt"
+expect 0 '' "$pack" --partial "$work/ok.txt" "$work/packed"
+cmp -s "$work/second.bin" "$work/packed/RS_README.bin" && fail "a new date was not repacked"
+# A whole manifest without the files the installer starts or shows: packed, with a warning
+# for each.
+: >"$work/whole.txt"
+for name in rs_cmd rs_exe rs_kdb1 rs_kdb2 rs_hlp rs_icon rs_kdbv4 rs_kdbv4add rs_readme rs_spool32; do
+    printf '%s\n' "$name" >"$work/$name.dat"
+    printf '%s %s.dat\n' "$name" "$name" >>"$work/whole.txt"
+done
+out=$("$pack" "$work/whole.txt" "$work/whole" 2>&1) || fail "a manifest without pentaro.exe was refused"
+for name in pentaro.exe penta.ico tarnw.exe spool32.exe; do
+    grep -q "warning: .*whole.txt: no entry installs $name" <<<"$out" || fail "no warning for $name"
+done
 expect 1 'the installer.s catalogue entry rs_cmd is missing' "$pack" "$work/ok.txt" "$work/p"
 printf 'rs_a nothere.txt\n' >"$work/m1.txt"
 expect 1 'm1.txt:1: file not found: .*nothere.txt$' "$pack" --partial "$work/m1.txt" "$work/p"
