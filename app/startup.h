@@ -3,6 +3,7 @@
 // needs DOSBox), where DOSBox's executable lies, and the warning that points the user
 // to DOSBox. Runs once, before any window and before COM is initialised.
 #include "engine/ucargo.h"
+#include "resources/product.h"
 
 #include <string>
 
@@ -15,7 +16,7 @@ inline constexpr char DosBoxDownloadPage[] = "https://www.dosbox.com/download.ph
 
 // The start-up warning: caption, MessageBox flags (MB_OKCANCEL | MB_ICONEXCLAMATION:
 // warning icon, OK and Cancel, OK the default) and text.
-inline constexpr char StartupWarningCaption[] = "Helmstar355 Installer";
+inline constexpr const char* StartupWarningCaption = SiblingInstallerTitle;
 inline constexpr unsigned StartupWarningFlags = 0x31;
 inline constexpr char StartupWarningText[] =
     "This computer has a 64 bit operating system which cannot directly execute DOS "

@@ -31,7 +31,11 @@ void LogMessage(InstallLog& log, const std::string& caption, const std::string& 
 ExitCode Install(const InstallOptions& options, const std::string& commandLine, InstallLog& log) {
     if (!StartupPasses(commandLine)) {
         // The interactive installer would show the warning and offer the download page.
-        LogMessage(log, StartupWarningCaption, StartupWarningText);
+        // "/t" forces that warning on any Windows: say so rather than what the warning says.
+        if (HasTestSwitch(commandLine))
+            log.Write("Start-up: the command line contains /t, which forces the start-up warning");
+        else
+            LogMessage(log, StartupWarningCaption, StartupWarningText);
         return ExitCode::StartupRefused;
     }
     if (options.Bad()) {

@@ -33,17 +33,18 @@ std::string SuccessLine() {
 
 std::string SiblingInstalledMessage() {
     return SuccessLine() + "\r\n\r\n" +
-           tk::Format("To run %s, first run Helmstar, then press the function key %s.", ProductName,
-                      SiblingFunctionKey);
+           tk::Format("To run %s, first run %s, then press the function key %s.", ProductName,
+                      SiblingProductName, SiblingFunctionKey);
 }
 
 std::string ShortcutQuestion() {
     return SuccessLine() + "\n\n" +
-           tk::Format("Normally %s is run from inside Helmstar by pressing the function key, %s. "
-                      "If you are not \ninstalling Helmstar, you need a shortcut on the \ndesktop "
+           tk::Format("Normally %s is run from inside %s by pressing the function key, %s. "
+                      "If you are not \ninstalling %s, you need a shortcut on the \ndesktop "
                       "to run this wheel program. \n\nClick NO if you do NOT want the %s shortcut "
                       "created.",
-                      ProductName, SiblingFunctionKey, ProductMark);
+                      ProductName, SiblingProductName, SiblingFunctionKey, SiblingProductName,
+                      ProductMark);
 }
 
 std::string DesktopIconMessage() {
@@ -51,8 +52,8 @@ std::string DesktopIconMessage() {
 }
 
 std::string StartFromSiblingMessage() {
-    return tk::Format("To run %s, start Helmstar and press function key %s.", ProductName,
-                      SiblingFunctionKey);
+    return tk::Format("To run %s, start %s and press function key %s.", ProductName,
+                      SiblingProductName, SiblingFunctionKey);
 }
 
 std::string WriteErrorMessage(const std::string& path, const std::string& reason) {

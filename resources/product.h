@@ -23,14 +23,19 @@ inline constexpr char ProductMaker[] = PENTARO_MAKER;
 inline constexpr char ProductReleaseDate[] = "05/11/04";
 // The short mark, the name of the product's icon in messages.
 inline constexpr char ProductMark[] = "P+";
-// The function key that starts this product from inside the sibling product.
+// The maker's sibling product, from inside which this one is normally started with the
+// function key, and the title of that product's installer, which this installer's
+// start-up warning carries too.
+inline constexpr char SiblingProductName[] = "Helmstar";
 inline constexpr char SiblingFunctionKey[] = "F6";
+inline constexpr char SiblingInstallerTitle[] = "Helmstar355 Installer";
 
 // Files of the product, in the install folder.
 inline constexpr char ProductProgramFile[] = "pentaro.exe"; // the 32-bit desktop shortcut's target
 inline constexpr char DosProgramFile[] = "tarnw.exe";       // what dosbox.conf starts
 inline constexpr char ProductIconFile[] = "penta.ico";      // every shortcut's icon
-inline constexpr char PrintUtilityFile[] = "spool32.exe"; // sends the print file "f" to the printer
+inline constexpr char PrintUtilityFile[] = "spool32.exe"; // sends the print file to the printer
+inline constexpr char PrintFile[] = "f"; // what the product's "print to file" writes
 // Files of the maker's other products that the installer looks for.
 inline constexpr char SiblingProgramFile[] = "tarn.exe"; // in the install folder
 inline constexpr char MenuProgramFile[] = "tqmenu.exe";  // in the install folder's parent
