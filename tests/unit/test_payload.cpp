@@ -275,7 +275,9 @@ TEST(ReadPayloadImage, MalformedItemsLoadEmpty) {
         ReadStoredPayload(BuildPayloadKeyStream(), stored, direct);
         ReadPayloadImage(BuildPayloadKeyStream(), stored, loaded);
         EXPECT_EQ(loaded.Contents, "") << plain.size();
-        if (plain.size() < 47) EXPECT_EQ(loaded.FileName, "");
+        if (plain.size() < 47) {
+            EXPECT_EQ(loaded.FileName, "");
+        }
         EXPECT_TRUE(SameItem(loaded, direct)) << plain.size();
     }
     // A stated size of 0 with an empty body is no error, only empty.
