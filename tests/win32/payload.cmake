@@ -18,9 +18,11 @@ add_test(NAME payload_tools
             ${PENTARO_INSPECT} ${PENTARO_PACK} $<TARGET_FILE:PentaroSetup>
             ${PENTARO_STANDIN_DIR} ${CMAKE_CURRENT_BINARY_DIR}/payload_tools
             $<TARGET_FILE:PentaroSetup-samename>)
-set_tests_properties(payload_tools PROPERTIES LABELS "payload;native" TIMEOUT 120)
+set_tests_properties(payload_tools PROPERTIES LABELS "payload;native" TIMEOUT 120
+    ENVIRONMENT "PENTARO_PAYLOAD_CHECK=${CMAKE_SOURCE_DIR}/cmake/payload_check.cmake")
 if(PENTARO_PAYLOAD_MANIFEST)
-    set_tests_properties(payload_tools PROPERTIES ENVIRONMENT "PENTARO_REAL_PRODUCT=1")
+    set_tests_properties(payload_tools PROPERTIES ENVIRONMENT
+        "PENTARO_REAL_PRODUCT=1;PENTARO_PAYLOAD_CHECK=${CMAKE_SOURCE_DIR}/cmake/payload_check.cmake")
 endif()
 
 # The DOS stand-ins in DOSBox.

@@ -80,6 +80,15 @@ PY
 expect 1 '^rs_kdb2 +FAILED: the body is not a valid zlib stream$' "$inspect" test "$work/damaged.exe"
 expect 1 '^10 items, 1 failed$' "$inspect" test "$work/damaged.exe"
 expect 0 '^rs_kdb2 .*\(damaged\)$' "$inspect" list "$work/damaged.exe"
+# The build's check of each installer it links: the damaged one fails the build, naming
+# the item, and is not left behind to be shipped.
+if [ -n "${PENTARO_PAYLOAD_CHECK:-}" ]; then
+    cp "$work/damaged.exe" "$work/linked.exe"
+    expect 1 'rs_kdb2 +FAILED' cmake -DINSPECT="$inspect" -DEXE="$work/linked.exe" \
+        -P "$PENTARO_PAYLOAD_CHECK"
+    [ ! -e "$work/linked.exe" ] || fail "the build's check left the damaged installer"
+    expect 0 '' cmake -DINSPECT="$inspect" -DEXE="$exe" -P "$PENTARO_PAYLOAD_CHECK"
+fi
 if [ -n "$same" ]; then
     expect 1 '^rs_readme +FAILED: file name TARNW\.EXE is also that of rs_cmd$' \
         "$inspect" test "$same"
