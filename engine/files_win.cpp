@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -195,6 +196,31 @@ namespace {
 // Each year's rules are asked for once per process: the system reads them from the
 // registry, half a millisecond per file under Wine, and the payload's files share a few
 // years. Called from one thread.
+//
+// The zone has rules of their own for a range of years only (its "Dynamic DST" entries);
+// asked for a year outside it, GetTimeZoneInformationForYear gives today's rules (under
+// Wine, New York in 1998 came back with the rule of 2007 on, the second Sunday of March).
+// Before the first year the first year's rules held, after the last the last's: the
+// year is clamped into the range that GetDynamicTimeZoneInformationEffectiveYears
+// (Windows 8 on) gives, where the system has the calls and the zone such entries.
+WORD RulesYear(WORD year) {
+    static const auto range = [] {
+        std::pair<DWORD, DWORD> years{0, 0xFFFF};
+        using DynamicProc = DWORD(WINAPI*)(PDYNAMIC_TIME_ZONE_INFORMATION);
+        using YearsProc = DWORD(WINAPI*)(const DYNAMIC_TIME_ZONE_INFORMATION*, LPDWORD, LPDWORD);
+        const auto dynamic = tk::KernelExport<DynamicProc>("GetDynamicTimeZoneInformation");
+        const auto effective =
+            tk::KernelExport<YearsProc>("GetDynamicTimeZoneInformationEffectiveYears");
+        DYNAMIC_TIME_ZONE_INFORMATION zone{};
+        DWORD first = 0, last = 0;
+        if (dynamic != nullptr && effective != nullptr && dynamic(&zone) != TIME_ZONE_ID_INVALID &&
+            effective(&zone, &first, &last) == ERROR_SUCCESS && first <= last)
+            years = {first, last};
+        return years;
+    }();
+    return static_cast<WORD>(std::clamp<DWORD>(year, range.first, range.second));
+}
+
 bool LocalToUtc(const FILETIME& local, FILETIME& utc) {
     SYSTEMTIME wall{};
     SYSTEMTIME universal{};
@@ -211,7 +237,7 @@ bool LocalToUtc(const FILETIME& local, FILETIME& utc) {
         using ForYearProc = BOOL(WINAPI*)(USHORT, void*, LPTIME_ZONE_INFORMATION);
         const auto forYear = tk::KernelExport<ForYearProc>("GetTimeZoneInformationForYear");
         YearRules year{wall.wYear, false, {}};
-        year.Known = forYear != nullptr && forYear(wall.wYear, nullptr, &year.Zone);
+        year.Known = forYear != nullptr && forYear(RulesYear(wall.wYear), nullptr, &year.Zone);
         rules = asked.insert(asked.end(), year);
     }
     return TzSpecificLocalTimeToSystemTime(rules->Known ? &rules->Zone : nullptr, &wall,

@@ -27,8 +27,10 @@ def install_declining_shortcut(p, installer):
 
 def seasons(bench):
     """New York, where the clocks move twice a year: files dated in either season, on both
-    sides of each change and under the rules of 2001 and of 2010, read back from Linux with
-    their stored local times, whatever the season of the install."""
+    sides of each change and under the rules of 2001 and of 2010, and in the weeks where
+    those rules differ in 2001 and in years before the zone's first rule year (1997, 1998),
+    read back from Linux with their stored local times, whatever the season of the
+    install."""
     os.environ["TZ"] = "America/New_York"
     time.tzset()
     print(f"installing on {time.strftime('%Y-%m-%d %Z')}")
