@@ -13,6 +13,8 @@
     PENTARO_TEXT(PENTARO_VERSION_MAJOR) "." PENTARO_TEXT(PENTARO_VERSION_MINOR)
 #define PENTARO_PRODUCT_NAME "Pentaro"
 #define PENTARO_MAKER "Corvane"
+// The maker's web address, which the installer's signature shows (scripts/sign reads it).
+#define PENTARO_MAKER_URL "https://www.corvane.com/"
 
 #ifndef RC_INVOKED
 

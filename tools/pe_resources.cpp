@@ -46,6 +46,11 @@ struct Section {
     std::uint32_t VirtualAddress, VirtualSize, RawSize, RawOffset;
 };
 
+struct DataDirectory {
+    std::uint32_t Address = 0, Size = 0;
+};
+constexpr std::size_t kResources = 2, kCertificates = 4;
+
 class Image {
 public:
     explicit Image(std::string_view file) : r_(file) {
@@ -67,10 +72,10 @@ public:
             throw EPeError(tk::Format("unknown optional header kind 0x%X", magic));
         }
         const std::uint32_t dirCount = r_.U32(opt + countAt, "the optional header");
-        if (dirCount > 2 && dirsAt + 3 * 8 <= optionalSize) {
-            resourceRva_ = r_.U32(opt + dirsAt + 16, "the data directories");
-            resourceSize_ = r_.U32(opt + dirsAt + 20, "the data directories");
-        }
+        for (std::uint32_t i = 0;
+             i < std::min<std::uint32_t>(dirCount, 16) && dirsAt + (i + 1) * 8 <= optionalSize; ++i)
+            directories_.push_back({r_.U32(opt + dirsAt + i * 8, "the data directories"),
+                                    r_.U32(opt + dirsAt + i * 8 + 4, "the data directories")});
         const std::uint64_t table = opt + optionalSize;
         r_.Need(table, std::uint64_t{sections} * 40, "the section table");
         for (std::uint16_t i = 0; i < sections; ++i) {
@@ -80,8 +85,12 @@ public:
         }
     }
 
-    bool HasResources() const { return resourceRva_ != 0 && resourceSize_ != 0; }
-    std::uint32_t ResourceRva() const { return resourceRva_; }
+    // Data directory `index` (2 resources, 4 certificates); {0, 0} where the file has none.
+    DataDirectory Directory(std::size_t index) const {
+        return index < directories_.size() ? directories_[index] : DataDirectory{};
+    }
+    bool HasResources() const { return ResourceRva() != 0 && Directory(kResources).Size != 0; }
+    std::uint32_t ResourceRva() const { return Directory(kResources).Address; }
 
     // File offset of `length` bytes at `rva`, which must lie within one section's raw data.
     std::uint64_t Offset(std::uint64_t rva, std::uint64_t length, const char* what) const {
@@ -105,7 +114,7 @@ public:
 private:
     Reader r_;
     std::vector<Section> sections_;
-    std::uint32_t resourceRva_ = 0, resourceSize_ = 0;
+    std::vector<DataDirectory> directories_;
 };
 
 struct Entry {
@@ -185,4 +194,24 @@ const PeResource* FindResource(const std::vector<PeResource>& resources, std::st
     for (const PeResource& r : resources)
         if (SameName(r.Name, name)) return &r;
     return nullptr;
+}
+
+PeCertificateTable ReadCertificateTable(std::string_view file) {
+    const Image image(file);
+    const DataDirectory table = image.Directory(kCertificates);
+    if (table.Size == 0) return {};
+    // Its address is a file offset, not an RVA: the table is no part of the mapped image.
+    image.R().Need(table.Address, table.Size, "the certificate table");
+    if (table.Size < 8) throw EPeError("damaged file: the certificate table is too short");
+    // The first WIN_CERTIFICATE: its length (header included), revision 2.0 and type.
+    const std::uint32_t length = image.R().U32(table.Address, "the certificate table");
+    const std::uint16_t revision = image.R().U16(table.Address + 4, "the certificate table");
+    const std::uint16_t type = image.R().U16(table.Address + 6, "the certificate table");
+    if (length < 8 || length > table.Size)
+        throw EPeError("damaged file: a certificate entry does not fit its table");
+    if (revision != 0x0200 || type != 0x0002)
+        throw EPeError(tk::Format("the certificate table holds no Authenticode signature "
+                                  "(revision 0x%X, type %u)",
+                                  revision, type));
+    return {table.Address, table.Size};
 }

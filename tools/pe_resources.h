@@ -1,6 +1,7 @@
 #pragma once
 // Reading the named RCDATA resources of a Windows executable from its bytes, without
-// Windows: the PE headers, the section table and the three-level resource directory.
+// Windows: the PE headers, the section table and the three-level resource directory; and
+// where its Authenticode signature lies.
 // Portable; every offset is checked against the file, so a truncated or hostile file
 // gives EPeError, never a read outside it.
 #include "toolkit/exception.h"
@@ -30,3 +31,12 @@ std::vector<PeResource> ReadRcDataResources(std::string_view file);
 // The resource among `resources` whose name equals `name` regardless of ASCII case, as
 // FindResourceA matches; nullptr when there is none.
 const PeResource* FindResource(const std::vector<PeResource>& resources, std::string_view name);
+
+// The certificate table (the security data directory): where the file's Authenticode
+// signature lies, appended after the image. Size 0: the file is not signed. Whether the
+// signature is valid is not checked here (osslsigncode verify does that). Raises EPeError
+// when the table lies outside the file or its first entry is no PKCS #7 signature.
+struct PeCertificateTable {
+    std::uint32_t Offset = 0, Size = 0;
+};
+PeCertificateTable ReadCertificateTable(std::string_view file);

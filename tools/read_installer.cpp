@@ -5,8 +5,13 @@
 //   pentaro-inspect test FILE
 //   pentaro-inspect extract [-d DIR] FILE
 //
+// list and test also say whether FILE carries an Authenticode signature (a signed
+// installer reads as an unsigned one: the signature lies after the image); whether the
+// signature is valid is for osslsigncode verify to say.
+//
 // Exit codes: 0 success; 1 some item does not load (test, extract), is missing, or has
-// the file name of an earlier item (names ignore case: the installer would overwrite it);
+// the file name of an earlier item (names ignore case: the installer would overwrite it),
+// or the signature's table is damaged (list, test);
 // 2 usage; 3 FILE cannot be read, is no PE executable, is damaged or carries no payload.
 #include "engine/payload.h"
 #include "toolkit/format.h"
@@ -180,6 +185,18 @@ int Run(int argc, char** argv) {
         }
     }
     if (command == "test") std::printf("%zu items, %d failed\n", names.size(), failures);
+    if (command != "extract") {
+        try {
+            const PeCertificateTable signature = ReadCertificateTable(bytes);
+            if (signature.Size == 0)
+                std::printf("signature: none\n");
+            else
+                std::printf("signature: Authenticode, %u bytes\n", signature.Size);
+        } catch (const EPeError& e) {
+            std::printf("signature: damaged: %s\n", e.what());
+            ++failures;
+        }
+    }
     return failures == 0 ? 0 : 1;
 }
 

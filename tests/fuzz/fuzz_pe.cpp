@@ -1,6 +1,7 @@
 // libFuzzer target: a whole file through pentaro-inspect's reading path: the PE resource
 // directory, every payload item of the installer's catalogue found in it by name (any
-// case, as FindResourceA matches), and the check for items sharing a file name.
+// case, as FindResourceA matches), the check for items sharing a file name, and the
+// signature's table.
 #include "engine/files.h"
 #include "engine/payload.h"
 #include "tools/pe_resources.h"
@@ -12,12 +13,16 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string key = BuildPayloadKeyStream();
+    const std::string_view file(reinterpret_cast<const char*>(data), size);
     std::vector<PeResource> resources;
     try {
-        resources =
-            ReadRcDataResources(std::string_view(reinterpret_cast<const char*>(data), size));
+        resources = ReadRcDataResources(file);
     } catch (const EPeError&) {
         return 0;
+    }
+    try {
+        ReadCertificateTable(file);
+    } catch (const EPeError&) {
     }
     std::vector<tInstItem> items;
     std::string names = PayloadCatalogue;

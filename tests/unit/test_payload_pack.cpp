@@ -116,6 +116,44 @@ TEST(ReadRcDataResources, BrokenFilesRaiseNeverReadOutside) {
     EXPECT_THROW(ReadRcDataResources(hostile), EPeError);
 }
 
+// The certificate table is found through data directory 4, whose address is a file
+// offset; a signed file's resources read as the unsigned file's.
+TEST(ReadCertificateTable, WhereTheSignatureLies) {
+    const std::string plain = MinimalPe({{"RS_CMD", "cmd"}});
+    const std::uint32_t at = static_cast<std::uint32_t>(plain.size());
+    const std::size_t directory = 0x58 + 96 + 4 * 8;
+    // One WIN_CERTIFICATE: length (header included), revision, type, then the PKCS #7 bytes.
+    auto sign = [&](std::uint32_t length, unsigned revision, unsigned type, std::uint32_t size) {
+        std::string pe = plain + std::string(16, '\0');
+        Put32(pe, at, length);
+        minimal_pe::Put16(pe, at + 4, revision), minimal_pe::Put16(pe, at + 6, type);
+        Put32(pe, directory, at), Put32(pe, directory + 4, size);
+        return pe;
+    };
+    const PeCertificateTable none = ReadCertificateTable(plain);
+    EXPECT_EQ(none.Size, 0u);
+    const std::string pe = sign(16, 0x200, 2, 16);
+    const PeCertificateTable table = ReadCertificateTable(pe);
+    EXPECT_EQ(table.Offset, at);
+    EXPECT_EQ(table.Size, 16u);
+    EXPECT_EQ(FindResource(ReadRcDataResources(pe), "rs_cmd")->Data, "cmd");
+
+    struct Case {
+        const char* What;
+        std::string File;
+    } damaged[] = {
+        {"table beyond the end", sign(16, 0x200, 2, 17)},
+        {"cut signature", pe.substr(0, pe.size() - 1)},
+        {"entry longer than the table", sign(24, 0x200, 2, 16)},
+        {"entry shorter than its header", sign(4, 0x200, 2, 16)},
+        {"table shorter than one header", sign(16, 0x200, 2, 4)},
+        {"X.509 entry, not PKCS #7", sign(16, 0x200, 1, 16)},
+        {"old revision", sign(16, 0x100, 2, 16)},
+    };
+    for (const Case& c : damaged)
+        EXPECT_THROW(ReadCertificateTable(c.File), EPeError) << c.What;
+}
+
 TEST(PayloadMemory, ItemsAndStoredCopiesMustFitInOneGibibyte) {
     constexpr std::uint64_t mib = 1 << 20;
     EXPECT_NO_THROW(CheckPayloadMemory(600 * mib, 424 * mib));
