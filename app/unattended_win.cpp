@@ -29,9 +29,26 @@ void LogMessage(InstallLog& log, const std::string& caption, const std::string& 
 }
 
 ExitCode Install(const InstallOptions& options, const std::string& commandLine, InstallLog& log) {
-    if (!StartupPasses(commandLine)) {
+    const StartupResult startup = CheckStartup(commandLine, options.dosBoxExe);
+    switch (startup.Verdict) {
+    case StartupVerdict::Passes:
+        if (!DosBoxExePath.empty())
+            log.Write("DOSBox: " + DosBoxExePath +
+                      (DosBoxExeBuild == DosBoxBuild::Staging ? " (DOSBox Staging)" : ""));
+        break;
+    case StartupVerdict::NamedDosBoxMissing:
+        LogMessage(log, StartupWarningCaption, NamedDosBoxMissingText(options.dosBoxExe));
+        return ExitCode::StartupRefused;
+    case StartupVerdict::NoDosBox:
+    case StartupVerdict::TestSwitch:
         // The interactive installer would show the warning and offer the download page.
         LogMessage(log, StartupWarningCaption, StartupWarningText);
+        if (startup.Verdict == StartupVerdict::NoDosBox) {
+            std::string places;
+            for (const std::string& place : startup.DosBox.Searched)
+                places += (places.empty() ? "" : "\r\n") + place;
+            log.Write("DOSBox not found in:", places);
+        }
         return ExitCode::StartupRefused;
     }
     if (options.Bad()) {
