@@ -1,7 +1,7 @@
 # Unattended installs (/S): the real installer started and watched by the scripted user in
 # fresh prefixes (tests/e2e/silent.py), one CTest entry per capability.
-set(e2e_silent_scenarios silent_install32 silent_install64 silent_refusals silent_write_faults
-    silent_second_instance)
+set(e2e_silent_scenarios silent_install32 silent_install64 silent_dosbox_builds silent_refusals
+    silent_write_faults silent_second_instance)
 foreach(scenario ${e2e_silent_scenarios})
     add_test(NAME e2e_${scenario}
         COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/silent.py ${scenario}
@@ -17,3 +17,5 @@ foreach(scenario ${e2e_silent_scenarios})
         ENVIRONMENT "PENTARO_WINE_DIR=${PENTARO_WINE_DIR}" LABELS "win32;e2e" TIMEOUT 240
         SKIP_RETURN_CODE 77)
 endforeach()
+# Five fresh 64-bit prefixes, one for each place a DOSBox build installs itself.
+set_tests_properties(e2e_silent_dosbox_builds PROPERTIES TIMEOUT 600)
