@@ -1,10 +1,8 @@
 #include "app/startup.h"
 
 #include "dosbox/locate.h"
-#include "engine/files.h"
 #include "engine/ucargo.h"
 #include "toolkit/exception.h"
-#include "toolkit/format.h"
 #include "toolkit/handles_win.h"
 #include "ui/dialogs.h"
 

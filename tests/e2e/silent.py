@@ -4,7 +4,7 @@ which watches for any window of the process while it runs, in fresh Wine prefixe
 files, links, dosbox.conf and the log checked from the Linux side.
 
     silent.py NAME --driver D --installer EXE --variants DIR --product DIR --manifest FILE
-              --template FILE --recorder EXE --work DIR
+              --template FILE --recorder EXE --staging EXE --work DIR
 
 Exit code 0 when every check passed, 1 otherwise."""
 import argparse
@@ -239,8 +239,9 @@ def check_dosbox_link(bench, what, p, exe, staging):
 def silent_dosbox_builds(bench):
     """64-bit, each in a fresh prefix, with a stand-in DOSBox where each of today's builds
     installs itself: Staging for all users and for one user, DOSBox-X (with its uninstall
-    entry), a front-end folder listed before DOSBox 0.74, and a portable copy named with
-    /DOSBOX= (first a name that does not exist: refused, nothing written)."""
+    entry), a front-end folder listed before DOSBox 0.74, and a portable copy of Staging
+    named with /DOSBOX=, told by its version information (first a name that does not
+    exist: refused, nothing written)."""
     def staging_user(p):
         p.plant_dosbox(os.path.relpath(os.path.dirname(p.desktop()), p.c()),
                        "AppData", "Local", "Programs", "DOSBox Staging", "dosbox.exe")
@@ -250,6 +251,11 @@ def silent_dosbox_builds(bench):
         p.wine(["reg", "add", "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
                 "{63E5D76D-0092-415C-B97C-E0D2F4F6D2EC}_is1", "/v", "InstallLocation",
                 "/d", "C:\\DOSBox-X\\", "/reg:64", "/f"])
+
+    def named(p):
+        # Staging told by its version information alone.
+        os.makedirs(p.c("Portable", "DOSBox"))
+        shutil.copy(bench.staging, p.c("Portable", "DOSBox", "DOSBox.exe"))
 
     def decoy(p):
         os.makedirs(p.c("Program Files (x86)", "A DOSBox Front End"))
@@ -261,9 +267,8 @@ def silent_dosbox_builds(bench):
         ("staging_user", staging_user, "", None, True),
         ("dosbox_x", dosbox_x, "", "c:\\dosbox-x\\dosbox-x.exe", False),
         ("decoy", decoy, "", "c:\\program files (x86)\\dosbox-0.74\\dosbox.exe", False),
-        ("named", lambda p: p.plant_dosbox("Portable", "DOSBox", "DOSBox.exe"),
-         "/DOSBOX=C:\\Portable\\DOSBox\\DOSBox.exe", "c:\\portable\\dosbox\\dosbox.exe",
-         False),
+        ("named", named, "/DOSBOX=C:\\Portable\\DOSBox\\DOSBox.exe",
+         "c:\\portable\\dosbox\\dosbox.exe", True),
     )
     for name, plant, arguments, exe, staging in scenarios:
         p = bench.prefix("dosbox_" + name, 64)
@@ -422,13 +427,14 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("scenario", choices=sorted(SCENARIOS))
     for option in ("driver", "installer", "variants", "product", "manifest", "template",
-                   "recorder", "work"):
+                   "recorder", "staging", "work"):
         parser.add_argument("--" + option, required=True)
     options = parser.parse_args()
     options.screenshots = options.work
 
     def scenario(bench):
         bench.recorder = options.recorder
+        bench.staging = options.staging
         return SCENARIOS[options.scenario](bench)
     return run_bench(options, scenario)
 
