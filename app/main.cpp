@@ -45,7 +45,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     tk::TApplication& application = tk::Application();
     try {
-        if (!StartupCheck()) return static_cast<int>(ExitCode::StartupRefused);
+        if (!StartupCheck(options.dosBoxExe)) return static_cast<int>(ExitCode::StartupRefused);
     } catch (const std::exception& error) {
         // "Bad process handle": nothing catches it before the application exists.
         application.HandleException(error);

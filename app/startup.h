@@ -2,6 +2,7 @@
 // The start-up check: whether the product can run on this computer (a 64-bit Windows
 // needs DOSBox), where DOSBox's executable lies, and the warning that points the user
 // to DOSBox. Runs once, before any window and before COM is initialised.
+#include "dosbox/locate_core.h"
 #include "engine/ucargo.h"
 #include "resources/product.h"
 
@@ -33,14 +34,8 @@ inline constexpr char StartupWarningText[] =
 // case anywhere, also inside a longer argument such as "/test".
 bool HasTestSwitch(const std::string& commandLine);
 
-// True when a Program Files entry with these file attributes and this name is a DOSBox
-// installation to look at: its name contains "dosbox" in any case, and it is marked
-// neither hidden nor system. Folders and files alike qualify.
-bool IsDosBoxEntry(unsigned long attributes, const std::string& name);
-
-// The executable a DOSBox entry would hold, all lower case: `base` (the Program Files
-// folder, lower case, with its trailing backslash) + entry name + "\dosbox.exe".
-std::string DosBoxExeCandidate(const std::string& base, const std::string& entryName);
+// What the installer says when the executable named with /DOSBOX= is not there.
+std::string NamedDosBoxMissingText(const std::string& path);
 
 // What the installer says when a system DLL it needs cannot be loaded from the system
 // folder (`function` empty), or lacks the function it calls (`function` is its name, or
@@ -52,24 +47,30 @@ std::string DllLoadFailureText(const std::string& dll, const std::string& functi
 
 // Is64BitWindows, which the installation run asks again, is in engine/ucargo.h.
 
-// Looks in the Program Files folder (for 32-bit programs) for the first entry, in the
-// order the file system gives them, that IsDosBoxEntry accepts, and sets `path` to
-// DosBoxExeCandidate of it; `path` is empty when there is none. Returns true when a file
-// (not a folder) of that name exists. Only the first matching entry counts, and `path`
-// keeps it even when the result is false.
-bool LocateDosBox(std::string& path);
+// What the start-up check decided.
+enum class StartupVerdict {
+    Passes,
+    NoDosBox,           // a 64-bit Windows without DOSBox
+    NamedDosBoxMissing, // a 64-bit Windows, and the /DOSBOX= executable is not a file
+    TestSwitch,         // "/t" in the command line
+};
+struct StartupResult {
+    StartupVerdict Verdict = StartupVerdict::Passes;
+    // On a 64-bit Windows, the search for DOSBox (dosbox/locate_core.h).
+    DosBoxSearch DosBox;
+};
 
-// The start-up check without the warning: false when the product cannot run here (a
-// 64-bit Windows without DOSBox, after LocateDosBox into DosBoxExePath) or "/t" is in
-// `commandLine`. Raises what Is64BitWindows raises.
-bool StartupPasses(const std::string& commandLine);
-
-// The start-up check. On a 64-bit Windows it looks for DOSBox (LocateDosBox into
-// DosBoxExePath); without DOSBox, or with "/t" on the command line, it shows the
-// warning, opens the DOSBox download page through the shell when the user chooses OK,
-// and returns false: the program must end. Otherwise returns true. Raises what
+// The start-up check without the warning. On a 64-bit Windows it looks for DOSBox (the
+// executable `namedDosBox` of /DOSBOX= when not empty) and sets DosBoxExePath and
+// DosBoxExeBuild when it is found; then looks for "/t" in `commandLine`. Raises what
 // Is64BitWindows raises.
-bool StartupCheck();
+StartupResult CheckStartup(const std::string& commandLine, const std::string& namedDosBox);
+
+// The start-up check. Where CheckStartup does not pass it shows the warning (a missing
+// /DOSBOX= executable: a message naming it, OK only) and opens the DOSBox download page
+// through the shell when the user chooses OK, and returns false: the program must end.
+// Otherwise returns true. Raises what Is64BitWindows raises.
+bool StartupCheck(const std::string& namedDosBox);
 
 // Keeps DLLs that lie beside the installer (on the CD, in the Downloads folder) or in
 // the current folder from being loaded: later DLL loads search the system folder only.

@@ -7,17 +7,8 @@ bool HasTestSwitch(const std::string& commandLine) {
     return tk::AsciiLower(commandLine).find("/t") != std::string::npos;
 }
 
-bool IsDosBoxEntry(unsigned long attributes, const std::string& name) {
-    constexpr unsigned long hidden = 0x2; // FILE_ATTRIBUTE_HIDDEN
-    constexpr unsigned long system = 0x4; // FILE_ATTRIBUTE_SYSTEM
-    if (attributes & (hidden | system)) return false;
-    return tk::AsciiLower(name).find("dosbox") != std::string::npos;
-}
-
-std::string DosBoxExeCandidate(const std::string& base, const std::string& entryName) {
-    std::string folder = tk::AsciiLower(base + entryName);
-    if (folder.empty() || folder.back() != '\\') folder += '\\';
-    return folder + "dosbox.exe";
+std::string NamedDosBoxMissingText(const std::string& path) {
+    return "The DOSBox program given with /DOSBOX= does not exist:\n\n" + path;
 }
 
 std::string ApplicationTitle() {

@@ -1,9 +1,8 @@
 #include "app/startup.h"
 
-#include "engine/files.h"
+#include "dosbox/locate.h"
 #include "engine/ucargo.h"
 #include "toolkit/exception.h"
-#include "toolkit/format.h"
 #include "toolkit/handles_win.h"
 #include "ui/dialogs.h"
 
@@ -13,7 +12,14 @@
 
 namespace {
 
-void ShowStartupWarning() {
+void ShowStartupWarning(const StartupResult& result, const std::string& namedDosBox) {
+    if (result.Verdict == StartupVerdict::NamedDosBoxMissing) {
+        // No download page: DOSBox is where the command line says, or nowhere.
+        const unsigned okWarning = 0x30; // MB_OK | MB_ICONEXCLAMATION
+        TaskMessageBox(nullptr, NamedDosBoxMissingText(namedDosBox), StartupWarningCaption,
+                       okWarning);
+        return;
+    }
     if (TaskMessageBox(nullptr, StartupWarningText, StartupWarningCaption, StartupWarningFlags) ==
         drOK)
         ShellExecuteA(nullptr, "Open", DosBoxDownloadPage, "", "", SW_SHOWNORMAL);
@@ -21,35 +27,26 @@ void ShowStartupWarning() {
 
 } // namespace
 
-bool LocateDosBox(std::string& path) {
-    // On a 64-bit Windows this 32-bit program is given "Program Files (x86)", where a
-    // 32-bit DOSBox installs itself.
-    const int csidlProgramFiles = 38;
-    std::string base =
-        tk::AsciiLower(AddTrailingBackslash(GetSpecialFolderPath(csidlProgramFiles)));
-    path.clear();
-    WIN32_FIND_DATAA entry;
-    tk::FindHandle search(FindFirstFileA((base + "*.*").c_str(), &entry));
-    if (search.Valid()) {
-        do {
-            if (IsDosBoxEntry(entry.dwFileAttributes, entry.cFileName)) {
-                path = DosBoxExeCandidate(base, entry.cFileName);
-                break;
-            }
-        } while (FindNextFileA(search.Get(), &entry));
+StartupResult CheckStartup(const std::string& commandLine, const std::string& namedDosBox) {
+    StartupResult result;
+    if (Is64BitWindows()) {
+        result.DosBox = LocateDosBox(namedDosBox);
+        if (!result.DosBox.Found) {
+            result.Verdict =
+                namedDosBox.empty() ? StartupVerdict::NoDosBox : StartupVerdict::NamedDosBoxMissing;
+            return result;
+        }
+        DosBoxExePath = result.DosBox.Path;
+        DosBoxExeBuild = result.DosBox.Build;
     }
-    if (path.empty()) return false;
-    return FileExists(path);
+    if (HasTestSwitch(commandLine)) result.Verdict = StartupVerdict::TestSwitch;
+    return result;
 }
 
-bool StartupPasses(const std::string& commandLine) {
-    if (Is64BitWindows() && !LocateDosBox(DosBoxExePath)) return false;
-    return !HasTestSwitch(commandLine);
-}
-
-bool StartupCheck() {
-    if (StartupPasses(GetCommandLineA())) return true;
-    ShowStartupWarning();
+bool StartupCheck(const std::string& namedDosBox) {
+    const StartupResult result = CheckStartup(GetCommandLineA(), namedDosBox);
+    if (result.Verdict == StartupVerdict::Passes) return true;
+    ShowStartupWarning(result, namedDosBox);
     return false;
 }
 

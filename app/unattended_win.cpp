@@ -29,14 +29,30 @@ void LogMessage(InstallLog& log, const std::string& caption, const std::string& 
 }
 
 ExitCode Install(const InstallOptions& options, const std::string& commandLine, InstallLog& log) {
-    if (!StartupPasses(commandLine)) {
-        // The interactive installer would show the warning and offer the download page.
-        // "/t" forces that warning on any Windows: say so rather than what the warning says.
-        if (HasTestSwitch(commandLine))
-            log.Write("Start-up: the command line contains /t, which forces the start-up warning");
-        else
-            LogMessage(log, StartupWarningCaption, StartupWarningText);
+    const StartupResult startup = CheckStartup(commandLine, options.dosBoxExe);
+    switch (startup.Verdict) {
+    case StartupVerdict::Passes:
+        if (!DosBoxExePath.empty())
+            log.Write("DOSBox: " + DosBoxExePath +
+                      (DosBoxExeBuild == DosBoxBuild::Staging ? " (DOSBox Staging)" : ""));
+        break;
+    case StartupVerdict::NamedDosBoxMissing:
+        LogMessage(log, StartupWarningCaption, NamedDosBoxMissingText(options.dosBoxExe));
         return ExitCode::StartupRefused;
+    case StartupVerdict::TestSwitch:
+        // "/t" forces the start-up warning on any Windows: say so rather than what the
+        // warning says.
+        log.Write("Start-up: the command line contains /t, which forces the start-up warning");
+        return ExitCode::StartupRefused;
+    case StartupVerdict::NoDosBox: {
+        // The interactive installer would show the warning and offer the download page.
+        LogMessage(log, StartupWarningCaption, StartupWarningText);
+        std::string places;
+        for (const std::string& place : startup.DosBox.Searched)
+            places += (places.empty() ? "" : "\r\n") + place;
+        log.Write("DOSBox not found in:", places);
+        return ExitCode::StartupRefused;
+    }
     }
     if (options.Bad()) {
         log.Write("Command line: " + options.Problem());

@@ -50,9 +50,9 @@ struct DosBoxSetUpResult {
 
 // Makes the product startable under DOSBox: unless `installFolder` holds the sibling product's
 // "tarn.exe" (then nothing at all happens), writes dosbox.conf for "tarnw.exe" there, replaces the
-// desktop links "Penta DOSbox.lnk" (DosBoxExePath with "-noconsole -conf <folder>dosbox.conf")
-// and "Print F.lnk" (spool32.exe f, Ctrl+Alt+P) in `desktopFolder`, and returns the message to
-// show. Both folders end in a backslash. A file that could not be written or a link that was not
-// saved does not stop the other steps. Raises what WriteDosBoxConf and CreateShellLink raise;
-// the remaining steps are then skipped.
+// desktop links "Penta DOSbox.lnk" (DosBoxExePath with "-noconsole -conf <folder>dosbox.conf",
+// see DosBoxLinkArguments for DosBoxExeBuild) and "Print F.lnk" (spool32.exe f, Ctrl+Alt+P) in
+// `desktopFolder`, and returns the message to show. Both folders end in a backslash. A file that
+// could not be written or a link that was not saved does not stop the other steps. Raises what
+// WriteDosBoxConf and CreateShellLink raise; the remaining steps are then skipped.
 DosBoxSetUpResult SetUpDosBox(const std::string& installFolder, const std::string& desktopFolder);

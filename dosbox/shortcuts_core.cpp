@@ -23,11 +23,11 @@ std::string WithReason(std::string text, const std::string& reason) {
 } // namespace
 
 Shortcut DosBoxShortcut(const std::string& installFolder, const std::string& desktopFolder,
-                        const std::string& dosBoxExePath) {
+                        const std::string& dosBoxExePath, DosBoxBuild build) {
     Shortcut link;
     link.LinkPath = desktopFolder + DosBoxShortcutName() + ".lnk";
     link.Target = dosBoxExePath;
-    link.Arguments = DosBoxLinkArguments(installFolder);
+    link.Arguments = DosBoxLinkArguments(installFolder, build);
     link.WorkingFolder = SplitProgramPath(dosBoxExePath).Folder;
     link.Description = ProductName;
     link.IconPath = installFolder + ProductIconFile;
@@ -75,8 +75,10 @@ std::string DosBoxShortcutName() {
     return CapitaliseWords(LowerBaseName(ProductIconFile)) + " DOSbox";
 }
 
-std::string DosBoxLinkArguments(const std::string& installFolder) {
-    return "-noconsole -conf " + QuoteForDosBox(installFolder + kDosBoxConfName);
+std::string DosBoxLinkArguments(const std::string& installFolder, DosBoxBuild build) {
+    const char* onlyOurs = build == DosBoxBuild::Staging ? "--noprimaryconf --nolocalconf " : "";
+    return std::string("-noconsole ") + onlyOurs + "-conf " +
+           QuoteForDosBox(installFolder + kDosBoxConfName);
 }
 
 std::string DosBoxClosingMessage(const std::string& shortcutName) {

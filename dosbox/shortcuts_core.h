@@ -1,6 +1,8 @@
 #pragma once
 // The desktop shortcuts the installer writes, as data, and the texts of the DOSBox set-up.
 // Nothing here touches the system; dosbox/shortcuts.h makes the shortcuts.
+#include "engine/ucargo.h"
+
 #include <string>
 
 // One shell shortcut: everything CreateShellLink writes into the link file. Every shortcut
@@ -27,10 +29,10 @@ inline constexpr int kPrintLinkHotkey = 0x0650;
 inline constexpr char kProductLinkName[] = "pentaro.lnk";
 
 // The three shortcuts. `installFolder` and `desktopFolder` end in a backslash.
-// The DOSBox shortcut "Penta DOSbox.lnk": DOSBox (`dosBoxExePath`) in its own folder with
-// DosBoxLinkArguments, the product's icon, no hot key.
+// The DOSBox shortcut "Penta DOSbox.lnk": DOSBox (`dosBoxExePath`, of the build `build`) in
+// its own folder with DosBoxLinkArguments, the product's icon, no hot key.
 Shortcut DosBoxShortcut(const std::string& installFolder, const std::string& desktopFolder,
-                        const std::string& dosBoxExePath);
+                        const std::string& dosBoxExePath, DosBoxBuild build);
 // "Print F.lnk": the print utility on the print file "f" in the install folder, Ctrl+Alt+P.
 Shortcut PrintShortcut(const std::string& installFolder, const std::string& desktopFolder);
 // "pentaro.lnk": the product's program in the install folder, no arguments, no hot key.
@@ -51,7 +53,10 @@ std::string DosBoxShortcutName();
 // The DOSBox shortcut's arguments for `installFolder` (ending in a backslash):
 // "-noconsole -conf " and the path of dosbox.conf there, in double quotes when it holds a blank
 // (DOSBox would otherwise read only the part before the blank and fall back to its defaults).
-std::string DosBoxLinkArguments(const std::string& installFolder);
+// For DOSBox Staging "--noprimaryconf --nolocalconf " comes before "-conf": it reads dosbox.conf
+// alone then, as 0.74 does, and not also the user's own configuration, whose [autoexec] lines
+// (a "mount c" of their own) it would run with ours.
+std::string DosBoxLinkArguments(const std::string& installFolder, DosBoxBuild build);
 
 // The instructions shown once the DOSBox shortcuts exist, naming the shortcut `shortcutName`.
 // Its line ends are mixed (two CR, then two LF, one LF, one CR) and are part of the text.

@@ -100,8 +100,9 @@ DosBoxSetUpResult SetUpDosBox(const std::string& installFolder, const std::strin
         notMade.push_back(
             FileNotWrittenMessage(installFolder + kDosBoxConfName, ShellLinkErrorText(error)));
 
-    const Shortcut links[] = {DosBoxShortcut(installFolder, desktopFolder, DosBoxExePath),
-                              PrintShortcut(installFolder, desktopFolder)};
+    const Shortcut links[] = {
+        DosBoxShortcut(installFolder, desktopFolder, DosBoxExePath, DosBoxExeBuild),
+        PrintShortcut(installFolder, desktopFolder)};
     for (const Shortcut& link : links)
         if (FileExists(link.LinkPath)) DeleteFileA(link.LinkPath.c_str());
     {

@@ -1,3 +1,4 @@
 #include "engine/ucargo.h"
 
 std::string DosBoxExePath;
+DosBoxBuild DosBoxExeBuild = DosBoxBuild::ConfOnly;

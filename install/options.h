@@ -1,7 +1,7 @@
 #pragma once
 // The installer's command line, read once into a value. Portable: no system calls.
 //
-//   PentaroSetup.exe [/S] [/NOSHORTCUT] [/LOG=<file>] [/D=<folder>]
+//   PentaroSetup.exe [/S] [/NOSHORTCUT] [/LOG=<file>] [/DOSBOX=<executable>] [/D=<folder>]
 //
 // Switches are case-insensitive. /D= must come last: everything after "/D=" up to the end
 // of the line is the folder, blanks included, no quotes needed. The program's own path
@@ -20,10 +20,12 @@ struct InstallOptions {
     std::string folder;
     // /LOG=<file>: a plain-text log appended to; empty for none.
     std::string logFile;
+    // /DOSBOX=<executable>: DOSBox's executable, instead of looking for it; empty for none.
+    std::string dosBoxExe;
     // Arguments that are none of the above, as written.
     std::vector<std::string> unknown;
-    // Why the line cannot be used as given (an empty /D= or /LOG=, a switch after /D=);
-    // empty when it can.
+    // Why the line cannot be used as given (an empty /D=, /LOG= or /DOSBOX=, a switch after
+    // /D=); empty when it can.
     std::string error;
 
     // True when the line has anything this parser does not accept.

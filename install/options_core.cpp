@@ -72,7 +72,7 @@ std::string NextArgument(const std::string& line, size_t& i) {
 bool IsSwitchWord(const std::string& word) {
     std::string upper = tk::AsciiUpper(word);
     return upper == "/S" || upper == "/NOSHORTCUT" || upper.rfind("/LOG=", 0) == 0 ||
-           upper.rfind("/D=", 0) == 0;
+           upper.rfind("/DOSBOX=", 0) == 0 || upper.rfind("/D=", 0) == 0;
 }
 
 } // namespace
@@ -115,6 +115,9 @@ InstallOptions ParseCommandLine(const std::string& line) {
         } else if (upper.rfind("/LOG=", 0) == 0) {
             options.logFile = argument.substr(5);
             if (options.logFile.empty()) options.error = "No file after /LOG=";
+        } else if (upper.rfind("/DOSBOX=", 0) == 0) {
+            options.dosBoxExe = argument.substr(8);
+            if (options.dosBoxExe.empty()) options.error = "No file after /DOSBOX=";
         } else {
             options.unknown.push_back(argument);
         }

@@ -1,7 +1,8 @@
 #pragma once
 // Owners for the system handles the installer holds outside GDI (which has toolkit/gdi.h):
-// files, file searches, shell item ID lists, loaded libraries, the thread's COM level and
-// COM interface pointers. Each releases what it holds on every path and cannot be copied.
+// files, file searches, registry keys, shell item ID lists, loaded libraries, the thread's
+// COM level and COM interface pointers. Each releases what it holds on every path and
+// cannot be copied.
 #include <windows.h>
 
 #include <objbase.h>
@@ -50,6 +51,22 @@ private:
     HANDLE handle_;
 };
 
+// A registry key from RegOpenKeyExA, closed with RegCloseKey; null when the open failed.
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    ~RegistryKey() {
+        if (key_ != nullptr) RegCloseKey(key_);
+    }
+    HKEY Get() const { return key_; }
+    HKEY* Receive() { return &key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
 // A shell item ID list that the shell allocated for us, freed with CoTaskMemFree.
 class ItemIdList {
 public:
@@ -96,6 +113,9 @@ inline HMODULE LoadSystemLibrary(const char* name) {
 class Library {
 public:
     explicit Library(const char* name) : module_(LoadLibraryA(name)) {}
+    // With LoadLibraryExA's flags, such as LOAD_LIBRARY_AS_DATAFILE to read the resources
+    // of an executable that is never run (also one for another processor).
+    Library(const char* name, DWORD flags) : module_(LoadLibraryExA(name, nullptr, flags)) {}
     Library(const Library&) = delete;
     Library& operator=(const Library&) = delete;
     ~Library() {

@@ -136,13 +136,12 @@ class Prefix:
         """A path on drive C: of the prefix, on the Linux side."""
         return os.path.join(self.dir, "drive_c", *parts)
 
-    def plant_dosbox(self):
-        """A stand-in DOSBox 0.74 (a DOS-free program) where the installer looks for it on
-        64-bit Windows."""
-        dosbox = self.c("Program Files (x86)", "DOSBox-0.74")
-        os.makedirs(dosbox)
-        shutil.copy(os.path.join(self.bench.product, "spool32.exe"),
-                    os.path.join(dosbox, "dosbox.exe"))
+    def plant_dosbox(self, *path):
+        """A stand-in DOSBox (a DOS-free program) at `path` on drive C:, by default where
+        DOSBox 0.74 installs itself on 64-bit Windows."""
+        exe = self.c(*(path or ("Program Files (x86)", "DOSBox-0.74", "dosbox.exe")))
+        os.makedirs(os.path.dirname(exe), exist_ok=True)
+        shutil.copy(os.path.join(self.bench.product, "spool32.exe"), exe)
 
     def desktop(self):
         users = self.c("users")

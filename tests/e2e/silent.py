@@ -4,7 +4,7 @@ which watches for any window of the process while it runs, in fresh Wine prefixe
 files, links, dosbox.conf and the log checked from the Linux side.
 
     silent.py NAME --driver D --installer EXE --variants DIR --product DIR --manifest FILE
-              --template FILE --recorder EXE --work DIR
+              --template FILE --recorder EXE --staging EXE --work DIR
 
 Exit code 0 when every check passed, 1 otherwise."""
 import argparse
@@ -214,7 +214,86 @@ def silent_install64(bench):
     if runs:
         bench.check("without DOSBox: the warning in the log",
                     any(t and t[0].startswith(WARNING_START) for _, t in runs[0]), repr(runs[0]))
+        searched = next((t for h, t in runs[0] if h == "DOSBox not found in:"), [])
+        bench.check("without DOSBox: the log names the places searched",
+                    searched[:2] == ["c:\\program files (x86)\\*dosbox*",
+                                     "c:\\program files\\*dosbox*"]
+                    and "c:\\dosbox-x\\" in searched, repr(searched))
         check_run_log(bench, "without DOSBox", runs[0], code="StartupRefused")
+
+
+def check_dosbox_link(bench, what, p, exe, staging):
+    """The DOSBox shortcut of an install into c:\\tq as lnkinfo reads it: `exe` started in
+    its own folder, with Staging's two switches before -conf where `staging`."""
+    link = os.path.join(p.desktop(), "Penta DOSbox.lnk")
+    if not bench.check(f"{what}: Penta DOSbox.lnk on the desktop", os.path.isfile(link)):
+        return
+    bench.expect(f"{what}: link target", lnk_field(link, "Local path"), exe)
+    only_ours = "--noprimaryconf --nolocalconf " if staging else ""
+    bench.expect(f"{what}: link arguments", lnk_field(link, "Command line arguments"),
+                 f"-noconsole {only_ours}-conf c:\\tq\\dosbox.conf")
+    bench.expect(f"{what}: link working directory", lnk_field(link, "Working directory"),
+                 exe[:exe.rindex("\\") + 1])
+
+
+def silent_dosbox_builds(bench):
+    """64-bit, each in a fresh prefix, with a stand-in DOSBox where each of today's builds
+    installs itself: Staging for all users and for one user, DOSBox-X (with its uninstall
+    entry), a front-end folder listed before DOSBox 0.74, and a portable copy of Staging
+    named with /DOSBOX=, told by its version information (first a name that does not
+    exist: refused, nothing written)."""
+    def staging_user(p):
+        p.plant_dosbox(os.path.relpath(os.path.dirname(p.desktop()), p.c()),
+                       "AppData", "Local", "Programs", "DOSBox Staging", "dosbox.exe")
+
+    def dosbox_x(p):
+        p.plant_dosbox("DOSBox-X", "dosbox-x.exe")
+        p.wine(["reg", "add", "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+                "{63E5D76D-0092-415C-B97C-E0D2F4F6D2EC}_is1", "/v", "InstallLocation",
+                "/d", "C:\\DOSBox-X\\", "/reg:64", "/f"])
+
+    def named(p):
+        # Staging told by its version information alone.
+        os.makedirs(p.c("Portable", "DOSBox"))
+        shutil.copy(bench.staging, p.c("Portable", "DOSBox", "DOSBox.exe"))
+
+    def decoy(p):
+        os.makedirs(p.c("Program Files (x86)", "A DOSBox Front End"))
+        p.plant_dosbox()
+
+    scenarios = (
+        ("staging64", lambda p: p.plant_dosbox("Program Files", "DOSBox Staging", "dosbox.exe"),
+         "", "c:\\program files\\dosbox staging\\dosbox.exe", True),
+        ("staging_user", staging_user, "", None, True),
+        ("dosbox_x", dosbox_x, "", "c:\\dosbox-x\\dosbox-x.exe", False),
+        ("decoy", decoy, "", "c:\\program files (x86)\\dosbox-0.74\\dosbox.exe", False),
+        ("named", named, "/DOSBOX=C:\\Portable\\DOSBox\\DOSBox.exe",
+         "c:\\portable\\dosbox\\dosbox.exe", True),
+    )
+    for name, plant, arguments, exe, staging in scenarios:
+        p = bench.prefix("dosbox_" + name, 64)
+        plant(p)
+        if exe is None:
+            exe = ("c:\\" + os.path.relpath(os.path.dirname(p.desktop()), p.c()).replace("/", "\\")
+                   + "\\appdata\\local\\programs\\dosbox staging\\dosbox.exe").lower()
+        log, log_arg = log_option(bench, name)
+        if name == "named":
+            missing = "C:\\Portable\\nothing.exe"
+            silent(bench, p, "/DOSBOX= missing", f"/S {log_arg} /DOSBOX={missing}",
+                   expect="StartupRefused")
+            bench.check("/DOSBOX= missing: nothing written", not os.path.exists(p.c("tq")))
+        silent(bench, p, name, f"/S {log_arg} {arguments}", expect="Success")
+        check_dosbox_link(bench, name, p, exe, staging)
+        runs = Log(bench, log).runs()
+        if name == "named" and bench.expect("/DOSBOX=: two runs logged", len(runs), 2):
+            check_run_log(bench, "/DOSBOX= missing", runs[0], code="StartupRefused",
+                          messages=["The DOSBox program given with /DOSBOX= does not exist:\n\n"
+                                    + missing])
+        if runs:
+            bench.check(f"{name}: the log names DOSBox",
+                        f"DOSBox: {exe}{' (DOSBox Staging)' if staging else ''}"
+                        in [h for h, _ in runs[-1]], repr(runs[-1]))
+        p.close()
 
 
 def nothing_in(path):
@@ -347,21 +426,22 @@ def silent_second_instance(bench):
 
 
 SCENARIOS = {f.__name__: f for f in (
-    silent_install32, silent_install64, silent_refusals, silent_write_faults,
-    silent_second_instance)}
+    silent_install32, silent_install64, silent_dosbox_builds, silent_refusals,
+    silent_write_faults, silent_second_instance)}
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("scenario", choices=sorted(SCENARIOS))
     for option in ("driver", "installer", "variants", "product", "manifest", "template",
-                   "recorder", "work"):
+                   "recorder", "staging", "work"):
         parser.add_argument("--" + option, required=True)
     options = parser.parse_args()
     options.screenshots = options.work
 
     def scenario(bench):
         bench.recorder = options.recorder
+        bench.staging = options.staging
         return SCENARIOS[options.scenario](bench)
     return run_bench(options, scenario)
 

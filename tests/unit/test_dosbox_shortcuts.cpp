@@ -26,11 +26,18 @@ TEST(CapitaliseWords, RaisesTheFirstLetterOfEachWord) {
 }
 
 TEST(DosBoxShortcut, NameAndArguments) {
+    const auto plain = DosBoxBuild::ConfOnly, staging = DosBoxBuild::Staging;
     EXPECT_EQ(DosBoxShortcutName(), "Penta DOSbox");
-    EXPECT_EQ(DosBoxLinkArguments("C:\\pentaro\\"), "-noconsole -conf C:\\pentaro\\dosbox.conf");
+    EXPECT_EQ(DosBoxLinkArguments("C:\\pentaro\\", plain),
+              "-noconsole -conf C:\\pentaro\\dosbox.conf");
     // Unquoted, DOSBox would look for "C:\My" and silently start with its defaults.
-    EXPECT_EQ(DosBoxLinkArguments("C:\\My Games\\Pentaro\\"),
+    EXPECT_EQ(DosBoxLinkArguments("C:\\My Games\\Pentaro\\", plain),
               "-noconsole -conf \"C:\\My Games\\Pentaro\\dosbox.conf\"");
+    // Staging reads our file alone only when told so, before the file is named.
+    EXPECT_EQ(DosBoxLinkArguments("C:\\pentaro\\", staging),
+              "-noconsole --noprimaryconf --nolocalconf -conf C:\\pentaro\\dosbox.conf");
+    EXPECT_EQ(DosBoxLinkArguments("C:\\My Games\\", staging),
+              "-noconsole --noprimaryconf --nolocalconf -conf \"C:\\My Games\\dosbox.conf\"");
 }
 
 TEST(DosBoxClosingMessage, KeepsItsMixedLineEnds) {
@@ -51,8 +58,8 @@ TEST(ShortcutRows, DosBoxPrintAndProduct) {
     const std::string folder = "D:\\Apps\\Pentaro\\";
     const std::string desktop = "C:\\Users\\me\\Desktop\\";
 
-    const Shortcut dosBox =
-        DosBoxShortcut(folder, desktop, "c:\\program files (x86)\\dosbox-0.74\\dosbox.exe");
+    const Shortcut dosBox = DosBoxShortcut(
+        folder, desktop, "c:\\program files (x86)\\dosbox-0.74\\dosbox.exe", DosBoxBuild::ConfOnly);
     EXPECT_EQ(dosBox.LinkPath, "C:\\Users\\me\\Desktop\\Penta DOSbox.lnk");
     EXPECT_EQ(dosBox.Target, "c:\\program files (x86)\\dosbox-0.74\\dosbox.exe");
     EXPECT_EQ(dosBox.Arguments, "-noconsole -conf D:\\Apps\\Pentaro\\dosbox.conf");
@@ -61,6 +68,11 @@ TEST(ShortcutRows, DosBoxPrintAndProduct) {
     EXPECT_EQ(dosBox.IconPath, "D:\\Apps\\Pentaro\\penta.ico");
     EXPECT_EQ(dosBox.IconIndex, 0);
     EXPECT_EQ(dosBox.HotKey, 0);
+    const Shortcut staging = DosBoxShortcut(
+        folder, desktop, "c:\\program files\\dosbox staging\\dosbox.exe", DosBoxBuild::Staging);
+    EXPECT_EQ(staging.Target, "c:\\program files\\dosbox staging\\dosbox.exe");
+    EXPECT_EQ(staging.Arguments, DosBoxLinkArguments(folder, DosBoxBuild::Staging));
+    EXPECT_EQ(staging.WorkingFolder, "c:\\program files\\dosbox staging\\");
 
     const Shortcut print = PrintShortcut(folder, desktop);
     EXPECT_EQ(print.LinkPath, "C:\\Users\\me\\Desktop\\Print F.lnk");

@@ -63,6 +63,21 @@ TEST(ParseCommandLine, BadLines) {
     EXPECT_EQ(options.Problem(), "Unknown argument: /SILENT");
 }
 
+TEST(ParseCommandLine, DosBoxExecutable) {
+    InstallOptions options = ParseCommandLine(
+        "setup.exe /S \"/DOSBOX=D:\\Portable DOSBox\\DOSBox.exe\" /d=c:\\Program Files\\P");
+    EXPECT_EQ(options.dosBoxExe, "D:\\Portable DOSBox\\DOSBox.exe");
+    EXPECT_EQ(options.folder, "c:\\Program Files\\P");
+    EXPECT_FALSE(options.Bad());
+    EXPECT_EQ(ParseCommandLine("setup.exe /dosbox=e:\\x.exe").dosBoxExe, "e:\\x.exe");
+    EXPECT_EQ(ParseCommandLine("setup.exe /S").dosBoxExe, "");
+    // Empty, or after /D= (where it would be part of the folder).
+    EXPECT_TRUE(ParseCommandLine("setup.exe /S /DOSBOX=").Bad());
+    options = ParseCommandLine("setup.exe /S /D=c:\\tq /DOSBOX=e:\\x.exe");
+    EXPECT_TRUE(options.Bad());
+    EXPECT_EQ(options.dosBoxExe, "");
+}
+
 TEST(InstallMutexName, SameFolderSameNameWhateverTheSpelling) {
     std::string name = InstallMutexName("c:\\tq\\");
     EXPECT_EQ(name.rfind("Global\\PentaroSetup-", 0), 0u);

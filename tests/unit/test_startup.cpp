@@ -11,27 +11,6 @@ TEST(HasTestSwitch, AnywhereInEitherCase) {
     EXPECT_TRUE(HasTestSwitch("D:\\PentaroSetup.exe /q/T"));
 }
 
-TEST(IsDosBoxEntry, NameContainsDosBoxAndEntryIsVisible) {
-    const unsigned long folder = 0x10, normal = 0x80, archive = 0x20, readOnly = 0x1;
-    EXPECT_TRUE(IsDosBoxEntry(folder, "DOSBox-0.74"));
-    EXPECT_TRUE(IsDosBoxEntry(folder, "DOSBox"));
-    EXPECT_TRUE(IsDosBoxEntry(folder | readOnly, "mydosboxtools"));
-    EXPECT_TRUE(IsDosBoxEntry(archive, "dosbox.txt")); // files are candidates too
-    EXPECT_TRUE(IsDosBoxEntry(normal, "DosBox"));
-    EXPECT_FALSE(IsDosBoxEntry(folder, "dos box"));
-    EXPECT_FALSE(IsDosBoxEntry(folder, "Common Files"));
-    EXPECT_FALSE(IsDosBoxEntry(folder | 0x2, "DOSBox"));        // hidden
-    EXPECT_FALSE(IsDosBoxEntry(folder | 0x4, "DOSBox"));        // system
-    EXPECT_FALSE(IsDosBoxEntry(archive | 0x2 | 0x4, "dosbox")); // both
-}
-
-TEST(DosBoxExeCandidate, LowerCasePathOfTheExecutable) {
-    EXPECT_EQ(DosBoxExeCandidate("c:\\program files (x86)\\", "DOSBox-0.74"),
-              "c:\\program files (x86)\\dosbox-0.74\\dosbox.exe");
-    // Without a special folder the search runs in the current directory.
-    EXPECT_EQ(DosBoxExeCandidate("", "DOSBox"), "dosbox\\dosbox.exe");
-}
-
 TEST(StartupWarning, ThreeParagraphsSeparatedByTwoLineFeeds) {
     std::string text = StartupWarningText;
     EXPECT_EQ(text.find('\r'), std::string::npos);

@@ -3,9 +3,11 @@
 // (foundation_win64.sh); each test skips itself on the other kind of system.
 #include "app/startup.h"
 
+#include "dosbox/locate.h"
 #include "engine/files.h"
 #include "engine/ucargo.h"
 #include "tests/win32/dialog_driver.h"
+#include "toolkit/format.h"
 #include "ui/dialogs.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +34,7 @@ TEST(StartupCheck, ThirtyTwoBitWithoutSwitchGoesOnQuietly) {
     ASSERT_FALSE(HasTestSwitch(GetCommandLineA())) << GetCommandLineA();
     DosBoxExePath.clear();
     SeenDialog seen;
-    EXPECT_EQ(AnswerDialog([] { return StartupCheck() ? 1 : 0; }, Press::Escape, seen), 1);
+    EXPECT_EQ(AnswerDialog([] { return StartupCheck("") ? 1 : 0; }, Press::Escape, seen), 1);
     EXPECT_FALSE(seen.found) << seen.caption;
     EXPECT_EQ(DosBoxExePath, "");
 }
@@ -40,7 +42,7 @@ TEST(StartupCheck, ThirtyTwoBitWithoutSwitchGoesOnQuietly) {
 namespace {
 
 // Entries made in the Program Files folder for 32-bit programs, removed afterwards.
-class DosBoxSearch : public ::testing::Test {
+class DosBoxOnDisk : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!SystemIs64Bit()) GTEST_SKIP() << "64-bit Windows only";
@@ -97,32 +99,59 @@ protected:
 const char found074[] = "c:\\program files (x86)\\dosbox-0.74\\dosbox.exe";
 
 int RunStartupCheck() {
-    return StartupCheck() ? 1 : 0;
+    return StartupCheck("") ? 1 : 0;
 }
 
 } // namespace
 
-TEST_F(DosBoxSearch, FindsDosBoxInProgramFilesX86WithTheLowerCasedPath) {
+TEST_F(DosBoxOnDisk, FindsDosBoxInProgramFilesX86WithTheLowerCasedPath) {
     Folder("DOSBox-0.74");
     File("DOSBox-0.74\\DOSBox.exe");
-    std::string path = "stale";
-    EXPECT_TRUE(LocateDosBox(path));
-    EXPECT_EQ(path, found074);
+    const DosBoxSearch found = LocateDosBox("");
+    EXPECT_TRUE(found.Found);
+    EXPECT_EQ(found.Path, found074);
 
     SeenDialog seen;
     EXPECT_EQ(AnswerDialog(RunStartupCheck, Press::Escape, seen), 1);
     EXPECT_FALSE(seen.found);
     EXPECT_EQ(DosBoxExePath, found074);
+    EXPECT_EQ(DosBoxExeBuild, DosBoxBuild::ConfOnly);
 }
 
-TEST_F(DosBoxSearch, OnlyTheFirstMatchingEntryCounts) {
+TEST_F(DosBoxOnDisk, ALaterEntryCountsWhenTheFirstHoldsNoExecutable) {
+    File("A-DOSBox-notes.txt");
     Folder("DOSBox");
     Folder("DOSBox-0.74");
     File("DOSBox-0.74\\dosbox.exe");
+    ASSERT_TRUE(ListedBefore("A-DOSBox-notes.txt", "DOSBox"));
     ASSERT_TRUE(ListedBefore("DOSBox", "DOSBox-0.74"));
-    std::string path;
-    EXPECT_FALSE(LocateDosBox(path));
-    EXPECT_EQ(path, "c:\\program files (x86)\\dosbox\\dosbox.exe");
+    EXPECT_EQ(LocateDosBox("").Path, found074);
+}
+
+TEST_F(DosBoxOnDisk, HiddenAndSystemEntriesAreSkipped) {
+    Folder("DOSBox", FILE_ATTRIBUTE_HIDDEN);
+    File("DOSBox\\dosbox.exe");
+    Folder("DOSBox-0.73", FILE_ATTRIBUTE_SYSTEM);
+    File("DOSBox-0.73\\dosbox.exe");
+    EXPECT_FALSE(LocateDosBox("").Found);
+    Folder("DOSBox-0.74");
+    File("DOSBox-0.74\\dosbox.exe");
+    ASSERT_TRUE(ListedBefore("DOSBox-0.73", "DOSBox-0.74"));
+    EXPECT_EQ(LocateDosBox("").Path, found074);
+}
+
+TEST_F(DosBoxOnDisk, NoDosBoxOrAFolderWhereTheExeShouldBe) {
+    Folder("DOSBox-0.74");
+    Folder("DOSBox-0.74\\dosbox.exe");
+    const DosBoxSearch search = LocateDosBox("");
+    EXPECT_FALSE(search.Found);
+    EXPECT_EQ(search.Path, "");
+    // The places the log names: the three folders first, as this 32-bit program sees them.
+    ASSERT_GE(search.Searched.size(), 3u);
+    EXPECT_EQ(search.Searched[0], "c:\\program files (x86)\\*dosbox*");
+    EXPECT_EQ(search.Searched[1], "c:\\program files\\*dosbox*");
+    EXPECT_EQ(search.Searched[2],
+              tk::AsciiLower(GetSpecialFolderPath(28)) + "\\programs\\*dosbox*");
 
     // The check warns, and Cancel ends it without going on.
     SeenDialog seen;
@@ -133,37 +162,56 @@ TEST_F(DosBoxSearch, OnlyTheFirstMatchingEntryCounts) {
     EXPECT_EQ(seen.buttons, (std::vector<std::string>{"OK", "Cancel"}));
     EXPECT_EQ(seen.focused, "OK");
     EXPECT_EQ(seen.icon, LoadIconA(nullptr, IDI_WARNING));
-    EXPECT_EQ(DosBoxExePath, "c:\\program files (x86)\\dosbox\\dosbox.exe");
+    EXPECT_EQ(DosBoxExePath, "");
 }
 
-TEST_F(DosBoxSearch, AFileWhoseNameMatchesCountsAsTheFirstEntry) {
-    File("A-DOSBox-notes.txt");
-    Folder("DOSBox-0.74");
-    File("DOSBox-0.74\\dosbox.exe");
-    ASSERT_TRUE(ListedBefore("A-DOSBox-notes.txt", "DOSBox-0.74"));
-    std::string path;
-    EXPECT_FALSE(LocateDosBox(path));
-    EXPECT_EQ(path, "c:\\program files (x86)\\a-dosbox-notes.txt\\dosbox.exe");
+// The registry as a 32-bit program must read it: the 64-bit view of HKEY_LOCAL_MACHINE,
+// where DOSBox Staging's 64-bit installer records itself for all users.
+TEST_F(DosBoxOnDisk, StagingRecordedInTheSixtyFourBitRegistry) {
+    const char key[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+                       "{587471B7-02F6-4F25-8D00-70006790653C}_is1";
+    Folder("Emu");
+    File("Emu\\dosbox.exe");
+    HKEY opened = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0,
+                              KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &opened, nullptr),
+              ERROR_SUCCESS);
+    const std::string location = base_ + "\\Emu\\";
+    RegSetValueExA(opened, "InstallLocation", 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(location.c_str()),
+                   static_cast<DWORD>(location.size() + 1));
+    RegCloseKey(opened);
+    const DosBoxSearch found = LocateDosBox("");
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, key, KEY_WOW64_64KEY, 0);
+    EXPECT_EQ(found.Path, "c:\\program files (x86)\\emu\\dosbox.exe");
+    EXPECT_EQ(found.Build, DosBoxBuild::Staging);
 }
 
-TEST_F(DosBoxSearch, HiddenAndSystemEntriesAreSkipped) {
-    Folder("DOSBox", FILE_ATTRIBUTE_HIDDEN);
-    Folder("DOSBox-0.73", FILE_ATTRIBUTE_SYSTEM);
-    Folder("DOSBox-0.74");
-    File("DOSBox-0.74\\dosbox.exe");
-    ASSERT_TRUE(ListedBefore("DOSBox-0.73", "DOSBox-0.74"));
-    std::string path;
-    EXPECT_TRUE(LocateDosBox(path));
-    EXPECT_EQ(path, found074);
+TEST_F(DosBoxOnDisk, TheFoldersOfThisSystem) {
+    const DosBoxFolders folders = SystemDosBoxFolders();
+    EXPECT_EQ(folders.ProgramFiles, base_);
+    EXPECT_EQ(lstrcmpiA(folders.ProgramFiles64.c_str(), "C:\\Program Files"), 0)
+        << folders.ProgramFiles64;
+    EXPECT_EQ(
+        lstrcmpiA(folders.UserPrograms.c_str(), (GetSpecialFolderPath(28) + "\\Programs").c_str()),
+        0)
+        << folders.UserPrograms;
+    EXPECT_EQ(lstrcmpiA(folders.WindowsDrive.c_str(), "C:\\"), 0) << folders.WindowsDrive;
 }
 
-TEST_F(DosBoxSearch, NoDosBoxOrAFolderWhereTheExeShouldBe) {
-    std::string path = "stale";
-    EXPECT_FALSE(LocateDosBox(path));
-    EXPECT_EQ(path, "");
+TEST_F(DosBoxOnDisk, TheNamedExecutableMustExist) {
+    Folder("Portable");
+    File("Portable\\DOSBox.exe");
+    const DosBoxSearch named = LocateDosBox(base_ + "\\Portable\\DOSBox.exe");
+    EXPECT_TRUE(named.Found);
+    EXPECT_EQ(named.Path, "c:\\program files (x86)\\portable\\dosbox.exe");
 
-    Folder("DOSBox-0.74");
-    Folder("DOSBox-0.74\\dosbox.exe");
-    EXPECT_FALSE(LocateDosBox(path));
-    EXPECT_EQ(path, found074);
+    // Missing: a message naming it, OK only, no download page.
+    SeenDialog seen;
+    EXPECT_EQ(AnswerDialog([] { return StartupCheck("c:\\no\\dosbox.exe") ? 1 : 0; }, Press::Escape,
+                           seen),
+              0);
+    ASSERT_TRUE(seen.found);
+    EXPECT_TRUE(seen.Shows(NamedDosBoxMissingText("c:\\no\\dosbox.exe")));
+    EXPECT_EQ(seen.buttons, (std::vector<std::string>{"OK"}));
 }
