@@ -14,10 +14,10 @@ public:
     virtual void Begin() = 0;
     // Sum of the sizes of every item about to be written.
     virtual void SetTotalBytes(std::uint32_t total) = 0;
-    // Every file the run may write (the product's files, dosbox.conf, the desktop
-    // shortcuts), once the items have loaded and before anything is written. A front end
-    // that must not see one of them written over (the unattended log) returns the message
-    // that stops the run; empty lets it go on.
+    // Every file the run may write (the product's files, dosbox.conf, the uninstaller and its
+    // record, the desktop shortcuts), once the items have loaded and before anything is
+    // written. A front end that must not see one of them written over (the unattended log)
+    // returns the message that stops the run; empty lets it go on.
     virtual std::string Refusal(const std::vector<std::string>& paths) {
         (void)paths;
         return {};

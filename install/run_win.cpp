@@ -114,7 +114,8 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
             std::vector<std::string> targets;
             for (const auto& item : ItemTable)
                 targets.push_back(folder + item.FileName);
-            targets.push_back(folder + kDosBoxConfName);
+            for (const char* name : {kDosBoxConfName, UninstallerFile, InstallRecordFile})
+                targets.push_back(folder + name);
             for (const Shortcut& link :
                  {ProductShortcut(folder, desktop), DosBoxShortcut(folder, desktop, DosBoxExePath),
                   PrintShortcut(folder, desktop)})
