@@ -15,6 +15,7 @@
 #include "toolkit/format.h"
 #include "toolkit/probe.h"
 #include "toolkit/stdctrls.h"
+#include "toolkit/text_win.h"
 #include "ui/fmMain.h"
 
 #include <windows.h>
@@ -35,7 +36,11 @@ void __verbose_terminate_handler() {
 // search before the C runtime starts and this runs.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     tk::Probe("WinMain");
-    const std::string commandLine = GetCommandLineA();
+    // The wide command line in the ANSI code page, every character that has no exact form
+    // there as '?': the system's own ANSI copy turns look-alikes such as the full-width
+    // solidus into '\' and '.', which would change the meaning of a path.
+    std::string commandLine;
+    tk::WideToAnsiExact(GetCommandLineW(), commandLine);
     const InstallOptions options = ParseCommandLine(commandLine);
     if (options.silent) {
         const ExitCode code = RunUnattended(options, commandLine);

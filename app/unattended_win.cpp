@@ -24,6 +24,14 @@ std::string LowerCase(std::string text) {
     return text;
 }
 
+// `path` as a full path against the current folder; as given where the system cannot say.
+std::string FullPath(const std::string& path) {
+    if (path.empty()) return path;
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return length > 0 && length < MAX_PATH ? std::string(full, length) : path;
+}
+
 void LogMessage(InstallLog& log, const std::string& caption, const std::string& text) {
     log.Write(caption.empty() ? "Message:" : "Message [" + caption + "]:", text);
 }
@@ -59,7 +67,14 @@ ExitCode Install(const InstallOptions& options, const std::string& commandLine, 
         return ExitCode::BadCommandLine;
     }
     std::string folder = LowerCase(options.hasFolder ? options.folder : ProposedInstallFolder());
-    log.Write("Folder: " + AddTrailingBackslash(folder));
+    log.Write("Folder: " + NormalFolderPath(folder));
+    // A character of the wide command line without an exact form in the ANSI code page came
+    // as '?', which no path may hold: the folder it names cannot be used (a full-width
+    // solidus would otherwise have become '\').
+    if (folder.find('?') != std::string::npos) {
+        LogMessage(log, "", UnusableFolderMessage(folder));
+        return ExitCode::FolderRefused;
+    }
     // The main window's drive check (tMainForm::CheckInstallDevice).
     std::string root = InstallRoot(folder);
     if (!IsDriveRoot(root) || !IsInstallableDriveType(GetDriveTypeA(root.c_str()))) {
@@ -77,7 +92,9 @@ ExitCode Install(const InstallOptions& options, const std::string& commandLine, 
 ExitCode RunUnattended(const InstallOptions& options, const std::string& commandLine) {
     // No system box either: a drive without a disk in it must fail, not ask.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    InstallLog log(options.logFile);
+    // Held until the run knows that the log is none of its files (SilentFrontEnd::Refusal),
+    // or to the end of a run that stops before; relative to the folder the install starts in.
+    InstallLog log(FullPath(options.logFile), true);
     log.Write(tk::Format("Start: %s %s unattended install, command line: %s", ProductName,
                          ProductVersion, commandLine.c_str()));
     ExitCode code;
@@ -93,6 +110,7 @@ ExitCode RunUnattended(const InstallOptions& options, const std::string& command
             // What the interactive installer would show for it.
             LogMessage(log, "", error.what());
     }
+    log.Release();
     log.Write(tk::Format("Exit code: %d (%s)", static_cast<int>(code), ExitCodeName(code)));
     return code;
 }

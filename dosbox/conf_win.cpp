@@ -2,6 +2,8 @@
 
 #include "dosbox/conf_core.h"
 #include "engine/files.h"
+#include "toolkit/format.h"
+#include "toolkit/handles_win.h"
 #include "toolkit/resource.h"
 
 #include <windows.h>
@@ -17,14 +19,34 @@ unsigned long WriteDosBoxConf(const std::string& programPath) {
     const std::string folder = SplitProgramPath(programPath).Folder;
     // Where the old files cannot go to a Recycle Bin they stay: the shell would delete them
     // for good, and they may be the user's own. dosbox.conf is overwritten all the same.
-    if (DriveHasRecycleBin(folder)) ShellDeleteFiles(folder + "*.conf");
+    if (DriveHasRecycleBin(folder)) ShellDeleteFiles(OldConfFiles(folder));
     return WriteFileChecked(folder + kDosBoxConfName, BuildDosBoxConf(confTemplate, programPath));
 }
 
-bool ShellDeleteFiles(const std::string& pattern) {
+std::vector<std::string> OldConfFiles(const std::string& folder) {
+    std::vector<std::string> files;
+    WIN32_FIND_DATAA found{};
+    tk::FindHandle search(FindFirstFileA((folder + "*.conf").c_str(), &found));
+    if (!search.Valid()) return files;
+    do {
+        const std::string name = found.cFileName;
+        // The pattern also matches by short names; only a name that ends in ".conf" counts.
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name.size() < 5 ||
+            tk::AsciiLower(name.substr(name.size() - 5)) != ".conf")
+            continue;
+        if (!IsLinkedName(folder + name)) files.push_back(folder + name);
+    } while (FindNextFileA(search.Get(), &found));
+    return files;
+}
+
+bool ShellDeleteFiles(const std::vector<std::string>& paths) {
+    if (paths.empty()) return true;
     // The source is a list of names, each ended by a NUL, the list by an empty name.
-    std::string from = pattern;
-    from.push_back('\0');
+    std::string from;
+    for (const std::string& path : paths) {
+        from += path;
+        from.push_back('\0');
+    }
     from.push_back('\0');
     SHFILEOPSTRUCTA operation{};
     operation.hwnd = nullptr;

@@ -22,12 +22,17 @@ public:
 };
 
 // Writes the shell link `shortcut.LinkPath` (replaced when it exists) as the row describes,
-// with a normal window. COM must be initialised on the calling thread. Returns 0 when the
-// link file exists afterwards; otherwise why not: the failure code of IPersistFile::Save (an
-// HRESULT), or the system's error code for the missing file. Raises EOleSysError when the
-// shell link object cannot be created and EIntfCastError when it lacks IShellLinkA or
-// IPersistFile. The setters' results are not examined.
+// with a normal window. COM must be initialised on the calling thread. The file is written
+// by WriteFileChecked, never through a link under its name (a link there is removed, or
+// ELinkedPath raised). Returns 0 when the link file was written in full; otherwise the
+// system's error code. Raises EOleSysError when the shell link object cannot be created or
+// saved and EIntfCastError when it lacks IShellLinkA or IPersistStream. The setters' results
+// are not examined.
 unsigned long CreateShellLink(const Shortcut& shortcut);
+
+// CreateShellLink for the run and the DOSBox set-up: empty when the shortcut was made, else
+// the paragraph that tells the user why not (a link under its name included).
+std::string MakeShortcut(const Shortcut& shortcut);
 
 // The same from separate values; the working folder is the target's own folder.
 unsigned long CreateShellLink(const std::string& linkPath, const std::string& target,

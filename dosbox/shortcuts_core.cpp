@@ -99,3 +99,8 @@ std::string ShortcutNotMadeMessage(const std::string& linkPath, const std::strin
 std::string FileNotWrittenMessage(const std::string& path, const std::string& reason) {
     return WithReason("Could not write the file " + path, reason);
 }
+
+std::string LinkedNameReason() {
+    return "A link to another place stands under this name, and the installer does not write "
+           "through links. Remove the link, then run the installer again.";
+}

@@ -66,3 +66,5 @@ std::string DosBoxClosingMessage(const std::string& shortcutName);
 // write the file <path>", then an empty line and `reason` (the system's text) when there is one.
 std::string ShortcutNotMadeMessage(const std::string& linkPath, const std::string& reason);
 std::string FileNotWrittenMessage(const std::string& path, const std::string& reason);
+// The reason for a file or shortcut not written because a link stands under its name.
+std::string LinkedNameReason();

@@ -56,11 +56,34 @@ void* QueryComInterfaceRaw(IUnknown* object, const IID& iid) {
     return pointer;
 }
 
+namespace {
+
+// The bytes of the link file that `link` would save, from its stream form (which is what
+// IPersistFile::Save writes).
+std::string LinkFileBytes(IUnknown* link) {
+    const auto persist = QueryComInterface<IPersistStream>(link, kIidPersistStream);
+    tk::ComPtr<IStream> stream;
+    HRESULT result = CreateStreamOnHGlobal(nullptr, TRUE, stream.Receive());
+    if (FAILED(result))
+        throw EOleSysError(static_cast<unsigned long>(result), GuidText(kClsidShellLink));
+    result = persist->Save(stream.Get(), FALSE);
+    ULARGE_INTEGER size{};
+    const LARGE_INTEGER none{};
+    HGLOBAL memory = nullptr;
+    if (FAILED(result) || FAILED(result = stream->Seek(none, STREAM_SEEK_CUR, &size)) ||
+        FAILED(result = GetHGlobalFromStream(stream.Get(), &memory)))
+        throw EOleSysError(static_cast<unsigned long>(result), GuidText(kClsidShellLink));
+    const void* bytes = GlobalLock(memory);
+    std::string data(static_cast<const char*>(bytes), static_cast<size_t>(size.QuadPart));
+    GlobalUnlock(memory);
+    return data;
+}
+
+} // namespace
+
 unsigned long CreateShellLink(const Shortcut& shortcut) {
-    const std::wstring wideLinkPath = tk::AnsiToWide(shortcut.LinkPath);
     const tk::ComPtr<IUnknown> object = CreateComObject(kClsidShellLink);
     const auto link = QueryComInterface<IShellLinkA>(object.Get(), kIidShellLinkA);
-    const auto file = QueryComInterface<IPersistFile>(object.Get(), kIidPersistFile);
     link->SetPath(shortcut.Target.c_str());
     link->SetWorkingDirectory(shortcut.WorkingFolder.c_str());
     link->SetArguments(shortcut.Arguments.c_str());
@@ -69,12 +92,23 @@ unsigned long CreateShellLink(const Shortcut& shortcut) {
     link->SetShowCmd(SW_SHOWNORMAL);
     const WORD hotkeyWord = static_cast<WORD>(shortcut.HotKey & 0xFFFF);
     if (hotkeyWord != 0) link->SetHotkey(hotkeyWord);
-    const HRESULT saved = file->Save(wideLinkPath.c_str(), FALSE);
-    if (FAILED(saved)) return static_cast<unsigned long>(saved);
-    // A link object may report success for a file it did not write; only the file counts.
-    if (FileExists(shortcut.LinkPath)) return 0;
-    const DWORD error = GetLastError();
-    return error != ERROR_SUCCESS ? error : ERROR_FILE_NOT_FOUND;
+    // Written by the installer's own file rule rather than by the link object, which would
+    // write through a link planted under the shortcut's name. The desktop folder itself may
+    // be a link (a redirected desktop): only the name is checked.
+    const unsigned long error =
+        WriteFileChecked(shortcut.LinkPath, LinkFileBytes(object.Get()), LinkedFolders::Follow);
+    if (error == 0) SHChangeNotify(SHCNE_CREATE, SHCNF_PATHA, shortcut.LinkPath.c_str(), nullptr);
+    return error;
+}
+
+std::string MakeShortcut(const Shortcut& shortcut) {
+    try {
+        if (unsigned long error = CreateShellLink(shortcut); error != 0)
+            return ShortcutNotMadeMessage(shortcut.LinkPath, ShellLinkErrorText(error));
+    } catch (const ELinkedPath&) {
+        return ShortcutNotMadeMessage(shortcut.LinkPath, LinkedNameReason());
+    }
+    return {};
 }
 
 unsigned long CreateShellLink(const std::string& linkPath, const std::string& target,
@@ -96,21 +130,28 @@ DosBoxSetUpResult SetUpDosBox(const std::string& installFolder, const std::strin
     if (FileExists(installFolder + SiblingProgramFile)) return {};
 
     std::vector<std::string> notMade;
-    if (unsigned long error = WriteDosBoxConf(installFolder + DosProgramFile); error != 0)
-        notMade.push_back(
-            FileNotWrittenMessage(installFolder + kDosBoxConfName, ShellLinkErrorText(error)));
+    const std::string conf = installFolder + kDosBoxConfName;
+    try {
+        if (unsigned long error = WriteDosBoxConf(installFolder + DosProgramFile); error != 0)
+            notMade.push_back(FileNotWrittenMessage(conf, ShellLinkErrorText(error)));
+    } catch (const ELinkedPath&) {
+        notMade.push_back(FileNotWrittenMessage(conf, LinkedNameReason()));
+    }
 
+    // Old link files go first; a link under their names is left to the write, which takes it
+    // away by its own name or refuses (DeleteFileA would remove what it leads to under Wine).
     const Shortcut links[] = {
         DosBoxShortcut(installFolder, desktopFolder, DosBoxExePath, DosBoxExeBuild),
         PrintShortcut(installFolder, desktopFolder)};
     for (const Shortcut& link : links)
-        if (FileExists(link.LinkPath)) DeleteFileA(link.LinkPath.c_str());
+        if (FileExists(link.LinkPath) && !IsLinkedName(link.LinkPath))
+            DeleteFileA(link.LinkPath.c_str());
     {
         // The GUI thread already has its apartment; this only adds a matching level.
         tk::ComInitialization com;
         for (const Shortcut& link : links)
-            if (unsigned long error = CreateShellLink(link); error != 0)
-                notMade.push_back(ShortcutNotMadeMessage(link.LinkPath, ShellLinkErrorText(error)));
+            if (std::string problem = MakeShortcut(link); !problem.empty())
+                notMade.push_back(problem);
     }
 
     if (notMade.empty()) return {true, DosBoxClosingMessage(DosBoxShortcutName())};

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct _ITEMIDLIST;
 
@@ -44,6 +45,13 @@ std::string WithBackslashes(std::string path);
 // empty text, which EnsureFolder refuses for its own reason.
 bool FolderNamesAreKept(const std::string& folder);
 
+// `path` (rooted: "c:\..." or "\\server\share\...") in one spelling: '/' read as '\', runs of
+// backslashes as one (after the two that begin a network path), "." names dropped, and each
+// ".." taking away the name before it (never the root), as Windows reads the path; ends in
+// exactly one backslash. Case is kept. "c:\.\tq", "c:\\tq\" and "c:\x\..\tq" all give "c:\tq\".
+// A path that is not rooted keeps its leading "..".
+std::string NormalFolderPath(const std::string& path);
+
 // The folder part of `path`: everything up to and including its last backslash or
 // colon; empty when it has neither ("C:\a\b" -> "C:\a\", "C:" -> "C:").
 std::string ParentPart(const std::string& path);
@@ -60,7 +68,8 @@ public:
 };
 
 // EnsureFolder's rules on the given file system (see EnsureFolder below).
-bool EnsureFolderIn(FolderSystem& system, std::string& folder);
+bool EnsureFolderIn(FolderSystem& system, std::string& folder,
+                    std::vector<std::string>* created = nullptr);
 
 // --- Operations on the real file system (Win32 build only) ---
 
@@ -71,8 +80,9 @@ bool EnsureFolderIn(FolderSystem& system, std::string& folder);
 // form then has no trailing backslash); a rooted one (leading backslash, or drive letter and colon)
 // is used as given. Returns true when the folder exists afterwards; `folder` then holds
 // the folder used. On false (empty text, a creation failed) `folder` keeps its value,
-// and folders created before the failure stay.
-bool EnsureFolder(std::string& folder);
+// and folders created before the failure stay. `created`, when given, receives each folder
+// this call made, outermost first (also on false).
+bool EnsureFolder(std::string& folder, std::vector<std::string>* created = nullptr);
 
 // True when `path` exists and is a file (not a folder) / a folder (not a file). Any
 // failure to ask (no such path, no access to its parent) counts as false.
@@ -86,16 +96,28 @@ public:
     explicit ELinkedPath(const std::string& link);
 };
 
+// Whether the folders of a path are checked for links: the install folder's are (a link
+// there would carry every file elsewhere); the desktop's are not, since it is the user's own
+// choice where the desktop lies (a redirected desktop is a link). The name itself is always
+// checked.
+enum class LinkedFolders { Refuse, Follow };
+
 // Readies `path` for a file to be written anew without going through a link. A folder of
 // `path` below its drive root that is a link (a reparse point: symbolic link, junction,
-// mounted folder) raises ELinkedPath: files would land wherever it leads. When `path`
-// itself is a link, or a file with more than one name (a hard link), that name alone is
-// removed, never what it leads to, and the result is true: the caller then creates the
-// file with CREATE_NEW, so that a name put back in the meantime fails instead of being
-// followed. Where the name cannot be removed without following it (Wine opens every
-// file link through to its target), ELinkedPath is raised and nothing changes. False
-// when nothing is there or an ordinary file is, which may be replaced in place.
-bool RemoveLinkedName(const std::string& path);
+// mounted folder) raises ELinkedPath unless `folders` says Follow. When `path` itself is a
+// link (also one that leads nowhere, which the system reports as no file at all), or a file
+// with more than one name (a hard link), that name alone is removed, never what it leads to,
+// and the result is true: the caller then creates the file with CREATE_NEW, so that a name
+// put back in the meantime fails instead of being followed. Where the name cannot be removed
+// without following it (Wine opens every file link through to its target), ELinkedPath is
+// raised and nothing changes. False when nothing is there or an ordinary file is, which may
+// be replaced in place.
+bool RemoveLinkedName(const std::string& path, LinkedFolders folders = LinkedFolders::Refuse);
+
+// True when the name `path` is a link by the rules of RemoveLinkedName (a reparse point that
+// leads elsewhere, a name that leads nowhere, a file with several names), without changing
+// anything: what a clean-up must leave alone, since the shell would act on what it leads to.
+bool IsLinkedName(const std::string& path);
 
 // Replaces the file `path` by `data` (created if missing). Empty `data` deletes the
 // file instead and creates nothing. Reports nothing at all: a file that cannot be opened
@@ -107,8 +129,10 @@ void WriteStringToFile(const std::string& path, const std::string& data);
 // byte arrived and the file closed cleanly. Returns 0, or the system error code
 // (ERROR_DISK_FULL for a short write that set none); a file left incomplete is removed.
 // Empty data creates an empty file. Never writes through a link: see RemoveLinkedName,
-// whose ELinkedPath passes to the caller.
-unsigned long WriteFileChecked(const std::string& path, const std::string& data);
+// whose ELinkedPath passes to the caller; a name that appears where none was seen (a link
+// the system cannot look through) raises ELinkedPath too.
+unsigned long WriteFileChecked(const std::string& path, const std::string& data,
+                               LinkedFolders folders = LinkedFolders::Refuse);
 
 // Sets the last-write time of the existing file `path` to `dosDateTime` (MS-DOS layout:
 // date in the high 16 bits, time in the low 16 bits), read as local time with the

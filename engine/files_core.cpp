@@ -2,6 +2,8 @@
 
 #include "toolkit/format.h"
 
+#include <vector>
+
 ELinkedPath::ELinkedPath(const std::string& link)
     : tk::Exception(tk::Format("%s is a link to another place, which the installer does not "
                                "write through. Remove the link, or choose another folder.",
@@ -66,6 +68,45 @@ bool FolderNamesAreKept(const std::string& folder) {
     return true;
 }
 
+std::string NormalFolderPath(const std::string& path) {
+    const std::string text = WithBackslashes(path);
+    // The root, which ".." never climbs over: "\\" and the first two names (server and
+    // share) of a network path, "c:\", "c:" (the drive's current folder), "\", or nothing.
+    std::string root;
+    std::string::size_type rest = 0;
+    std::size_t fixed = 0;
+    if (text.rfind("\\\\", 0) == 0) {
+        root = "\\\\";
+        rest = 2;
+        fixed = 2;
+    } else if (text.size() >= 2 && text[1] == ':') {
+        rest = text.size() >= 3 && text[2] == '\\' ? 3 : 2;
+        root = text.substr(0, rest);
+    } else if (!text.empty() && text[0] == '\\') {
+        root = "\\";
+        rest = 1;
+    }
+    std::vector<std::string> names;
+    for (std::string::size_type start = rest; start <= text.size();) {
+        std::string::size_type end = text.find('\\', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string name = text.substr(start, end - start);
+        if (name == "..") {
+            if (names.size() > fixed && names.back() != "..")
+                names.pop_back();
+            else if (root.empty())
+                names.push_back(name);
+        } else if (!name.empty() && name != ".") {
+            names.push_back(name);
+        }
+        start = end + 1;
+    }
+    std::string result = root;
+    for (const std::string& name : names)
+        result += name + '\\';
+    return result.empty() ? result : AddTrailingBackslash(result);
+}
+
 std::string ParentPart(const std::string& path) {
     std::string::size_type last = path.find_last_of("\\:");
     return last == std::string::npos ? std::string() : path.substr(0, last + 1);
@@ -76,17 +117,20 @@ namespace {
 // Creates `folder` and its missing parents, outermost first. Texts of one or two
 // characters ("C:", "\a") and texts that are their own parent ("X:" after a device
 // name) are treated as present, as they cannot be created one level at a time.
-bool CreateFolderChain(FolderSystem& system, const std::string& folder) {
+bool CreateFolderChain(FolderSystem& system, const std::string& folder,
+                       std::vector<std::string>* created) {
     std::string path = StripTrailingBackslashes(folder);
     if (path.size() < 3 || system.DirectoryExists(path)) return true;
     std::string parent = ParentPart(path);
     if (parent == path) return true;
-    return CreateFolderChain(system, parent) && system.CreateFolder(path);
+    if (!CreateFolderChain(system, parent, created) || !system.CreateFolder(path)) return false;
+    if (created != nullptr) created->push_back(path);
+    return true;
 }
 
 } // namespace
 
-bool EnsureFolderIn(FolderSystem& system, std::string& folder) {
+bool EnsureFolderIn(FolderSystem& system, std::string& folder, std::vector<std::string>* created) {
     if (folder.empty() || !FolderNamesAreKept(folder)) return false;
     const std::string given = WithBackslashes(folder);
     std::string used = IsRootedFolder(given) ? given
@@ -95,7 +139,8 @@ bool EnsureFolderIn(FolderSystem& system, std::string& folder) {
     if (!system.DirectoryExists(used)) {
         // The chain treats short texts such as "Q:" as present without looking; a
         // folder on a drive that does not exist must still not be reported as made.
-        if (!CreateFolderChain(system, used) || !system.DirectoryExists(used)) return false;
+        if (!CreateFolderChain(system, used, created) || !system.DirectoryExists(used))
+            return false;
     }
     folder = used;
     return true;

@@ -98,60 +98,91 @@ bool DirectoryExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool RemoveLinkedName(const std::string& path) {
-    RefuseLinkedFolders(path);
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false; // nothing there, or a folder that the write will refuse to replace
-    tk::FileHandle reached = OpenName(path, FILE_READ_ATTRIBUTES, 0);
-    if (!reached.Valid()) return false;
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(reached.Get(), &info)) return false;
+namespace {
 
-    // Where the name should lead: its folder's own place (a drive letter behind a SUBST,
-    // a share behind a mapped drive, long names for short ones) and the name itself.
+// Where the name `path` lies when nothing is followed: its folder's own place (a drive letter
+// behind a SUBST, a share behind a mapped drive, long names for short ones) and the name
+// itself. Empty where the system cannot tell.
+std::wstring PlaceOfName(const std::string& path) {
     const std::string::size_type slash = path.find_last_of('\\');
     tk::FileHandle folder = OpenName(path.substr(0, slash == std::string::npos ? 0 : slash + 1),
                                      FILE_READ_ATTRIBUTES, 0);
-    std::wstring expected = folder.Valid() ? FinalPath(folder.Get()) : std::wstring();
-    if (!expected.empty()) {
-        if (expected.back() != L'\\') expected += L'\\';
-        expected += tk::AnsiToWide(path.substr(slash + 1));
+    std::wstring place = folder.Valid() ? FinalPath(folder.Get()) : std::wstring();
+    if (!place.empty()) {
+        if (place.back() != L'\\') place += L'\\';
+        place += tk::AnsiToWide(path.substr(slash + 1));
     }
-    const auto leadsThere = [&](HANDLE handle) {
-        const std::wstring reachedPath = FinalPath(handle);
-        return expected.empty() || reachedPath.empty() ||
-               lstrcmpiW(reachedPath.c_str(), expected.c_str()) == 0;
-    };
-    const bool linked =
-        IsLink(path, attributes) || info.nNumberOfLinks > 1 || !leadsThere(reached.Get());
-    if (!linked) return false;
+    return place;
+}
+
+// True when `handle` reaches `place` (or either cannot be told).
+bool LeadsTo(HANDLE handle, const std::wstring& place) {
+    const std::wstring reached = FinalPath(handle);
+    return place.empty() || reached.empty() || lstrcmpiW(reached.c_str(), place.c_str()) == 0;
+}
+
+enum class NameKind { Nothing, Folder, Ordinary, Linked };
+
+// What stands at `path`, seen without changing anything.
+NameKind KindOfName(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        // Nothing the system can reach; a link that leads nowhere still has its name in the
+        // folder (Wine looks through it, and reports no file at all).
+        WIN32_FIND_DATAA found{};
+        tk::FindHandle search(FindFirstFileA(path.c_str(), &found));
+        return search.Valid() ? NameKind::Linked : NameKind::Nothing;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return NameKind::Folder;
+    if (IsLink(path, attributes)) return NameKind::Linked;
+    tk::FileHandle reached = OpenName(path, FILE_READ_ATTRIBUTES, 0);
+    if (!reached.Valid()) return NameKind::Ordinary; // the write will meet the same refusal
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(reached.Get(), &info)) return NameKind::Ordinary;
+    return info.nNumberOfLinks > 1 || !LeadsTo(reached.Get(), PlaceOfName(path))
+               ? NameKind::Linked
+               : NameKind::Ordinary;
+}
+
+} // namespace
+
+bool IsLinkedName(const std::string& path) {
+    return KindOfName(path) == NameKind::Linked;
+}
+
+bool RemoveLinkedName(const std::string& path, LinkedFolders folders) {
+    if (folders == LinkedFolders::Refuse) RefuseLinkedFolders(path);
+    // Nothing there, an ordinary file (replaced in place) or a folder (which the write will
+    // refuse to replace).
+    if (KindOfName(path) != NameKind::Linked) return false;
 
     // The name itself, not followed; removed through this very handle, once it is sure to
     // be that name. (DeleteFileA by name would remove a link's target under Wine.)
     tk::FileHandle name =
         OpenName(path, DELETE | FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
-    if (!name.Valid() || !leadsThere(name.Get())) throw ELinkedPath(path);
+    if (!name.Valid() || !LeadsTo(name.Get(), PlaceOfName(path))) throw ELinkedPath(path);
     using DispositionProc = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
     const auto setInformation = tk::KernelExport<DispositionProc>("SetFileInformationByHandle");
     FILE_DISPOSITION_INFO dispose{TRUE};
     if (setInformation != nullptr) {
         if (!setInformation(name.Get(), FileDispositionInfo, &dispose, sizeof dispose))
             throw ELinkedPath(path);
-    } else if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !DeleteFileA(path.c_str())) {
-        // Before Vista only hard links can be told apart, and removed by name.
+    } else if ((GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) ||
+               !DeleteFileA(path.c_str())) {
+        // Before Vista only hard links can be told apart, and removed by name (a link that
+        // leads nowhere gives no attributes, which count as a reparse point here).
         throw ELinkedPath(path);
     }
     return true;
 }
 
-bool EnsureFolder(std::string& folder) {
+bool EnsureFolder(std::string& folder, std::vector<std::string>* created) {
     if (!FolderNamesAreKept(folder)) {
         SetLastError(ERROR_INVALID_NAME);
         return false;
     }
     RealFolderSystem system;
-    return EnsureFolderIn(system, folder);
+    return EnsureFolderIn(system, folder, created);
 }
 
 void WriteStringToFile(const std::string& path, const std::string& data) {
@@ -166,14 +197,22 @@ void WriteStringToFile(const std::string& path, const std::string& data) {
     WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
 }
 
-unsigned long WriteFileChecked(const std::string& path, const std::string& data) {
-    // After a link's name was removed the file must be new: should the name be back, the
-    // open fails rather than follow it. An ordinary file is replaced in place.
-    const bool removed = RemoveLinkedName(path);
+unsigned long WriteFileChecked(const std::string& path, const std::string& data,
+                               LinkedFolders folders) {
+    // After a link's name was removed, and where no name was seen, the file must be new:
+    // should a name be there after all, the open fails rather than follow it. An ordinary
+    // file is replaced in place.
+    const bool removed = RemoveLinkedName(path, folders);
+    const bool seen = !removed && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     tk::FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                    removed ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    seen ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                     nullptr));
-    if (!file.Valid()) return GetLastError();
+    if (!file.Valid()) {
+        const DWORD error = GetLastError();
+        if (!seen && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS))
+            throw ELinkedPath(path); // a name that nothing above could see: a link
+        return error;
+    }
     DWORD written = 0;
     const bool ok =
         data.empty() || (WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()),

@@ -4,6 +4,7 @@
 // a log and fixed answers; the tests with a recorder. Nothing here touches the system.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class InstallFrontEnd {
 public:
@@ -13,6 +14,14 @@ public:
     virtual void Begin() = 0;
     // Sum of the sizes of every item about to be written.
     virtual void SetTotalBytes(std::uint32_t total) = 0;
+    // Every file the run may write (the product's files, dosbox.conf, the uninstaller and its
+    // record, the desktop shortcuts), once the items have loaded and before anything is
+    // written. A front end that must not see one of them written over (the unattended log)
+    // returns the message that stops the run; empty lets it go on.
+    virtual std::string Refusal(const std::vector<std::string>& paths) {
+        (void)paths;
+        return {};
+    }
     // The full path of the file now being written.
     virtual void SetCurrentFile(const std::string& path) = 0;
     // Bytes written so far. The interactive front end handles the user's clicks here

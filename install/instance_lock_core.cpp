@@ -7,10 +7,7 @@
 #include <cstdint>
 
 std::string InstallMutexName(const std::string& folder) {
-    std::string key = tk::AsciiLower(folder);
-    for (char& c : key)
-        if (c == '/') c = '\\';
-    key = AddTrailingBackslash(key);
+    const std::string key = tk::AsciiLower(NormalFolderPath(folder));
     // FNV-1a: a kernel object name may be at most MAX_PATH long and may not hold a
     // backslash after its namespace, so the folder goes in as a hash.
     std::uint64_t hash = 0xcbf29ce484222325ull;
@@ -18,7 +15,7 @@ std::string InstallMutexName(const std::string& folder) {
         hash ^= c;
         hash *= 0x100000001b3ull;
     }
-    return tk::Format("Global\\PentaroSetup-%08lx%08lx", static_cast<unsigned long>(hash >> 32),
+    return tk::Format("Local\\PentaroSetup-%08lx%08lx", static_cast<unsigned long>(hash >> 32),
                       static_cast<unsigned long>(hash & 0xffffffffu));
 }
 

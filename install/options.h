@@ -5,8 +5,10 @@
 //
 // Switches are case-insensitive. /D= must come last: everything after "/D=" up to the end
 // of the line is the folder, blanks included, no quotes needed. The program's own path
-// (quoted or not) comes first and is skipped. The "/t" rule of the start-up check is a
-// plain substring search over the whole line and stays outside this parser.
+// (quoted or not) comes first and is skipped. A word "/S" anywhere after it, also inside
+// quotes or another argument, means silent: a deployment tool that asked for no window
+// never gets one. The "/t" rule of the start-up check is a plain substring search over the
+// whole line and stays outside this parser.
 #include <string>
 #include <vector>
 
@@ -15,17 +17,19 @@ struct InstallOptions {
     bool silent = false;
     // /NOSHORTCUT: the unattended answer to the desktop-shortcut question is No.
     bool noShortcut = false;
-    // /D=<folder>: the install folder as written (quotes dropped, trailing blanks cut).
+    // /D=<folder>: the install folder as written, quotes dropped and the blanks (and line
+    // breaks) around it cut; its case is kept here (the unattended install and the main
+    // window's field then use it in lower case).
     bool hasFolder = false;
     std::string folder;
-    // /LOG=<file>: a plain-text log appended to; empty for none.
+    // /LOG=<file>: a plain-text log appended to; empty for none. Given once at most.
     std::string logFile;
     // /DOSBOX=<executable>: DOSBox's executable, instead of looking for it; empty for none.
     std::string dosBoxExe;
     // Arguments that are none of the above, as written.
     std::vector<std::string> unknown;
-    // Why the line cannot be used as given (an empty /D=, /LOG= or /DOSBOX=, a switch after
-    // /D=); empty when it can.
+    // Why the line cannot be used as given (an empty /D=, /LOG= or /DOSBOX=, a second
+    // /LOG=, a switch after /D=, a /S inside another argument); empty when it can.
     std::string error;
 
     // True when the line has anything this parser does not accept.
@@ -34,5 +38,5 @@ struct InstallOptions {
     std::string Problem() const;
 };
 
-// Parses the whole command line as the system gives it (GetCommandLineA).
+// Parses the whole command line, as the program reads it in the ANSI code page.
 InstallOptions ParseCommandLine(const std::string& commandLine);

@@ -85,7 +85,8 @@ std::string InstallOptions::Problem() const {
 
 InstallOptions ParseCommandLine(const std::string& line) {
     InstallOptions options;
-    size_t i = SkipProgramPath(line);
+    const size_t arguments = SkipProgramPath(line);
+    size_t i = arguments;
     while (true) {
         while (i < line.size() && IsBlank(line[i]))
             ++i;
@@ -113,6 +114,7 @@ InstallOptions ParseCommandLine(const std::string& line) {
         } else if (upper == "/NOSHORTCUT") {
             options.noShortcut = true;
         } else if (upper.rfind("/LOG=", 0) == 0) {
+            if (!options.logFile.empty()) options.error = "/LOG= given more than once";
             options.logFile = argument.substr(5);
             if (options.logFile.empty()) options.error = "No file after /LOG=";
         } else if (upper.rfind("/DOSBOX=", 0) == 0) {
@@ -122,5 +124,13 @@ InstallOptions ParseCommandLine(const std::string& line) {
             options.unknown.push_back(argument);
         }
     }
+    // A /S that did not stand as an argument of its own ("a /S" in quotes, a log path
+    // holding " /S ") still means that no window may open; the line is not used.
+    if (!options.silent)
+        for (const std::string& word : Words(WithoutQuotes(line.substr(arguments))))
+            if (tk::AsciiUpper(word) == "/S") {
+                options.silent = true;
+                options.error = "/S inside another argument";
+            }
     return options;
 }

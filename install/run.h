@@ -18,15 +18,15 @@ struct RunSettings {
     // installer's own catalogue.
     std::string Catalogue;
     // The folder that receives desktop shortcuts, ending in a backslash; unset: the user's
-    // desktop, asked once the files are written.
+    // desktop, asked once the items have loaded.
     std::optional<std::string> DesktopFolder;
     // Whether the 64-bit finish (the DOSBox set-up) applies; unset: Is64BitWindows(), asked
     // once the files are written.
     std::optional<bool> Windows64;
 };
 
-// Installs the product into `folder` (a drive-letter path; the caller has checked its drive)
-// and returns the outcome:
+// Installs the product into `folder` (a drive-letter path; the caller has checked its drive;
+// read in one spelling, NormalFolderPath) and returns the outcome:
 //   Success            every file written in full and the finish all made;
 //   FolderNotCreated   the folder could not be made (told with the system's reason, before
 //                      Begin; nothing written);
@@ -37,7 +37,10 @@ struct RunSettings {
 //   Cancelled          the front end said stop during the write pass (the cancel message
 //                      told; the files so far kept);
 //   StartupSetupFailed every file written, but dosbox.conf or a shortcut could not be made
-//                      (told instead of the closing message).
+//                      (told instead of the closing message);
+//   BadCommandLine     the front end refused one of the files (InstallFrontEnd::Refusal; told,
+//                      nothing written).
+// A run that ends without having written a file takes away the folders it made.
 // Errors of the payload loader (EResNotFound, EDecompressionError, EOutOfMemory), of a write
 // that would go through a link (ELinkedPath), of the 64-bit test and of the shell link
 // object pass to the caller; End() is called on every path after Begin().

@@ -1,5 +1,6 @@
 #include "install/run.h"
 
+#include "dosbox/conf_core.h"
 #include "dosbox/shortcuts.h"
 #include "engine/ucargo.h"
 #include "install/run_core.h"
@@ -24,6 +25,22 @@ public:
 
 private:
     InstallFrontEnd& frontEnd_;
+};
+
+// The folders a run made, taken away again (innermost first) when it ends without having
+// written a file: a run that writes nothing leaves nothing behind. Only empty folders go.
+class FoldersMade {
+public:
+    std::vector<std::string> List;
+    bool Keep = false;
+    FoldersMade() = default;
+    FoldersMade(const FoldersMade&) = delete;
+    FoldersMade& operator=(const FoldersMade&) = delete;
+    ~FoldersMade() {
+        if (Keep) return;
+        for (auto folder = List.rbegin(); folder != List.rend(); ++folder)
+            RemoveDirectoryA(folder->c_str());
+    }
 };
 
 } // namespace
@@ -51,11 +68,13 @@ ExitCode RunInstallation(const std::string& folder, InstallFrontEnd& frontEnd) {
 ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& frontEnd,
                            const RunSettings& settings) {
     std::string message;
-    std::string folder = AddTrailingBackslash(folderText);
+    // One spelling: "c:\tq\." is c:\tq, as Windows would read it.
+    std::string folder = NormalFolderPath(folderText);
+    FoldersMade made;
     // EnsureFolder refuses empty text without asking the system: no earlier error may
     // then pass for the reason.
     SetLastError(ERROR_SUCCESS);
-    if (!EnsureFolder(folder)) {
+    if (!EnsureFolder(folder, &made.List)) {
         // Every write would fail: say so instead of running to a false success.
         const DWORD error = GetLastError();
         const std::string reason = error != 0 ? tk::SystemErrorMessage(error) : std::string();
@@ -87,11 +106,31 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
         // Two items for one file would leave one of them silently overwritten.
         message += DuplicateFileNameLines(catalogue, ItemTable);
 
+        const std::string desktop = settings.DesktopFolder
+                                        ? *settings.DesktopFolder
+                                        : AddTrailingBackslash(GetSpecialFolderPath(CSIDL_DESKTOP));
+        std::string refusal;
+        if (message.empty()) {
+            std::vector<std::string> targets;
+            for (const auto& item : ItemTable)
+                targets.push_back(folder + item.FileName);
+            for (const char* name : {kDosBoxConfName, UninstallerFile, InstallRecordFile})
+                targets.push_back(folder + name);
+            for (const Shortcut& link :
+                 {ProductShortcut(folder, desktop), DosBoxShortcut(folder, desktop, DosBoxExePath),
+                  PrintShortcut(folder, desktop)})
+                targets.push_back(link.LinkPath);
+            refusal = frontEnd.Refusal(targets);
+        }
+
         if (!message.empty()) {
             // Shown once, here, before the main window returns.
             frontEnd.Tell("", LoadErrorList(message));
             message.clear();
             outcome = ExitCode::PayloadDamaged;
+        } else if (!refusal.empty()) {
+            frontEnd.Tell("", refusal);
+            outcome = ExitCode::BadCommandLine;
         } else {
             frontEnd.SetTotalBytes(total);
             std::uint32_t done = 0;
@@ -105,6 +144,7 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                     break;
                 }
                 SetFileDosDate(path, item.FileDate);
+                made.Keep = true;
                 ++written;
                 done += static_cast<std::uint32_t>(item.Contents.size());
                 frontEnd.SetBytesDone(done);
@@ -123,9 +163,6 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
         }
 
         if (outcome == ExitCode::Success) {
-            const std::string desktop =
-                settings.DesktopFolder ? *settings.DesktopFolder
-                                       : AddTrailingBackslash(GetSpecialFolderPath(CSIDL_DESKTOP));
             if (IsMenuProgramInParent(folder)) {
                 message += MenuProgramMessage();
             } else if (settings.Windows64 ? *settings.Windows64 : Is64BitWindows()) {
@@ -136,13 +173,11 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
             } else if (FileExists(folder + SiblingProgramFile)) {
                 message = SiblingInstalledMessage();
             } else if (frontEnd.Ask(ShortcutQuestion())) {
-                const Shortcut link = ProductShortcut(folder, desktop);
-                if (unsigned long error = CreateShellLink(link); error != 0) {
-                    message = ShortcutNotMadeMessage(link.LinkPath, ShellLinkErrorText(error));
+                message = MakeShortcut(ProductShortcut(folder, desktop));
+                if (!message.empty())
                     outcome = ExitCode::StartupSetupFailed;
-                } else {
+                else
                     message = DesktopIconMessage();
-                }
             } else {
                 message = StartFromSiblingMessage();
             }

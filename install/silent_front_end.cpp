@@ -1,5 +1,14 @@
 #include "install/silent_front_end.h"
 
+std::string SilentFrontEnd::Refusal(const std::vector<std::string>& paths) {
+    if (log_.Path().empty() || !IsOneOf(log_.Path(), paths)) {
+        log_.Release();
+        return {};
+    }
+    log_.Refuse();
+    return LogIsInstalledFileMessage(log_.Path());
+}
+
 void SilentFrontEnd::SetTotalBytes(std::uint32_t total) {
     log_.Write("Writing " + std::to_string(total) + " bytes");
 }

@@ -15,6 +15,9 @@ public:
     SilentFrontEnd(InstallLog& log, bool createShortcut) : log_(log), answer_(createShortcut) {}
 
     void Begin() override {}
+    // Refuses the run when the log is one of `paths`, and drops the log, which would
+    // otherwise land on the product's file; else lets the held log be written.
+    std::string Refusal(const std::vector<std::string>& paths) override;
     void SetTotalBytes(std::uint32_t total) override;
     void SetCurrentFile(const std::string& path) override;
     void SetBytesDone(std::uint32_t done) override;

@@ -47,7 +47,9 @@
 //                                   top-level windows of that process every millisecond
 //                                   until it ends, and prints "exit CODE", one line
 //                                   "window CLASS TITLE" per visible window seen, and
-//                                   "hidden N", the number of hidden ones
+//                                   "hidden N", the number of hidden ones; the command
+//                                   line is passed on in UTF-16, as written
+//   squat NAME                      creates an event named NAME, kept to the driver's end
 //   mark                            remembers the time
 //   elapsed NAME                    prints "NAME MS": milliseconds since the last mark
 //
@@ -60,6 +62,8 @@
 // desktop of its own on a shared X display, and moving the one pointer would disturb
 // tests running beside it.
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -366,15 +370,30 @@ void SaveBmp(HWND window, const std::string& file) {
 
 class Arguments {
 public:
-    Arguments(int argc, char** argv) : argv_(argv + 1, argv + argc) {}
+    Arguments(int argc, char** argv) : argv_(argv + 1, argv + argc) {
+        // The same arguments as the system holds them, before the ANSI copy replaced what
+        // the code page lacks (full-width characters, for one).
+        int count = 0;
+        LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+        if (wide != nullptr && count == argc) wide_.assign(wide + 1, wide + count);
+        LocalFree(wide);
+    }
     bool More() const { return next_ < argv_.size(); }
     std::string Take(const char* what) {
         if (!More()) throw Failure(std::string("missing ") + what);
         return argv_[next_++];
     }
+    // The next argument as UTF-16.
+    std::wstring TakeWide(const char* what) {
+        const size_t at = next_;
+        std::string ansi = Take(what);
+        if (at < wide_.size()) return wide_[at];
+        return std::wstring(ansi.begin(), ansi.end());
+    }
 
 private:
     std::vector<std::string> argv_;
+    std::vector<std::wstring> wide_;
     size_t next_ = 0;
 };
 
@@ -527,13 +546,16 @@ void Run(Arguments& args) {
                           " s");
         std::printf("launched\t%lu\t%.1f\n", process.dwProcessId, Now() - start);
     } else if (command == "watch") {
-        std::string exe = args.Take("exe");
-        std::string commandLine = "\"" + exe + "\" " + args.Take("arguments");
+        // Started with the wide command line, so that the installer reads exactly what the
+        // test wrote, in any script.
+        std::wstring wideExe = args.TakeWide("exe");
+        std::string exe(wideExe.begin(), wideExe.end());
+        std::wstring commandLine = L"\"" + wideExe + L"\" " + args.TakeWide("arguments");
         double seconds = Seconds(args.Take("seconds"));
-        STARTUPINFOA startup{};
+        STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
-        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                             nullptr, &startup, &process))
             throw Failure("cannot start " + exe);
         CloseHandle(process.hThread);
@@ -567,6 +589,11 @@ void Run(Arguments& args) {
         if (Now() - start > seconds * 1000)
             throw Failure(exe + " did not end within " + std::to_string(seconds) + " s");
         std::printf("exit\t%lu\n", code);
+    } else if (command == "squat") {
+        // An object of another kind under a name, held to the end of this driver's run.
+        std::string name = args.Take("name");
+        if (CreateEventA(nullptr, TRUE, FALSE, name.c_str()) == nullptr)
+            throw Failure("cannot create the event " + name);
     } else if (command == "mark") {
         mark = Now();
     } else if (command == "elapsed") {

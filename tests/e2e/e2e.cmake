@@ -3,6 +3,7 @@
 
 # The scripted user: a console program run in the installer's prefix.
 add_executable(e2e_driver ${CMAKE_CURRENT_LIST_DIR}/driver.cpp)
+target_link_libraries(e2e_driver PRIVATE shell32)
 set_target_properties(e2e_driver PROPERTIES OUTPUT_NAME driver)
 
 # Installers with other payloads, from the same program entry as PentaroSetup.exe.

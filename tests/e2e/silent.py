@@ -26,11 +26,12 @@ STAMP = re.compile(r"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)  (.*)")
 WARNING_START = "This computer has a 64 bit operating system which cannot directly execute DOS"
 
 
-def silent(bench, p, what, arguments, exe=None, expect=None):
+def silent(bench, p, what, arguments, exe=None, expect=None, before=()):
     """Runs the installer with `arguments` while the driver looks for its windows; checks
     that none was ever visible (and the exit code, when `expect` names one). Returns the
-    exit code."""
-    out = p.drive("watch", windows_path(exe or bench.installer), arguments, 90, timeout=120)
+    exit code. `before`: driver commands run first, in the same driver."""
+    out = p.drive(*before, "watch", windows_path(exe or bench.installer), arguments, 90,
+                  timeout=120)
     code = int(next(f[1] for f in out if f[0] == "exit"))
     shown = [f[1:] for f in out if f[0] == "window"]
     bench.expect(f"{what}: no window at any time", shown, [])
@@ -142,6 +143,28 @@ def silent_install32(bench):
     check_files(bench, p.c("corvane", "tq"), 10)
     bench.expect("menu program: desktop empty", os.listdir(p.desktop()), [])
 
+    # A desktop pentaro.lnk that is a link to a user's file: not written through (Wine cannot
+    # take the link away by itself, so the shortcut is refused); the log inside the new
+    # install folder is written once the folder exists.
+    mine = p.c("users", "mine.txt")
+    with open(mine, "wb") as f:
+        f.write(b"the user's own file")
+    os.symlink(mine, os.path.join(p.desktop(), "pentaro.lnk"))
+    silent(bench, p, "linked shortcut", "/S /LOG=c:\\l6\\setup.log /D=c:\\l6",
+           expect="StartupSetupFailed")
+    with open(mine, "rb") as f:
+        bench.expect("linked shortcut: the user's file untouched", f.read(), b"the user's own file")
+    bench.check("linked shortcut: still a link",
+                os.path.islink(os.path.join(p.desktop(), "pentaro.lnk")))
+    inside = Log(bench, p.c("l6", "setup.log")).runs()
+    if bench.expect("log inside the new folder: one run", len(inside), 1):
+        check_run_log(bench, "log inside the new folder", inside[0], "c:\\l6\\",
+                      written_lines(bench, "c:\\l6\\"), code="StartupSetupFailed")
+        bench.check("linked shortcut: the log names the link",
+                    any(t and t[0].startswith("Could not create the shortcut C:\\")
+                        and t[0].endswith("\\Desktop\\pentaro.lnk") for _, t in inside[0]),
+                    repr(inside[0]))
+
     runs = Log(bench, log).runs()
     if bench.expect("log: three runs appended", len(runs), 3):
         check_run_log(bench, "custom folder", runs[0], folder, written_lines(bench, folder),
@@ -199,6 +222,44 @@ def silent_install64(bench):
                       [DOSBOX_MESSAGE])
     if os.path.isfile(conf):
         run_dosbox_conf(bench, conf, "c:\\tq", p.c("tq"))
+
+    # Links in place of what the finish writes, each to a file of the user's: Print F.lnk on
+    # the desktop, dosbox.conf, and user.conf among the old *.conf files (which the clean-up
+    # would send to the bin). None is written through, none of the files goes to the bin.
+    victims = {}
+    for name, link in (("print.txt", os.path.join(p.desktop(), "Print F.lnk")),
+                       ("dosbox.txt", p.c("tq", "dosbox.conf")),
+                       ("user.txt", p.c("tq", "user.conf"))):
+        victims[name] = p.c(name)
+        with open(victims[name], "wb") as f:
+            f.write(b"the user's " + name.encode())
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(victims[name], link)
+    with open(p.c("tq", "old.conf"), "wb") as f:
+        f.write(b"an old configuration")
+    log, log_arg = log_option(bench, "links64")
+    silent(bench, p, "links in the finish", f"/S {log_arg}", expect="StartupSetupFailed")
+    for name, victim in victims.items():
+        with open(victim, "rb") as f:
+            bench.expect(f"links in the finish: {name} untouched", f.read(),
+                         b"the user's " + name.encode())
+    for link in (os.path.join(p.desktop(), "Print F.lnk"), p.c("tq", "dosbox.conf"),
+                 p.c("tq", "user.conf")):
+        bench.check(f"links in the finish: {os.path.basename(link)} still a link",
+                    os.path.islink(link))
+    bench.check("links in the finish: the plain old.conf cleaned up",
+                not os.path.exists(p.c("tq", "old.conf")))
+    bench.check("links in the finish: the DOSBox shortcut made",
+                os.path.isfile(os.path.join(p.desktop(), "Penta DOSbox.lnk")))
+    runs = Log(bench, log).runs()
+    if runs:
+        check_run_log(bench, "links in the finish", runs[0], "c:\\tq\\",
+                      written_lines(bench, "c:\\tq\\"), code="StartupSetupFailed")
+        told = [line for h, t in runs[0] if h.startswith("Message") for line in t]
+        bench.check("links in the finish: dosbox.conf and Print F.lnk named",
+                    any(t == "Could not write the file c:\\tq\\dosbox.conf" for t in told) and
+                    any(t.endswith("\\Print F.lnk") for t in told), repr(told))
 
     p = bench.prefix("silent_without_dosbox", 64)
     shutil.copy(bench.recorder, p.c("url_recorder.exe"))
@@ -296,6 +357,14 @@ def silent_dosbox_builds(bench):
         p.close()
 
 
+def lock_name(folder):
+    """The name of the lock of `folder` (one spelling, lower case): FNV-1a of 64 bits."""
+    value = 0xcbf29ce484222325
+    for byte in folder.lower().encode("cp1252"):
+        value = ((value ^ byte) * 0x100000001b3) & 0xFFFFFFFFFFFFFFFF
+    return f"Local\\PentaroSetup-{value:016x}"
+
+
 def nothing_in(path):
     return not os.path.isdir(path) or os.listdir(path) == []
 
@@ -310,7 +379,7 @@ def silent_refusals(bench):
            expect="PayloadDamaged")
     silent(bench, p, "empty item", f"/S {log_arg}", bench.variant("empty"),
            expect="PayloadDamaged")
-    bench.check("payload faults: nothing written", nothing_in(p.c("tq")))
+    bench.check("payload faults: no folder left behind", not os.path.exists(p.c("tq")))
     for what, arguments in (("unknown switch", "/S /SILENT"), ("empty /D=", "/S /D="),
                             ("/D= not last", "/D=c:\\tq /S")):
         silent(bench, p, what, f"{log_arg} {arguments}", expect="BadCommandLine")
@@ -327,6 +396,20 @@ def silent_refusals(bench):
     bench.expect("nothing on the CD-ROM", os.listdir(cdrom), [])
     silent(bench, p, "relative folder", f"/S {log_arg} /D=tq", expect="FolderRefused")
     bench.check("refusals: still nothing written", nothing_in(p.c("tq")))
+    # Full-width look-alikes of '\' and the letter x, which the ANSI command line would turn
+    # into "c:\tq\x\..\..\evilw".
+    silent(bench, p, "look-alike folder",
+           f"/S {log_arg} /D=c:\\tq\\\uff58\uff3c..\uff3c..\uff3cevilw", expect="FolderRefused")
+    bench.check("look-alike folder: nothing outside", not os.path.exists(p.c("evilw")))
+    # A log that is one of the product's files: refused before anything is written, the
+    # log included.
+    silent(bench, p, "log named like a product file", "/S /LOG=c:\\l7\\tarnw.exe /D=c:\\l7",
+           expect="BadCommandLine")
+    bench.check("log named like a product file: nothing left", not os.path.exists(p.c("l7")))
+    # A device name as the folder: nothing written, so the new parent goes again.
+    code = silent(bench, p, "device name", "/S /D=c:\\pa\\nul")
+    bench.check("device name: not installed", code != EXIT["Success"], str(code))
+    bench.check("device name: no folder left behind", not os.path.exists(p.c("pa")))
 
     runs = Log(bench, log).runs()
     if bench.expect("log: one run per refusal logged", len(runs), 8):
@@ -344,6 +427,13 @@ def silent_refusals(bench):
         for run in runs[6:8]:
             check_run_log(bench, "refused folder", run, code="FolderRefused",
                           messages=["Install Directory is not on a valid device."])
+        check_run_log(bench, "look-alike folder", runs[7], code="FolderRefused",
+                      messages=["The folder name c:\\tq\\??..?..?evilw contains characters "
+                                "that cannot be used here. Please choose another folder."])
+
+    # A folder ending in "\." is the folder itself.
+    silent(bench, p, "folder ending in a dot", "/S /NOSHORTCUT /D=c:\\tq\\.", expect="Success")
+    check_files(bench, p.c("tq"), 10)
 
 
 def silent_write_faults(bench):
@@ -366,6 +456,14 @@ def silent_write_faults(bench):
                       written_lines(bench, "c:\\tq\\", 3), code="WriteFailed",
                       messages=[f"Error writing file c:\\tq\\pentaro2.kdb\r\n\r\n{reason}"])
         check_run_log(bench, "a folder that cannot be made", runs[1], code="FolderNotCreated")
+
+    # A link in the folder that leads nowhere: the file is not made where it leads.
+    os.makedirs(p.c("dangling"))
+    os.symlink("../nowhere.txt", p.c("dangling", "readme.txt"))
+    silent(bench, p, "a link that leads nowhere", "/S /D=c:\\dangling", expect="WriteFailed")
+    bench.check("a link that leads nowhere: nothing made there", not os.path.lexists(p.c("nowhere.txt")))
+    bench.check("a link that leads nowhere: still a link",
+                os.path.islink(p.c("dangling", "readme.txt")))
 
     mount = os.path.join(bench.work, "disk_full.mnt")
     os.makedirs(mount)
@@ -398,8 +496,13 @@ def silent_second_instance(bench):
     os.remove(p.c("tq", "pentaro.hlp"))  # a file the second instance would write again
     log, log_arg = log_option(bench, "second_instance")
     silent(bench, p, "same folder", f"/S {log_arg} /D=C:\\TQ\\", expect="AlreadyRunning")
+    for spelling in ("c:\\.\\tq", "c:\\\\tq", "c:\\x\\..\\tq"):
+        silent(bench, p, f"same folder as {spelling}", f"/S /D={spelling}", expect="AlreadyRunning")
     bench.check("same folder: nothing written", not os.path.exists(p.c("tq", "pentaro.hlp")))
-    silent(bench, p, "another folder", "/S /NOSHORTCUT /D=c:\\other", expect="Success")
+    # Another kind of object under the lock's name (as anyone could make it) does not stop
+    # an install.
+    silent(bench, p, "another folder, its lock's name taken", "/S /NOSHORTCUT /D=c:\\other",
+           expect="Success", before=("squat", lock_name("c:\\other\\")))
     check_files(bench, p.c("other"), 10)
     runs = Log(bench, log).runs()
     if runs:

@@ -73,7 +73,8 @@ def lookalike_folder(bench):
 
 def typed_folders(bench):
     """A folder typed with trailing blanks is refused before anything is created; one typed
-    with forward slashes and missing parents is installed like its backslash form."""
+    with forward slashes, missing parents and a closing "." is installed like its plain
+    backslash form."""
     p = bench.prefix("typed_folders")
     installer = p.start(bench.installer)
     open_folder_page(p)
@@ -90,7 +91,7 @@ def typed_folders(bench):
     not_installed(bench, p, installer, "trailing blanks")
     bench.check("trailing blanks: no folder made", not os.path.exists(p.c("tq")))
 
-    p.drive("type", MAIN, "Edit", "c:/tq/sub/x", "sleep", 100)
+    p.drive("type", MAIN, "Edit", "c:/tq/sub/x/.", "sleep", 100)
     install_declining_shortcut(p, installer)
     finish(bench, installer, "installed")
     check_files(bench, p.c("tq", "sub", "x"), 10)

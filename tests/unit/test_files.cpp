@@ -71,6 +71,29 @@ TEST(PathParts, RootedAndParent) {
     EXPECT_EQ(ParentPart("name"), "");
 }
 
+TEST(NormalFolderPath, OneSpellingForOneFolder) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"c:\\tq", "c:\\tq\\"},
+        {"c:\\.\\tq", "c:\\tq\\"},
+        {"c:\\\\tq\\\\", "c:\\tq\\"},
+        {"c:\\x\\..\\tq", "c:\\tq\\"},
+        {"c:\\tq\\.", "c:\\tq\\"},
+        {"c:/tq/./sub//", "c:\\tq\\sub\\"},
+        {"C:\\TQ", "C:\\TQ\\"},         // case is kept
+        {"c:\\..\\..\\tq", "c:\\tq\\"}, // never above the root
+        {"c:\\", "c:\\"},
+        {"c:\\a\\b\\..\\..", "c:\\"},
+        {"\\\\srv\\share\\..\\..\\x", "\\\\srv\\share\\x\\"}, // nor above a share
+        {"\\\\srv\\\\share\\.\\x", "\\\\srv\\share\\x\\"},
+        {"\\temp\\..\\t", "\\t\\"},
+        {"..\\a\\..\\b", "..\\b\\"},        // relative: the leading ".." stays
+        {"c:\\a..\\...", "c:\\a..\\...\\"}, // only "." and ".." are special
+        {"", ""},
+    };
+    for (const auto& [given, normal] : cases)
+        EXPECT_EQ(NormalFolderPath(given), normal) << given;
+}
+
 namespace {
 
 // A disk held in memory: the folders that exist, the current directory, and the
@@ -137,6 +160,13 @@ TEST(EnsureFolder, FailureKeepsTheVariableAndWhatWasCreated) {
     EXPECT_FALSE(EnsureFolderIn(disk, folder));
     EXPECT_EQ(folder, "C:\\a\\b\\c");
     EXPECT_EQ(disk.created, std::vector<std::string>{"C:\\a"});
+    // What the call made is told also on failure, for the run to take away again.
+    std::vector<std::string> made;
+    MemoryFolders again;
+    again.folders = {"C:", "C:\\a"};
+    again.refused = {"C:\\a\\b\\c"};
+    EXPECT_FALSE(EnsureFolderIn(again, folder, &made));
+    EXPECT_EQ(made, std::vector<std::string>{"C:\\a\\b"});
 
     MemoryFolders readOnly;
     readOnly.folders = {"R:"};

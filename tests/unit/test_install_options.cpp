@@ -56,6 +56,21 @@ TEST(ParseCommandLine, BadLines) {
     EXPECT_FALSE(options.Bad());
     EXPECT_EQ(options.folder, "c:\\a /b");
 
+    // A second /LOG= is refused rather than one of the two silently dropped.
+    options = ParseCommandLine("setup.exe /S /LOG=a.log /log=b.log");
+    EXPECT_TRUE(options.Bad());
+    EXPECT_EQ(options.Problem(), "/LOG= given more than once");
+
+    // A /S inside another argument still means no window, and the line is refused.
+    for (const char* line :
+         {"setup.exe \"x /S\"", "setup.exe \"/LOG=c:\\a /s b.log\"", "setup.exe x\" /S\""}) {
+        options = ParseCommandLine(line);
+        EXPECT_TRUE(options.silent) << line;
+        EXPECT_TRUE(options.Bad()) << line;
+    }
+    // ... but not one in the program's own path.
+    EXPECT_FALSE(ParseCommandLine("\"C:\\x /S\\setup.exe\" /NOSHORTCUT").silent);
+
     // Unknown switches and stray words are kept, in order, for the caller to refuse.
     options = ParseCommandLine("setup.exe /S /SILENT -s tq");
     ASSERT_EQ(options.unknown.size(), 3u);
@@ -80,12 +95,14 @@ TEST(ParseCommandLine, DosBoxExecutable) {
 
 TEST(InstallMutexName, SameFolderSameNameWhateverTheSpelling) {
     std::string name = InstallMutexName("c:\\tq\\");
-    EXPECT_EQ(name.rfind("Global\\PentaroSetup-", 0), 0u);
-    EXPECT_EQ(name.size(), std::string("Global\\PentaroSetup-").size() + 16);
+    // In the logon session's own namespace, where other users' sessions make no objects.
+    EXPECT_EQ(name.rfind("Local\\PentaroSetup-", 0), 0u);
+    EXPECT_EQ(name.size(), std::string("Local\\PentaroSetup-").size() + 16);
     // After its namespace, a kernel object name may hold no backslash.
-    EXPECT_EQ(name.find('\\', 7), std::string::npos);
-    EXPECT_EQ(InstallMutexName("C:\\TQ"), name);
-    EXPECT_EQ(InstallMutexName("c:/tq//"), name);
+    EXPECT_EQ(name.find('\\', 6), std::string::npos);
+    for (const char* spelling :
+         {"C:\\TQ", "c:/tq//", "c:\\.\\tq", "c:\\\\tq", "c:\\x\\..\\tq", "c:\\tq\\."})
+        EXPECT_EQ(InstallMutexName(spelling), name) << spelling;
     EXPECT_NE(InstallMutexName("c:\\tq2\\"), name);
     EXPECT_NE(InstallMutexName("d:\\tq\\"), name);
 }
@@ -97,4 +114,15 @@ TEST(LogEntry, EveryLineOfAMessageOnALineOfItsOwn) {
               "T  Message [Pentaro]:\r\n"
               "T  | \r\nT  | \r\nT  | A,\r\nT  | B\r\nT  | C\r\nT  | \r\nT  | D\r\n");
     EXPECT_EQ(LogEntry("T", "Written: c:\\tq\\a"), "T  Written: c:\\tq\\a\r\n");
+    // A heading is one line: the command line's own CR LF does not start an undated one.
+    EXPECT_EQ(LogEntry("T", "Start: setup /S\r\n"), "T  Start: setup /S  \r\n");
+}
+
+TEST(IsOneOf, TheLogAgainstTheFilesOfTheInstall) {
+    const std::vector<std::string> files = {"c:\\l7\\tarnw.exe", "c:\\l7\\dosbox.conf"};
+    for (const char* log : {"c:\\l7\\tarnw.exe", "C:\\L7\\TARNW.EXE", "c:\\l7\\.\\tarnw.exe",
+                            "c:/x/../l7//tarnw.exe"})
+        EXPECT_TRUE(IsOneOf(log, files)) << log;
+    for (const char* log : {"c:\\l7\\setup.log", "c:\\l7\\tarnw.exe.log", "d:\\l7\\tarnw.exe"})
+        EXPECT_FALSE(IsOneOf(log, files)) << log;
 }
