@@ -117,7 +117,8 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
             for (const char* name : {kDosBoxConfName, UninstallerFile, InstallRecordFile})
                 targets.push_back(folder + name);
             for (const Shortcut& link :
-                 {ProductShortcut(folder, desktop), DosBoxShortcut(folder, desktop, DosBoxExePath),
+                 {ProductShortcut(folder, desktop),
+                  DosBoxShortcut(folder, desktop, DosBoxExePath, DosBoxExeBuild),
                   PrintShortcut(folder, desktop)})
                 targets.push_back(link.LinkPath);
             refusal = frontEnd.Refusal(targets);
