@@ -412,7 +412,7 @@ def silent_refusals(bench):
     bench.check("device name: no folder left behind", not os.path.exists(p.c("pa")))
 
     runs = Log(bench, log).runs()
-    if bench.expect("log: one run per refusal logged", len(runs), 8):
+    if bench.expect("log: one run per refusal logged", len(runs), 9):
         check_run_log(bench, "damaged item", runs[0], code="PayloadDamaged")
         check_run_log(bench, "empty item", runs[1], code="PayloadDamaged",
                       messages=["Error Reading resource item rs_hlp, Filename pentaro.hlp"])
@@ -427,7 +427,7 @@ def silent_refusals(bench):
         for run in runs[6:8]:
             check_run_log(bench, "refused folder", run, code="FolderRefused",
                           messages=["Install Directory is not on a valid device."])
-        check_run_log(bench, "look-alike folder", runs[7], code="FolderRefused",
+        check_run_log(bench, "look-alike folder", runs[8], code="FolderRefused",
                       messages=["The folder name c:\\tq\\??..?..?evilw contains characters "
                                 "that cannot be used here. Please choose another folder."])
 
