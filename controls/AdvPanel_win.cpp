@@ -6,8 +6,9 @@
 
 TAdvPanel::TAdvPanel(tk::TControl* parent) : tk::TControl(parent) {
     SetColor(tk::clBtnFace);
-    // A group of the controls on it, without a name of its own to read out.
-    Accessibility.Role = ROLE_SYSTEM_GROUPING;
+    // Only a surface for the controls on it: an unnamed pane, which screen readers pass over
+    // as layout (an unnamed grouping they would announce).
+    Accessibility.Role = ROLE_SYSTEM_PANE;
 }
 
 void TAdvPanel::SetColorTo(tk::TColor color) {

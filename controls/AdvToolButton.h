@@ -1,11 +1,13 @@
 #pragma once
 // TAdvToolButton: the gradient tool button of both windows. A real child window: its
 // caption is its window text, it takes the focus with Tab and is pressed with Space (on
-// release) or Enter. While focused it shows a focus rectangle when the focus came by
-// keyboard or a key was pressed on it, or when the system is set to show keyboard cues
-// always; focus taken by a click shows none. With the mouse it is hot while the pointer is
-// over it, pressed while the left button is held on it, and raises OnClick only when the
-// button is released over it.
+// release) or Enter. The keyboard cues follow its form's (WM_QUERYUISTATE): while focused
+// it shows a focus rectangle once the keyboard is in use in the window (Tab, the arrows, Alt)
+// or a key was pressed on it, and its access key (AccessKey) is underlined in the caption
+// once Alt was pressed; where the system is set to show keyboard cues always, both always
+// show. Focus taken by a click or given by the window shows none, so that at rest it looks
+// the same. With the mouse it is hot while the pointer is over it, pressed while the left
+// button is held on it, and raises OnClick only when the button is released over it.
 #include "controls/toolbutton_core.h"
 #include "toolkit/control.h"
 
@@ -60,8 +62,11 @@ protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void EnabledChanged() override;
     void TextChanged() override;
+    void KeyboardCuesChanged() override;
 
 private:
+    // The form's keyboard cues (WM_QUERYUISTATE): UISF_HIDEACCEL, UISF_HIDEFOCUS.
+    LRESULT UiState() const;
     void Changed();
     void HandleEnter();
     void HandleLeave();
@@ -80,10 +85,9 @@ private:
     TButtonPointer pointer_;
     bool leaveTracked_ = false;
     bool spaceHeld_ = false;
-    // The keyboard-cue state: whether the focus rectangle shows while the button has the
-    // focus. On when the focus arrived by keyboard or a key was pressed on the button.
+    // A key was pressed on the button since it took the focus: the focus rectangle shows
+    // even where the form hides keyboard cues.
     bool focusCue_ = false;
-    bool focusByClick_ = false;
     // Cleared by the destructor, so that code that ran an event handler can tell whether the
     // handler destroyed the button.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

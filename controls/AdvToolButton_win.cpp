@@ -115,11 +115,17 @@ void TAdvToolButton::Paint(tk::TCanvas& canvas) {
     HDC dc = canvas.Handle();
     tk::ScopedSelect font(dc, Font().Handle());
     int oldMode = SetBkMode(dc, TRANSPARENT);
+    // The access key's letter is marked for DrawText to underline only while the form shows
+    // access keys; otherwise the caption is drawn as it always was. (DT_HIDEPREFIX would do
+    // the same on Windows, but Wine's DrawText underlines all the same.)
+    std::string text = Caption();
+    const UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+    if (AccessKey() != 0 && !(UiState() & UISF_HIDEACCEL))
+        text = AccessKeyMarked(Caption(), AccessKey());
     auto write = [&](tk::TRect r, tk::TColor color) {
         RECT area{r.Left, r.Top, r.Right, r.Bottom};
         SetTextColor(dc, tk::ResolveColor(color));
-        DrawTextA(dc, Caption().c_str(), static_cast<int>(Caption().size()), &area,
-                  DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area, format);
     };
     if (Enabled()) {
         write(look.TextRect, Font().Color());
@@ -135,13 +141,23 @@ void TAdvToolButton::Paint(tk::TCanvas& canvas) {
     }
     SetBkMode(dc, oldMode);
 
-    if (HandleAllocated() && GetFocus() == Handle() && focusCue_) {
+    if (HandleAllocated() && GetFocus() == Handle() &&
+        (focusCue_ || !(UiState() & UISF_HIDEFOCUS))) {
         tk::TRect f = ClientRect().Inflated(-tk::Scale(3, dpi));
         RECT focus{f.Left, f.Top, f.Right, f.Bottom};
         SetTextColor(dc, RGB(0, 0, 0));
         SetBkColor(dc, RGB(255, 255, 255));
         DrawFocusRect(dc, &focus);
     }
+}
+
+LRESULT TAdvToolButton::UiState() const {
+    if (!HandleAllocated()) return UISF_HIDEACCEL | UISF_HIDEFOCUS;
+    return SendMessageA(GetAncestor(Handle(), GA_ROOT), WM_QUERYUISTATE, 0, 0);
+}
+
+void TAdvToolButton::KeyboardCuesChanged() {
+    if (AccessKey() != 0 || (HandleAllocated() && GetFocus() == Handle())) Invalidate();
 }
 
 void TAdvToolButton::SetFocusCue(bool show) {
@@ -232,11 +248,7 @@ LRESULT TAdvToolButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_LBUTTONDOWN:
         if (!AcceptsInput()) break;
-        if (GetFocus() != Handle()) {
-            focusByClick_ = true;
-            SetFocus(Handle());
-            focusByClick_ = false;
-        }
+        if (GetFocus() != Handle()) SetFocus(Handle());
         if (pointer_.LeftDown(Enabled(), Down())) Invalidate();
         // Moves and the release off the button must still reach it.
         SetCapture(Handle());
@@ -297,27 +309,16 @@ LRESULT TAdvToolButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CHAR:
         if (wParam == VK_SPACE || wParam == VK_RETURN) return 0;
         break;
-    case WM_SETFOCUS: {
-        // Focus that came with a click shows no cue unless the user asked for cues always;
-        // focus that came any other way (Tab) does.
-        BOOL always = FALSE;
-        SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &always, 0);
-        focusCue_ = !focusByClick_ || always;
+    case WM_SETFOCUS:
+        // The focus rectangle shows once the keyboard is in use in the window (its form's
+        // keyboard cues) or a key is pressed on the button; focus given by a click or by the
+        // window itself shows none.
+        focusCue_ = false;
         Invalidate();
         break;
-    }
     case WM_KILLFOCUS:
         spaceHeld_ = false;
         Invalidate();
-        break;
-    case WM_UPDATEUISTATE:
-        // Windows tells its windows here when the keyboard was used (UIS_CLEAR) or the
-        // cues go away again (UIS_SET). Wine 8 keeps no such state and sends nothing,
-        // hence the button's own record of how its focus came.
-        if (HIWORD(wParam) & UISF_HIDEFOCUS) {
-            if (LOWORD(wParam) == UIS_CLEAR) SetFocusCue(true);
-            if (LOWORD(wParam) == UIS_SET) SetFocusCue(false);
-        }
         break;
     default:
         break;

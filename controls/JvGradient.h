@@ -1,13 +1,15 @@
 #pragma once
 // TJvGradient: the gradient background behind each page of the main window. It fills its
 // parent, is opaque, and keeps its picture in an off-screen bitmap that is generated again
-// only when its size or one of its properties changed; any other repaint is one copy.
+// only when its size or one of its properties changed; any other repaint is one copy. It has
+// no window: its page draws it below its controls, and a screen reader, which would find only
+// an unnamed picture, never meets it.
 #include "controls/gradient_core.h"
 #include "toolkit/control.h"
 
 #include <cstdint>
 
-class TJvGradient : public tk::TControl {
+class TJvGradient : public tk::TGraphicControl {
 public:
     explicit TJvGradient(tk::TControl* parent);
     const char* ClassName() const override { return "TJvGradient"; }
@@ -26,21 +28,17 @@ public:
     // not count).
     int Generations() const { return generations_; }
 
-    // Also puts the background below its siblings again.
-    void SetBounds(int left, int top, int width, int height) override;
     void Paint(tk::TCanvas& canvas) override;
     // Style (grVertical, grPyramid, grHorizontal), StartColor, EndColor, Steps (0..65535);
     // the rest as any control.
     void SetProperty(const std::string& name, const tk::LayoutValue& value) override;
 
 protected:
-    void HandleCreated() override;
     // The cached picture is the buffer.
     bool DoubleBuffered() const override { return false; }
 
 private:
     void Discard();
-    void SendToBack();
 
     TGradientStyle style_ = grHorizontal;
     tk::TColor startColor_ = tk::clBlue;

@@ -2,30 +2,8 @@
 
 #include "controls/draw_win.h"
 
-#include <oleacc.h>
-
-TJvGradient::TJvGradient(tk::TControl* parent) : tk::TControl(parent) {
+TJvGradient::TJvGradient(tk::TControl* parent) : tk::TGraphicControl(parent) {
     SetAlign(tk::TAlign::alClient);
-    // Only a picture behind the page's controls: a plain area, nothing to read out.
-    Accessibility.Role = ROLE_SYSTEM_CLIENT;
-}
-
-// A new child window goes to the bottom of its siblings' z-order, so the background, made
-// first, would lie over the page's labels and buttons, hide them and take their clicks. It
-// goes back to the bottom when it is made and when its parent places it, which the parent
-// does once all its children's windows exist.
-void TJvGradient::SendToBack() {
-    if (HandleAllocated())
-        SetWindowPos(Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
-void TJvGradient::HandleCreated() {
-    SendToBack();
-}
-
-void TJvGradient::SetBounds(int left, int top, int width, int height) {
-    tk::TControl::SetBounds(left, top, width, height);
-    SendToBack();
 }
 
 void TJvGradient::Discard() {

@@ -1,6 +1,7 @@
 #include "controls/toolbutton_core.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -121,4 +122,22 @@ bool TButtonPointer::SyncEnabled(bool enabled) {
     if (state_ != bsDisabled) return false;
     state_ = bsUp;
     return true;
+}
+
+std::string AccessKeyMarked(const std::string& caption, char key) {
+    const auto upper = [](char c) { return std::toupper(static_cast<unsigned char>(c)); };
+    std::string marked;
+    bool placed = false;
+    for (char c : caption) {
+        if (c == '&') {
+            marked += "&&";
+            continue;
+        }
+        if (!placed && key != 0 && upper(c) == upper(key)) {
+            marked += '&';
+            placed = true;
+        }
+        marked += c;
+    }
+    return marked;
 }

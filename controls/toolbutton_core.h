@@ -3,6 +3,8 @@
 // and how the pointer moves it between its states.
 #include "controls/gradient_core.h"
 
+#include <string>
+
 // The drawing state of a button. bsExclusive belongs to grouped buttons, which the
 // installer's windows do not have.
 enum TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
@@ -41,6 +43,11 @@ struct TButtonLook {
 // painted when BorderDownColor is clNone or the button is rounded.
 TButtonLook ButtonLook(const TButtonColors& colors, TButtonState state, bool hot, bool enabled,
                        int width, int height);
+
+// The caption as DrawText takes it with the access key `key` marked: each '&' doubled, and an
+// '&' before the first letter that is `key` in either case (none when there is no such
+// letter).
+std::string AccessKeyMarked(const std::string& caption, char key);
 
 // The pointer's side of a button: hot while the pointer is over it, tracking from a left
 // button-down on it until the button comes up, and the drawing state. Each event returns

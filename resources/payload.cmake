@@ -16,15 +16,17 @@ set(host_tools ${CMAKE_BINARY_DIR}/host-tools)
 set(PENTARO_PACK ${host_tools}/tools/pentaro-pack CACHE INTERNAL "")
 set(PENTARO_INSPECT ${host_tools}/tools/pentaro-inspect CACHE INTERNAL "")
 set(PENTARO_STANDIN_GENERATOR ${host_tools}/tools/pentaro-standin CACHE INTERNAL "")
+set(PENTARO_ICON_MAKER ${host_tools}/tools/pentaro-icon CACHE INTERNAL "")
 ExternalProject_Add(pentaro_host_tools
     SOURCE_DIR ${CMAKE_SOURCE_DIR}
     BINARY_DIR ${host_tools}
     CMAKE_ARGS -DPENTARO_TOOLS_ONLY=ON -DPENTARO_SANITIZE=OFF -DCMAKE_BUILD_TYPE=Release
     BUILD_COMMAND ${CMAKE_COMMAND} --build ${host_tools} -j2
-                  --target pentaro-pack pentaro-inspect pentaro-standin
+                  --target pentaro-pack pentaro-inspect pentaro-standin pentaro-icon
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
-    BUILD_BYPRODUCTS ${PENTARO_PACK} ${PENTARO_INSPECT} ${PENTARO_STANDIN_GENERATOR})
+    BUILD_BYPRODUCTS ${PENTARO_PACK} ${PENTARO_INSPECT} ${PENTARO_STANDIN_GENERATOR}
+                     ${PENTARO_ICON_MAKER})
 
 pentaro_add_standins(pentaro_standins OUTDIR ${PENTARO_STANDIN_DIR}
     GENERATOR ${PENTARO_STANDIN_GENERATOR}

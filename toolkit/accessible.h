@@ -4,7 +4,8 @@
 // TAccessibility; its window then answers WM_GETOBJECT for its client area with an object of
 // ours that gives the role, name, value, state and default action from here and leaves the
 // rest (location, navigation, parent, children, hit testing) to the system's standard object
-// for the window. oleacc.dll, which makes that standard object, is loaded from the system
+// for the window; the keyboard shortcut is the control's access key ("Alt+S"), where it has
+// one. oleacc.dll, which makes that standard object, is loaded from the system
 // folder on the first request and never becomes an import of the program.
 #include <windows.h>
 
@@ -39,7 +40,8 @@ constexpr UINT kDefaultActionMessage = WM_APP + 0x41;
 LRESULT AccessibleObjectResult(HWND window, WPARAM wParam);
 
 // Tells screen readers that something about the client area of `window` changed
-// (EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_VALUECHANGE, ...).
+// (EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_VALUECHANGE, ...). A window that cannot be seen
+// (hidden, or in a hidden window) tells nothing: a reader would announce what is not there.
 void NotifyAccessibleEvent(HWND window, DWORD event);
 
 } // namespace tk

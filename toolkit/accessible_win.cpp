@@ -200,7 +200,12 @@ public:
         return standard_->get_accHelpTopic(file, child, topic);
     }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* text) override {
-        return standard_->get_accKeyboardShortcut(child, text);
+        TControl* control = TControl::FromHandle(window_);
+        if (!IsSelf(child) || control == nullptr || control->AccessKey() == 0)
+            return standard_->get_accKeyboardShortcut(child, text);
+        char key[2] = {control->AccessKey(), 0};
+        CharUpperA(key);
+        return ReturnText(std::string("Alt+") + key, text);
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
         return standard_->get_accFocus(focus);
@@ -287,7 +292,8 @@ LRESULT AccessibleObjectResult(HWND window, WPARAM wParam) {
 }
 
 void NotifyAccessibleEvent(HWND window, DWORD event) {
-    if (window != nullptr) NotifyWinEvent(event, window, OBJID_CLIENT, CHILDID_SELF);
+    if (window != nullptr && IsWindowVisible(window))
+        NotifyWinEvent(event, window, OBJID_CLIENT, CHILDID_SELF);
 }
 
 } // namespace tk

@@ -46,9 +46,22 @@ bool TApplication::ProcessMessage() {
     }
     // Tab, Shift+Tab and the keyboard cues inside our forms, as in dialogs.
     HWND root = msg.hwnd != nullptr ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    if (root != nullptr && dynamic_cast<TForm*>(TControl::FromHandle(root)) != nullptr &&
-        IsDialogMessageA(root, &msg))
-        return true;
+    auto* form = root != nullptr ? dynamic_cast<TForm*>(TControl::FromHandle(root)) : nullptr;
+    if (form != nullptr) {
+        // The keyboard in use brings out the keyboard cues: Alt the access keys and the
+        // focus, Tab and the arrows the focus (Windows does so itself, Wine does not). Alt
+        // with a letter presses the control whose access key it is: the dialog manager would
+        // look for the letter after an '&' in the window texts, which ours do not carry.
+        if (msg.message == WM_SYSKEYDOWN)
+            SendMessageA(root, WM_CHANGEUISTATE,
+                         MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL | UISF_HIDEFOCUS), 0);
+        else if (msg.message == WM_KEYDOWN &&
+                 (msg.wParam == VK_TAB || (msg.wParam >= VK_LEFT && msg.wParam <= VK_DOWN)))
+            SendMessageA(root, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+        if (msg.message == WM_SYSCHAR && form->PressAccessKey(static_cast<char>(msg.wParam)))
+            return true;
+        if (IsDialogMessageA(root, &msg)) return true;
+    }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
     return true;

@@ -104,8 +104,16 @@ public:
     bool Cancel() const { return cancel_; }
     void SetCancel(bool isCancel) { cancel_ = isCancel; }
     // Gives this control the keyboard focus; an edit field's text is selected, as when Tab
-    // brings the focus.
+    // brings the focus. While its form is not the active window, the control takes the focus
+    // when the form is activated next, instead of activating it now.
     void Focus();
+    // The first control inside this one, in creation order (the Tab order), that can take
+    // the focus: shown, enabled and a tab stop. Null when there is none.
+    TControl* FirstTabStop() const;
+    // The letter that presses this control with Alt (its access key), 0 for none. Where the
+    // control writes its caption, the letter is underlined while the keyboard is in use.
+    char AccessKey() const { return accessKey_; }
+    void SetAccessKey(char key);
     // A system cursor (IDC_ARROW, ...) or a cursor handle of our own.
     void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
 
@@ -164,6 +172,12 @@ protected:
     virtual bool DefersChildWindows() const { return false; }
     virtual void Resized() {}
     virtual void TextChanged() { Invalidate(); }
+    // The form's keyboard cues (access keys underlined or not) changed.
+    virtual void KeyboardCuesChanged() {}
+    // A control inside this one (at any depth) received the keyboard focus.
+    virtual void ControlFocused(TControl* control) {}
+    // Whether this control is a window of its own (see TGraphicControl).
+    virtual bool HasWindow() const { return true; }
     virtual void FontChanged() { Invalidate(); }
     virtual void EnabledChanged() { Invalidate(); }
     // Colours a system control child (an edit field) asks its parent for: sets them in `dc`
@@ -181,6 +195,12 @@ protected:
     bool parentColor_ = true;
 
 private:
+    friend class TForm; // tells the controls of the keyboard cues, keeps the focused one
+
+    // The control at the top of this one's tree (its form).
+    TControl* Root();
+    // SetFocus when `now`; an edit field's text selected either way.
+    void TakeFocus(bool now);
     static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
@@ -215,6 +235,7 @@ private:
     int updating_ = 0;
     TRect gathered_; // what the children it draws invalidated during an update
     bool tabStop_ = false;
+    char accessKey_ = 0;
     bool default_ = false;
     bool cancel_ = false;
     std::string caption_;
@@ -222,6 +243,17 @@ private:
     TFont font_;
     HCURSOR cursor_ = nullptr;
     bool dragCursor_ = false; // the drag pointer, drawn for the control's scale
+};
+
+// A control without a window of its own: its parent draws it in its own paint, as it draws
+// the controls marked SetDrawnByParent. It takes no input and a screen reader never meets
+// it: for pictures that only decorate (a background). PaintTo still paints it alone.
+class TGraphicControl : public TControl {
+public:
+    explicit TGraphicControl(TControl* parent) : TControl(parent) { SetDrawnByParent(true); }
+
+protected:
+    bool HasWindow() const override { return false; }
 };
 
 // BeginUpdate and EndUpdate of a control for the life of a scope.

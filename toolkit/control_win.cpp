@@ -162,6 +162,7 @@ DWORD TControl::WindowStyle() const {
 }
 
 void TControl::CreateHandle() {
+    if (!HasWindow()) return;
     if (handle_ == nullptr) {
         if (parent_ != nullptr && parent_->handle_ == nullptr) {
             parent_->CreateHandle(); // creates this one too
@@ -265,6 +266,11 @@ LRESULT TControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 return reinterpret_cast<LRESULT>(brush);
         break;
     }
+    case WM_SETFOCUS:
+        // The form keeps the control that had the focus last, to give it back when the
+        // window is activated again.
+        if (Root() != this) Root()->ControlFocused(this);
+        break;
     case WM_TIMER:
         if (wParam == kPlacementTimer) {
             PlaceWindow();
@@ -577,7 +583,8 @@ void TControl::SetTransparent(bool transparent) {
 }
 
 void TControl::SetDrawnByParent(bool drawn) {
-    if (drawn == drawnByParent_) return;
+    // A control without a window is always drawn by its parent.
+    if (drawn == drawnByParent_ || (!drawn && !HasWindow())) return;
     if (placementPending_) PlaceWindow();
     if (handle_ != nullptr) {
         LONG_PTR exStyle = GetWindowLongPtrA(handle_, GWL_EXSTYLE);
@@ -618,11 +625,47 @@ void TControl::Update() {
     if (handle_ != nullptr) UpdateWindow(handle_);
 }
 
+TControl* TControl::Root() {
+    TControl* root = this;
+    while (root->parent_ != nullptr)
+        root = root->parent_;
+    return root;
+}
+
 void TControl::Focus() {
     if (handle_ == nullptr) return;
-    ::SetFocus(handle_);
+    TControl* root = Root();
+    if (root == this || GetActiveWindow() == root->handle_) {
+        TakeFocus(true);
+    } else {
+        // SetFocus would activate the window, or fail for a hidden one. An edit field keeps
+        // its selection meanwhile.
+        root->ControlFocused(this);
+        TakeFocus(false);
+    }
+}
+
+void TControl::TakeFocus(bool now) {
+    if (now) ::SetFocus(handle_);
     if (SendMessageA(handle_, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
         SendMessageA(handle_, EM_SETSEL, 0, -1);
+}
+
+TControl* TControl::FirstTabStop() const {
+    for (const auto& child : children_) {
+        if (child->handle_ == nullptr || !IsWindowVisible(child->handle_) ||
+            !IsWindowEnabled(child->handle_))
+            continue;
+        if (child->tabStop_) return child.get();
+        if (TControl* inner = child->FirstTabStop()) return inner;
+    }
+    return nullptr;
+}
+
+void TControl::SetAccessKey(char key) {
+    if (key == accessKey_) return;
+    accessKey_ = key;
+    Invalidate();
 }
 
 void TControl::Click() {
@@ -733,6 +776,10 @@ void TControl::SetProperty(const std::string& name, const LayoutValue& value) {
             return;
         }
         throw ELayoutError(Format("Unknown cursor of %s", name_.c_str()));
+    } else if (name == "AccessKey") {
+        const std::string& key = ParseString(name, value);
+        if (key.size() != 1) throw ELayoutError("AccessKey must be one character");
+        SetAccessKey(key[0]);
     } else if (name == "Default") {
         SetDefault(ParseBool(name, value));
     } else if (name == "Cancel") {

@@ -3,6 +3,11 @@
 // hidden, then runs its create handler; it is shown modelessly. The layout's positions,
 // sizes and font heights are pixels at 96 dpi: the form applies them scaled to the display
 // it starts on, and again from the layout when the system moves it to another scale.
+//
+// The keyboard focus is always on a control when a form is active, never on the form itself
+// (where a screen reader finds nothing to announce): activated, the form gives the focus back
+// to the control that had it last, at first to its first tab stop. Its title bar shows the
+// program's icon.
 #include "toolkit/control.h"
 
 #include <map>
@@ -10,6 +15,10 @@
 #include <vector>
 
 namespace tk {
+
+// The icon group of the program's resources that every form shows in its title bar, the one
+// Explorer shows for the file. Where there is none, the system's default shows.
+inline constexpr char kApplicationIcon[] = "MAINICON";
 
 enum class TBorderStyle { bsSizeable, bsSingle, bsDialog, bsNone };
 enum TBorderIcon { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
@@ -57,8 +66,22 @@ public:
     bool CloseQuery();
     // What Enter and Escape press when the focused control does not take the key: the first
     // shown and enabled control marked Default, respectively Cancel; null when there is none.
-    TControl* DefaultControl() { return FindPressable(this, &TControl::Default); }
-    TControl* CancelControl() { return FindPressable(this, &TControl::Cancel); }
+    TControl* DefaultControl() {
+        return FindPressable(this, [](const TControl& c) { return c.Default(); });
+    }
+    TControl* CancelControl() {
+        return FindPressable(this, [](const TControl& c) { return c.Cancel(); });
+    }
+    // Alt with a letter: focuses and presses the first shown and enabled control whose access
+    // key it is (either case). False when there is none.
+    bool PressAccessKey(char key);
+    // The keyboard cues hidden now (WM_QUERYUISTATE): UISF_HIDEACCEL until the user pressed
+    // Alt in this window, UISF_HIDEFOCUS until Alt, Tab or an arrow key; neither where the
+    // system is set to show them always. Windows keeps this state for a window; the form
+    // keeps it too, as Wine does not.
+    UINT HiddenCues() const;
+    // The control that has the keyboard focus, or had it last while the form was active.
+    TControl* ActiveControl() const;
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
@@ -77,6 +100,8 @@ protected:
     DWORD WindowStyle() const override;
     DWORD WindowExStyle() const override;
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void HandleCreated() override;
+    void ControlFocused(TControl* control) override;
 
 private:
     void BuildChildren(TControl* parent, const LayoutObject& object);
@@ -87,7 +112,15 @@ private:
     // The client size the form has at `dpi`: a fixed-size form its layout's, a sizeable one
     // its present client size in proportion.
     SIZE ClientSizeAt(int dpi) const;
-    static TControl* FindPressable(TControl* parent, bool (TControl::*marked)() const);
+    static TControl* FindPressable(TControl* parent,
+                                   const std::function<bool(const TControl&)>& marked);
+    // Focuses the control that had the focus last, else the first tab stop; false when there
+    // is neither.
+    bool RestoreFocus();
+    // Applies UIS_SET or UIS_CLEAR of UISF_HIDEACCEL and UISF_HIDEFOCUS.
+    void ChangeUiState(WPARAM change);
+    // The program's icon at the sizes of the title bar and of Alt+Tab at the form's scale.
+    void ApplyIcon();
 
     std::map<std::string, TNotifyEvent> handlers_;
     std::map<std::string, TCloseQueryEvent> closeQueries_;
@@ -98,6 +131,8 @@ private:
     int clientHeight_ = 0;
     bool placed_ = false;
     int dpi_ = kDesignDpi;
+    HWND focused_ = nullptr;
+    UINT hiddenCues_ = UISF_HIDEACCEL | UISF_HIDEFOCUS; // as far as the keyboard was not used
     // The layout the form was built from, and which control each of its objects became.
     std::unique_ptr<LayoutObject> layout_;
     std::vector<std::pair<TControl*, const LayoutObject*>> laidOut_;

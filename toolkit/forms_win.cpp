@@ -5,15 +5,41 @@
 #include "toolkit/format.h"
 #include "toolkit/resource.h"
 
+#include <functional>
+#include <map>
+
 namespace tk {
 
-// The first control under `parent`, in creation order, that is marked (Default, Cancel),
-// shown, enabled and has something to press.
-TControl* TForm::FindPressable(TControl* parent, bool (TControl::*marked)() const) {
+namespace {
+
+// The program's icon at one size, loaded once: icons live as long as the program. Null when
+// the program has none.
+HICON ApplicationIcon(int size) {
+    static std::map<int, HICON> icons;
+    auto found = icons.find(size);
+    if (found != icons.end()) return found->second;
+    HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), kApplicationIcon,
+                                               IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    icons.emplace(size, icon);
+    return icon;
+}
+
+bool KeyboardCuesAlways() {
+    BOOL always = FALSE;
+    SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &always, 0);
+    return always != FALSE;
+}
+
+} // namespace
+
+// The first control under `parent`, in creation order, that is marked (Default, Cancel, an
+// access key), shown, enabled and has something to press.
+TControl* TForm::FindPressable(TControl* parent,
+                               const std::function<bool(const TControl&)>& marked) {
     for (const auto& child : parent->Children()) {
         TControl* c = child.get();
         if (!c->HandleAllocated() || !IsWindowVisible(c->Handle())) continue;
-        if ((c->*marked)() && IsWindowEnabled(c->Handle()) && c->Accessibility.DoDefaultAction)
+        if (marked(*c) && IsWindowEnabled(c->Handle()) && c->Accessibility.DoDefaultAction)
             return c;
         if (TControl* found = FindPressable(c, marked)) return found;
     }
@@ -22,6 +48,81 @@ TControl* TForm::FindPressable(TControl* parent, bool (TControl::*marked)() cons
 
 TForm::TForm() : TControl(nullptr) {
     TControl::SetVisible(false); // forms are created hidden and shown on demand
+}
+
+bool TForm::PressAccessKey(char key) {
+    char wanted[2] = {key, 0};
+    CharUpperA(wanted);
+    TControl* control = FindPressable(this, [&wanted](const TControl& c) {
+        char own[2] = {c.AccessKey(), 0};
+        CharUpperA(own);
+        return own[0] != 0 && own[0] == wanted[0];
+    });
+    if (control == nullptr) return false;
+    // As the dialog manager presses a button by its access key: focus, then the click.
+    control->Focus();
+    auto press = control->Accessibility.DoDefaultAction;
+    press();
+    return true;
+}
+
+UINT TForm::HiddenCues() const {
+    return KeyboardCuesAlways() ? 0 : hiddenCues_;
+}
+
+TControl* TForm::ActiveControl() const {
+    TControl* control = FromHandle(focused_);
+    return control != nullptr && HandleAllocated() && IsChild(Handle(), focused_) ? control
+                                                                                  : nullptr;
+}
+
+void TForm::ControlFocused(TControl* control) {
+    if (control->TabStop())
+        focused_ = control->Handle();
+    else if (GetFocus() == control->Handle())
+        RestoreFocus(); // the system's choice (the parent of a control it hid): pass it on
+}
+
+bool TForm::RestoreFocus() {
+    TControl* last = ActiveControl();
+    if (last != nullptr && IsWindowVisible(last->Handle()) && IsWindowEnabled(last->Handle())) {
+        ::SetFocus(last->Handle());
+        return true;
+    }
+    if (TControl* first = FirstTabStop()) {
+        first->TakeFocus(true);
+        return true;
+    }
+    return false;
+}
+
+void TForm::ChangeUiState(WPARAM change) {
+    const UINT cues = HIWORD(change) & (UISF_HIDEACCEL | UISF_HIDEFOCUS);
+    UINT hidden = hiddenCues_;
+    if (LOWORD(change) == UIS_SET)
+        hidden |= cues;
+    else if (LOWORD(change) == UIS_CLEAR)
+        hidden &= ~cues;
+    if (hidden == hiddenCues_) return;
+    hiddenCues_ = hidden;
+    std::function<void(TControl&)> tell = [&tell](TControl& control) {
+        control.KeyboardCuesChanged();
+        for (const auto& child : control.Children())
+            tell(*child);
+    };
+    tell(*this);
+}
+
+void TForm::HandleCreated() {
+    ApplyIcon();
+}
+
+void TForm::ApplyIcon() {
+    if (!HandleAllocated()) return;
+    if (HICON small = ApplicationIcon(SystemMetricForDpi(SM_CXSMICON, dpi_)))
+        SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    if (HICON big = ApplicationIcon(SystemMetricForDpi(SM_CXICON, dpi_)))
+        SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
 }
 
 int TForm::ClientWidth() const {
@@ -185,6 +286,7 @@ void TForm::ApplyDpi(int dpi) {
     }
     AlignControls();
     ScaleChanged();
+    ApplyIcon();
     if (HandleAllocated())
         RedrawWindow(Handle(), nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
@@ -291,6 +393,24 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
         }
         return 0;
+    case WM_ACTIVATE:
+        // The focus goes back to a control, not to the window (the system's answer).
+        if (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0 && RestoreFocus()) return 0;
+        break;
+    case WM_SETFOCUS:
+        if (RestoreFocus()) return 0;
+        break;
+    case WM_CHANGEUISTATE:
+    case WM_UPDATEUISTATE:
+        // Windows sends these when the keyboard comes into use; the message loop sends the
+        // first itself for Alt, as Wine sends nothing. The system passes them on to the
+        // children.
+        ChangeUiState(wParam);
+        break;
+    case WM_QUERYUISTATE:
+        return (DefaultHandler(message, wParam, lParam) &
+                ~LRESULT{UISF_HIDEACCEL | UISF_HIDEFOCUS}) |
+               HiddenCues();
     case WM_GETDPISCALEDSIZE: {
         // The size the window will have at the new scale, so that the system's suggestion
         // in WM_DPICHANGED fits the layout rather than a stretched frame.
@@ -309,8 +429,9 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     default:
-        return TControl::WndProc(message, wParam, lParam);
+        break;
     }
+    return TControl::WndProc(message, wParam, lParam);
 }
 
 } // namespace tk

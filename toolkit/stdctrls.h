@@ -100,6 +100,9 @@ public:
     const char* ClassName() const override { return "TImage"; }
     // The picture's canvas; the picture takes the image's size when first used.
     TCanvas& Canvas();
+    // What the picture shows, in words: a screen reader announces the image as a graphic of
+    // that name. An image without one is described as any plain window.
+    void SetAlternativeText(const std::string& text);
     const TBitmap& Picture() const { return picture_; }
     void Paint(TCanvas& canvas) override;
 

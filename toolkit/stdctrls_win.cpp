@@ -143,18 +143,6 @@ void TTabSheet::SetProperty(const std::string& name, const LayoutValue& value) {
 
 namespace {
 
-// The first control in `parent`, in creation order (the Tab order), that takes the focus.
-TControl* FirstTabStop(TControl* parent) {
-    for (const auto& child : parent->Children()) {
-        if (!child->HandleAllocated() || !IsWindowVisible(child->Handle()) ||
-            !IsWindowEnabled(child->Handle()))
-            continue;
-        if (child->TabStop()) return child.get();
-        if (TControl* inner = FirstTabStop(child.get())) return inner;
-    }
-    return nullptr;
-}
-
 bool HoldsFocus(const TControl* control, HWND focus) {
     return control->HandleAllocated() && focus != nullptr &&
            (focus == control->Handle() || IsChild(control->Handle(), focus));
@@ -180,7 +168,7 @@ void TPageControl::SetActivePageIndex(int index) {
         ++i;
     }
     if (focusLeaves && shown != nullptr)
-        if (TControl* first = FirstTabStop(shown)) first->Focus();
+        if (TControl* first = shown->FirstTabStop()) first->Focus();
 }
 
 void TPageControl::SetProperty(const std::string& name, const LayoutValue& value) {
@@ -189,6 +177,12 @@ void TPageControl::SetProperty(const std::string& name, const LayoutValue& value
     } else {
         TPanel::SetProperty(name, value);
     }
+}
+
+void TImage::SetAlternativeText(const std::string& text) {
+    Accessibility.Role = ROLE_SYSTEM_GRAPHIC;
+    Accessibility.Name = [text] { return text; };
+    Accessibility.State = STATE_SYSTEM_READONLY;
 }
 
 TCanvas& TImage::Canvas() {

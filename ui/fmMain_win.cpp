@@ -39,8 +39,10 @@ void tMainForm::ControlsLoaded() {
     btnBrowse = Find<TAdvToolButton>("btnBrowse");
     btnInstall = Find<TAdvToolButton>("btnInstall");
     BtnCancel2 = Find<TAdvToolButton>("BtnCancel2");
-    // A screen reader names the field by the label above it.
+    // A screen reader names the field by the label above it, and the logo by the mark it
+    // shows.
     edInstallDir->SetLabel(Find<tk::TLabel>("Label10"));
+    Image1->SetAlternativeText(ProductMark);
 }
 
 void tMainForm::FormCreate(tk::TControl*) {
@@ -87,13 +89,16 @@ void tMainForm::PaintLogo() {
     font.SetColor(tk::clWhite);
     font.SetStyle(tk::fsBold);
     canvas.Font = font;
-    tk::TSize text = canvas.TextExtent("P+");
-    canvas.TextOut(LogoTextLeft(W, text.cx), LogoTextTop(H, text.cy), "P+");
+    tk::TSize text = canvas.TextExtent(ProductMark);
+    canvas.TextOut(LogoTextLeft(W, text.cx), LogoTextTop(H, text.cy), ProductMark);
     Image1->Invalidate();
 }
 
 void tMainForm::btnSetupClick(tk::TControl*) {
     PageControl1->SetActivePageIndex(1);
+    // However Setup was pressed (click, Enter, Space, Alt+S, a screen reader), the keyboard
+    // goes on in the folder field, its text selected for typing over.
+    edInstallDir->Focus();
     // The folder page offers the shell's folder browser, and the installation makes
     // shortcuts through the shell: both then find it loaded.
     tk::TBrowseForFolder::Prepare();

@@ -56,6 +56,8 @@ void TInstProgressForm::ControlsLoaded() {
     // end in one paint of the panel instead of one paint per line and per uncovered area.
     for (tk::TLabel* line : {lbFileName, lbFiles, lbStatus})
         line->SetDrawnByParent(true);
+    // The bar says what it measures; its value is the percentage.
+    pbar->Accessibility.Name = [] { return std::string("Installation progress"); };
 }
 
 void TInstProgressForm::FormCreate(tk::TControl*) {
@@ -148,9 +150,12 @@ void TInstProgressForm::ShowSuccess() {
     bool wasCancelled = Cancelled;
     btnPause->Hide();
     btnCancel->SetCaption("OK");
+    btnCancel->SetAccessKey('O');
     btnCancel->SetLeft(CenteredLeft(btnCancel->Parent()->Width(), btnCancel->Width()));
     lbStage->SetCaption("Installation Successful.");
     lbFileName->Hide();
+    // A screen reader announces what Enter does now.
+    btnCancel->Focus();
     if (!Cancelled) ProcessMessagesUntil([this] { return Cancelled; });
     SetCancelled(wasCancelled);
 }
@@ -163,6 +168,7 @@ void TInstProgressForm::SetCancelled(bool V) {
 void TInstProgressForm::SetPaused(bool V) {
     Paused = V;
     btnPause->SetCaption(V ? "Resume" : "Pause");
+    btnPause->SetAccessKey(V ? 'R' : 'P');
 }
 
 void TInstProgressForm::btnCancelClick(tk::TControl*) {

@@ -37,6 +37,7 @@ object InstProgressForm: TInstProgressForm
       Width = 114
       Height = 26
       Caption = 'Pause'
+      AccessKey = 'P'
       Color = clRed
       ColorTo = clBlack
       ColorHot = clRed
@@ -58,6 +59,7 @@ object InstProgressForm: TInstProgressForm
       Width = 114
       Height = 26
       Caption = 'Cancel'
+      AccessKey = 'C'
       Color = clRed
       ColorTo = clBlack
       ColorHot = clRed

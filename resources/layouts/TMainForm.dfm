@@ -122,6 +122,7 @@ object MainForm: TMainForm
         Width = 73
         Height = 22
         Caption = 'Setup'
+        AccessKey = 'S'
         Color = clRed
         ColorTo = clMaroon
         ColorHot = clMaroon
@@ -147,6 +148,7 @@ object MainForm: TMainForm
         Width = 73
         Height = 22
         Caption = 'Cancel'
+        AccessKey = 'C'
         Color = clRed
         ColorTo = clMaroon
         ColorHot = clMaroon
@@ -203,6 +205,7 @@ object MainForm: TMainForm
         Width = 73
         Height = 22
         Caption = 'Browse'
+        AccessKey = 'B'
         Color = clRed
         ColorTo = clMaroon
         ColorHot = clMaroon
@@ -227,6 +230,7 @@ object MainForm: TMainForm
         Width = 73
         Height = 22
         Caption = 'Install'
+        AccessKey = 'I'
         Color = clRed
         ColorTo = clMaroon
         ColorHot = clMaroon
@@ -252,6 +256,7 @@ object MainForm: TMainForm
         Width = 73
         Height = 22
         Caption = 'Cancel'
+        AccessKey = 'C'
         Color = clRed
         ColorTo = clMaroon
         ColorHot = clMaroon

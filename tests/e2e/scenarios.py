@@ -326,8 +326,10 @@ def install32_sibling(bench):
     bench.check("folder browser: centred on the desktop",
                 abs(left - (1024 - width) // 2) <= 1 and abs(top - (768 - height) // 2) <= 1,
                 f"frame {Window(out).frame}")
-    p.drive("press", BROWSE, "Cancel")
+    p.drive("press", BROWSE, "Cancel", "gone", BROWSE, 10, "sleep", 200)
     bench.expect("Browse cancelled: field unchanged", folder_field(p), "c:\\tq")
+    bench.expect("Browse cancelled: the focus is back on Browse", focused(p, MAIN),
+                 (BUTTON, "Browse"))
     p.drive("click", MAIN, BUTTON, "Browse", "dialog", BROWSE, 30, "press", BROWSE, "OK")
     bench.expect("Browse confirmed the folder in the field: unchanged", folder_field(p), "c:\\tq")
     vk_left = 0x25  # in the folder tree: from the selected folder up to its parent
@@ -554,9 +556,10 @@ def focused(prefix, title):
 
 
 def keyboard_only(bench):
-    """Every step by keyboard alone, keys going where the focus is: Escape closes the welcome
-    page; Enter presses Setup, Tab reaches the field, then the buttons in reading order;
-    a folder is typed, Enter installs, Enter is OK at the end, and Enter answers the question
+    """Every step by keyboard alone, keys going where the focus is, which is always on a
+    control: Escape closes the welcome page; Setup has the focus at start, Enter presses it and
+    leaves the focus in the folder field, Tab goes on to the buttons in reading order; a
+    folder is typed, Enter installs, Enter is OK at the end, and Enter answers the question
     and the closing message."""
     p = bench.prefix("keyboard_only")
     installer = p.start(bench.installer)
@@ -564,9 +567,10 @@ def keyboard_only(bench):
     finish(bench, installer, "closed with Escape on the welcome page", "Cancelled")
 
     installer = p.start(bench.installer)
-    p.drive("wait", MAIN, 60, "sleep", 200, "key-focus", MAIN, VK_RETURN,
-            "wait-text", MAIN, BUTTON, "Install", 10, "key-focus", MAIN, VK_TAB, "sleep", 200)
-    bench.expect("Enter, then Tab: the folder field", focused(p, MAIN), ("Edit", "c:\\tq"))
+    p.drive("wait", MAIN, 60, "sleep", 200)
+    bench.expect("at start: Setup", focused(p, MAIN), (BUTTON, "Setup"))
+    p.drive("key-focus", MAIN, VK_RETURN, "wait-text", MAIN, BUTTON, "Install", 10, "sleep", 200)
+    bench.expect("Enter: the folder field", focused(p, MAIN), ("Edit", "c:\\tq"))
     order = []
     for _ in range(4):
         p.drive("key-focus", MAIN, VK_TAB, "sleep", 200)

@@ -2,7 +2,8 @@
 # move the focus and activate windows on the shared display, so they run alone.
 pentaro_win32_test(gui_accessibility_tests
                    SOURCES ${CMAKE_CURRENT_LIST_DIR}/accessibility_test.cpp
-                           ${CMAKE_CURRENT_LIST_DIR}/gui_environment.cpp RESOURCES LABELS gui)
+                           ${CMAKE_CURRENT_LIST_DIR}/gui_environment.cpp
+                           ${CMAKE_SOURCE_DIR}/tests/win32/dialog_driver.cpp RESOURCES LABELS gui)
 target_link_libraries(gui_accessibility_tests PRIVATE oleacc oleaut32)
 set_tests_properties(gui_accessibility_tests PROPERTIES RUN_SERIAL TRUE)
 

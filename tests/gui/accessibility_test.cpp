@@ -1,7 +1,11 @@
 // The installer's windows as a screen reader and a keyboard-only user meet them: accessible
 // objects asked through oleacc as a screen reader asks (AccessibleObjectFromWindow on the real
-// windows), the events it listens to, and Enter, Escape and Tab through the message loop.
+// windows), the object with the keyboard focus (GetGUIThreadInfo), the events a reader
+// listens to, and Enter, Escape, Tab and Alt through the message loop.
 #include "controls/appearance.h"
+#include "tests/gui/keyboard_cues_win.h"
+#include "tests/gui/pictures_win.h"
+#include "tests/win32/dialog_driver.h"
 #include "toolkit/application.h"
 #include "toolkit/stdctrls.h"
 #include "ui/fmMain.h"
@@ -38,10 +42,12 @@ std::string Narrow(BSTR text) {
 // The client-area object of a window, as a screen reader gets it.
 class Accessible {
 public:
-    explicit Accessible(const tk::TControl* control) {
-        AccessibleObjectFromWindow(control->Handle(), static_cast<DWORD>(OBJID_CLIENT),
-                                   __uuidof(IAccessible), reinterpret_cast<void**>(&object_));
+    explicit Accessible(HWND window) {
+        if (window != nullptr)
+            AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
+                                       __uuidof(IAccessible), reinterpret_cast<void**>(&object_));
     }
+    explicit Accessible(const tk::TControl* control) : Accessible(control->Handle()) {}
     ~Accessible() {
         if (object_ != nullptr) object_->Release();
     }
@@ -54,6 +60,7 @@ public:
     std::string Name() const { return Text(&IAccessible::get_accName); }
     std::string Value() const { return Text(&IAccessible::get_accValue); }
     std::string DefaultAction() const { return Text(&IAccessible::get_accDefaultAction); }
+    std::string Shortcut() const { return Text(&IAccessible::get_accKeyboardShortcut); }
     HRESULT DoDefaultAction() const { return object_->accDoDefaultAction(Self()); }
     // Left, top, width and height on the screen.
     std::vector<long> Location() const {
@@ -79,6 +86,41 @@ private:
     IAccessible* object_ = nullptr;
 };
 
+// What a screen reader announces when the keyboard focus moves: the role and name of the
+// object of the window with the focus.
+struct Announced {
+    long role;
+    std::string name;
+    bool operator==(const Announced& other) const {
+        return role == other.role && name == other.name;
+    }
+};
+void PrintTo(const Announced& a, std::ostream* out) {
+    *out << "role " << a.role << " \"" << a.name << "\"";
+}
+Announced FocusedObject() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetCurrentThreadId(), &info);
+    Accessible focused(info.hwndFocus);
+    return {focused.Role(), focused.Name()};
+}
+const Announced kSetup{ROLE_SYSTEM_PUSHBUTTON, "Setup"};
+const Announced kFolderField{ROLE_SYSTEM_TEXT, "Install Folder:"};
+const Announced kBrowse{ROLE_SYSTEM_PUSHBUTTON, "Browse"};
+const Announced kInstall{ROLE_SYSTEM_PUSHBUTTON, "Install"};
+const Announced kPause{ROLE_SYSTEM_PUSHBUTTON, "Pause"};
+const Announced kOk{ROLE_SYSTEM_PUSHBUTTON, "OK"};
+
+// Whether all of the edit field's text is selected, as for typing over it.
+bool AllSelected(const tk::TEdit* field) {
+    DWORD start = 0, end = 0;
+    SendMessageA(field->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    return start == 0 && end == static_cast<DWORD>(GetWindowTextLengthA(field->Handle())) &&
+           end > 0;
+}
+
 void Pump() {
     for (int i = 0; i < 5; ++i) {
         tk::Application().ProcessMessages();
@@ -88,7 +130,7 @@ void Pump() {
 
 // A key pressed and released where the keyboard's focus is, through the message loop (which
 // runs the dialog manager for Tab, Enter and Escape).
-void Press(WPARAM key) {
+void PressKey(WPARAM key) {
     HWND target = GetFocus();
     PostMessageA(target, WM_KEYDOWN, key, 1);
     PostMessageA(target, WM_KEYUP, key, 0xC0000001);
@@ -119,13 +161,10 @@ TEST_F(MainWindow, RolesAndNames) {
     EXPECT_EQ(welcome.Role(), ROLE_SYSTEM_STATICTEXT);
     EXPECT_EQ(welcome.Name(), "This will install Corvane Pentaro");
 
-    // The surfaces say what they are and nothing more.
-    Accessible strip(form->AdvPanel1);
-    EXPECT_EQ(strip.Role(), ROLE_SYSTEM_GROUPING);
-    EXPECT_EQ(strip.Name(), "");
-    Accessible background(form->FindControl("JvGradient1"));
-    EXPECT_EQ(background.Role(), ROLE_SYSTEM_CLIENT);
-    EXPECT_EQ(background.Name(), "");
+    // The logo is the product's mark.
+    Accessible logo(form->Image1);
+    EXPECT_EQ(logo.Role(), ROLE_SYSTEM_GRAPHIC);
+    EXPECT_EQ(logo.Name(), "P+");
 
     // The folder field is named by the label above it and holds the folder as its value.
     // Its page gets its windows when it is first opened, as Setup does.
@@ -144,11 +183,9 @@ TEST_F(MainWindow, ButtonStates) {
     Accessible setup(form->btnSetup);
     EXPECT_EQ(setup.State() &
                   (STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_UNAVAILABLE | STATE_SYSTEM_FOCUSED),
-              STATE_SYSTEM_FOCUSABLE);
-    SetFocus(form->btnSetup->Handle());
-    EXPECT_TRUE(setup.State() & STATE_SYSTEM_FOCUSED);
+              STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED);
     EXPECT_TRUE(setup.State() & STATE_SYSTEM_DEFAULT); // Enter presses it
-    EXPECT_FALSE(Accessible(form->btnCancel).State() & STATE_SYSTEM_DEFAULT);
+    EXPECT_FALSE(Accessible(form->btnCancel).State() & (STATE_SYSTEM_DEFAULT | STATE_SYSTEM_FOCUSED));
     form->btnCancel->SetEnabled(false);
     Accessible cancel(form->btnCancel);
     EXPECT_EQ(cancel.State() & (STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_UNAVAILABLE),
@@ -173,13 +210,199 @@ TEST_F(MainWindow, DefaultActionClicksLaterFromTheMessageLoop) {
     EXPECT_FALSE(closed); // a disabled button is not pressed
 }
 
-TEST_F(MainWindow, SetupLeavesTheFocusInTheFolderField) {
-    // Pressed with the keyboard where it has the focus: the focus must not stay behind in
-    // the page that is hidden now.
-    SetFocus(form->btnSetup->Handle());
-    Press(VK_SPACE);
-    EXPECT_EQ(form->PageControl1->ActivePageIndex(), 1);
-    EXPECT_EQ(GetFocus(), form->edInstallDir->Handle());
+// Every window a screen reader meets says something, or holds windows that do: an object
+// with neither (a background picture) would only be announced as an unnamed something.
+BOOL CALLBACK Collect(HWND window, LPARAM windows) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    return TRUE;
+}
+void ExpectNothingUnnamedOnItsOwn(HWND form) {
+    std::vector<HWND> all;
+    EnumChildWindows(form, Collect, reinterpret_cast<LPARAM>(&all));
+    for (HWND window : all) {
+        if (!IsWindowVisible(window)) continue;
+        Accessible object(window);
+        bool holdsShownWindows = false;
+        for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+             child = GetWindow(child, GW_HWNDNEXT))
+            holdsShownWindows = holdsShownWindows || IsWindowVisible(child);
+        char name[64] = {};
+        GetClassNameA(window, name, sizeof name);
+        if (object.Name().empty()) {
+            const bool pane = object.Role() == ROLE_SYSTEM_PANE || object.Role() == ROLE_SYSTEM_CLIENT;
+            EXPECT_TRUE(pane && holdsShownWindows) << name << " role " << object.Role();
+        }
+        EXPECT_STRNE(name, "TJvGradient");
+    }
+}
+
+TEST_F(MainWindow, NothingUnnamedOnItsOwnOnEitherPage) {
+    ExpectNothingUnnamedOnItsOwn(form->Handle());
+    form->btnSetupClick(nullptr);
+    Pump();
+    ExpectNothingUnnamedOnItsOwn(form->Handle());
+}
+
+TEST_F(MainWindow, AtStartTheFocusIsOnSetup) {
+    EXPECT_EQ(FocusedObject(), kSetup);
+}
+
+// However Setup is pressed, the keyboard goes on in the folder field with its text selected;
+// the focus never stays behind on the page that is hidden now, nor on the window.
+TEST(MainWindowSetup, EveryWayEndsInTheFolderFieldWithItsTextSelected) {
+    const struct {
+        const char* way;
+        std::function<void(tMainForm&)> press;
+    } ways[] = {
+        {"Enter", [](tMainForm&) { PressKey(VK_RETURN); }},
+        {"Space", [](tMainForm&) { PressKey(VK_SPACE); }},
+        {"a click",
+         [](tMainForm& form) {
+             HWND setup = form.btnSetup->Handle();
+             PostMessageA(setup, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+             PostMessageA(setup, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+             Pump();
+         }},
+        {"Alt+S",
+         [](tMainForm&) {
+             PostMessageA(GetFocus(), WM_SYSCHAR, 's', 0x20000001);
+             Pump();
+         }},
+        {"a screen reader", [](tMainForm& form) {
+             Accessible(form.btnSetup).DoDefaultAction();
+             Pump();
+         }}};
+    for (const auto& way : ways) {
+        tMainForm form("c:\\tq", [](const std::string&) { return false; });
+        form.Show();
+        Pump();
+        way.press(form);
+        EXPECT_EQ(form.PageControl1->ActivePageIndex(), 1) << way.way;
+        EXPECT_EQ(FocusedObject(), kFolderField) << way.way;
+        EXPECT_TRUE(AllSelected(form.edInstallDir)) << way.way;
+    }
+}
+
+// The folder page, with the focus on Browse as a click or Tab leaves it.
+struct FolderPage : MainWindow {
+    void SetUp() override {
+        MainWindow::SetUp();
+        form->btnSetupClick(nullptr);
+        form->edInstallDir->SetText("c:\\windows"); // a folder the browser can select
+        Pump();
+        form->btnBrowse->Focus();
+        Pump();
+    }
+};
+
+TEST_F(FolderPage, TheFocusComesBackToBrowseWhenTheFolderBrowserCloses) {
+    for (Press answer : {Press::Escape, Press::Enter}) {
+        SeenDialog browser;
+        AnswerDialog(
+            [] {
+                PressKey(VK_SPACE);
+                return 0;
+            },
+            answer, browser);
+        EXPECT_TRUE(browser.found);
+        EXPECT_EQ(FocusedObject(), kBrowse) << (answer == Press::Escape ? "Escape" : "OK");
+    }
+}
+
+// A run that did not install (here: cancelled in the progress window) brings the window back
+// with the focus where it was; in the progress window it is on Pause while copying.
+TEST(MainWindowRun, AfterACancelledRunTheFocusIsWhereItWas) {
+    Announced whileCopying{};
+    tMainForm form("c:\\tq", [&whileCopying](const std::string&) {
+        TInstProgressForm progress;
+        progress.SetProgramName("Pentaro");
+        progress.SetStage("Installing ...");
+        progress.Show();
+        progress.SetTotalBytes(1000);
+        progress.SetCurrentFile("c:\\tq\\tarnw.exe");
+        progress.SetBytesDone(10);
+        whileCopying = FocusedObject();
+        PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
+        progress.SetBytesDone(20);
+        progress.ShowSuccess();
+        return false;
+    });
+    form.Show();
+    Pump();
+    form.btnSetupClick(nullptr);
+    Pump();
+    form.btnInstall->Focus();
+    SeenDialog notInstalled;
+    AnswerDialog(
+        [] {
+            PressKey(VK_SPACE);
+            return 0;
+        },
+        Press::Enter, notInstalled);
+    Pump();
+    EXPECT_EQ(whileCopying, kPause);
+    EXPECT_TRUE(notInstalled.Shows("Pentaro was not installed."));
+    EXPECT_TRUE(form.Visible());
+    EXPECT_EQ(FocusedObject(), kInstall);
+}
+
+// Alt shows the access keys, underlined; before it the buttons look as they always did
+// (Windows' default). Where the system is set to show them always, they always show.
+TEST(MainWindowAccessKeys, UnderlinedOnlyOnceAltIsPressed) {
+    KeyboardCues windowsDefault(FALSE);
+    tMainForm form("c:\\tq", [](const std::string&) { return false; });
+    form.Show();
+    Pump();
+    HWND window = form.Handle();
+    // Cancel, as the focus (on Setup) leaves it: without a focus rectangle.
+    auto atRest = Print(form.btnCancel);
+    EXPECT_EQ((SendMessageA(window, WM_QUERYUISTATE, 0, 0) & (UISF_HIDEACCEL | UISF_HIDEFOCUS)),
+              UISF_HIDEACCEL | UISF_HIDEFOCUS);
+    EXPECT_EQ(Accessible(form.btnSetup).Shortcut(), "Alt+S");
+    EXPECT_EQ(Accessible(form.btnCancel).Shortcut(), "Alt+C");
+    {
+        KeyboardCues always(TRUE); // the system's setting: underlined always
+        EXPECT_GT(CountDifferent(*Print(form.btnCancel), *atRest), 3);
+    }
+    EXPECT_EQ(CountDifferent(*Print(form.btnCancel), *atRest), 0);
+
+    // Alt held down (its release alone would open the window menu).
+    PostMessageA(GetFocus(), WM_SYSKEYDOWN, VK_MENU, 0x20000001);
+    Pump();
+    EXPECT_EQ(SendMessageA(window, WM_QUERYUISTATE, 0, 0) & (UISF_HIDEACCEL | UISF_HIDEFOCUS), 0);
+    // The underline: white pixels below the "C" that were not there, and nothing else.
+    auto shown = Print(form.btnCancel);
+    int appeared = 0;
+    for (int x = 0; x < shown->Width(); ++x)
+        for (int y = 0; y < shown->Height(); ++y)
+            if (shown->Pixel(x, y) != atRest->Pixel(x, y)) {
+                EXPECT_EQ(shown->Pixel(x, y), tk::clWhite) << x << "," << y;
+                ++appeared;
+            }
+    EXPECT_GT(appeared, 3);
+
+    // Then C: Alt+C presses the shown Cancel, and the window closes.
+    bool closed = false;
+    form.OnClose = [&](tk::TControl*) { closed = true; };
+    PostMessageA(GetFocus(), WM_SYSKEYDOWN, 'C', 0x20000001);
+    Pump();
+    EXPECT_TRUE(closed);
+}
+
+TEST_F(MainWindow, TitleBarShowsTheProgramsIcon) {
+    HICON small = reinterpret_cast<HICON>(SendMessageA(form->Handle(), WM_GETICON, ICON_SMALL, 0));
+    ASSERT_NE(small, nullptr);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(small, &info));
+    BITMAP picture{};
+    GetObjectA(info.hbmColor, sizeof picture, &picture);
+    EXPECT_EQ(picture.bmWidth, GetSystemMetrics(SM_CXSMICON));
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    EXPECT_NE(SendMessageA(form->Handle(), WM_GETICON, ICON_BIG, 0), 0);
+    TInstProgressForm progress;
+    EXPECT_EQ(SendMessageA(progress.Handle(), WM_GETICON, ICON_SMALL, 0),
+              reinterpret_cast<LRESULT>(small));
 }
 
 // The events a screen reader would be told of, for client areas.
@@ -210,9 +433,10 @@ struct ProgressWindow : ::testing::Test {
     std::unique_ptr<TInstProgressForm> form;
 };
 
-TEST_F(ProgressWindow, BarValueIsThePercentage) {
+TEST_F(ProgressWindow, BarIsNamedForWhatItMeasuresAndItsValueIsThePercentage) {
     Accessible bar(form->pbar);
     EXPECT_EQ(bar.Role(), ROLE_SYSTEM_PROGRESSBAR);
+    EXPECT_EQ(bar.Name(), "Installation progress");
     form->SetTotalBytes(200);
     form->SetBytesDone(50);
     EXPECT_EQ(bar.Value(), "25%");
@@ -236,6 +460,58 @@ TEST_F(ProgressWindow, ValueAndTextChangesAreAnnounced) {
     EXPECT_EQ(Count(form->pbar, EVENT_OBJECT_VALUECHANGE), 1);
     EXPECT_EQ(Count(form->lbFileName, EVENT_OBJECT_NAMECHANGE), 1);
     EXPECT_EQ(Count(form->lbStatus, EVENT_OBJECT_NAMECHANGE), 3);
+}
+
+TEST(ProgressWindowEvents, ControlsThatCannotBeSeenAnnounceNothing) {
+    HWINEVENTHOOK hook =
+        SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr, OnWinEvent,
+                        GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    g_events.clear();
+    TInstProgressForm form; // hidden until shown
+    form.SetProgramName("Pentaro");
+    form.SetStage("Installing ...");
+    form.Show(); // its show handler sets the status line and the bar before the window shows
+    Pump();
+    const size_t whileHidden = g_events.size();
+    // Loading: the file line, the bar and the status line are hidden.
+    form.lbFileName->SetCaption("c:\\tq\\tarnw.exe");
+    form.pbar->SetPosition(50);
+    form.lbStatus->SetCaption("1 of 2 bytes");
+    Pump();
+    const size_t whileLoading = g_events.size() - whileHidden;
+    form.SetTotalBytes(100);
+    form.SetCurrentFile("c:\\tq\\pentaro.exe");
+    Pump();
+    UnhookWinEvent(hook);
+    EXPECT_EQ(whileHidden, 0u);
+    EXPECT_EQ(whileLoading, 0u);
+    int fileLine = 0;
+    for (const auto& [window, event] : g_events)
+        if (window == form.lbFileName->Handle() && event == EVENT_OBJECT_NAMECHANGE) ++fileLine;
+    EXPECT_EQ(fileLine, 1); // shown while copying: it speaks
+}
+
+Announced g_focusAtTheEnd;
+void CALLBACK LookThenPressEnter(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    g_focusAtTheEnd = FocusedObject();
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
+}
+
+TEST_F(ProgressWindow, FocusIsOnPauseWhileCopyingAndOnOkAtTheEnd) {
+    EXPECT_EQ(FocusedObject(), kPause);
+    form->SetTotalBytes(1000);
+    form->SetCurrentFile("c:\\tq\\tarnw.exe");
+    form->SetBytesDone(1000);
+    EXPECT_EQ(FocusedObject(), kPause);
+    ExpectNothingUnnamedOnItsOwn(form->Handle());
+    // At the end ShowSuccess waits for OK: look while it waits, then press Enter.
+    g_focusAtTheEnd = {};
+    SetTimer(nullptr, 0, 50, LookThenPressEnter);
+    form->ShowSuccess();
+    EXPECT_EQ(g_focusAtTheEnd, kOk);
+    EXPECT_FALSE(form->Cancelled); // Enter pressed OK, which is not a cancel
 }
 
 // The lines the panel draws itself: a screen reader finds each where it shows, at once.

@@ -2,6 +2,7 @@
 // WM_PRINTCLIENT (or from the window itself where painting at once matters), and the tool
 // buttons driven by real mouse and keyboard messages.
 #include "controls/appearance.h"
+#include "tests/gui/keyboard_cues_win.h"
 #include "tests/gui/pictures_win.h"
 #include "toolkit/application.h"
 #include "toolkit/forms.h"
@@ -636,19 +637,6 @@ TEST_F(Buttons, SpaceAndEnterPressTheFocusedButtonAndTabMovesOn) {
     Key(other->Handle(), WM_KEYDOWN, VK_RETURN);
     EXPECT_EQ(otherClicks, 1);
 }
-
-// Sets the system's "keyboard cues always shown" for this session only (Wine's default is
-// on, Windows' off) and restores it.
-struct KeyboardCues {
-    explicit KeyboardCues(BOOL always) {
-        SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &saved, 0);
-        SystemParametersInfoA(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(always), 0);
-    }
-    ~KeyboardCues() {
-        SystemParametersInfoA(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(saved), 0);
-    }
-    BOOL saved = FALSE;
-};
 
 TEST_F(Buttons, FocusCueOnlyAfterKeyboardUse) {
     KeyboardCues windowsDefault(FALSE);

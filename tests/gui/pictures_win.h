@@ -9,12 +9,16 @@
 
 #include <memory>
 
-// What the control paints, as WM_PAINT would paint it.
+// What the control paints, as WM_PAINT would paint it (a control without a window of its
+// own, as its parent paints it).
 inline std::unique_ptr<tk::TBitmap> Print(const tk::TControl* control) {
     auto picture = std::make_unique<tk::TBitmap>();
     picture->SetSize(control->Width(), control->Height());
-    SendMessageA(control->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture->DC()),
-                 PRF_CLIENT);
+    if (control->HandleAllocated())
+        SendMessageA(control->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture->DC()),
+                     PRF_CLIENT);
+    else
+        const_cast<tk::TControl*>(control)->PaintTo(picture->DC());
     return picture;
 }
 

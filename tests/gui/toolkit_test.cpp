@@ -287,6 +287,9 @@ TEST_F(Fixture, EditFieldTakesItsColoursFromTheLayout) {
     folder->SetColor(tk::clYellow);
     folder->SetText("wwwwwwww");
     form->Show();
+    // The field takes the focus, the form's first tab stop, with its text selected: the
+    // colours asked for are those of text that is not.
+    SendMessageA(folder->Handle(), EM_SETSEL, static_cast<WPARAM>(-1), 0);
     tk::Application().ProcessMessages();
     UpdateWindow(folder->Handle());
     RECT client;

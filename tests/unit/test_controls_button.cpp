@@ -165,3 +165,18 @@ TEST(ButtonPointer, DisablingStopsTrackingAndEnablingReturnsToUp) {
 }
 
 } // namespace
+
+TEST(AccessKeyMarked, MarksTheFirstLetterOfTheKeyAndKeepsAmpersandsLiteral) {
+    const struct {
+        const char* caption;
+        char key;
+        const char* marked;
+    } cases[] = {
+        {"Setup", 'S', "&Setup"},     {"Resume", 'r', "&Resume"}, // either case
+        {"Cancel", 'n', "Ca&ncel"},   {"Install", 'l', "Insta&ll"}, // the first of two
+        {"R&D", 'D', "R&&&D"},        {"Pause", 'x', "Pause"}, // no such letter: no mark
+        {"OK", 0, "OK"},              {"", 'O', ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AccessKeyMarked(c.caption, c.key), c.marked) << c.caption << " " << c.key;
+}
