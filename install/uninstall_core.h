@@ -14,7 +14,8 @@
 
 // The key under HKCU or HKLM that holds the product's Apps & Features entry:
 // "Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane Pentaro".
-inline constexpr char UninstallKeyParent[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+inline constexpr char UninstallKeyParent[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 std::string UninstallKeyPath();
 
 // The first line of every record; a later format gets a new number.
