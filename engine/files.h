@@ -97,6 +97,21 @@ public:
 // when nothing is there or an ordinary file is, which may be replaced in place.
 bool RemoveLinkedName(const std::string& path);
 
+// Raises ELinkedPath for the first folder of `path` below its root (a drive letter, or
+// \\server\share) that is a link (a reparse point that leads elsewhere).
+void RefuseLinkedFolders(const std::string& path);
+
+// True when `path` is a link: a folder that is a reparse point leading elsewhere, or a file
+// that is one, has more than one name (a hard link) or leads the system to another place.
+// False when nothing is there.
+bool IsLinkedName(const std::string& path);
+
+// Sets the file or folder open as `handle` (a HANDLE opened with DELETE access) to go when
+// its last handle closes (`deleting` false takes that back): the name the handle was opened
+// by, never what a link leads to when it was opened without following links. 0, or the
+// system's error code (ERROR_CALL_NOT_IMPLEMENTED before Vista).
+unsigned long MarkForDeletion(void* handle, bool deleting = true);
+
 // Replaces the file `path` by `data` (created if missing). Empty `data` deletes the
 // file instead and creates nothing. Reports nothing at all: a file that cannot be opened
 // or deleted is silently left as it was, and a short write goes unnoticed. Callers that
@@ -109,6 +124,10 @@ void WriteStringToFile(const std::string& path, const std::string& data);
 // Empty data creates an empty file. Never writes through a link: see RemoveLinkedName,
 // whose ELinkedPath passes to the caller.
 unsigned long WriteFileChecked(const std::string& path, const std::string& data);
+
+// Reads the whole file `path` into `data`, never through a link that leads elsewhere (a
+// reparse point is opened as itself). 0, or the system's error code.
+unsigned long ReadFileBytes(const std::string& path, std::string& data);
 
 // Sets the last-write time of the existing file `path` to `dosDateTime` (MS-DOS layout:
 // date in the high 16 bits, time in the low 16 bits), read as local time with the

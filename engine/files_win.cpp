@@ -46,6 +46,13 @@ std::wstring FinalPath(HANDLE handle) {
     return path;
 }
 
+// True when `handle` reaches the path `expected` (also when either is unknown).
+bool LeadsTo(HANDLE handle, const std::wstring& expected) {
+    const std::wstring reachedPath = FinalPath(handle);
+    return expected.empty() || reachedPath.empty() ||
+           lstrcmpiW(reachedPath.c_str(), expected.c_str()) == 0;
+}
+
 tk::FileHandle OpenName(const std::string& path, DWORD access, DWORD flags) {
     return tk::FileHandle(CreateFileW(tk::AnsiToWide(path).c_str(), access,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -68,8 +75,8 @@ bool IsLink(const std::string& path, DWORD attributes) {
     return !IsReparseTagMicrosoft(tag) || IsReparseTagNameSurrogate(tag);
 }
 
-// Raises ELinkedPath for the first folder of `path` below its root (a drive letter, or
-// \\server\share) that is a link (IsLink).
+} // namespace
+
 void RefuseLinkedFolders(const std::string& path) {
     std::string::size_type start = 3;
     if (path.rfind("\\\\", 0) == 0) {
@@ -85,8 +92,6 @@ void RefuseLinkedFolders(const std::string& path) {
     }
 }
 
-} // namespace
-
 bool FileExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -97,11 +102,13 @@ bool DirectoryExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool RemoveLinkedName(const std::string& path) {
-    RefuseLinkedFolders(path);
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false; // nothing there, or a folder that the write will refuse to replace
+namespace {
+
+// Whether the file `path` (with these attributes, not a folder) is a link: a reparse point
+// that leads elsewhere, a file with more than one name, or a name the system follows to
+// another place. `expected` receives the path the name should lead to (empty where the
+// system cannot tell).
+bool IsLinkedFile(const std::string& path, DWORD attributes, std::wstring& expected) {
     tk::FileHandle reached = OpenName(path, FILE_READ_ATTRIBUTES, 0);
     if (!reached.Valid()) return false;
     BY_HANDLE_FILE_INFORMATION info{};
@@ -112,36 +119,56 @@ bool RemoveLinkedName(const std::string& path) {
     const std::string::size_type slash = path.find_last_of('\\');
     tk::FileHandle folder = OpenName(path.substr(0, slash == std::string::npos ? 0 : slash + 1),
                                      FILE_READ_ATTRIBUTES, 0);
-    std::wstring expected = folder.Valid() ? FinalPath(folder.Get()) : std::wstring();
+    expected = folder.Valid() ? FinalPath(folder.Get()) : std::wstring();
     if (!expected.empty()) {
         if (expected.back() != L'\\') expected += L'\\';
         expected += tk::AnsiToWide(path.substr(slash + 1));
     }
-    const auto leadsThere = [&](HANDLE handle) {
-        const std::wstring reachedPath = FinalPath(handle);
-        return expected.empty() || reachedPath.empty() ||
-               lstrcmpiW(reachedPath.c_str(), expected.c_str()) == 0;
-    };
-    const bool linked =
-        IsLink(path, attributes) || info.nNumberOfLinks > 1 || !leadsThere(reached.Get());
-    if (!linked) return false;
+    return IsLink(path, attributes) || info.nNumberOfLinks > 1 || !LeadsTo(reached.Get(), expected);
+}
+
+} // namespace
+
+bool IsLinkedName(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return IsLink(path, attributes);
+    std::wstring expected;
+    return IsLinkedFile(path, attributes, expected);
+}
+
+bool RemoveLinkedName(const std::string& path) {
+    RefuseLinkedFolders(path);
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false; // nothing there, or a folder that the write will refuse to replace
+    std::wstring expected;
+    if (!IsLinkedFile(path, attributes, expected)) return false;
+    const auto leadsThere = [&](HANDLE handle) { return LeadsTo(handle, expected); };
 
     // The name itself, not followed; removed through this very handle, once it is sure to
     // be that name. (DeleteFileA by name would remove a link's target under Wine.)
     tk::FileHandle name =
         OpenName(path, DELETE | FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
     if (!name.Valid() || !leadsThere(name.Get())) throw ELinkedPath(path);
-    using DispositionProc = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-    const auto setInformation = tk::KernelExport<DispositionProc>("SetFileInformationByHandle");
-    FILE_DISPOSITION_INFO dispose{TRUE};
-    if (setInformation != nullptr) {
-        if (!setInformation(name.Get(), FileDispositionInfo, &dispose, sizeof dispose))
-            throw ELinkedPath(path);
+    if (const unsigned long error = MarkForDeletion(name.Get());
+        error != ERROR_CALL_NOT_IMPLEMENTED) {
+        if (error != 0) throw ELinkedPath(path);
     } else if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !DeleteFileA(path.c_str())) {
         // Before Vista only hard links can be told apart, and removed by name.
         throw ELinkedPath(path);
     }
     return true;
+}
+
+unsigned long MarkForDeletion(void* handle, bool deleting) {
+    using DispositionProc = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    static const auto setInformation =
+        tk::KernelExport<DispositionProc>("SetFileInformationByHandle");
+    if (setInformation == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
+    FILE_DISPOSITION_INFO dispose{static_cast<BOOLEAN>(deleting)};
+    return setInformation(handle, FileDispositionInfo, &dispose, sizeof dispose) ? 0
+                                                                                 : GetLastError();
 }
 
 bool EnsureFolder(std::string& folder) {
@@ -183,6 +210,22 @@ unsigned long WriteFileChecked(const std::string& path, const std::string& data)
     if (!file.Close() && ok) error = GetLastError();
     if (error != 0) DeleteFileA(path.c_str());
     return error;
+}
+
+unsigned long ReadFileBytes(const std::string& path, std::string& data) {
+    data.clear();
+    // Shared every way: reading must not fail because a program has the file open.
+    tk::FileHandle file(CreateFileA(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.Valid()) return GetLastError();
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr)) {
+        if (read == 0) return 0;
+        data.append(buffer, read);
+    }
+    return GetLastError();
 }
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // Owners for the system handles the installer holds outside GDI (which has toolkit/gdi.h):
-// files, file searches, shell item ID lists, loaded libraries, the thread's COM level and
-// COM interface pointers. Each releases what it holds on every path and cannot be copied.
+// files, file searches, shell item ID lists, registry keys, loaded libraries, the thread's COM
+// level and COM interface pointers. Each releases what it holds on every path and cannot be copied.
 #include <windows.h>
 
 #include <objbase.h>
@@ -67,6 +67,27 @@ public:
 
 private:
     LPITEMIDLIST list_ = nullptr;
+};
+
+// An open registry key, closed with RegCloseKey.
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    ~RegistryKey() {
+        if (key_ != nullptr) RegCloseKey(key_);
+    }
+    bool Valid() const { return key_ != nullptr; }
+    HKEY Get() const { return key_; }
+    // For out-parameters: closes what is held and hands out the slot.
+    HKEY* Receive() {
+        if (key_ != nullptr) RegCloseKey(std::exchange(key_, nullptr));
+        return &key_;
+    }
+
+private:
+    HKEY key_ = nullptr;
 };
 
 // The KERNEL32 export `name` as a function of type Proc, or null where this Windows lacks it
