@@ -4,6 +4,7 @@
 // place in other case, with other separators or trailing backslashes share one mutex.
 #include "install/exit_code.h"
 #include "install/front_end.h"
+#include "install/run.h"
 
 #include <string>
 
@@ -30,7 +31,8 @@ private:
     void* handle_ = nullptr;
 };
 
-// Installs into `folder` (RunInstallation) while holding its mutex. When another instance
-// holds it, tells AlreadyInstallingMessage (caption "Pentaro"), writes nothing and returns
-// AlreadyRunning.
-ExitCode RunInstallationAlone(const std::string& folder, InstallFrontEnd& frontEnd);
+// Installs into `folder` (RunInstallationOf with `settings`) while holding its mutex. When
+// another instance holds it, tells AlreadyInstallingMessage (caption "Pentaro"), writes
+// nothing and returns AlreadyRunning.
+ExitCode RunInstallationAlone(const std::string& folder, InstallFrontEnd& frontEnd,
+                              const RunSettings& settings = {});

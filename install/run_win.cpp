@@ -1,7 +1,10 @@
 #include "install/run.h"
 
+#include "dosbox/conf_core.h"
 #include "dosbox/shortcuts.h"
+#include "engine/sha256.h"
 #include "engine/ucargo.h"
+#include "install/registration.h"
 #include "install/run_core.h"
 #include "toolkit/win32_error.h"
 
@@ -52,6 +55,8 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                            const RunSettings& settings) {
     std::string message;
     std::string folder = AddTrailingBackslash(folderText);
+    // The folders the run makes, which the uninstaller may remove again once empty.
+    const std::vector<std::string> created = MissingFolders(folder, DirectoryExists);
     // EnsureFolder refuses empty text without asking the system: no earlier error may
     // then pass for the reason.
     SetLastError(ERROR_SUCCESS);
@@ -123,9 +128,20 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
         }
 
         if (outcome == ExitCode::Success) {
+            const bool allUsers = settings.AllUsers ? *settings.AllUsers : RunsAsSystemAccount();
             const std::string desktop =
-                settings.DesktopFolder ? *settings.DesktopFolder
-                                       : AddTrailingBackslash(GetSpecialFolderPath(CSIDL_DESKTOP));
+                settings.DesktopFolder
+                    ? *settings.DesktopFolder
+                    : AddTrailingBackslash(GetSpecialFolderPath(
+                          allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP));
+            InstallFacts made;
+            made.Folder = folder;
+            made.AllUsers = allUsers;
+            made.CreatedFolders = created;
+            made.Desktop = desktop;
+            for (const auto& item : ItemTable)
+                made.Files.push_back(
+                    {item.FileName, item.Contents.size(), Sha256Hex(item.Contents)});
             if (IsMenuProgramInParent(folder)) {
                 message += MenuProgramMessage();
             } else if (settings.Windows64 ? *settings.Windows64 : Is64BitWindows()) {
@@ -133,6 +149,14 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                 if (!setUp.Message.empty()) frontEnd.Tell("", setUp.Message);
                 if (!setUp.Made) outcome = ExitCode::StartupSetupFailed;
                 message.clear();
+                // Without the sibling product it made dosbox.conf and the two links.
+                if (setUp.Made && !FileExists(folder + SiblingProgramFile)) {
+                    std::string conf;
+                    if (ReadFileBytes(folder + kDosBoxConfName, conf) == 0)
+                        made.Files.push_back({kDosBoxConfName, conf.size(), Sha256Hex(conf)});
+                    made.Shortcuts = {DosBoxShortcut(folder, desktop, DosBoxExePath).LinkPath,
+                                      PrintShortcut(folder, desktop).LinkPath};
+                }
             } else if (FileExists(folder + SiblingProgramFile)) {
                 message = SiblingInstalledMessage();
             } else if (frontEnd.Ask(ShortcutQuestion())) {
@@ -142,9 +166,17 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                     outcome = ExitCode::StartupSetupFailed;
                 } else {
                     message = DesktopIconMessage();
+                    made.Shortcuts.push_back(link.LinkPath);
                 }
             } else {
                 message = StartFromSiblingMessage();
+            }
+            if (outcome == ExitCode::Success) {
+                const std::string failure = RegisterInstallation(made);
+                if (!failure.empty()) {
+                    frontEnd.Tell(ProductName, failure);
+                    outcome = ExitCode::StartupSetupFailed;
+                }
             }
         }
     }
