@@ -11,7 +11,7 @@
 
 // One value of the entry: a string, or a number (REG_DWORD) when `IsNumber`.
 struct EntryValue {
-    std::string Name;
+    const char* Name;
     std::string Text;
     bool IsNumber = false;
     std::uint32_t Number = 0;
@@ -44,6 +44,8 @@ std::string NotRegisteredMessage(const std::string& what, const std::string& rea
 
 // True when this program runs as the SYSTEM account (a deployment service).
 bool RunsAsSystemAccount();
+// The full path of this program's file (empty when longer than MAX_PATH).
+std::string OwnProgramPath();
 // True when this program may write what every user shares (an elevated administrator, or
 // the SYSTEM account).
 bool HasAdministratorRights();

@@ -4,18 +4,6 @@
 #include "resources/product.h"
 #include "toolkit/format.h"
 
-namespace {
-
-EntryValue Text(const char* name, const std::string& text) {
-    return EntryValue{name, text, false, 0};
-}
-
-EntryValue Number(const char* name, std::uint32_t number) {
-    return EntryValue{name, {}, true, number};
-}
-
-} // namespace
-
 std::string ProductTitle() {
     return std::string(ProductName) + " " + ProductVersion;
 }
@@ -23,17 +11,25 @@ std::string ProductTitle() {
 std::vector<EntryValue> UninstallEntryValues(const std::string& folder, std::uint64_t bytes,
                                              std::uint32_t date) {
     const std::string uninstaller = "\"" + folder + UninstallerFile + "\"";
-    return {Text("DisplayName", ProductTitle()),
-            Text("DisplayVersion", ProductVersion),
-            Text("Publisher", ProductMaker),
-            Text("InstallLocation", folder),
-            Text("DisplayIcon", folder + ProductIconFile),
-            Text("UninstallString", uninstaller),
-            Text("QuietUninstallString", uninstaller + " /S"),
-            Number("EstimatedSize", static_cast<std::uint32_t>((bytes + 1023) / 1024)),
-            Text("InstallDate", tk::Format("%08lu", static_cast<unsigned long>(date))),
-            Number("NoModify", 1),
-            Number("NoRepair", 1)};
+    std::vector<EntryValue> values;
+    const auto text = [&values](const char* name, const std::string& value) {
+        values.push_back({name, value, false, 0});
+    };
+    const auto number = [&values](const char* name, std::uint32_t value) {
+        values.push_back({name, {}, true, value});
+    };
+    text("DisplayName", ProductTitle());
+    text("DisplayVersion", ProductVersion);
+    text("Publisher", ProductMaker);
+    text("InstallLocation", folder);
+    text("DisplayIcon", folder + ProductIconFile);
+    text("UninstallString", uninstaller);
+    text("QuietUninstallString", uninstaller + " /S");
+    number("EstimatedSize", static_cast<std::uint32_t>((bytes + 1023) / 1024));
+    text("InstallDate", tk::Format("%08lu", static_cast<unsigned long>(date)));
+    number("NoModify", 1);
+    number("NoRepair", 1);
+    return values;
 }
 
 std::vector<std::string> MissingFolders(const std::string& folder,

@@ -35,9 +35,9 @@ unsigned long WriteUninstallEntry(bool allUsers, const std::vector<EntryValue>& 
     for (const EntryValue& value : values) {
         const DWORD number = value.Number;
         error = value.IsNumber
-                    ? RegSetValueExA(entry.Get(), value.Name.c_str(), 0, REG_DWORD,
+                    ? RegSetValueExA(entry.Get(), value.Name, 0, REG_DWORD,
                                      reinterpret_cast<const BYTE*>(&number), sizeof number)
-                    : RegSetValueExA(entry.Get(), value.Name.c_str(), 0, REG_SZ,
+                    : RegSetValueExA(entry.Get(), value.Name, 0, REG_SZ,
                                      reinterpret_cast<const BYTE*>(value.Text.c_str()),
                                      static_cast<DWORD>(value.Text.size() + 1));
         if (error != ERROR_SUCCESS) return static_cast<unsigned long>(error);
@@ -112,6 +112,12 @@ bool RunsAsSystemAccount() {
     return TokenIs(true, SECURITY_LOCAL_SYSTEM_RID, 0, 1);
 }
 
+std::string OwnProgramPath() {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
+}
+
 bool HasAdministratorRights() {
     // Membership counts only where the group is enabled in the token: under UAC an
     // administrator's unelevated token holds it for denying only.
@@ -119,20 +125,6 @@ bool HasAdministratorRights() {
 }
 
 namespace {
-
-std::string OwnProgramPath() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
 
 // Copies the uninstaller to `target`, never through a link placed there. 0 or the
 // system's error code.

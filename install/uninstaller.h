@@ -38,7 +38,8 @@ private:
 
 // "Remove Pentaro 3.24 from c:\tq\?"
 std::string RemoveQuestion(const std::string& folder);
-// Files that cannot be removed now, one per line, and what to do; nothing was removed.
+// What cannot be removed now, one per line (a path and the system's reason), and what to
+// do; nothing was removed.
 std::string InUseMessage(const std::vector<std::string>& paths);
 // What `plan` keeps, one full path each: changed files, added files and folders, shortcuts
 // that lead elsewhere, folders not empty.

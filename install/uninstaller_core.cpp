@@ -20,8 +20,9 @@ std::string RemoveQuestion(const std::string& folder) {
 }
 
 std::string InUseMessage(const std::vector<std::string>& paths) {
-    return "These files are in use and cannot be removed now:\r\n" + OnePerLine(paths) +
-           tk::Format("\r\n\r\nClose the programs that use them (DOSBox, %s), then click Retry. "
+    return "These cannot be removed now:\r\n" + OnePerLine(paths) +
+           tk::Format("\r\n\r\nClose the programs that use them (DOSBox, %s), or run the "
+                      "uninstaller as an administrator where that is needed, then click Retry. "
                       "Nothing has been removed.",
                       ProductName);
 }

@@ -46,7 +46,8 @@ namespace {
 // Opens every path of `names` for deletion: with DELETE access and no sharing, so that an
 // open fails while anyone has the file open (a file DOSBox holds) and nobody can open it
 // until it is gone; never through a link (the name itself is opened). Names that are not
-// there are skipped (null handle); names that would not open are added to `refused`.
+// there are skipped (null handle); names that would not open are added to `refused`, each
+// with the system's reason (in use, or no right to delete it).
 std::vector<HANDLE> OpenAll(const std::vector<std::string>& names,
                             std::vector<std::string>& refused) {
     std::vector<HANDLE> handles;
@@ -57,7 +58,7 @@ std::vector<HANDLE> OpenAll(const std::vector<std::string>& names,
         if (handle == INVALID_HANDLE_VALUE) {
             handle = nullptr;
             if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
-                refused.push_back(name);
+                refused.push_back(name + ": " + tk::SystemErrorMessage(error));
         }
         handles.push_back(handle);
     }
@@ -76,7 +77,7 @@ void DeleteAll(const std::vector<std::string>& names, std::vector<std::string>& 
         if (error == ERROR_CALL_NOT_IMPLEMENTED)
             byName = true; // before Vista: by name, once all were seen to open
         else if (error != 0)
-            refused.push_back(names[i]);
+            refused.push_back(names[i] + ": " + tk::SystemErrorMessage(error));
     }
     for (HANDLE handle : handles) {
         if (handle == nullptr) continue;
@@ -169,12 +170,6 @@ ExitCode RunUninstall(const std::string& folder, UninstallFrontEnd& frontEnd,
 // user's own uninstall may leave the copy in the temporary folder until it is cleaned.
 namespace {
 
-std::string OwnProgram() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
-}
-
 unsigned long HandleNumber(HANDLE handle) {
     return static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(handle));
 }
@@ -240,7 +235,7 @@ ExitCode RunAsCopy(const InstallOptions& options, InstallLog& log) {
         RemoveFolders(folders, log);
         pipe.Close();
         WaitForSingleObject(first, 60000);
-        const std::string self = OwnProgram();
+        const std::string self = OwnProgramPath();
         DeleteSoon(MovedName(self));
         MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     }
@@ -317,13 +312,13 @@ bool HandOver(const InstallOptions& options, const std::string& self, const std:
 } // namespace
 
 bool IsUninstallMode(const InstallOptions& options) {
-    return !options.uninstallCopy.empty() || IsUninstallerProgram(OwnProgram());
+    return !options.uninstallCopy.empty() || IsUninstallerProgram(OwnProgramPath());
 }
 
 ExitCode RunUninstaller(const InstallOptions& options, const std::string& commandLine) {
     if (options.silent) SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     InstallLog log(options.logFile);
-    const std::string self = OwnProgram();
+    const std::string self = OwnProgramPath();
     ExitCode code = ExitCode::UnexpectedError;
     if (options.uninstallCopy.empty() && HandOver(options, self, ParentPart(self), code))
         return code;

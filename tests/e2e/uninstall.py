@@ -18,7 +18,7 @@ import sys
 import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
-from e2e import EXIT, lnk_field, manifest_entries, run_bench  # noqa: E402
+from e2e import EXIT, Dialog, lnk_field, manifest_entries, run_bench  # noqa: E402
 from scenarios import check_dialog, check_files  # noqa: E402
 from silent import Log, silent  # noqa: E402
 
@@ -41,6 +41,24 @@ def listed(p):
     """{key: display name} of every entry Wine's uninstaller lists."""
     out = p.wine(["uninstaller", "--list"])
     return dict(line.rstrip("\r").split("|||", 1) for line in out.splitlines() if "|||" in line)
+
+
+def hold(bench, p, path):
+    """A Wine process that keeps `path` (a Windows path) open as DOSBox would; kill() it."""
+    log = os.path.join(bench.work, "holder.log")
+    with open(log, "wb") as out:
+        holder = subprocess.Popen(["wine", bench.driver, "hold", path, "60"], env=p.env,
+                                  stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT)
+    deadline = time.time() + 30
+    while b"held" not in open(log, "rb").read() and time.time() < deadline:
+        time.sleep(0.1)
+    return holder
+
+
+def release(holder):
+    holder.kill()
+    holder.wait()
+    time.sleep(1)  # the handle closes with the Wine process
 
 
 def quiet(bench, p, what, command, expect, extra=""):
@@ -106,17 +124,12 @@ def uninstall64_quiet(bench):
         bench.check("the uninstaller is the installer's own bytes", a.read() == b.read())
 
     files = product_files(bench)
-    held = p.c("tq", files[3])
-    holder_log = os.path.join(bench.work, "holder.log")
-    with open(holder_log, "wb") as out:
-        holder = subprocess.Popen(["wine", bench.driver, "hold", "c:\\tq\\" + files[3], "60"],
-                                  env=p.env, stdin=subprocess.DEVNULL, stdout=out,
-                                  stderr=subprocess.STDOUT)
+    log = os.path.join(bench.work, "uninstall64.log")
+    log_arg = "/LOG=Z:" + log.replace("/", "\\")
+    holder = hold(bench, p, "c:\\tq\\" + files[3])
     try:
-        deadline = time.time() + 30
-        while b"held" not in open(holder_log, "rb").read() and time.time() < deadline:
-            time.sleep(0.1)
-        quiet(bench, p, "a file held open", values.get("QuietUninstallString"), "FilesInUse")
+        quiet(bench, p, "a file held open", values.get("QuietUninstallString"), "FilesInUse",
+              log_arg)
         check_files(bench, p.c("tq"), 10)
         bench.check("held: dosbox.conf, uninstaller and record kept",
                     all(os.path.isfile(p.c("tq", n))
@@ -125,18 +138,21 @@ def uninstall64_quiet(bench):
                      ["Penta DOSbox.lnk", "Print F.lnk"])
         bench.check("held: the entry kept", "Corvane Pentaro" in listed(p))
     finally:
-        holder.kill()
-        holder.wait()
-    time.sleep(1)  # the holder's handle closes with its process
+        release(holder)
+    runs = Log(bench, log).runs()
+    if runs:
+        told = [t for h, t in runs[0] if h == "Message:"]
+        bench.check("held: the log names the file held", any(
+            any(line.lower().startswith("c:\\tq\\" + files[3] + ":") for line in t)
+            for t in told), repr(runs[0]))
+        bench.expect("held: the log's exit code", runs[0][-1][0], "Exit code: 15 (FilesInUse)")
 
     changed, added = p.c("tq", files[2]), p.c("tq", "notes.txt")
     with open(changed, "ab") as f:
         f.write(b"the user's own work")
     with open(added, "wb") as f:
         f.write(b"notes")
-    log = os.path.join(bench.work, "uninstall64.log")
-    quiet(bench, p, "quiet uninstall", values.get("QuietUninstallString"), "Success",
-          "/LOG=Z:" + log.replace("/", "\\"))
+    quiet(bench, p, "quiet uninstall", values.get("QuietUninstallString"), "Success", log_arg)
     bench.check("the folder keeps only the changed and the added file",
                 gone(p.c("tq", "uninstall.exe")) and
                 sorted(os.listdir(p.c("tq"))) == sorted([files[2], "notes.txt"]),
@@ -187,10 +203,19 @@ def uninstall32_moved(bench):
     check_files(bench, p.c("apps", "pentaro"), 10)
     bench.check("No: the entry kept", "Corvane Pentaro" in listed(p))
 
-    second = remove()
-    out = p.drive("dialog", "Pentaro", 30)
-    p.screenshot("Pentaro", "e2e-uninstall-question")
-    out = p.drive("press", "Pentaro", "Yes", "dialog", "Pentaro", 30)
+    holder = hold(bench, p, "c:\\apps\\pentaro\\readme.txt")
+    try:
+        second = remove()
+        p.drive("dialog", "Pentaro", 30)
+        p.screenshot("Pentaro", "e2e-uninstall-question")
+        in_use = Dialog(p.drive("press", "Pentaro", "Yes", "dialog", "Pentaro", 30))
+        bench.expect("a file held open: Retry and Cancel", in_use.buttons, ["Retry", "Cancel"])
+        bench.check("a file held open: named", any("c:\\apps\\pentaro\\readme.txt:" in t
+                                                   for t in in_use.texts), str(in_use))
+        check_files(bench, p.c("apps", "pentaro"), 10)
+    finally:
+        release(holder)
+    out = p.drive("press", "Pentaro", "Retry", "dialog", "Pentaro", 30)
     check_dialog(bench, "the closing message", out, "Pentaro",
                  "Pentaro 3.24 was removed from c:\\apps\\pentaro\\.")
     p.drive("press", "Pentaro", "OK")

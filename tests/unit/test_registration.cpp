@@ -10,9 +10,9 @@ TEST(UninstallEntryValues, CommandLinesQuotedSizeInWholeKilobytesDateAsDigits) {
     const auto values = UninstallEntryValues("c:\\program files\\pentaro\\", 2049, 20260307);
     auto value = [&](const std::string& name) {
         for (const EntryValue& v : values)
-            if (v.Name == name) return v;
+            if (name == v.Name) return v;
         ADD_FAILURE() << "no value " << name;
-        return EntryValue{};
+        return EntryValue{"", {}, false, 0};
     };
     // A path with blanks reaches the uninstaller whole only in quotes.
     EXPECT_EQ(value("UninstallString").Text, "\"c:\\program files\\pentaro\\uninstall.exe\"");
