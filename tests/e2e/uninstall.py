@@ -172,14 +172,26 @@ def uninstall64_quiet(bench):
 
 def uninstall32_moved(bench):
     """32-bit: installed into c:\\tq, then again into c:\\apps\\pentaro (with the shortcut):
-    the entry moves there. The first folder's uninstaller removes its own folder whole and
-    leaves the entry; the entry's uninstaller, started through Wine's uninstaller and
-    answered in its dialogs, removes the second install whole, the folder it made included."""
+    the entry moves there. The first folder's uninstaller refuses a tampered record, then
+    removes its own folder whole and leaves the entry; the entry's uninstaller, started
+    through Wine's uninstaller and answered in its dialogs (No; then Yes, Retry once a held
+    file is let go), removes the second install whole, the folder it made included."""
     p = bench.prefix("uninstall32", 32)
     silent(bench, p, "first install", "/S /NOSHORTCUT", expect="Success")
     silent(bench, p, "second install elsewhere", "/S /D=c:\\apps\\pentaro", expect="Success")
     values = entry(p)
     check_entry(bench, "moved", values, "c:\\apps\\pentaro\\")
+    record = p.c("tq", "uninstall.rec")
+    with open(record, "rb") as f:
+        written = f.read()
+    with open(record, "ab") as f:  # a file outside the folder: a tampered record
+        f.write(b"file\t5\t" + b"0" * 64 + b"\t..\\victim.txt\r\n")
+    quiet(bench, p, "a tampered record", '"c:\\tq\\uninstall.exe" /S', "RecordUnusable")
+    check_files(bench, p.c("tq"), 10)
+    bench.check("tampered: uninstaller and record kept",
+                os.path.isfile(p.c("tq", "uninstall.exe")) and os.path.isfile(record))
+    with open(record, "wb") as f:
+        f.write(written)
     quiet(bench, p, "the first folder's uninstaller", '"c:\\tq\\uninstall.exe" /S', "Success")
     bench.check("the first folder removed whole", gone(p.c("tq")))
     bench.expect("the entry still names the second folder",
