@@ -268,7 +268,16 @@ bool HandOver(const InstallOptions& options, const std::string& self, const std:
     std::string commandLine =
         tk::Format("\"%s\"%s /UNINSTALLCOPY=%lu,%lu", copy.c_str(), options.silent ? " /S" : "",
                    HandleNumber(me), HandleNumber(writeEnd));
-    if (!options.logFile.empty()) commandLine += " \"/LOG=" + options.logFile + "\"";
+    if (!options.logFile.empty()) {
+        // The copy runs in the temporary folder: a log named relative to this process's
+        // current folder is passed on as the full path it means here.
+        char full[MAX_PATH];
+        const DWORD fullLength = GetFullPathNameA(options.logFile.c_str(), MAX_PATH, full, nullptr);
+        commandLine += " \"/LOG=" +
+                       (fullLength > 0 && fullLength < MAX_PATH ? std::string(full, fullLength)
+                                                                : options.logFile) +
+                       "\"";
+    }
     commandLine += " /D=" + folder;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
