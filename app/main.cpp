@@ -1,6 +1,7 @@
-// The program entry: the command line read once; with /S the unattended install; else the
-// start-up check before any window, then the GUI application with the main window until it
-// closes. The exit code is the outcome (install/exit_code.h) either way.
+// The program entry: the command line read once; run as uninstall.exe the uninstaller; with
+// /S the unattended install; else the start-up check before any window, then the GUI
+// application with the main window until it closes. The exit code is the outcome
+// (install/exit_code.h) either way.
 #include "app/startup.h"
 #include "app/unattended.h"
 #include "controls/appearance.h"
@@ -9,13 +10,16 @@
 #include "install/gui_front_end.h"
 #include "install/instance_lock.h"
 #include "install/options.h"
+#include "install/registration.h"
 #include "install/run.h"
+#include "install/uninstaller.h"
 #include "resources/product.h"
 #include "toolkit/application.h"
 #include "toolkit/format.h"
 #include "toolkit/probe.h"
 #include "toolkit/stdctrls.h"
 #include "toolkit/text_win.h"
+#include "ui/dialogs.h"
 #include "ui/fmMain.h"
 
 #include <windows.h>
@@ -42,6 +46,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     std::string commandLine;
     tk::WideToAnsiExact(GetCommandLineW(), commandLine);
     const InstallOptions options = ParseCommandLine(commandLine);
+    // The uninstaller has no start-up check and loads no payload item.
+    if (IsUninstallMode(options)) return static_cast<int>(RunUninstaller(options, commandLine));
     if (options.silent) {
         const ExitCode code = RunUnattended(options, commandLine);
         DosBoxExePath.clear();
@@ -57,6 +63,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return static_cast<int>(ExitCode::UnexpectedError);
     }
 
+    if (options.allUsers && !HasAdministratorRights()) {
+        ShowInfoCaption(ProductName, AllUsersRefusedMessage());
+        return static_cast<int>(ExitCode::AllUsersRefused);
+    }
+    RunSettings settings;
+    if (options.allUsers) settings.AllUsers = true;
     tk::Probe("start-up check done");
     application.Initialize();
     tk::RegisterStandardControls();
@@ -72,10 +84,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         // The main window closes after a run that wrote every file; when only a shortcut or
         // dosbox.conf could not be made, the run has said so and the product is installed.
         tk::Probe("application initialised");
-        tMainForm MainForm(proposed, [&outcome](const std::string& folder) {
+        tMainForm MainForm(proposed, [&outcome, &settings](const std::string& folder) {
             GuiFrontEnd frontEnd;
             try {
-                outcome = RunInstallationAlone(folder, frontEnd);
+                outcome = RunInstallationAlone(folder, frontEnd, settings);
             } catch (const std::exception& error) {
                 outcome = ExitCodeOfError(error);
                 throw;

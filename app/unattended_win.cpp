@@ -5,6 +5,7 @@
 #include "engine/payload.h"
 #include "install/instance_lock.h"
 #include "install/log.h"
+#include "install/registration.h"
 #include "install/run.h"
 #include "install/silent_front_end.h"
 #include "resources/product.h"
@@ -66,6 +67,12 @@ ExitCode Install(const InstallOptions& options, const std::string& commandLine, 
         log.Write("Command line: " + options.Problem());
         return ExitCode::BadCommandLine;
     }
+    if (options.allUsers && !HasAdministratorRights()) {
+        LogMessage(log, ProductName, AllUsersRefusedMessage());
+        return ExitCode::AllUsersRefused;
+    }
+    RunSettings settings;
+    if (options.allUsers) settings.AllUsers = true;
     std::string folder = LowerCase(options.hasFolder ? options.folder : ProposedInstallFolder());
     log.Write("Folder: " + NormalFolderPath(folder));
     // A character of the wide command line without an exact form in the ANSI code page came
@@ -84,7 +91,7 @@ ExitCode Install(const InstallOptions& options, const std::string& commandLine, 
     // The shortcuts need COM, which the GUI application would have initialised.
     tk::ComInitialization com;
     SilentFrontEnd frontEnd(log, !options.noShortcut);
-    return RunInstallationAlone(folder, frontEnd);
+    return RunInstallationAlone(folder, frontEnd, settings);
 }
 
 } // namespace

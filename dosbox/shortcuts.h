@@ -34,6 +34,11 @@ unsigned long CreateShellLink(const Shortcut& shortcut);
 // the paragraph that tells the user why not (a link under its name included).
 std::string MakeShortcut(const Shortcut& shortcut);
 
+// The program the shell link file `linkPath` starts and its arguments, as the link holds
+// them (not resolved). False, both empty, when the file is no shell link or cannot be read.
+// COM must be initialised on the calling thread.
+bool ReadShellLink(const std::string& linkPath, std::string& target, std::string& arguments);
+
 // The same from separate values; the working folder is the target's own folder.
 unsigned long CreateShellLink(const std::string& linkPath, const std::string& target,
                               const std::string& arguments, const std::string& description,

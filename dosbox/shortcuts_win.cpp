@@ -111,6 +111,28 @@ std::string MakeShortcut(const Shortcut& shortcut) {
     return {};
 }
 
+bool ReadShellLink(const std::string& linkPath, std::string& target, std::string& arguments) {
+    target.clear();
+    arguments.clear();
+    try {
+        const tk::ComPtr<IUnknown> object = CreateComObject(kClsidShellLink);
+        const auto link = QueryComInterface<IShellLinkA>(object.Get(), kIidShellLinkA);
+        const auto file = QueryComInterface<IPersistFile>(object.Get(), kIidPersistFile);
+        if (FAILED(file->Load(tk::AnsiToWide(linkPath).c_str(), STGM_READ))) return false;
+        char path[MAX_PATH] = {};
+        char args[1024] = {};
+        // SLGP_RAWPATH: the path as stored, environment strings unexpanded.
+        if (FAILED(link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH)) ||
+            FAILED(link->GetArguments(args, sizeof args)))
+            return false;
+        target = path;
+        arguments = args;
+        return true;
+    } catch (const tk::Exception&) {
+        return false;
+    }
+}
+
 unsigned long CreateShellLink(const std::string& linkPath, const std::string& target,
                               const std::string& arguments, const std::string& description,
                               const std::string& iconPath, int iconIndex, int hotkey) {

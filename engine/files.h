@@ -115,9 +115,21 @@ enum class LinkedFolders { Refuse, Follow };
 bool RemoveLinkedName(const std::string& path, LinkedFolders folders = LinkedFolders::Refuse);
 
 // True when the name `path` is a link by the rules of RemoveLinkedName (a reparse point that
-// leads elsewhere, a name that leads nowhere, a file with several names), without changing
-// anything: what a clean-up must leave alone, since the shell would act on what it leads to.
+// leads elsewhere, a name that leads nowhere, a file with several names), or a folder that is
+// a reparse point leading elsewhere, without changing anything: what a clean-up or the
+// uninstaller must leave alone, since the shell would act on what it leads to. False when
+// nothing is there.
 bool IsLinkedName(const std::string& path);
+
+// Raises ELinkedPath for the first folder of `path` below its root (a drive letter, or
+// \\server\share) that is a link (a reparse point that leads elsewhere).
+void RefuseLinkedFolders(const std::string& path);
+
+// Sets the file or folder open as `handle` (a HANDLE opened with DELETE access) to go when
+// its last handle closes (`deleting` false takes that back): the name the handle was opened
+// by, never what a link leads to when it was opened without following links. 0, or the
+// system's error code (ERROR_CALL_NOT_IMPLEMENTED before Vista).
+unsigned long MarkForDeletion(void* handle, bool deleting = true);
 
 // Replaces the file `path` by `data` (created if missing). Empty `data` deletes the
 // file instead and creates nothing. Reports nothing at all: a file that cannot be opened
@@ -133,6 +145,10 @@ void WriteStringToFile(const std::string& path, const std::string& data);
 // the system cannot look through) raises ELinkedPath too.
 unsigned long WriteFileChecked(const std::string& path, const std::string& data,
                                LinkedFolders folders = LinkedFolders::Refuse);
+
+// Reads the whole file `path` into `data`, never through a link that leads elsewhere (a
+// reparse point is opened as itself). 0, or the system's error code.
+unsigned long ReadFileBytes(const std::string& path, std::string& data);
 
 // Sets the last-write time of the existing file `path` to `dosDateTime` (MS-DOS layout:
 // date in the high 16 bits, time in the low 16 bits), read as local time with the

@@ -47,6 +47,13 @@ std::wstring FinalPath(HANDLE handle) {
     return path;
 }
 
+// True when `handle` reaches the path `expected` (also when either is unknown).
+bool LeadsTo(HANDLE handle, const std::wstring& expected) {
+    const std::wstring reachedPath = FinalPath(handle);
+    return expected.empty() || reachedPath.empty() ||
+           lstrcmpiW(reachedPath.c_str(), expected.c_str()) == 0;
+}
+
 tk::FileHandle OpenName(const std::string& path, DWORD access, DWORD flags) {
     return tk::FileHandle(CreateFileW(tk::AnsiToWide(path).c_str(), access,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -69,8 +76,8 @@ bool IsLink(const std::string& path, DWORD attributes) {
     return !IsReparseTagMicrosoft(tag) || IsReparseTagNameSurrogate(tag);
 }
 
-// Raises ELinkedPath for the first folder of `path` below its root (a drive letter, or
-// \\server\share) that is a link (IsLink).
+} // namespace
+
 void RefuseLinkedFolders(const std::string& path) {
     std::string::size_type start = 3;
     if (path.rfind("\\\\", 0) == 0) {
@@ -85,8 +92,6 @@ void RefuseLinkedFolders(const std::string& path) {
         if (IsLink(folder, GetFileAttributesA(folder.c_str()))) throw ELinkedPath(folder);
     }
 }
-
-} // namespace
 
 bool FileExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -147,7 +152,9 @@ NameKind KindOfName(const std::string& path) {
 } // namespace
 
 bool IsLinkedName(const std::string& path) {
-    return KindOfName(path) == NameKind::Linked;
+    const NameKind kind = KindOfName(path);
+    return kind == NameKind::Linked ||
+           (kind == NameKind::Folder && IsLink(path, GetFileAttributesA(path.c_str())));
 }
 
 bool RemoveLinkedName(const std::string& path, LinkedFolders folders) {
@@ -161,12 +168,9 @@ bool RemoveLinkedName(const std::string& path, LinkedFolders folders) {
     tk::FileHandle name =
         OpenName(path, DELETE | FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
     if (!name.Valid() || !LeadsTo(name.Get(), PlaceOfName(path))) throw ELinkedPath(path);
-    using DispositionProc = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-    const auto setInformation = tk::KernelExport<DispositionProc>("SetFileInformationByHandle");
-    FILE_DISPOSITION_INFO dispose{TRUE};
-    if (setInformation != nullptr) {
-        if (!setInformation(name.Get(), FileDispositionInfo, &dispose, sizeof dispose))
-            throw ELinkedPath(path);
+    if (const unsigned long error = MarkForDeletion(name.Get());
+        error != ERROR_CALL_NOT_IMPLEMENTED) {
+        if (error != 0) throw ELinkedPath(path);
     } else if ((GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) ||
                !DeleteFileA(path.c_str())) {
         // Before Vista only hard links can be told apart, and removed by name (a link that
@@ -174,6 +178,16 @@ bool RemoveLinkedName(const std::string& path, LinkedFolders folders) {
         throw ELinkedPath(path);
     }
     return true;
+}
+
+unsigned long MarkForDeletion(void* handle, bool deleting) {
+    using DispositionProc = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    static const auto setInformation =
+        tk::KernelExport<DispositionProc>("SetFileInformationByHandle");
+    if (setInformation == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
+    FILE_DISPOSITION_INFO dispose{static_cast<BOOLEAN>(deleting)};
+    return setInformation(handle, FileDispositionInfo, &dispose, sizeof dispose) ? 0
+                                                                                 : GetLastError();
 }
 
 bool EnsureFolder(std::string& folder, std::vector<std::string>* created) {
@@ -223,6 +237,22 @@ unsigned long WriteFileChecked(const std::string& path, const std::string& data,
     if (!file.Close() && ok) error = GetLastError();
     if (error != 0) DeleteFileA(path.c_str());
     return error;
+}
+
+unsigned long ReadFileBytes(const std::string& path, std::string& data) {
+    data.clear();
+    // Shared every way: reading must not fail because a program has the file open.
+    tk::FileHandle file(CreateFileA(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.Valid()) return GetLastError();
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr)) {
+        if (read == 0) return 0;
+        data.append(buffer, read);
+    }
+    return GetLastError();
 }
 
 namespace {

@@ -5,6 +5,7 @@
 // one mutex.
 #include "install/exit_code.h"
 #include "install/front_end.h"
+#include "install/run.h"
 
 #include <string>
 
@@ -38,7 +39,8 @@ private:
     bool busy_ = false;
 };
 
-// Installs into `folder` (RunInstallation) while holding its mutex. When another instance
-// holds it, tells AlreadyInstallingMessage (caption "Pentaro"), writes nothing and returns
-// AlreadyRunning.
-ExitCode RunInstallationAlone(const std::string& folder, InstallFrontEnd& frontEnd);
+// Installs into `folder` (RunInstallationOf with `settings`) while holding its mutex. When
+// another instance holds it, tells AlreadyInstallingMessage (caption "Pentaro"), writes
+// nothing and returns AlreadyRunning.
+ExitCode RunInstallationAlone(const std::string& folder, InstallFrontEnd& frontEnd,
+                              const RunSettings& settings = {});

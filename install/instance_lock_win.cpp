@@ -73,11 +73,12 @@ InstanceLock::~InstanceLock() {
     CloseHandle(handle_);
 }
 
-ExitCode RunInstallationAlone(const std::string& folder, InstallFrontEnd& frontEnd) {
+ExitCode RunInstallationAlone(const std::string& folder, InstallFrontEnd& frontEnd,
+                              const RunSettings& settings) {
     InstanceLock lock(folder);
     if (!lock.Held()) {
         frontEnd.Tell(ProductName, AlreadyInstallingMessage(NormalFolderPath(folder)));
         return ExitCode::AlreadyRunning;
     }
-    return RunInstallation(folder, frontEnd);
+    return RunInstallationOf(folder, frontEnd, settings);
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The installer's command line, read once into a value. Portable: no system calls.
 //
-//   PentaroSetup.exe [/S] [/NOSHORTCUT] [/LOG=<file>] [/DOSBOX=<executable>] [/D=<folder>]
+//   PentaroSetup.exe [/S] [/NOSHORTCUT] [/ALLUSERS] [/LOG=<file>] [/DOSBOX=<executable>]
+//                    [/D=<folder>]
+//   uninstall.exe [/S] [/LOG=<file>]
 //
 // Switches are case-insensitive. /D= must come last: everything after "/D=" up to the end
 // of the line is the folder, blanks included, no quotes needed. The program's own path
@@ -17,6 +19,14 @@ struct InstallOptions {
     bool silent = false;
     // /NOSHORTCUT: the unattended answer to the desktop-shortcut question is No.
     bool noShortcut = false;
+    // /ALLUSERS: install for every user of the computer (the Apps & Features entry in
+    // HKLM, the shortcuts on the public desktop); needs administrator rights.
+    bool allUsers = false;
+    // /UNINSTALLCOPY=<process>,<pipe>: set only by the uninstaller for the copy of itself
+    // that it starts from the temporary folder (install/uninstall.h): the inherited handles
+    // of the first process and of the pipe that carries the result back, as decimal
+    // numbers. /D= then names the folder to remove the product from.
+    std::string uninstallCopy;
     // /D=<folder>: the install folder as written, quotes dropped and the blanks (and line
     // breaks) around it cut; its case is kept here (the unattended install and the main
     // window's field then use it in lower case).

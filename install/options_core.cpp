@@ -71,7 +71,8 @@ std::string NextArgument(const std::string& line, size_t& i) {
 
 bool IsSwitchWord(const std::string& word) {
     std::string upper = tk::AsciiUpper(word);
-    return upper == "/S" || upper == "/NOSHORTCUT" || upper.rfind("/LOG=", 0) == 0 ||
+    return upper == "/S" || upper == "/NOSHORTCUT" || upper == "/ALLUSERS" ||
+           upper.rfind("/UNINSTALLCOPY=", 0) == 0 || upper.rfind("/LOG=", 0) == 0 ||
            upper.rfind("/DOSBOX=", 0) == 0 || upper.rfind("/D=", 0) == 0;
 }
 
@@ -113,6 +114,10 @@ InstallOptions ParseCommandLine(const std::string& line) {
             options.silent = true;
         } else if (upper == "/NOSHORTCUT") {
             options.noShortcut = true;
+        } else if (upper == "/ALLUSERS") {
+            options.allUsers = true;
+        } else if (upper.rfind("/UNINSTALLCOPY=", 0) == 0) {
+            options.uninstallCopy = argument.substr(15);
         } else if (upper.rfind("/LOG=", 0) == 0) {
             if (!options.logFile.empty()) options.error = "/LOG= given more than once";
             options.logFile = argument.substr(5);

@@ -23,6 +23,9 @@ struct RunSettings {
     // Whether the 64-bit finish (the DOSBox set-up) applies; unset: Is64BitWindows(), asked
     // once the files are written.
     std::optional<bool> Windows64;
+    // For every user (/ALLUSERS): the Apps & Features entry in HKLM and the shortcuts on the
+    // public desktop; unset: when the installer runs as the SYSTEM account.
+    std::optional<bool> AllUsers;
 };
 
 // Installs the product into `folder` (a drive-letter path; the caller has checked its drive;
@@ -37,10 +40,14 @@ struct RunSettings {
 //   Cancelled          the front end said stop during the write pass (the cancel message
 //                      told; the files so far kept);
 //   StartupSetupFailed every file written, but dosbox.conf or a shortcut could not be made
-//                      (told instead of the closing message);
+//                      (told instead of the closing message), or the uninstaller, the
+//                      record of what was made or the Apps & Features entry could not be
+//                      (told before the closing message);
 //   BadCommandLine     the front end refused one of the files (InstallFrontEnd::Refusal; told,
 //                      nothing written).
-// A run that ends without having written a file takes away the folders it made.
+// A run that ends without having written a file takes away the folders it made. After a
+// run that made everything, the folder holds the uninstaller and the record, and the entry
+// names the folder (install/registration.h).
 // Errors of the payload loader (EResNotFound, EDecompressionError, EOutOfMemory), of a write
 // that would go through a link (ELinkedPath), of the 64-bit test and of the shell link
 // object pass to the caller; End() is called on every path after Begin().

@@ -2,7 +2,9 @@
 
 #include "dosbox/conf_core.h"
 #include "dosbox/shortcuts.h"
+#include "engine/sha256.h"
 #include "engine/ucargo.h"
+#include "install/registration.h"
 #include "install/run_core.h"
 #include "toolkit/win32_error.h"
 
@@ -71,6 +73,8 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
     // One spelling: "c:\tq\." is c:\tq, as Windows would read it.
     std::string folder = NormalFolderPath(folderText);
     FoldersMade made;
+    // The folders the run makes, which the uninstaller may remove again once empty.
+    const std::vector<std::string> created = MissingFolders(folder, DirectoryExists);
     // EnsureFolder refuses empty text without asking the system: no earlier error may
     // then pass for the reason.
     SetLastError(ERROR_SUCCESS);
@@ -106,9 +110,14 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
         // Two items for one file would leave one of them silently overwritten.
         message += DuplicateFileNameLines(catalogue, ItemTable);
 
-        const std::string desktop = settings.DesktopFolder
-                                        ? *settings.DesktopFolder
-                                        : AddTrailingBackslash(GetSpecialFolderPath(CSIDL_DESKTOP));
+        // For every user (/ALLUSERS, or the SYSTEM account of a deployment): the shortcuts
+        // on the public desktop, the entry in HKLM.
+        const bool allUsers = settings.AllUsers ? *settings.AllUsers : RunsAsSystemAccount();
+        const std::string desktop =
+            settings.DesktopFolder
+                ? *settings.DesktopFolder
+                : AddTrailingBackslash(GetSpecialFolderPath(
+                      allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP));
         std::string refusal;
         if (message.empty()) {
             std::vector<std::string> targets;
@@ -164,6 +173,14 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
         }
 
         if (outcome == ExitCode::Success) {
+            InstallFacts facts;
+            facts.Folder = folder;
+            facts.AllUsers = allUsers;
+            facts.CreatedFolders = created;
+            facts.Desktop = desktop;
+            for (const auto& item : ItemTable)
+                facts.Files.push_back(
+                    {item.FileName, item.Contents.size(), Sha256Hex(item.Contents)});
             if (IsMenuProgramInParent(folder)) {
                 message += MenuProgramMessage();
             } else if (settings.Windows64 ? *settings.Windows64 : Is64BitWindows()) {
@@ -171,16 +188,35 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                 if (!setUp.Message.empty()) frontEnd.Tell("", setUp.Message);
                 if (!setUp.Made) outcome = ExitCode::StartupSetupFailed;
                 message.clear();
+                // Without the sibling product it made dosbox.conf and the two links.
+                if (setUp.Made && !FileExists(folder + SiblingProgramFile)) {
+                    std::string conf;
+                    if (ReadFileBytes(folder + kDosBoxConfName, conf) == 0)
+                        facts.Files.push_back({kDosBoxConfName, conf.size(), Sha256Hex(conf)});
+                    facts.Shortcuts = {
+                        DosBoxShortcut(folder, desktop, DosBoxExePath, DosBoxExeBuild).LinkPath,
+                        PrintShortcut(folder, desktop).LinkPath};
+                }
             } else if (FileExists(folder + SiblingProgramFile)) {
                 message = SiblingInstalledMessage();
             } else if (frontEnd.Ask(ShortcutQuestion())) {
-                message = MakeShortcut(ProductShortcut(folder, desktop));
-                if (!message.empty())
+                const Shortcut link = ProductShortcut(folder, desktop);
+                message = MakeShortcut(link);
+                if (!message.empty()) {
                     outcome = ExitCode::StartupSetupFailed;
-                else
+                } else {
                     message = DesktopIconMessage();
+                    facts.Shortcuts.push_back(link.LinkPath);
+                }
             } else {
                 message = StartFromSiblingMessage();
+            }
+            if (outcome == ExitCode::Success) {
+                const std::string failure = RegisterInstallation(facts);
+                if (!failure.empty()) {
+                    frontEnd.Tell(ProductName, failure);
+                    outcome = ExitCode::StartupSetupFailed;
+                }
             }
         }
     }

@@ -51,22 +51,6 @@ private:
     HANDLE handle_;
 };
 
-// A registry key from RegOpenKeyExA, closed with RegCloseKey; null when the open failed.
-class RegistryKey {
-public:
-    RegistryKey() = default;
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    ~RegistryKey() {
-        if (key_ != nullptr) RegCloseKey(key_);
-    }
-    HKEY Get() const { return key_; }
-    HKEY* Receive() { return &key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
 // A shell item ID list that the shell allocated for us, freed with CoTaskMemFree.
 class ItemIdList {
 public:
@@ -84,6 +68,27 @@ public:
 
 private:
     LPITEMIDLIST list_ = nullptr;
+};
+
+// An open registry key, closed with RegCloseKey.
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    ~RegistryKey() {
+        if (key_ != nullptr) RegCloseKey(key_);
+    }
+    bool Valid() const { return key_ != nullptr; }
+    HKEY Get() const { return key_; }
+    // For out-parameters: closes what is held and hands out the slot.
+    HKEY* Receive() {
+        if (key_ != nullptr) RegCloseKey(std::exchange(key_, nullptr));
+        return &key_;
+    }
+
+private:
+    HKEY key_ = nullptr;
 };
 
 // The KERNEL32 export `name` as a function of type Proc, or null where this Windows lacks it

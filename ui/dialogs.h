@@ -32,6 +32,7 @@ enum DialogResult {
     drNone = 0,
     drOK = 1,
     drCancel = 2,
+    drRetry = 4,
     drYes = 6,
     drNo = 7,
 };
@@ -50,10 +51,10 @@ int ShowInfoFmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // A message box from MessageBox style flags. `owner` is ignored (the dialog is owned
 // by the application like every other). Flags & 0xF0 choose the icon (0x10 error,
 // 0x20 question, 0x30 warning, 0x40 information, else none); flags & 0x0F the buttons
-// (0 OK, 1 OK Cancel, 3 Yes No Cancel, 4 Yes No; codes the installer never uses give
-// OK); flags & 0x300 the default button (first, second, third; first when there is no
+// (0 OK, 1 OK Cancel, 3 Yes No Cancel, 4 Yes No, 5 Retry Cancel; codes the installer never
+// uses give OK); flags & 0x300 the default button (first, second, third; first when there is no
 // such button). Escape and the close box work exactly when Cancel is shown.
-// Returns drOK, drCancel, drYes or drNo; drNone when the dialog could not be shown.
+// Returns drOK, drCancel, drYes, drNo or drRetry; drNone when the dialog could not be shown.
 int TaskMessageBox(void* owner, const std::string& text, const std::string& caption,
                    unsigned flags);
 
@@ -71,7 +72,7 @@ struct DialogDescription {
     std::string caption; // empty: the default caption
     std::string text;
     DialogIcon icon = DialogIcon::None;
-    std::vector<int> buttons; // DialogResult codes in the order shown: OK, Yes, No, Cancel
+    std::vector<int> buttons; // DialogResult codes in the order shown: OK, Yes, No, Retry, Cancel
     int defaultButton = drOK; // one of `buttons`
     bool cancellable = false; // Escape and the close box give drCancel
 };

@@ -56,6 +56,9 @@ DialogDescription DescribeMessageBox(const std::string& text, const std::string&
     case 4:
         d.buttons = {drYes, drNo};
         break;
+    case 5:
+        d.buttons = {drRetry, drCancel};
+        break;
     default:
         d.buttons = {drOK};
         break;
@@ -134,6 +137,8 @@ std::string ButtonCaption(int code) {
         return "&Yes";
     case drNo:
         return "&No";
+    case drRetry:
+        return "&Retry";
     default:
         return std::string();
     }

@@ -110,6 +110,9 @@ bool ShowTaskDialog(TaskDialogIndirectProc taskDialogIndirect, const DialogDescr
         case drCancel:
             config.dwCommonButtons |= TDCBF_CANCEL_BUTTON;
             break;
+        case drRetry:
+            config.dwCommonButtons |= TDCBF_RETRY_BUTTON;
+            break;
         }
     }
     config.nDefaultButton = d.defaultButton;
@@ -328,8 +331,10 @@ int ShowDialog(const DialogDescription& d) {
 }
 
 int KnownResult(int result) {
-    return result == drOK || result == drCancel || result == drYes || result == drNo ? result
-                                                                                     : drNone;
+    return result == drOK || result == drCancel || result == drYes || result == drNo ||
+                   result == drRetry
+               ? result
+               : drNone;
 }
 
 } // namespace

@@ -44,12 +44,16 @@
 //                                   MS": the milliseconds until a window with that title
 //                                   became visible
 //   watch EXE ARGUMENTS SECONDS     starts "EXE" ARGUMENTS (EXE a Windows path), looks for
-//                                   top-level windows of that process every millisecond
+//                                   top-level windows of that process and of the processes
+//                                   it starts (and they start) every millisecond
 //                                   until it ends, and prints "exit CODE", one line
 //                                   "window CLASS TITLE" per visible window seen, and
 //                                   "hidden N", the number of hidden ones; the command
 //                                   line is passed on in UTF-16, as written
 //   squat NAME                      creates an event named NAME, kept to the driver's end
+//   hold FILE SECONDS               opens FILE as a program that works in it would (reading
+//                                   and writing shared, deleting not), prints "held", and
+//                                   keeps it open for that long
 //   mark                            remembers the time
 //   elapsed NAME                    prints "NAME MS": milliseconds since the last mark
 //
@@ -64,6 +68,7 @@
 #include <windows.h>
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -134,6 +139,19 @@ std::string Escaped(const std::string& text) {
 BOOL CALLBACK Collect(HWND window, LPARAM param) {
     reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
     return TRUE;
+}
+
+// Adds to `family` every process whose parent is in it (started by one of them).
+void AddChildren(std::vector<DWORD>& family) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (std::find(family.begin(), family.end(), entry.th32ParentProcessID) != family.end() &&
+            std::find(family.begin(), family.end(), entry.th32ProcessID) == family.end())
+            family.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
 }
 
 std::vector<HWND> TopLevelWindows() {
@@ -561,12 +579,18 @@ void Run(Arguments& args) {
         CloseHandle(process.hThread);
         std::vector<std::string> seen;
         std::vector<HWND> hidden;
+        std::vector<DWORD> family{process.dwProcessId};
         double start = Now();
+        double scanned = 0;
         while (WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT) {
+            if (Now() - scanned > 20) {
+                AddChildren(family);
+                scanned = Now();
+            }
             for (HWND window : TopLevelWindows()) {
                 DWORD owner = 0;
                 GetWindowThreadProcessId(window, &owner);
-                if (owner != process.dwProcessId) continue;
+                if (std::find(family.begin(), family.end(), owner) == family.end()) continue;
                 if (!IsWindowVisible(window)) {
                     if (std::find(hidden.begin(), hidden.end(), window) == hidden.end())
                         hidden.push_back(window);
@@ -594,6 +618,17 @@ void Run(Arguments& args) {
         std::string name = args.Take("name");
         if (CreateEventA(nullptr, TRUE, FALSE, name.c_str()) == nullptr)
             throw Failure("cannot create the event " + name);
+    } else if (command == "hold") {
+        std::string path = args.Take("file");
+        double seconds = Seconds(args.Take("seconds"));
+        HANDLE file =
+            CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) throw Failure("cannot open " + path);
+        std::printf("held\t%s\n", Escaped(path).c_str());
+        std::fflush(stdout);
+        Sleep(static_cast<DWORD>(seconds * 1000));
+        CloseHandle(file);
     } else if (command == "mark") {
         mark = Now();
     } else if (command == "elapsed") {

@@ -38,6 +38,11 @@ TEST(DescribeMessageBox, IconsButtonsAndDefaults) {
     EXPECT_EQ(yn.defaultButton, drNo);
     EXPECT_FALSE(yn.cancellable);
 
+    DialogDescription rc = DescribeMessageBox("", "", 0x35); // MB_RETRYCANCEL | MB_ICONWARNING
+    EXPECT_EQ(rc.buttons, (Buttons{drRetry, drCancel}));
+    EXPECT_EQ(rc.defaultButton, drRetry);
+    EXPECT_TRUE(rc.cancellable);
+
     // A default beyond the buttons shown falls back to the first one.
     EXPECT_EQ(DescribeMessageBox("", "", 0x204).defaultButton, drYes);
     EXPECT_EQ(DescribeMessageBox("", "", 0x301).defaultButton, drOK);

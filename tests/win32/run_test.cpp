@@ -1,7 +1,10 @@
 // The installation run in-process, through a recording front end: real files in a temporary
 // folder, no window. What was written (bytes, dates), told and asked, and the outcome.
+#include "engine/sha256.h"
 #include "engine/ucargo.h"
+#include "install/registration.h"
 #include "install/run.h"
+#include "install/uninstall_core.h"
 #include "run_test_support.h"
 
 #include <gtest/gtest.h>
@@ -61,7 +64,10 @@ protected:
         settings.DesktopFolder = desktop;
         settings.Windows64 = false;
     }
-    ~Run() override { DosBoxExePath.clear(); }
+    ~Run() override {
+        DosBoxExePath.clear();
+        DeleteUninstallEntry(false);
+    }
 
     ExitCode RunIn(const std::string& folder) {
         return RunInstallationOf(folder, frontEnd, settings);
@@ -165,6 +171,68 @@ TEST_F(Run, OnWindows64SetsUpDosBoxAndTellsItsInstructions) {
                                        0),
               0u);
     EXPECT_EQ(frontEnd.Events[3], "End");
+}
+
+// After a run that made everything: the uninstaller (this program's own bytes), the record
+// of every file with the hash of its bytes, the links and the folder made, and the entry
+// naming the folder. Installed again into the folder, the record keeps what the first
+// install made and the second did not.
+TEST_F(Run, AFinishedRunLeavesTheUninstallerTheRecordAndTheEntry) {
+    settings.Windows64 = true;
+    DosBoxExePath = "c:\\program files\\dosbox-0.74\\dosbox.exe";
+    ASSERT_EQ(RunIn(install), ExitCode::Success);
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    EXPECT_TRUE(ReadFile(install + "uninstall.exe") == ReadFile(self));
+    EXPECT_FALSE(PathExists(install + "uninstall.rec.new"));
+
+    InstallRecord record =
+        ParseInstallRecord(ReadFile(install + "uninstall.rec"), install, {desktop});
+    ASSERT_EQ(record.files.size(), std::size(kProduct) + 1);
+    for (size_t i = 0; i < std::size(kProduct); ++i) {
+        const std::string bytes = ReadFile(install + kProduct[i].File);
+        EXPECT_EQ(record.files[i].name, kProduct[i].File);
+        EXPECT_EQ(record.files[i].size, bytes.size());
+        EXPECT_EQ(record.files[i].sha256, Sha256Hex(bytes)) << kProduct[i].File;
+    }
+    EXPECT_EQ(record.files.back().name, "dosbox.conf");
+    EXPECT_EQ(record.files.back().sha256, Sha256Hex(ReadFile(install + "dosbox.conf")));
+    EXPECT_EQ(record.shortcuts,
+              (std::vector<std::string>{desktop + "Penta DOSbox.lnk", desktop + "Print F.lnk"}));
+    EXPECT_EQ(record.createdFolders, std::vector<std::string>{install});
+    EXPECT_EQ(record.entry.root, "HKCU");
+    EXPECT_EQ(record.entry.view, "32");
+    bool found = false;
+    EXPECT_EQ(EntryInstallLocation(false, found), install);
+    EXPECT_TRUE(found);
+
+    settings.Windows64 = false;
+    RecordingFrontEnd again;
+    ASSERT_EQ(RunInstallationOf(install, again, settings), ExitCode::Success);
+    record = ParseInstallRecord(ReadFile(install + "uninstall.rec"), install, {desktop});
+    EXPECT_EQ(record.files.size(), std::size(kProduct) + 1);
+    EXPECT_EQ(record.shortcuts.size(), 3u);
+    EXPECT_EQ(record.createdFolders, std::vector<std::string>{install});
+}
+
+// An uninstaller that cannot be put into the folder is said, and the outcome is not
+// success; no entry names the folder.
+TEST_F(Run, AnUninstallerThatCannotBeCopiedIsToldAndFails) {
+    frontEnd.Answer = false;
+    CreateDirectoryA(install.c_str(), nullptr);
+    CreateDirectoryA((install + "uninstall.exe").c_str(), nullptr);
+    ASSERT_EQ(RunIn(install), ExitCode::StartupSetupFailed);
+    EXPECT_EQ(FilesOnDisk(), 10);
+    ASSERT_EQ(frontEnd.Events.size(), 6u);
+    EXPECT_EQ(frontEnd.Events[3].rfind("Tell[Pentaro] Pentaro is installed, but it cannot be "
+                                       "removed through Apps & Features: " +
+                                           install + "uninstall.exe",
+                                       0),
+              0u)
+        << frontEnd.Events[3];
+    bool found = true;
+    EntryInstallLocation(false, found);
+    EXPECT_FALSE(found);
 }
 
 // Shortcuts that could not be saved are named instead of the instructions to click them,

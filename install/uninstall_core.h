@@ -1,0 +1,173 @@
+#pragma once
+// What an install made, recorded in the install folder (InstallRecordFile), and what the
+// uninstaller removes of it: the record's text both ways and the removal plan, worked out
+// from the record and what is on disk now. Portable: no system calls.
+//
+// Paths are 8-bit ANSI text with backslashes, compared without regard to the case of ASCII
+// letters; file names in one folder are compared as Windows does (FileNameKey). Folders
+// end in exactly one backslash.
+#include "toolkit/exception.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The key under HKCU or HKLM that holds the product's Apps & Features entry:
+// "Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane Pentaro".
+inline constexpr char UninstallKeyParent[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+std::string UninstallKeyPath();
+
+// The first line of every record; a later format gets a new number.
+inline constexpr char InstallRecordFormatLine[] = "PentaroSetup install record 1";
+
+// One file the install wrote into the install folder.
+struct RecordedFile {
+    std::string name;       // bare file name
+    std::uint64_t size = 0; // bytes written
+    std::string sha256;     // of the bytes written: 64 lower-case hex digits
+};
+
+// The entry the install registered. The uninstaller reads and deletes it in the same
+// registry root and view it was written in.
+struct RecordedEntry {
+    std::string root; // "HKCU" (per user) or "HKLM" (all users); empty: no entry was written
+    std::string view; // "32": the 32-bit registry view (under WOW6432Node on 64-bit Windows)
+    std::string key;  // UninstallKeyPath()
+};
+
+struct InstallRecord {
+    std::string folder; // the install folder
+    // What the run wrote there, dosbox.conf included, in the order written. The uninstaller
+    // (UninstallerFile) and the record itself are not listed: they always belong to the
+    // install, and they are always removed.
+    std::vector<RecordedFile> files;
+    // Full paths of the shortcuts made, each a .lnk file directly on a desktop.
+    std::vector<std::string> shortcuts;
+    // The folders the run created, which did not exist before: the install folder and, when
+    // the run made them too, its parents (each the parent of the next). Empty when the
+    // install folder existed.
+    std::vector<std::string> createdFolders;
+    RecordedEntry entry;
+};
+
+// The record as it is written: the format line, then one line per fact, fields separated
+// by a tab, every line ending in CR LF:
+//   folder   <install folder>
+//   file     <size> <sha256> <name>
+//   shortcut <full path>
+//   created  <folder>
+//   entry    <root> <view> <key>
+std::string FormatInstallRecord(const InstallRecord& record);
+
+// Raised when the record cannot be used: missing, unreadable, or naming something the
+// install cannot have made. The message says why, names the record, and says that nothing
+// was deleted.
+class EUnusableRecord : public tk::Exception {
+public:
+    // `reason` completes "the record of its installation, <recordPath>, ...": "is missing",
+    // "cannot be read", "has a line 3 that is not understood: ...".
+    EUnusableRecord(const std::string& recordPath, const std::string& reason);
+};
+
+// Reads a record written by FormatInstallRecord for the uninstaller that runs in
+// `installFolder`. `desktops` are the folders a shortcut may lie on (the user's and the
+// public desktop). Raises EUnusableRecord for a missing or unknown format line, a line
+// not understood or repeated, a folder other than `installFolder`, a file name that is not
+// a bare file name (a path, "..", a device name), a shortcut that is not a .lnk directly
+// on one of `desktops`, a created folder that is not the install folder or a parent of it
+// in an unbroken line, and an entry other than the product's own. Lines may also end in
+// LF alone; empty lines are skipped.
+InstallRecord ParseInstallRecord(const std::string& text, const std::string& installFolder,
+                                 const std::vector<std::string>& desktops);
+
+// --- What is on disk now, as the uninstaller's Win32 side finds it ---
+
+// A name that is a link means a reparse point (symbolic link, junction, mount point) or a
+// file with more than one name (a hard link).
+
+// One name in a folder's listing ("." and ".." left out).
+struct ListedItem {
+    std::string name;
+    bool isFolder = false;
+    bool isLink = false;
+};
+
+// A recorded file as found under its name in the install folder.
+struct FileOnDisk {
+    bool exists = false;
+    bool isFolder = false;
+    bool isLink = false;
+    std::uint64_t size = 0;
+    // Of the bytes there now, lower or upper case; may stay empty when the size differs
+    // from the recorded one (the file has changed either way) or it is a link or a folder.
+    std::string sha256;
+};
+
+// A recorded shortcut as found.
+struct ShortcutOnDisk {
+    bool exists = false;
+    bool isLink = false; // the .lnk name itself; such a shortcut is left alone
+    // What the shortcut file says, as its shell link reads it; both empty when it cannot be
+    // read (then it is left alone).
+    std::string target;
+    std::string arguments;
+};
+
+// A created folder, or the install folder, as found.
+struct FolderOnDisk {
+    bool exists = false;
+    bool isLink = false;
+    std::vector<ListedItem> items; // its whole listing
+};
+
+struct DiskSnapshot {
+    FolderOnDisk installFolder;
+    std::vector<FileOnDisk> files;         // one per InstallRecord::files, in its order
+    std::vector<ShortcutOnDisk> shortcuts; // one per InstallRecord::shortcuts
+    // One per InstallRecord::createdFolders. The listing of the install folder itself is
+    // taken from `installFolder`: its entry here needs only `exists` and `isLink`.
+    std::vector<FolderOnDisk> createdFolders;
+    // The entry in the recorded root, view and key: whether it exists and its
+    // InstallLocation value.
+    bool entryExists = false;
+    std::string entryLocation;
+};
+
+// --- What the uninstall does ---
+
+struct RemovalPlan {
+    // Links found where the install put a file or folder (full paths, folders with a
+    // trailing backslash). When there is one, nothing may be deleted: every list of what
+    // goes below is then empty and removeEntry false.
+    std::vector<std::string> links;
+
+    // What goes, in this order: files (recorded files whose bytes are those written, then
+    // the record, then the uninstaller), shortcuts, folders (deepest first), the entry.
+    std::vector<std::string> deleteFiles;     // full paths in the install folder
+    std::vector<std::string> deleteShortcuts; // full paths
+    std::vector<std::string> removeFolders;   // the created folders that will be empty
+    bool removeEntry = false;
+
+    // What stays, and why.
+    std::vector<std::string> keptChanged;   // recorded files whose size or bytes changed
+    std::vector<std::string> keptAdded;     // files and folders (trailing backslash) the
+                                            // install did not make
+    std::vector<std::string> keptShortcuts; // that no longer point into the folder, or
+                                            // are links, or cannot be read
+    std::vector<std::string> keptFolders;   // created folders with something kept in them
+    bool entryPointsElsewhere = false;      // the entry exists for another install folder
+
+    bool Refused() const { return !links.empty(); }
+};
+
+// The removal plan: nothing the user made or changed is planned for deletion, nothing is
+// deleted through a link, and a created folder is removed only when everything in it goes.
+// A shortcut goes when its target or its arguments lie in the install folder (the DOSBox
+// shortcut starts DOSBox with the dosbox.conf there). `disk` must hold one entry per
+// recorded file, shortcut and created folder (else std::invalid_argument).
+RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk);
+
+// The message for a refused plan: the links found, one a line, and that nothing was
+// deleted.
+std::string LinksRefusalMessage(const std::vector<std::string>& links);

@@ -1,0 +1,282 @@
+#!/usr/bin/python3
+"""The Apps & Features entry and the uninstaller end to end: unattended installs of the real
+installer in fresh Wine prefixes, then uninstalls started as Apps & Features starts them,
+from the entry's own command lines (read with `wine reg`) or through Wine's own uninstaller
+(`wine uninstaller --list` / `--remove`, an independent reader of the entry). Files, links
+and the entry are checked from the Linux side.
+
+    uninstall.py --driver D --installer EXE --product DIR --manifest FILE --screenshots DIR
+                 --work DIR
+
+Exit code 0 when every check passed, 1 otherwise."""
+import argparse
+import glob
+import os
+import re
+import subprocess
+import sys
+import time
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+from e2e import EXIT, Dialog, lnk_field, manifest_entries, run_bench  # noqa: E402
+from scenarios import check_dialog, check_files  # noqa: E402
+from silent import Log, silent  # noqa: E402
+
+ENTRY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvane Pentaro"
+
+
+def entry(p, root="HKCU", view=None):
+    """The entry's values as `wine reg query` gives them ({} when there is none)."""
+    args = ["reg", "query", f"{root}\\{ENTRY}"] + ([f"/reg:{view}"] if view else [])
+    out = p.wine(args, check=False)
+    values = {}
+    for line in out.splitlines():
+        m = re.match(r"^\s+(\S+)\s+(REG_SZ|REG_DWORD)\s+(.*)$", line.rstrip("\r"))
+        if m:
+            values[m.group(1)] = m.group(3) if m.group(2) == "REG_SZ" else int(m.group(3), 16)
+    return values
+
+
+def listed(p):
+    """{key: display name} of every entry Wine's uninstaller lists."""
+    out = p.wine(["uninstaller", "--list"])
+    return dict(line.rstrip("\r").split("|||", 1) for line in out.splitlines() if "|||" in line)
+
+
+def hold(bench, p, path):
+    """A Wine process that keeps `path` (a Windows path) open as DOSBox would; kill() it."""
+    log = os.path.join(bench.work, "holder.log")
+    with open(log, "wb") as out:
+        holder = subprocess.Popen(["wine", bench.driver, "hold", path, "60"], env=p.env,
+                                  stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT)
+    deadline = time.time() + 30
+    while b"held" not in open(log, "rb").read() and time.time() < deadline:
+        time.sleep(0.1)
+    return holder
+
+
+def release(holder):
+    holder.kill()
+    holder.wait()
+    time.sleep(1)  # the handle closes with the Wine process
+
+
+def quiet(bench, p, what, command, expect, extra=""):
+    """Runs a registered command line ("quoted program" switches) as a deployment tool would,
+    watched for windows of it and of the processes it starts."""
+    m = re.fullmatch(r'"([^"]+)"\s*(.*)', command or "")
+    if not bench.check(f"{what}: a quoted program in {command!r}", m is not None):
+        return None
+    out = p.drive("watch", m.group(1), f"{m.group(2)} {extra}".strip(), 90, timeout=120)
+    code = int(next(f[1] for f in out if f[0] == "exit"))
+    bench.expect(f"{what}: no window at any time", [f[1:] for f in out if f[0] == "window"], [])
+    bench.expect(f"{what}: exit code {expect}", code, EXIT[expect])
+    return code
+
+
+def temp_copies(p):
+    """Copies of the uninstaller left in the temporary folders of the prefix."""
+    return glob.glob(p.c("users", "*", "Temp", "PentaroUninstall*")) + glob.glob(
+        p.c("users", "*", "AppData", "Local", "Temp", "PentaroUninstall*"))
+
+
+def gone(path, seconds=5):
+    """True once `path` is gone (the copy removes what the first process left a moment after
+    that process has ended)."""
+    deadline = time.time() + seconds
+    while os.path.lexists(path) and time.time() < deadline:
+        time.sleep(0.1)
+    return not os.path.lexists(path)
+
+
+def product_files(bench):
+    return [os.path.basename(f) for _, f, _ in manifest_entries(bench.manifest)]
+
+
+def check_entry(bench, what, values, folder):
+    today = time.strftime("%Y%m%d")
+    uninstaller = f'"{folder}uninstall.exe"'
+    expected = {"DisplayName": "Pentaro 3.24", "DisplayVersion": "3.24", "Publisher": "Corvane",
+                "InstallLocation": folder, "DisplayIcon": folder + "penta.ico",
+                "UninstallString": uninstaller, "QuietUninstallString": uninstaller + " /S",
+                "InstallDate": today, "NoModify": 1, "NoRepair": 1}
+    bench.expect(f"{what}: the entry's values",
+                 {k: v for k, v in values.items() if k != "EstimatedSize"}, expected)
+    size = values.get("EstimatedSize", 0)
+    bench.check(f"{what}: EstimatedSize in KB of what was written", 200 <= size <= 2000,
+                f"{size} KB")
+
+
+# --- Scenarios ---
+
+def uninstall64_quiet(bench):
+    """64-bit with DOSBox: the entry; a file held open (nothing removed, FilesInUse); then
+    the QuietUninstallString with a changed product file and an added file, which stay, and
+    nothing else: files, dosbox.conf, links, the entry, the uninstaller and its copy gone."""
+    p = bench.prefix("uninstall64", 64)
+    p.plant_dosbox()
+    silent(bench, p, "64-bit install", "/S", expect="Success")
+    values = entry(p)
+    check_entry(bench, "64-bit", values, "c:\\tq\\")
+    bench.expect("64-bit: Wine's uninstaller lists the entry", listed(p),
+                 {"Corvane Pentaro": "Pentaro 3.24"})
+    with open(bench.installer, "rb") as a, open(p.c("tq", "uninstall.exe"), "rb") as b:
+        bench.check("the uninstaller is the installer's own bytes", a.read() == b.read())
+
+    files = product_files(bench)
+    log = os.path.join(bench.work, "uninstall64.log")
+    log_arg = "/LOG=Z:" + log.replace("/", "\\")
+    holder = hold(bench, p, "c:\\tq\\" + files[3])
+    try:
+        quiet(bench, p, "a file held open", values.get("QuietUninstallString"), "FilesInUse",
+              log_arg)
+        check_files(bench, p.c("tq"), 10)
+        bench.check("held: dosbox.conf, uninstaller and record kept",
+                    all(os.path.isfile(p.c("tq", n))
+                        for n in ("dosbox.conf", "uninstall.exe", "uninstall.rec")))
+        bench.expect("held: the links kept", sorted(os.listdir(p.desktop())),
+                     ["Penta DOSbox.lnk", "Print F.lnk"])
+        bench.check("held: the entry kept", "Corvane Pentaro" in listed(p))
+    finally:
+        release(holder)
+    runs = Log(bench, log).runs()
+    if runs:
+        told = [t for h, t in runs[0] if h == "Message:"]
+        bench.check("held: the log names the file held", any(
+            any(line.lower().startswith("c:\\tq\\" + files[3] + ":") for line in t)
+            for t in told), repr(runs[0]))
+        bench.expect("held: the log's exit code", runs[0][-1][0], "Exit code: 15 (FilesInUse)")
+
+    changed, added = p.c("tq", files[2]), p.c("tq", "notes.txt")
+    with open(changed, "ab") as f:
+        f.write(b"the user's own work")
+    with open(added, "wb") as f:
+        f.write(b"notes")
+    quiet(bench, p, "quiet uninstall", values.get("QuietUninstallString"), "Success", log_arg)
+    bench.check("the folder keeps only the changed and the added file",
+                gone(p.c("tq", "uninstall.exe")) and
+                sorted(os.listdir(p.c("tq"))) == sorted([files[2], "notes.txt"]),
+                repr(sorted(os.listdir(p.c("tq")))))
+    bench.expect("the links removed", os.listdir(p.desktop()), [])
+    bench.expect("the entry removed", entry(p), {})
+    bench.expect("Wine's uninstaller lists nothing", listed(p), {})
+    bench.check("no copy of the uninstaller left", all(gone(c) for c in temp_copies(p)),
+                repr(temp_copies(p)))
+    runs = Log(bench, log).runs()
+    if runs:
+        kept = [t[0].lower() for h, t in runs[-1] if h == "Kept:" and t]
+        bench.check("log: the kept files named", "c:\\tq\\" + files[2] in kept
+                    and "c:\\tq\\notes.txt" in kept, repr(runs[-1]))
+        bench.expect("log: the exit code", runs[-1][-1][0], "Exit code: 0 (Success)")
+
+
+def uninstall32_moved(bench):
+    """32-bit: installed into c:\\tq, then again into c:\\apps\\pentaro (with the shortcut):
+    the entry moves there. The first folder's uninstaller refuses a tampered record, then
+    removes its own folder whole and leaves the entry; the entry's uninstaller, started
+    through Wine's uninstaller and answered in its dialogs (No; then Yes, Retry once a held
+    file is let go), removes the second install whole, the folder it made included."""
+    p = bench.prefix("uninstall32", 32)
+    silent(bench, p, "first install", "/S /NOSHORTCUT", expect="Success")
+    silent(bench, p, "second install elsewhere", "/S /D=c:\\apps\\pentaro", expect="Success")
+    values = entry(p)
+    check_entry(bench, "moved", values, "c:\\apps\\pentaro\\")
+    record = p.c("tq", "uninstall.rec")
+    with open(record, "rb") as f:
+        written = f.read()
+    with open(record, "ab") as f:  # a file outside the folder: a tampered record
+        f.write(b"file\t5\t" + b"0" * 64 + b"\t..\\victim.txt\r\n")
+    quiet(bench, p, "a tampered record", '"c:\\tq\\uninstall.exe" /S', "RecordUnusable")
+    check_files(bench, p.c("tq"), 10)
+    bench.check("tampered: uninstaller and record kept",
+                os.path.isfile(p.c("tq", "uninstall.exe")) and os.path.isfile(record))
+    with open(record, "wb") as f:
+        f.write(written)
+    quiet(bench, p, "the first folder's uninstaller", '"c:\\tq\\uninstall.exe" /S', "Success")
+    bench.check("the first folder removed whole", gone(p.c("tq")))
+    bench.expect("the entry still names the second folder",
+                 entry(p).get("InstallLocation"), "c:\\apps\\pentaro\\")
+    link = os.path.join(p.desktop(), "pentaro.lnk")
+    bench.expect("the second install's link kept", lnk_field(link, "Local path"),
+                 "c:\\apps\\pentaro\\pentaro.exe")
+
+    def remove():
+        out = open(os.path.join(bench.work, "wine-uninstaller.log"), "ab")
+        return subprocess.Popen(["wine", "uninstaller", "--remove", "Corvane Pentaro"],
+                                env=p.env, stdin=subprocess.DEVNULL, stdout=out,
+                                stderr=subprocess.STDOUT)
+
+    question = "Remove Pentaro 3.24 from c:\\apps\\pentaro\\?"
+    first = remove()
+    out = p.drive("dialog", "Pentaro", 30)
+    check_dialog(bench, "the question", out, "Pentaro", question, ("Yes", "No"))
+    p.drive("press", "Pentaro", "No")
+    first.wait(30)
+    check_files(bench, p.c("apps", "pentaro"), 10)
+    bench.check("No: the entry kept", "Corvane Pentaro" in listed(p))
+
+    holder = hold(bench, p, "c:\\apps\\pentaro\\readme.txt")
+    try:
+        second = remove()
+        p.drive("dialog", "Pentaro", 30)
+        p.screenshot("Pentaro", "e2e-uninstall-question")
+        in_use = Dialog(p.drive("press", "Pentaro", "Yes", "dialog", "Pentaro", 30))
+        bench.expect("a file held open: Retry and Cancel", in_use.buttons, ["Retry", "Cancel"])
+        bench.check("a file held open: named", any("c:\\apps\\pentaro\\readme.txt:" in t
+                                                   for t in in_use.texts), str(in_use))
+        check_files(bench, p.c("apps", "pentaro"), 10)
+    finally:
+        release(holder)
+    out = p.drive("press", "Pentaro", "Retry", "dialog", "Pentaro", 30)
+    check_dialog(bench, "the closing message", out, "Pentaro",
+                 "Pentaro 3.24 was removed from c:\\apps\\pentaro\\.")
+    p.drive("press", "Pentaro", "OK")
+    second.wait(30)
+    bench.check("the second folder and the folder it made removed", gone(p.c("apps")))
+    bench.expect("the link removed", os.listdir(p.desktop()), [])
+    bench.expect("the entry removed", listed(p), {})
+
+
+def uninstall64_all_users(bench):
+    """64-bit, /ALLUSERS: the entry in HKLM's 32-bit view, the links on the public desktop;
+    the quiet uninstall removes both."""
+    p = bench.prefix("uninstall64_all_users", 64)
+    p.plant_dosbox()
+    silent(bench, p, "all users", "/S /ALLUSERS /D=c:\\shared\\pentaro", expect="Success")
+    check_entry(bench, "all users", entry(p, "HKLM", 32), "c:\\shared\\pentaro\\")
+    bench.expect("all users: not in the 64-bit view", entry(p, "HKLM", 64), {})
+    bench.expect("all users: no entry for the user", entry(p, "HKCU"), {})
+    bench.expect("all users: Wine's uninstaller lists the entry", listed(p),
+                 {"Corvane Pentaro": "Pentaro 3.24"})
+    public = p.c("users", "Public", "Desktop")
+    bench.expect("all users: the links on the public desktop", sorted(os.listdir(public)),
+                 ["Penta DOSbox.lnk", "Print F.lnk"])
+    bench.expect("all users: nothing on the user's desktop", os.listdir(p.desktop()), [])
+    quiet(bench, p, "all users: quiet uninstall", entry(p, "HKLM", 32).get("QuietUninstallString"),
+          "Success")
+    bench.check("all users: the folders removed", gone(p.c("shared")))
+    bench.expect("all users: the public links removed", os.listdir(public), [])
+    bench.expect("all users: the entry removed", entry(p, "HKLM", 32), {})
+
+
+SCENARIOS = (uninstall64_quiet, uninstall32_moved, uninstall64_all_users)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("scenarios", nargs="*")
+    for option in ("driver", "installer", "product", "manifest", "screenshots", "work"):
+        parser.add_argument("--" + option, required=True)
+    options = parser.parse_args()
+    options.variants = options.template = None
+
+    def body(bench):
+        for scenario in SCENARIOS:
+            if not options.scenarios or scenario.__name__ in options.scenarios:
+                print(f"--- {scenario.__name__}")
+                scenario(bench)
+    return run_bench(options, body)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
