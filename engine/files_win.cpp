@@ -120,11 +120,6 @@ std::wstring PlaceOfName(const std::string& path) {
     return place;
 }
 
-// True when `handle` reaches `place` (or either cannot be told).
-bool LeadsTo(HANDLE handle, const std::wstring& place) {
-    const std::wstring reached = FinalPath(handle);
-    return place.empty() || reached.empty() || lstrcmpiW(reached.c_str(), place.c_str()) == 0;
-}
 
 enum class NameKind { Nothing, Folder, Ordinary, Linked };
 

@@ -1,8 +1,7 @@
 #pragma once
 // The installer's command line, read once into a value. Portable: no system calls.
 //
-//   PentaroSetup.exe [/S] [/NOSHORTCUT] [/ALLUSERS] [/LOG=<file>] [/DOSBOX=<executable>]
-//                    [/D=<folder>]
+//   PentaroSetup.exe [/S] [/NOSHORTCUT] [/ALLUSERS] [/LOG=<file>] [/DOSBOX=<exe>] [/D=<folder>]
 //   uninstall.exe [/S] [/LOG=<file>]
 //
 // Switches are case-insensitive. /D= must come last: everything after "/D=" up to the end
