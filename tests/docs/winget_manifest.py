@@ -108,22 +108,31 @@ for entry in entries:
           % (entry.get("ProductCode"), info["key"]))
 check(installer.get("ProductCode") == info["key"], "ProductCode is not the entry's key")
 check(installer.get("InstallerType") == "exe", "InstallerType is not exe")
-check(installer.get("Scope") == "user", "Scope is not user (the installer's default)")
+# Two installers of the one file: per user (the installer's default) and, with /ALLUSERS
+# as an administrator, for the machine.
+scopes = {item.get("Scope"): item for item in installer.get("Installers") or []}
+check(sorted(scopes) == ["machine", "user"], "Installers: one for scope user, one for machine")
 
 # The switches: what the package manager passes must be what the installer reads.
-switches = installer["InstallerSwitches"]
-check(switches.get("Silent") == "/S" and switches.get("SilentWithProgress") == "/S",
-      "Silent and SilentWithProgress must be /S")
-check(switches.get("InstallLocation") == "/D=<INSTALLPATH>", "InstallLocation must be /D=<INSTALLPATH>")
-check("/LOG=<LOGPATH>" in switches.get("Log", ""), "Log must pass /LOG=<LOGPATH>")
 known = installer_switches()
-for kind, value in switches.items():
-    for used in re.findall(r"/[A-Za-z]+=?", value):
-        check(used.upper() in known, "%s: %s is not a switch of install/options.h" % (kind, used))
-    # The installer refuses to start when its command line holds "/t" anywhere.
-    check("/t" not in value.lower(), "%s: %r holds \"/t\"" % (kind, value))
-    # /D= takes the rest of the line, so only InstallLocation, which goes last, may hold it.
-    check(kind == "InstallLocation" or "/D=" not in value.upper(), "%s holds /D=" % kind)
+for scope, item in scopes.items():
+    switches = dict(installer.get("InstallerSwitches") or {})
+    switches.update(item.get("InstallerSwitches") or {})
+    check(switches.get("Silent") == "/S" and switches.get("SilentWithProgress") == "/S",
+          "%s: Silent and SilentWithProgress must be /S" % scope)
+    check(switches.get("InstallLocation") == "/D=<INSTALLPATH>",
+          "%s: InstallLocation must be /D=<INSTALLPATH>" % scope)
+    check("/LOG=<LOGPATH>" in switches.get("Log", ""), "%s: Log must pass /LOG=<LOGPATH>" % scope)
+    check(("/ALLUSERS" in switches.get("Custom", "").upper()) == (scope == "machine"),
+          "%s: /ALLUSERS belongs to the machine scope alone" % scope)
+    for kind, value in switches.items():
+        for used in re.findall(r"/[A-Za-z]+=?", value):
+            check(used.upper() in known,
+                  "%s: %s: %s is not a switch of install/options.h" % (scope, kind, used))
+        # The installer refuses to start when its command line holds "/t" anywhere.
+        check("/t" not in value.lower(), "%s: %r holds \"/t\"" % (kind, value))
+        # /D= takes the rest of the line, so only InstallLocation, which goes last, may hold it.
+        check(kind == "InstallLocation" or "/D=" not in value.upper(), "%s holds /D=" % kind)
 
 # Every outcome other than 0 is an expected return code, under its own number.
 mapped = {}
