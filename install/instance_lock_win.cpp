@@ -3,6 +3,7 @@
 #include "engine/files.h"
 #include "install/run.h"
 #include "resources/product.h"
+#include "toolkit/account_win.h"
 
 #include <windows.h>
 
@@ -25,14 +26,9 @@ bool OwnedByThisUserOrSystem(HANDLE handle) {
     // process is one user's); Windows gives every object one.
     bool trusted = owner == nullptr || IsWellKnownSid(owner, WinLocalSystemSid) ||
                    IsWellKnownSid(owner, WinBuiltinAdministratorsSid);
-    HANDLE token = nullptr;
-    if (!trusted && OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-        DWORD size = 0;
-        GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-        std::vector<BYTE> buffer(size);
-        if (size != 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size))
-            trusted = EqualSid(owner, reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid) != 0;
-        CloseHandle(token);
+    if (!trusted) {
+        std::vector<unsigned char> user = tk::ProcessUserSid();
+        trusted = !user.empty() && EqualSid(owner, user.data()) != 0;
     }
     LocalFree(descriptor);
     return trusted;

@@ -4,11 +4,14 @@
 #include "install/uninstall_core.h"
 #include "install/uninstall_record.h"
 #include "resources/product.h"
+#include "toolkit/account_win.h"
 #include "toolkit/format.h"
 #include "toolkit/handles_win.h"
 #include "toolkit/win32_error.h"
 
 #include <windows.h>
+
+#include <vector>
 
 // The entry lives in the 32-bit view of the registry (KEY_WOW64_32KEY) on every system, and
 // is read, refreshed and removed there: that is where a 32-bit program's HKLM\Software
@@ -91,14 +94,8 @@ bool TokenIs(bool asUser, DWORD first, DWORD second, BYTE count) {
     if (!AllocateAndInitializeSid(&nt, count, first, second, 0, 0, 0, 0, 0, 0, &sid)) return false;
     BOOL result = FALSE;
     if (asUser) {
-        HANDLE token = nullptr;
-        if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-            BYTE buffer[256];
-            DWORD size = 0;
-            if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size))
-                result = EqualSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, sid);
-            CloseHandle(token);
-        }
+        std::vector<unsigned char> user = tk::ProcessUserSid();
+        result = !user.empty() && EqualSid(user.data(), sid);
     } else if (!CheckTokenMembership(nullptr, sid, &result)) {
         result = FALSE;
     }
