@@ -11,6 +11,8 @@
 
 namespace {
 
+using Paths = std::vector<std::string>;
+
 constexpr char kLineEnd[] = "\r\n";
 
 bool SameText(const std::string& a, const std::string& b) {
@@ -290,7 +292,8 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
             addLink(path);
         else if (found.isFolder)
             plan.keptAdded.push_back(path + "\\");
-        else if (found.size == file.size && tk::AsciiLower(found.sha256) == file.sha256)
+        else if (found.size == file.size &&
+                 tk::AsciiLower(found.sha256) == tk::AsciiLower(file.sha256))
             plan.deleteFiles.push_back(path);
         else
             plan.keptChanged.push_back(path);
@@ -300,6 +303,12 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
     // the user added, which always stays.
     std::string recordPath, uninstallerPath;
     for (const ListedItem& item : disk.installFolder.items) {
+        if (item.name == "." || item.name == "..") continue;
+        // Installed onto a desktop, the folder holds the shortcuts too: they are dealt
+        // with below.
+        if (std::any_of(record.shortcuts.begin(), record.shortcuts.end(),
+                        [&](const std::string& link) { return SameText(link, folder + item.name); }))
+            continue;
         const std::string key = FileNameKey(item.name);
         const std::string path = folder + item.name;
         const bool isRecord = key == FileNameKey(InstallRecordFile);
@@ -325,7 +334,7 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
         if (!found.exists) continue;
         const bool leadsHere =
             !found.isLink &&
-            ((!found.target.empty() && PathInFolder(found.target, folder)) ||
+            ((!GoesUp(found.target) && PathInFolder(found.target, folder)) ||
              tk::AsciiLower(found.arguments).find(tk::AsciiLower(folder)) != std::string::npos);
         (leadsHere ? plan.deleteShortcuts : plan.keptShortcuts).push_back(record.shortcuts[i]);
     }
@@ -337,24 +346,30 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         return record.createdFolders[a].size() > record.createdFolders[b].size();
     });
+    auto keptInside = [&](const std::string& dir) {
+        const std::string lowerDir = tk::AsciiLower(dir);
+        for (const Paths* kept : {&plan.keptChanged, &plan.keptAdded, &plan.keptFolders})
+            for (const std::string& path : *kept)
+                if (tk::AsciiLower(path).starts_with(lowerDir)) return true;
+        return false;
+    };
+    auto removed = [&](const std::string& dir) {
+        return std::any_of(plan.removeFolders.begin(), plan.removeFolders.end(),
+                           [&](const std::string& path) { return SameText(path, dir); });
+    };
     for (std::size_t i : order) {
         const std::string created = AddTrailingBackslash(record.createdFolders[i]);
         const FolderOnDisk& found = disk.createdFolders[i];
         if (!found.exists || found.isLink) continue;
-        bool empties;
-        if (SameText(created, folder)) {
-            empties = plan.keptChanged.empty() && plan.keptAdded.empty();
-        } else {
-            empties =
-                std::all_of(found.items.begin(), found.items.end(), [&](const ListedItem& item) {
-                    const std::string child = created + item.name + "\\";
-                    return item.isFolder && !item.isLink &&
-                           std::any_of(plan.removeFolders.begin(), plan.removeFolders.end(),
-                                       [&](const std::string& removed) {
-                                           return SameText(removed, child);
-                                       });
-                });
-        }
+        // The install folder's listing has been gone through above; a parent of it must
+        // hold nothing but created folders that go.
+        const bool empties =
+            !keptInside(created) &&
+            (SameText(created, folder) ||
+             std::all_of(found.items.begin(), found.items.end(), [&](const ListedItem& item) {
+                 return item.name == "." || item.name == ".." ||
+                        (item.isFolder && !item.isLink && removed(created + item.name + "\\"));
+             }));
         (empties ? plan.removeFolders : plan.keptFolders).push_back(created);
     }
 
