@@ -41,7 +41,7 @@ bool IsFolderBelowDriveRoot(const std::string& folder) {
     std::string rest = folder.substr(3, folder.size() - 4);
     while (!rest.empty())
         if (!IsBareFileName(SplitNextToken(rest, "\\"))) return false;
-    return folder.find("\\\\", 2) == std::string::npos;
+    return true;
 }
 
 bool IsHex(const std::string& text, std::size_t length) {
@@ -92,10 +92,11 @@ public:
     }
 
     InstallRecord Read(const std::string& text) {
-        std::string rest = text;
         bool first = true;
-        while (!rest.empty()) {
-            std::string line = SplitNextToken(rest, "\n");
+        for (std::string::size_type start = 0; start < text.size();) {
+            const auto end = std::min(text.find('\n', start), text.size());
+            std::string line = text.substr(start, end - start);
+            start = end + 1;
             if (!line.empty() && line.back() == '\r') line.pop_back();
             if (first) {
                 ReadFormatLine(line);
@@ -306,8 +307,9 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
         if (item.name == "." || item.name == "..") continue;
         // Installed onto a desktop, the folder holds the shortcuts too: they are dealt
         // with below.
-        if (std::any_of(record.shortcuts.begin(), record.shortcuts.end(),
-                        [&](const std::string& link) { return SameText(link, folder + item.name); }))
+        if (std::any_of(
+                record.shortcuts.begin(), record.shortcuts.end(),
+                [&](const std::string& link) { return SameText(link, folder + item.name); }))
             continue;
         const std::string key = FileNameKey(item.name);
         const std::string path = folder + item.name;
