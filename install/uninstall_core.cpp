@@ -6,7 +6,6 @@
 #include "toolkit/format.h"
 
 #include <algorithm>
-#include <set>
 #include <stdexcept>
 
 namespace {
@@ -72,6 +71,19 @@ std::vector<std::string> SplitFields(const std::string& line) {
         if (tab == std::string::npos) return fields;
         start = tab + 1;
     }
+}
+
+// The positions of `folders` ordered longest first (a folder before its parents), ties in
+// their order. Insertion sort: a record names a handful, and the installer stays small.
+std::vector<std::size_t> DeepestFirst(const Paths& folders) {
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        auto at = order.begin();
+        while (at != order.end() && folders[*at].size() >= folders[i].size())
+            ++at;
+        order.insert(at, i);
+    }
+    return order;
 }
 
 // `text` in double quotes, tabs shown as blanks.
@@ -168,7 +180,9 @@ private:
         const std::string key = FileNameKey(name);
         if (key == FileNameKey(UninstallerFile) || key == FileNameKey(InstallRecordFile))
             FailLine("the uninstaller's own file as a product file", name);
-        if (!fileKeys_.insert(key).second) FailLine("a file a second time", name);
+        if (std::find(fileKeys_.begin(), fileKeys_.end(), key) != fileKeys_.end())
+            FailLine("a file a second time", name);
+        fileKeys_.push_back(key);
         file.name = name;
         file.sha256 = tk::AsciiLower(hash);
         record_.files.push_back(std::move(file));
@@ -210,11 +224,9 @@ private:
     // The created folders are the install folder and, above it, the parents the run made:
     // an unbroken line up from the install folder.
     void CheckCreatedFolders() const {
-        std::vector<std::string> folders = record_.createdFolders;
-        std::sort(folders.begin(), folders.end(),
-                  [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
         std::string expected = folder_;
-        for (const std::string& folder : folders) {
+        for (std::size_t i : DeepestFirst(record_.createdFolders)) {
+            const std::string& folder = record_.createdFolders[i];
             if (!SameText(folder, expected))
                 Fail("names created folders that do not lead down to the install folder: " +
                      Quoted(folder));
@@ -225,7 +237,7 @@ private:
     std::string folder_;
     std::vector<std::string> desktops_; // lower case, one trailing backslash
     InstallRecord record_;
-    std::set<std::string> fileKeys_;
+    Paths fileKeys_; // FileNameKey of each file so far
     bool hasFolder_ = false;
     int lineNumber_ = 1;
 };
@@ -282,12 +294,12 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
             addLink(AddTrailingBackslash(record.createdFolders[i]));
 
     // The recorded files: gone already, planted links, changed, or as written.
-    std::set<std::string> recordedKeys;
+    Paths recordedKeys;
     for (std::size_t i = 0; i < record.files.size(); ++i) {
         const RecordedFile& file = record.files[i];
         const FileOnDisk& found = disk.files[i];
         const std::string path = folder + file.name;
-        recordedKeys.insert(FileNameKey(file.name));
+        recordedKeys.push_back(FileNameKey(file.name));
         if (!found.exists) continue;
         if (found.isLink)
             addLink(path);
@@ -315,7 +327,7 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
         const std::string path = folder + item.name;
         const bool isRecord = key == FileNameKey(InstallRecordFile);
         const bool isUninstaller = key == FileNameKey(UninstallerFile);
-        if (recordedKeys.count(key)) {
+        if (std::find(recordedKeys.begin(), recordedKeys.end(), key) != recordedKeys.end()) {
             if (item.isLink) addLink(path);
         } else if ((isRecord || isUninstaller) && item.isLink) {
             addLink(path);
@@ -342,12 +354,6 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
     }
 
     // Created folders, deepest first: one goes when everything in it goes.
-    std::vector<std::size_t> order(record.createdFolders.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return record.createdFolders[a].size() > record.createdFolders[b].size();
-    });
     auto keptInside = [&](const std::string& dir) {
         const std::string lowerDir = tk::AsciiLower(dir);
         for (const Paths* kept : {&plan.keptChanged, &plan.keptAdded, &plan.keptFolders})
@@ -359,7 +365,7 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
         return std::any_of(plan.removeFolders.begin(), plan.removeFolders.end(),
                            [&](const std::string& path) { return SameText(path, dir); });
     };
-    for (std::size_t i : order) {
+    for (std::size_t i : DeepestFirst(record.createdFolders)) {
         const std::string created = AddTrailingBackslash(record.createdFolders[i]);
         const FolderOnDisk& found = disk.createdFolders[i];
         if (!found.exists || found.isLink) continue;
