@@ -40,9 +40,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const RecordedFile& file : record.files)
         Require(file.name.find_first_of("\\/:") == std::string::npos && file.name != "..");
     for (const std::string& shortcut : record.shortcuts) {
+        // Directly on a desktop: a name ("..lnk" is one) with no backslash after it.
         const std::string lower = Lower(shortcut);
-        Require(StartsWith(lower, kDesktops[0]) || StartsWith(lower, kDesktops[1] + "\\"));
-        Require(lower.find("\\..") == std::string::npos);
+        const std::string desktop =
+            StartsWith(lower, kDesktops[0]) ? kDesktops[0] : kDesktops[1] + "\\";
+        Require(StartsWith(lower, desktop));
+        const std::string name = lower.substr(desktop.size());
+        Require(name.find('\\') == std::string::npos && name != ".." && name.ends_with(".lnk"));
     }
     for (const std::string& folder : record.createdFolders)
         Require(StartsWith(kFolder, Lower(folder)) && folder.size() > 3);
