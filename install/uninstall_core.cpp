@@ -6,10 +6,11 @@
 #include "toolkit/format.h"
 
 #include <algorithm>
-#include <set>
 #include <stdexcept>
 
 namespace {
+
+using Paths = std::vector<std::string>;
 
 constexpr char kLineEnd[] = "\r\n";
 
@@ -39,7 +40,7 @@ bool IsFolderBelowDriveRoot(const std::string& folder) {
     std::string rest = folder.substr(3, folder.size() - 4);
     while (!rest.empty())
         if (!IsBareFileName(SplitNextToken(rest, "\\"))) return false;
-    return folder.find("\\\\", 2) == std::string::npos;
+    return true;
 }
 
 bool IsHex(const std::string& text, std::size_t length) {
@@ -72,6 +73,19 @@ std::vector<std::string> SplitFields(const std::string& line) {
     }
 }
 
+// The positions of `folders` ordered longest first (a folder before its parents), ties in
+// their order. Insertion sort: a record names a handful, and the installer stays small.
+std::vector<std::size_t> DeepestFirst(const Paths& folders) {
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        auto at = order.begin();
+        while (at != order.end() && folders[*at].size() >= folders[i].size())
+            ++at;
+        order.insert(at, i);
+    }
+    return order;
+}
+
 // `text` in double quotes, tabs shown as blanks.
 std::string Quoted(std::string text) {
     std::replace(text.begin(), text.end(), '\t', ' ');
@@ -90,10 +104,11 @@ public:
     }
 
     InstallRecord Read(const std::string& text) {
-        std::string rest = text;
         bool first = true;
-        while (!rest.empty()) {
-            std::string line = SplitNextToken(rest, "\n");
+        for (std::string::size_type start = 0; start < text.size();) {
+            const auto end = std::min(text.find('\n', start), text.size());
+            std::string line = text.substr(start, end - start);
+            start = end + 1;
             if (!line.empty() && line.back() == '\r') line.pop_back();
             if (first) {
                 ReadFormatLine(line);
@@ -165,7 +180,9 @@ private:
         const std::string key = FileNameKey(name);
         if (key == FileNameKey(UninstallerFile) || key == FileNameKey(InstallRecordFile))
             FailLine("the uninstaller's own file as a product file", name);
-        if (!fileKeys_.insert(key).second) FailLine("a file a second time", name);
+        if (std::find(fileKeys_.begin(), fileKeys_.end(), key) != fileKeys_.end())
+            FailLine("a file a second time", name);
+        fileKeys_.push_back(key);
         file.name = name;
         file.sha256 = tk::AsciiLower(hash);
         record_.files.push_back(std::move(file));
@@ -207,11 +224,9 @@ private:
     // The created folders are the install folder and, above it, the parents the run made:
     // an unbroken line up from the install folder.
     void CheckCreatedFolders() const {
-        std::vector<std::string> folders = record_.createdFolders;
-        std::sort(folders.begin(), folders.end(),
-                  [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
         std::string expected = folder_;
-        for (const std::string& folder : folders) {
+        for (std::size_t i : DeepestFirst(record_.createdFolders)) {
+            const std::string& folder = record_.createdFolders[i];
             if (!SameText(folder, expected))
                 Fail("names created folders that do not lead down to the install folder: " +
                      Quoted(folder));
@@ -222,7 +237,7 @@ private:
     std::string folder_;
     std::vector<std::string> desktops_; // lower case, one trailing backslash
     InstallRecord record_;
-    std::set<std::string> fileKeys_;
+    Paths fileKeys_; // FileNameKey of each file so far
     bool hasFolder_ = false;
     int lineNumber_ = 1;
 };
@@ -279,18 +294,19 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
             addLink(AddTrailingBackslash(record.createdFolders[i]));
 
     // The recorded files: gone already, planted links, changed, or as written.
-    std::set<std::string> recordedKeys;
+    Paths recordedKeys;
     for (std::size_t i = 0; i < record.files.size(); ++i) {
         const RecordedFile& file = record.files[i];
         const FileOnDisk& found = disk.files[i];
         const std::string path = folder + file.name;
-        recordedKeys.insert(FileNameKey(file.name));
+        recordedKeys.push_back(FileNameKey(file.name));
         if (!found.exists) continue;
         if (found.isLink)
             addLink(path);
         else if (found.isFolder)
             plan.keptAdded.push_back(path + "\\");
-        else if (found.size == file.size && tk::AsciiLower(found.sha256) == file.sha256)
+        else if (found.size == file.size &&
+                 tk::AsciiLower(found.sha256) == tk::AsciiLower(file.sha256))
             plan.deleteFiles.push_back(path);
         else
             plan.keptChanged.push_back(path);
@@ -300,11 +316,18 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
     // the user added, which always stays.
     std::string recordPath, uninstallerPath;
     for (const ListedItem& item : disk.installFolder.items) {
+        if (item.name == "." || item.name == "..") continue;
+        // Installed onto a desktop, the folder holds the shortcuts too: they are dealt
+        // with below.
+        if (std::any_of(
+                record.shortcuts.begin(), record.shortcuts.end(),
+                [&](const std::string& link) { return SameText(link, folder + item.name); }))
+            continue;
         const std::string key = FileNameKey(item.name);
         const std::string path = folder + item.name;
         const bool isRecord = key == FileNameKey(InstallRecordFile);
         const bool isUninstaller = key == FileNameKey(UninstallerFile);
-        if (recordedKeys.count(key)) {
+        if (std::find(recordedKeys.begin(), recordedKeys.end(), key) != recordedKeys.end()) {
             if (item.isLink) addLink(path);
         } else if ((isRecord || isUninstaller) && item.isLink) {
             addLink(path);
@@ -325,36 +348,36 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
         if (!found.exists) continue;
         const bool leadsHere =
             !found.isLink &&
-            ((!found.target.empty() && PathInFolder(found.target, folder)) ||
+            ((!GoesUp(found.target) && PathInFolder(found.target, folder)) ||
              tk::AsciiLower(found.arguments).find(tk::AsciiLower(folder)) != std::string::npos);
         (leadsHere ? plan.deleteShortcuts : plan.keptShortcuts).push_back(record.shortcuts[i]);
     }
 
     // Created folders, deepest first: one goes when everything in it goes.
-    std::vector<std::size_t> order(record.createdFolders.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return record.createdFolders[a].size() > record.createdFolders[b].size();
-    });
-    for (std::size_t i : order) {
+    auto keptInside = [&](const std::string& dir) {
+        const std::string lowerDir = tk::AsciiLower(dir);
+        for (const Paths* kept : {&plan.keptChanged, &plan.keptAdded, &plan.keptFolders})
+            for (const std::string& path : *kept)
+                if (tk::AsciiLower(path).starts_with(lowerDir)) return true;
+        return false;
+    };
+    auto removed = [&](const std::string& dir) {
+        return std::any_of(plan.removeFolders.begin(), plan.removeFolders.end(),
+                           [&](const std::string& path) { return SameText(path, dir); });
+    };
+    for (std::size_t i : DeepestFirst(record.createdFolders)) {
         const std::string created = AddTrailingBackslash(record.createdFolders[i]);
         const FolderOnDisk& found = disk.createdFolders[i];
         if (!found.exists || found.isLink) continue;
-        bool empties;
-        if (SameText(created, folder)) {
-            empties = plan.keptChanged.empty() && plan.keptAdded.empty();
-        } else {
-            empties =
-                std::all_of(found.items.begin(), found.items.end(), [&](const ListedItem& item) {
-                    const std::string child = created + item.name + "\\";
-                    return item.isFolder && !item.isLink &&
-                           std::any_of(plan.removeFolders.begin(), plan.removeFolders.end(),
-                                       [&](const std::string& removed) {
-                                           return SameText(removed, child);
-                                       });
-                });
-        }
+        // The install folder's listing has been gone through above; a parent of it must
+        // hold nothing but created folders that go.
+        const bool empties =
+            !keptInside(created) &&
+            (SameText(created, folder) ||
+             std::all_of(found.items.begin(), found.items.end(), [&](const ListedItem& item) {
+                 return item.name == "." || item.name == ".." ||
+                        (item.isFolder && !item.isLink && removed(created + item.name + "\\"));
+             }));
         (empties ? plan.removeFolders : plan.keptFolders).push_back(created);
     }
 

@@ -163,8 +163,8 @@ struct RemovalPlan {
 
 // The removal plan: nothing the user made or changed is planned for deletion, nothing is
 // deleted through a link, and a created folder is removed only when everything in it goes.
-// A shortcut goes when its target or its arguments lie in the install folder (the DOSBox
-// shortcut starts DOSBox with the dosbox.conf there). `disk` must hold one entry per
+// A shortcut goes when its target lies in the install folder (with no ".." in it) or its
+// arguments name that folder (the DOSBox shortcut starts DOSBox with the dosbox.conf there). `disk` must hold one entry per
 // recorded file, shortcut and created folder (else std::invalid_argument).
 RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk);
 

@@ -330,6 +330,7 @@ TEST(RemovalPlan, ShortcutsGoOnlyWhenTheyLeadIntoTheFolder) {
           "-conf \"C:\\Corvane\\TQ\\dosbox.conf\""},
          true},
         {{true, false, "c:\\corvane\\tq2\\pentaro.exe", ""}, false},
+        {{true, false, "c:\\corvane\\tq\\..\\..\\windows\\notepad.exe", ""}, false},
         {{true, false, "c:\\corvane\\tq", ""}, true},
         {{true, false, "c:\\program files\\dosbox\\dosbox.exe", "-conf c:\\other\\dosbox.conf"},
          false},
@@ -380,4 +381,22 @@ TEST(RemovalPlan, TheEntryGoesOnlyWhenItIsThisFolders) {
     noEntry.entry = {};
     DiskSnapshot disk = Untouched(record);
     EXPECT_FALSE(PlanRemoval(noEntry, disk).removeEntry);
+}
+
+TEST(RemovalPlan, InstalledOntoTheDesktopItsShortcutIsNoUserFile) {
+    InstallRecord record;
+    record.folder = kDesktop;
+    record.files = {{"pentaro.exe", 3, Sha256Hex("MZ2")}};
+    record.shortcuts = {kDesktop + "pentaro.lnk"};
+    DiskSnapshot disk;
+    disk.installFolder = {
+        true,
+        false,
+        {{"pentaro.exe"}, {"Pentaro.LNK"}, {UninstallerFile}, {InstallRecordFile}, {"letter.doc"}}};
+    disk.files = {{true, false, false, 3, Sha256Hex("MZ2")}};
+    disk.shortcuts = {{true, false, kDesktop + "pentaro.exe", ""}};
+    const RemovalPlan plan = PlanRemoval(record, disk);
+    EXPECT_EQ(plan.deleteShortcuts, record.shortcuts);
+    EXPECT_EQ(plan.keptAdded, Paths{kDesktop + "letter.doc"});
+    EXPECT_EQ(plan.deleteFiles.size(), 3u);
 }

@@ -1,0 +1,78 @@
+// The install record as the uninstaller reads it: any text either raises EUnusableRecord
+// or gives a record whose every path lies where the uninstaller may delete, which reads
+// back the same once written, and whose removal plan deletes only what the record names.
+#include "install/uninstall_core.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+const std::string kFolder = "c:\\corvane\\tq\\";
+const std::vector<std::string> kDesktops = {"c:\\users\\ann\\desktop\\",
+                                            "c:\\users\\public\\desktop"};
+
+void Require(bool condition) {
+    if (!condition) std::abort();
+}
+
+bool StartsWith(const std::string& text, const std::string& start) {
+    return text.size() >= start.size() && text.compare(0, start.size(), start) == 0;
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return text;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    InstallRecord record;
+    try {
+        record = ParseInstallRecord(text, kFolder, kDesktops);
+    } catch (const EUnusableRecord&) {
+        return 0;
+    }
+    for (const RecordedFile& file : record.files)
+        Require(file.name.find_first_of("\\/:") == std::string::npos && file.name != "..");
+    for (const std::string& shortcut : record.shortcuts) {
+        // Directly on a desktop: a name ("..lnk" is one) with no backslash after it.
+        const std::string lower = Lower(shortcut);
+        const std::string desktop =
+            StartsWith(lower, kDesktops[0]) ? kDesktops[0] : kDesktops[1] + "\\";
+        Require(StartsWith(lower, desktop));
+        const std::string name = lower.substr(desktop.size());
+        Require(name.find('\\') == std::string::npos && name != ".." && name.ends_with(".lnk"));
+    }
+    for (const std::string& folder : record.createdFolders)
+        Require(StartsWith(kFolder, Lower(folder)) && folder.size() > 3);
+
+    const InstallRecord back = ParseInstallRecord(FormatInstallRecord(record), kFolder, kDesktops);
+    Require(FormatInstallRecord(back) == FormatInstallRecord(record));
+
+    // Everything on disk as the record says, plus one file of the user's.
+    DiskSnapshot disk;
+    disk.installFolder.exists = true;
+    for (const RecordedFile& file : record.files) {
+        disk.files.push_back({true, false, false, file.size, file.sha256});
+        disk.installFolder.items.push_back({file.name});
+    }
+    disk.installFolder.items.push_back({"mine.txt"});
+    for (std::size_t i = 0; i < record.shortcuts.size(); ++i)
+        disk.shortcuts.push_back({true, false, kFolder + "x.exe", ""});
+    for (std::size_t i = 0; i < record.createdFolders.size(); ++i)
+        disk.createdFolders.push_back({true, false, {}});
+    const RemovalPlan plan = PlanRemoval(record, disk);
+    Require(plan.deleteFiles.size() == record.files.size());
+    for (const std::string& path : plan.deleteFiles)
+        Require(StartsWith(path, kFolder) && path.find('\\', kFolder.size()) == std::string::npos);
+    Require(plan.deleteShortcuts == record.shortcuts);
+    Require(plan.keptAdded == std::vector<std::string>{kFolder + "mine.txt"});
+    // The folder keeps the user's file, so no created folder goes.
+    Require(plan.removeFolders.empty() && !plan.Refused());
+    return 0;
+}
