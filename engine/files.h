@@ -5,7 +5,9 @@
 // result (false, empty text, a system error code) or, where stated, not at all.
 #include "toolkit/exception.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -146,8 +148,12 @@ void WriteStringToFile(const std::string& path, const std::string& data);
 unsigned long WriteFileChecked(const std::string& path, const std::string& data,
                                LinkedFolders folders = LinkedFolders::Refuse);
 
-// Reads the whole file `path` into `data`, never through a link that leads elsewhere (a
-// reparse point is opened as itself). 0, or the system's error code.
+// Reads the file `path` from start to end, handing each piece to `take` as it arrives,
+// never through a link that leads elsewhere (a reparse point is opened as itself). 0, or
+// the system's error code.
+unsigned long ReadFilePieces(const std::string& path,
+                             const std::function<void(const char*, std::size_t)>& take);
+// ReadFilePieces into `data`: the whole file.
 unsigned long ReadFileBytes(const std::string& path, std::string& data);
 
 // Sets the last-write time of the existing file `path` to `dosDateTime` (MS-DOS layout:

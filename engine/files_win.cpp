@@ -234,8 +234,8 @@ unsigned long WriteFileChecked(const std::string& path, const std::string& data,
     return error;
 }
 
-unsigned long ReadFileBytes(const std::string& path, std::string& data) {
-    data.clear();
+unsigned long ReadFilePieces(const std::string& path,
+                             const std::function<void(const char*, std::size_t)>& take) {
     // Shared every way: reading must not fail because a program has the file open.
     tk::FileHandle file(CreateFileA(
         path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -245,9 +245,14 @@ unsigned long ReadFileBytes(const std::string& path, std::string& data) {
     DWORD read = 0;
     while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr)) {
         if (read == 0) return 0;
-        data.append(buffer, read);
+        take(buffer, read);
     }
     return GetLastError();
+}
+
+unsigned long ReadFileBytes(const std::string& path, std::string& data) {
+    data.clear();
+    return ReadFilePieces(path, [&](const char* piece, std::size_t n) { data.append(piece, n); });
 }
 
 namespace {

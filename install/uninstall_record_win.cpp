@@ -115,10 +115,12 @@ FileOnDisk LookAtFile(const std::string& path, const RecordedFile& recorded) {
     found.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     found.isLink = IsLinkedName(path);
     found.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    std::string bytes;
+    // Hashed as it is read: a knowledge base of tens of MB need not be held whole.
+    Sha256 hash;
     if (!found.isFolder && !found.isLink && found.size == recorded.size &&
-        ReadFileBytes(path, bytes) == 0)
-        found.sha256 = Sha256Hex(bytes);
+        ReadFilePieces(path, [&](const char* piece, std::size_t n) { hash.Update(piece, n); }) ==
+            0)
+        found.sha256 = HexOf(hash.Finish());
     return found;
 }
 
