@@ -11,7 +11,7 @@
 // Only KERNEL32 may be called here until the search is restricted; the failure hook must
 // not rely on any other DLL either, since the one missing may be user32.dll itself.
 #include "app/startup.h"
-#include "install/exit_code.h"
+#include "engine/exit_code.h"
 #include "install/options.h"
 
 #include <windows.h>

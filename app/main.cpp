@@ -1,7 +1,7 @@
 // The program entry: the command line read once; run as uninstall.exe the uninstaller; with
 // /S the unattended install; else the start-up check before any window, then the GUI
 // application with the main window until it closes. The exit code is the outcome
-// (install/exit_code.h) either way.
+// (engine/exit_code.h) either way.
 #include "app/startup.h"
 #include "app/unattended.h"
 #include "controls/appearance.h"
@@ -12,8 +12,9 @@
 #include "install/options.h"
 #include "install/registration.h"
 #include "install/run.h"
-#include "install/uninstaller.h"
+#include "install/uninstall_options.h"
 #include "resources/product.h"
+#include "toolkit/account_win.h"
 #include "toolkit/application.h"
 #include "toolkit/format.h"
 #include "toolkit/probe.h"
@@ -47,7 +48,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     tk::WideToAnsiExact(GetCommandLineW(), commandLine);
     const InstallOptions options = ParseCommandLine(commandLine);
     // The uninstaller has no start-up check and loads no payload item.
-    if (IsUninstallMode(options)) return static_cast<int>(RunUninstaller(options, commandLine));
+    if (IsUninstallMode(!options.uninstallCopy.empty()))
+        return static_cast<int>(RunUninstaller(UninstallOptionsOf(options), commandLine));
     if (options.silent) {
         const ExitCode code = RunUnattended(options, commandLine);
         DosBoxExePath.clear();
@@ -63,7 +65,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return static_cast<int>(ExitCode::UnexpectedError);
     }
 
-    if (options.allUsers && !HasAdministratorRights()) {
+    if (options.allUsers && !tk::HasAdministratorRights()) {
         ShowInfoCaption(ProductName, AllUsersRefusedMessage());
         return static_cast<int>(ExitCode::AllUsersRefused);
     }

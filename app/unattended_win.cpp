@@ -4,11 +4,12 @@
 #include "engine/files.h"
 #include "engine/payload.h"
 #include "install/instance_lock.h"
-#include "install/log.h"
+#include "engine/log.h"
 #include "install/registration.h"
 #include "install/run.h"
 #include "install/silent_front_end.h"
 #include "resources/product.h"
+#include "toolkit/account_win.h"
 #include "toolkit/format.h"
 #include "toolkit/handles_win.h"
 #include "ui/ui_core.h"
@@ -67,7 +68,7 @@ ExitCode Install(const InstallOptions& options, const std::string& commandLine, 
         log.Write("Command line: " + options.Problem());
         return ExitCode::BadCommandLine;
     }
-    if (options.allUsers && !HasAdministratorRights()) {
+    if (options.allUsers && !tk::HasAdministratorRights()) {
         LogMessage(log, ProductName, AllUsersRefusedMessage());
         return ExitCode::AllUsersRefused;
     }

@@ -38,6 +38,8 @@ std::string MakeShortcut(const Shortcut& shortcut);
 // them (not resolved). False, both empty, when the file is no shell link or cannot be read.
 // COM must be initialised on the calling thread.
 bool ReadShellLink(const std::string& linkPath, std::string& target, std::string& arguments);
+// The same from the bytes of a .lnk file (read through a handle the caller holds).
+bool ReadShellLinkBytes(const std::string& bytes, std::string& target, std::string& arguments);
 
 // The same from separate values; the working folder is the target's own folder.
 unsigned long CreateShellLink(const std::string& linkPath, const std::string& target,

@@ -14,6 +14,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -112,13 +113,28 @@ std::string MakeShortcut(const Shortcut& shortcut) {
 }
 
 bool ReadShellLink(const std::string& linkPath, std::string& target, std::string& arguments) {
+    std::string bytes;
+    return ReadFileBytes(linkPath, bytes) == 0 && ReadShellLinkBytes(bytes, target, arguments);
+}
+
+bool ReadShellLinkBytes(const std::string& bytes, std::string& target, std::string& arguments) {
     target.clear();
     arguments.clear();
     try {
         const tk::ComPtr<IUnknown> object = CreateComObject(kClsidShellLink);
         const auto link = QueryComInterface<IShellLinkA>(object.Get(), kIidShellLinkA);
-        const auto file = QueryComInterface<IPersistFile>(object.Get(), kIidPersistFile);
-        if (FAILED(file->Load(tk::AnsiToWide(linkPath).c_str(), STGM_READ))) return false;
+        const auto persist = QueryComInterface<IPersistStream>(object.Get(), kIidPersistStream);
+        // The stream takes the memory and frees it.
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size() + 1);
+        if (memory == nullptr) return false;
+        std::copy(bytes.begin(), bytes.end(), static_cast<char*>(GlobalLock(memory)));
+        GlobalUnlock(memory);
+        tk::ComPtr<IStream> stream;
+        if (FAILED(CreateStreamOnHGlobal(memory, TRUE, stream.Receive()))) {
+            GlobalFree(memory);
+            return false;
+        }
+        if (FAILED(persist->Load(stream.Get()))) return false;
         char path[MAX_PATH] = {};
         char args[1024] = {};
         // SLGP_RAWPATH: the path as stored, environment strings unexpanded.

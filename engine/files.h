@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct _ITEMIDLIST;
@@ -53,6 +54,15 @@ bool FolderNamesAreKept(const std::string& folder);
 // exactly one backslash. Case is kept. "c:\.\tq", "c:\\tq\" and "c:\x\..\tq" all give "c:\tq\".
 // A path that is not rooted keeps its leading "..".
 std::string NormalFolderPath(const std::string& path);
+
+// `text` with its letters in one case by the system's rule, so that two names are the same
+// name to the file system when their folded forms are equal (SameName). The Win32 build
+// folds as the system does in its ANSI code page (upper case, "Übung" and "ÜBUNG" alike);
+// the native build by Windows-1252's letters. The one rule for comparing paths and names.
+std::string FoldedName(std::string_view text);
+bool SameName(std::string_view a, std::string_view b);
+// Sets the rule FoldedName follows (the Win32 shell sets the system's at start-up).
+void SetNameFolding(std::string (*rule)(std::string_view));
 
 // The folder part of `path`: everything up to and including its last backslash or
 // colon; empty when it has neither ("C:\a\b" -> "C:\a\", "C:" -> "C:").
@@ -133,6 +143,32 @@ void RefuseLinkedFolders(const std::string& path);
 // system's error code (ERROR_CALL_NOT_IMPLEMENTED before Vista).
 unsigned long MarkForDeletion(void* handle, bool deleting = true);
 
+// Opens the file `path` to look at it and then perhaps delete it: the name itself, never what
+// a link leads to, with no sharing, so that nobody can open, change or delete it while the
+// handle stays open, and the open fails (ERROR_SHARING_VIOLATION) while anyone else has it
+// open. With read, delete and attribute rights. The handle (a HANDLE), or
+// INVALID_HANDLE_VALUE with the system's last error.
+void* OpenForRemoval(const std::string& path);
+
+// What a handle from OpenForRemoval shows of its file: its size, whether it is a link (a
+// reparse point that leads elsewhere, or one of several names), a folder, read-only.
+struct HeldFileInfo {
+    std::uint64_t size = 0;
+    bool isLink = false;
+    bool isFolder = false;
+    bool readOnly = false;
+};
+// 0 or the system's error code.
+unsigned long HeldFileInformation(void* handle, const std::string& path, HeldFileInfo& info);
+// Reads the file open as `handle` from its start, handing each piece to `take`. 0 or the
+// system's error code.
+unsigned long ReadHandlePieces(void* handle,
+                               const std::function<void(const char*, std::size_t)>& take);
+// Sets or clears the read-only attribute of the file open as `handle` (which needs the
+// right to write attributes); a read-only file cannot be marked for deletion. 0 or the
+// system's error code.
+unsigned long SetReadOnly(void* handle, bool readOnly);
+
 // Replaces the file `path` by `data` (created if missing). Empty `data` deletes the
 // file instead and creates nothing. Reports nothing at all: a file that cannot be opened
 // or deleted is silently left as it was, and a short write goes unnoticed. Callers that
@@ -155,6 +191,9 @@ unsigned long ReadFilePieces(const std::string& path,
                              const std::function<void(const char*, std::size_t)>& take);
 // ReadFilePieces into `data`: the whole file.
 unsigned long ReadFileBytes(const std::string& path, std::string& data);
+
+// The full path of this program's file (empty when longer than MAX_PATH).
+std::string OwnProgramPath();
 
 // Sets the last-write time of the existing file `path` to `dosDateTime` (MS-DOS layout:
 // date in the high 16 bits, time in the low 16 bits), read as local time with the

@@ -1,5 +1,6 @@
 #include "engine/files.h"
 
+#include "engine/payload.h"
 #include "toolkit/format.h"
 
 #include <vector>
@@ -79,7 +80,7 @@ std::string NormalFolderPath(const std::string& path) {
         root = "\\\\";
         rest = 2;
         fixed = 2;
-    } else if (text.size() >= 2 && text[1] == ':') {
+    } else if (text.size() >= 2 && text[1] == ':' && text[0] != '\\') {
         rest = text.size() >= 3 && text[2] == '\\' ? 3 : 2;
         root = text.substr(0, rest);
     } else if (!text.empty() && text[0] == '\\') {
@@ -104,7 +105,11 @@ std::string NormalFolderPath(const std::string& path) {
     std::string result = root;
     for (const std::string& name : names)
         result += name + '\\';
-    return result.empty() ? result : AddTrailingBackslash(result);
+    result = result.empty() ? result : AddTrailingBackslash(result);
+    // A relative path whose ".." took away the names before one like "a:..": the result
+    // now reads as a drive's path, so it is read once more as one, which is final.
+    if (root.empty() && result.size() >= 2 && result[1] == ':') return NormalFolderPath(result);
+    return result;
 }
 
 std::string ParentPart(const std::string& path) {
@@ -144,4 +149,22 @@ bool EnsureFolderIn(FolderSystem& system, std::string& folder, std::vector<std::
     }
     folder = used;
     return true;
+}
+
+namespace {
+
+std::string (*nameFolding)(std::string_view) = nullptr;
+
+} // namespace
+
+void SetNameFolding(std::string (*rule)(std::string_view)) {
+    nameFolding = rule;
+}
+
+std::string FoldedName(std::string_view text) {
+    return nameFolding != nullptr ? nameFolding(text) : FileNameKey(text);
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    return FoldedName(a) == FoldedName(b);
 }

@@ -241,13 +241,54 @@ unsigned long ReadFilePieces(const std::string& path,
         path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file.Valid()) return GetLastError();
+    return ReadHandlePieces(file.Get(), take);
+}
+
+unsigned long ReadHandlePieces(void* handle,
+                               const std::function<void(const char*, std::size_t)>& take) {
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(handle, start, nullptr, FILE_BEGIN)) return GetLastError();
     char buffer[65536];
     DWORD read = 0;
-    while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr)) {
+    while (ReadFile(handle, buffer, sizeof buffer, &read, nullptr)) {
         if (read == 0) return 0;
         take(buffer, read);
     }
     return GetLastError();
+}
+
+void* OpenForRemoval(const std::string& path) {
+    // FILE_FLAG_BACKUP_SEMANTICS lets a folder under the name open too, so that it is seen
+    // as one rather than refused.
+    return CreateFileW(tk::AnsiToWide(path).c_str(),
+                       GENERIC_READ | DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0,
+                       nullptr, OPEN_EXISTING,
+                       FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+unsigned long HeldFileInformation(void* handle, const std::string& path, HeldFileInfo& info) {
+    BY_HANDLE_FILE_INFORMATION data{};
+    if (!GetFileInformationByHandle(handle, &data)) return GetLastError();
+    info.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    info.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    info.readOnly = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    info.isLink = (!info.isFolder && data.nNumberOfLinks > 1) ||
+                  IsLink(path, data.dwFileAttributes) || !LeadsTo(handle, PlaceOfName(path));
+    return 0;
+}
+
+unsigned long SetReadOnly(void* handle, bool readOnly) {
+    BY_HANDLE_FILE_INFORMATION data{};
+    if (!GetFileInformationByHandle(handle, &data)) return GetLastError();
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = readOnly ? data.dwFileAttributes | FILE_ATTRIBUTE_READONLY
+                                    : data.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
+    if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    using InformationProc = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    static const auto setInformation =
+        tk::KernelExport<InformationProc>("SetFileInformationByHandle");
+    if (setInformation == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
+    return setInformation(handle, FileBasicInfo, &basic, sizeof basic) ? 0 : GetLastError();
 }
 
 unsigned long ReadFileBytes(const std::string& path, std::string& data) {
@@ -351,3 +392,25 @@ std::string PathFromItemIdList(const _ITEMIDLIST* idList) {
     TrimAtFirstNul(path);
     return path;
 }
+
+std::string OwnProgramPath() {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
+}
+
+namespace {
+
+// The system's rule: the ANSI code page's letters upper-cased as the user's locale has them
+// (CharLowerBuffA, which the main window and the unattended install lower-case a folder
+// with, is its other half).
+std::string SystemFoldedName(std::string_view text) {
+    std::string folded(text);
+    if (!folded.empty()) CharUpperBuffA(folded.data(), static_cast<DWORD>(folded.size()));
+    return folded;
+}
+
+// Set before WinMain and before any test runs.
+[[maybe_unused]] const bool systemFolding = (SetNameFolding(SystemFoldedName), true);
+
+} // namespace

@@ -1,23 +1,7 @@
 #include "install/instance_lock.h"
 
-#include "engine/files.h"
 #include "resources/product.h"
 #include "toolkit/format.h"
-
-#include <cstdint>
-
-std::string InstallMutexName(const std::string& folder) {
-    const std::string key = tk::AsciiLower(NormalFolderPath(folder));
-    // FNV-1a: a kernel object name may be at most MAX_PATH long and may not hold a
-    // backslash after its namespace, so the folder goes in as a hash.
-    std::uint64_t hash = 0xcbf29ce484222325ull;
-    for (unsigned char c : key) {
-        hash ^= c;
-        hash *= 0x100000001b3ull;
-    }
-    return tk::Format("Local\\PentaroSetup-%08lx%08lx", static_cast<unsigned long>(hash >> 32),
-                      static_cast<unsigned long>(hash & 0xffffffffu));
-}
 
 std::string AlreadyInstallingMessage(const std::string& folder) {
     return tk::Format("%s is already being installed into %s.", ProductName, folder.c_str());

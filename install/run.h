@@ -5,7 +5,7 @@
 // set-up on a 64-bit Windows, or a message and an optional desktop shortcut). Everything it
 // tells the user and asks goes through an InstallFrontEnd: the progress window and dialogs,
 // an unattended log, or a test's recorder.
-#include "install/exit_code.h"
+#include "engine/exit_code.h"
 #include "install/front_end.h"
 
 #include <exception>

@@ -83,3 +83,11 @@ std::string DriveRootOf(const std::string& windowsFolder) {
 std::string ProposedFolderOn(const std::string& root, bool corvaneFolderExists) {
     return root + (corvaneFolderExists ? CorvaneFolder : "tq");
 }
+
+std::string KeptVersionsMessage(const std::vector<std::string>& kept) {
+    std::string text = "These files were changed since the last installation. Your versions "
+                       "were kept under new names, and the installed versions written:\r\n";
+    for (const std::string& line : kept)
+        text += "\r\n" + line;
+    return text;
+}

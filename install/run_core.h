@@ -3,6 +3,7 @@
 #include "resources/product.h"
 
 #include <string>
+#include <vector>
 
 // The stage line of the progress window while the items load.
 inline constexpr char InstallingStage[] = "Installing ...";
@@ -33,6 +34,10 @@ std::string StartFromSiblingMessage();
 std::string WriteErrorMessage(const std::string& path, const std::string& reason);
 // The install folder that could not be created, the same way.
 std::string FolderErrorMessage(const std::string& folder, const std::string& reason);
+
+// The files of the user's that the run moved aside before writing the product's own, each
+// "<path>, kept as <name>", and that nothing of theirs was lost.
+std::string KeptVersionsMessage(const std::vector<std::string>& kept);
 
 // The parent folder in which the maker's menu program is looked for: the folder text up
 // to and including the backslash before its last part (one trailing backslash ignored).

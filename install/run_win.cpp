@@ -6,6 +6,8 @@
 #include "engine/ucargo.h"
 #include "install/registration.h"
 #include "install/run_core.h"
+#include "toolkit/account_win.h"
+#include "uninstall/uninstall_record.h"
 #include "toolkit/win32_error.h"
 
 #include <windows.h>
@@ -88,6 +90,8 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
     folder = AddTrailingBackslash(folder);
 
     ExitCode outcome = ExitCode::Success;
+    // What lies in the folder already, against the record of an earlier install there.
+    FoundFiles found(folder);
     {
         // The front end's window and the items live exactly for this block.
         FrontEndRun run(frontEnd);
@@ -112,7 +116,7 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
 
         // For every user (/ALLUSERS, or the SYSTEM account of a deployment): the shortcuts
         // on the public desktop, the entry in HKLM.
-        const bool allUsers = settings.AllUsers ? *settings.AllUsers : RunsAsSystemAccount();
+        const bool allUsers = settings.AllUsers ? *settings.AllUsers : tk::RunsAsSystemAccount();
         const std::string desktop =
             settings.DesktopFolder
                 ? *settings.DesktopFolder
@@ -148,7 +152,11 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
             for (const auto& item : ItemTable) {
                 const std::string path = folder + item.FileName;
                 frontEnd.SetCurrentFile(path);
-                if (unsigned long error = WriteFileChecked(path, item.Contents); error != 0) {
+                // A file the user changed since an earlier install here is moved aside
+                // first, never written over.
+                unsigned long error = found.Prepare(item.FileName);
+                if (error == 0) error = WriteFileChecked(path, item.Contents);
+                if (error != 0) {
                     message = WriteErrorMessage(path, tk::SystemErrorMessage(error));
                     outcome = ExitCode::WriteFailed;
                     break;
@@ -177,14 +185,22 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
             facts.Folder = folder;
             facts.AllUsers = allUsers;
             facts.CreatedFolders = created;
-            facts.Desktop = desktop;
             for (const auto& item : ItemTable)
-                facts.Files.push_back(
-                    {item.FileName, item.Contents.size(), Sha256Hex(item.Contents)});
+                facts.Files.push_back({item.FileName, item.Contents.size(),
+                                       Sha256Hex(item.Contents),
+                                       found.ExistedBefore(item.FileName)});
             if (IsMenuProgramInParent(folder)) {
                 message += MenuProgramMessage();
             } else if (settings.Windows64 ? *settings.Windows64 : Is64BitWindows()) {
-                const DosBoxSetUpResult setUp = SetUpDosBox(folder, desktop);
+                const unsigned long confError = found.Prepare(kDosBoxConfName);
+                if (confError != 0) {
+                    frontEnd.Tell(ProductName,
+                                  WriteErrorMessage(folder + kDosBoxConfName,
+                                                    tk::SystemErrorMessage(confError)));
+                    outcome = ExitCode::StartupSetupFailed;
+                }
+                const DosBoxSetUpResult setUp =
+                    confError == 0 ? SetUpDosBox(folder, desktop) : DosBoxSetUpResult{false, {}};
                 if (!setUp.Message.empty()) frontEnd.Tell("", setUp.Message);
                 if (!setUp.Made) outcome = ExitCode::StartupSetupFailed;
                 message.clear();
@@ -192,7 +208,8 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                 if (setUp.Made && !FileExists(folder + SiblingProgramFile)) {
                     std::string conf;
                     if (ReadFileBytes(folder + kDosBoxConfName, conf) == 0)
-                        facts.Files.push_back({kDosBoxConfName, conf.size(), Sha256Hex(conf)});
+                        facts.Files.push_back({kDosBoxConfName, conf.size(), Sha256Hex(conf),
+                                               found.ExistedBefore(kDosBoxConfName)});
                     facts.Shortcuts = {
                         DosBoxShortcut(folder, desktop, DosBoxExePath, DosBoxExeBuild).LinkPath,
                         PrintShortcut(folder, desktop).LinkPath};
@@ -220,6 +237,8 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
             }
         }
     }
+    // Named before the closing message: the user's own versions, kept beside the new ones.
+    if (!found.Kept().empty()) frontEnd.Tell(ProductName, KeptVersionsMessage(found.Kept()));
     if (!message.empty()) frontEnd.Tell(ProductName, message);
     return outcome;
 }

@@ -3,7 +3,7 @@
 // installer would show goes to the log with the same text; the shortcut question gets a
 // fixed answer; nothing cancels.
 #include "install/front_end.h"
-#include "install/log.h"
+#include "engine/log.h"
 
 #include <cstdint>
 #include <string>

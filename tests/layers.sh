@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fails when a layer includes a header of a layer above it. The arrows point one way:
-#   toolkit <- controls <- ui;  toolkit <- engine <- dosbox;  install and app on top.
+#   toolkit <- controls <- ui;  toolkit <- engine <- dosbox;  uninstall above them,
+#   install (which registers an install through uninstall) and app on top.
 # resources/ holds data and the product's vocabulary (resources/product.h), usable above
 # the toolkit.
 #   layers.sh <source root>
@@ -13,8 +14,9 @@ declare -A allowed=(
     [ui]="toolkit controls ui resources"
     [engine]="toolkit engine resources"
     [dosbox]="toolkit engine dosbox resources"
-    [install]="toolkit controls ui engine dosbox install resources"
-    [app]="toolkit controls ui engine dosbox install app resources"
+    [uninstall]="toolkit controls ui engine dosbox uninstall resources"
+    [install]="toolkit controls ui engine dosbox uninstall install resources"
+    [app]="toolkit controls ui engine dosbox uninstall install app resources"
 )
 
 status=0

@@ -21,3 +21,34 @@ std::vector<unsigned char> ProcessUserSid() {
 }
 
 } // namespace tk
+
+namespace {
+
+// True when the calling thread's token holds the well-known group or user made from these
+// sub-authorities of the NT authority.
+bool TokenIs(bool asUser, DWORD first, DWORD second, BYTE count) {
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID sid = nullptr;
+    if (!AllocateAndInitializeSid(&nt, count, first, second, 0, 0, 0, 0, 0, 0, &sid)) return false;
+    BOOL result = FALSE;
+    if (asUser) {
+        std::vector<unsigned char> user = tk::ProcessUserSid();
+        result = !user.empty() && EqualSid(user.data(), sid);
+    } else if (!CheckTokenMembership(nullptr, sid, &result)) {
+        result = FALSE;
+    }
+    FreeSid(sid);
+    return result != FALSE;
+}
+
+} // namespace
+
+bool tk::RunsAsSystemAccount() {
+    return TokenIs(true, SECURITY_LOCAL_SYSTEM_RID, 0, 1);
+}
+
+bool tk::HasAdministratorRights() {
+    // Membership counts only where the group is enabled in the token: under UAC an
+    // administrator's unelevated token holds it for denying only.
+    return TokenIs(false, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 2);
+}

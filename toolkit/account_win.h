@@ -8,4 +8,10 @@ namespace tk {
 // empty when the token cannot be read.
 std::vector<unsigned char> ProcessUserSid();
 
+// True when this process runs as the SYSTEM account (a deployment service).
+bool RunsAsSystemAccount();
+// True when this process may write what every user shares (an elevated administrator, or
+// the SYSTEM account).
+bool HasAdministratorRights();
+
 } // namespace tk

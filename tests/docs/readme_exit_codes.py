@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Checks that the README's exit-code table lists every code of install/exit_code.h under
+"""Checks that the README's exit-code table lists every code of engine/exit_code.h under
 its number and name, and nothing else.
 
     readme_exit_codes.py <source root>
@@ -19,7 +19,7 @@ rows = {int(value): name for value, name in re.findall(r"^\| +(\d+) \| `(\w+)` \
 if len(codes) < 10 or rows != codes:
     for value in sorted(set(codes) | set(rows)):
         if codes.get(value) != rows.get(value):
-            print("readme_exit_codes: %d is %s in install/exit_code.h, %s in the README"
+            print("readme_exit_codes: %d is %s in engine/exit_code.h, %s in the README"
                   % (value, codes.get(value), rows.get(value)))
     sys.exit(1)
 print("readme_exit_codes: the README lists the %d exit codes" % len(codes))

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """Checks the Windows Package Manager manifest in docs/winget/ against the package manager's
-own schemas and against the code it describes: the exit codes (install/exit_code.h), the
+own schemas and against the code it describes: the exit codes (engine/exit_code.h), the
 product's name, maker, version and entry key (resources/product.h) and the switches
 (install/options.h).
 
@@ -38,12 +38,12 @@ def source(path):
 
 
 def exit_codes():
-    """Name -> value of every ExitCode in install/exit_code.h."""
-    text = source("install/exit_code.h")
+    """Name -> value of every ExitCode in engine/exit_code.h."""
+    text = source("engine/exit_code.h")
     body = re.search(r"enum class ExitCode : int \{(.*?)\};", text, re.S).group(1)
     codes = {name: int(value) for name, value in re.findall(r"^\s*(\w+) = (\d+),", body, re.M)}
     if len(codes) < 10:
-        sys.exit("winget_manifest: cannot read the exit codes of install/exit_code.h")
+        sys.exit("winget_manifest: cannot read the exit codes of engine/exit_code.h")
     return codes
 
 

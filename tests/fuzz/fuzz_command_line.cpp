@@ -9,7 +9,7 @@
 // The first byte picks the program's path (quoted with blanks, or plain); the rest is the
 // arguments.
 #include "engine/files.h"
-#include "install/log.h"
+#include "engine/log.h"
 #include "install/options.h"
 #include "toolkit/format.h"
 

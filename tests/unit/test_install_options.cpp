@@ -1,5 +1,6 @@
+#include "engine/folder_lock.h"
 #include "install/instance_lock.h"
-#include "install/log.h"
+#include "engine/log.h"
 #include "install/options.h"
 
 #include <gtest/gtest.h>
@@ -93,8 +94,8 @@ TEST(ParseCommandLine, DosBoxExecutable) {
     EXPECT_EQ(options.dosBoxExe, "");
 }
 
-TEST(InstallMutexName, SameFolderSameNameWhateverTheSpelling) {
-    std::string name = InstallMutexName("c:\\tq\\");
+TEST(FolderMutexName, SameFolderSameNameWhateverTheSpelling) {
+    std::string name = FolderMutexName("c:\\tq\\");
     // In the logon session's own namespace, where other users' sessions make no objects.
     EXPECT_EQ(name.rfind("Local\\PentaroSetup-", 0), 0u);
     EXPECT_EQ(name.size(), std::string("Local\\PentaroSetup-").size() + 16);
@@ -102,9 +103,9 @@ TEST(InstallMutexName, SameFolderSameNameWhateverTheSpelling) {
     EXPECT_EQ(name.find('\\', 6), std::string::npos);
     for (const char* spelling :
          {"C:\\TQ", "c:/tq//", "c:\\.\\tq", "c:\\\\tq", "c:\\x\\..\\tq", "c:\\tq\\."})
-        EXPECT_EQ(InstallMutexName(spelling), name) << spelling;
-    EXPECT_NE(InstallMutexName("c:\\tq2\\"), name);
-    EXPECT_NE(InstallMutexName("d:\\tq\\"), name);
+        EXPECT_EQ(FolderMutexName(spelling), name) << spelling;
+    EXPECT_NE(FolderMutexName("c:\\tq2\\"), name);
+    EXPECT_NE(FolderMutexName("d:\\tq\\"), name);
 }
 
 TEST(LogEntry, EveryLineOfAMessageOnALineOfItsOwn) {

@@ -1,6 +1,8 @@
 #include "install/options.h"
 #include "install/registration.h"
-#include "install/uninstaller.h"
+#include "install/uninstall_options.h"
+#include "uninstall/entry.h"
+#include "uninstall/uninstaller.h"
 
 #include <gtest/gtest.h>
 
@@ -75,4 +77,38 @@ TEST(ParseCommandLine, AllUsersAndTheUninstallersCopy) {
     EXPECT_EQ(options.logFile, "c:\\my logs\\u.log");
     EXPECT_TRUE(options.silent);
     EXPECT_FALSE(options.Bad());
+}
+
+TEST(UninstallOptionsOf, TheInstallersRulesAndOnlyTheUninstallersSwitches) {
+    const struct {
+        const char* line;
+        bool usable;
+    } cases[] = {
+        {"uninstall.exe /S", true},
+        {"uninstall.exe /S /LOG=c:\\u.log", true},
+        {"uninstall.exe /S /VERBOSE", false},
+        {"uninstall.exe /S /LOG=", false},
+        {"uninstall.exe /S /LOG=a.log /LOG=b.log", false},
+        {"uninstall.exe /S /ALLUSERS", false},
+        {"uninstall.exe /S /NOSHORTCUT", false},
+        {"uninstall.exe /S /D=c:\\tq", false},
+        {"uninstall.exe /S /UNINSTALLCOPY=12,16", false},
+        {"c:\\temp\\copy.exe /S /UNINSTALLCOPY=12,16 /D=c:\\tq\\", true},
+    };
+    for (const auto& c : cases) {
+        const UninstallOptions options = UninstallOptionsOf(ParseCommandLine(c.line));
+        EXPECT_EQ(options.problem.empty(), c.usable) << c.line << ": " << options.problem;
+        EXPECT_TRUE(options.silent) << c.line;
+    }
+}
+
+TEST(RemovedMessage, NamesAFewKeptPathsAndHowManyMore) {
+    RemovalPlan plan;
+    for (int i = 0; i < 400; ++i)
+        plan.keptAdded.push_back("c:\\tq\\save" + std::to_string(i) + ".dat");
+    const std::string message = RemovedMessage("c:\\tq\\", plan);
+    EXPECT_NE(message.find("save0.dat"), std::string::npos);
+    EXPECT_EQ(message.find("save399.dat"), std::string::npos);
+    EXPECT_LT(std::count(message.begin(), message.end(), '\n'), 25);
+    EXPECT_NE(message.find(std::to_string(400 - KeptShownInMessage) + " more"), std::string::npos);
 }

@@ -1,5 +1,6 @@
+#include "engine/files.h"
 #include "engine/sha256.h"
-#include "install/uninstall_core.h"
+#include "uninstall/uninstall_core.h"
 #include "resources/product.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 namespace {
 
 using Paths = std::vector<std::string>;
+using Steps = std::vector<RemovalStep>;
 
 const std::string kFolder = "c:\\corvane\\tq\\";
 const std::string kDesktop = "C:\\Users\\ann\\Desktop\\";
@@ -39,10 +41,10 @@ DiskSnapshot Untouched(const InstallRecord& record) {
     disk.installFolder.items.push_back({UninstallerFile});
     disk.installFolder.items.push_back({InstallRecordFile});
     for (const std::string& shortcut : record.shortcuts) {
-        ShortcutOnDisk found{true, false, record.folder + "spool32.exe", "f"};
+        ShortcutOnDisk found{true, false, record.folder + "spool32.exe", "f", {}, true};
         if (shortcut.ends_with("DOSbox.lnk"))
             found = {true, false, "c:\\program files\\dosbox-0.74\\dosbox.exe",
-                     "-noconsole -conf " + record.folder + "dosbox.conf"};
+                     "-noconsole -conf " + record.folder + "dosbox.conf", {}, true};
         disk.shortcuts.push_back(found);
     }
     for (const std::string& folder : record.createdFolders) {
@@ -77,7 +79,7 @@ TEST(InstallRecord, WrittenAndReadBack) {
     const std::string text = FormatInstallRecord(record);
     // The format is read by later uninstallers: one fact a line, tab-separated, CR LF.
     const std::string hash = Sha256Hex("MZ1");
-    EXPECT_TRUE(text.starts_with("PentaroSetup install record 1\r\n"
+    EXPECT_TRUE(text.starts_with("PentaroSetup install record 2\r\n"
                                  "folder\tc:\\corvane\\tq\\\r\n"
                                  "file\t3\t" +
                                  hash + "\ttarnw.exe\r\n"))
@@ -92,7 +94,7 @@ TEST(InstallRecord, WrittenAndReadBack) {
     std::string lfOnly = text;
     std::erase(lfOnly, '\r');
     for (const std::string& read : {text, lfOnly}) {
-        const InstallRecord back = ParseInstallRecord(read, "C:\\Corvane\\TQ", kDesktops);
+        const InstallRecord back = ParseInstallRecord(read, "C:\\Corvane\\TQ");
         EXPECT_EQ(back.folder, "C:\\Corvane\\TQ\\");
         ASSERT_EQ(back.files.size(), 3u);
         EXPECT_EQ(back.files[2].name, "dosbox.conf");
@@ -111,7 +113,7 @@ TEST(InstallRecord, WrittenAndReadBack) {
     plain.files = {{"a b.txt", 0, Sha256Hex("")}};
     plain.shortcuts = {kPublicDesktop + "pentaro.lnk"};
     const InstallRecord back =
-        ParseInstallRecord(FormatInstallRecord(plain), "d:\\games\\tq\\", kDesktops);
+        ParseInstallRecord(FormatInstallRecord(plain), "d:\\games\\tq\\");
     EXPECT_EQ(back.files[0].name, "a b.txt");
     EXPECT_TRUE(back.createdFolders.empty());
     EXPECT_TRUE(back.entry.root.empty());
@@ -125,10 +127,10 @@ TEST(InstallRecord, TamperedRecordsAreRefused) {
         std::string text;
         std::string named; // what the message must name
     } cases[] = {
-        {"", "PentaroSetup install record 1"},
-        {base.substr(base.find('\n') + 1), "PentaroSetup install record 1"},
-        {"PentaroSetup install record 2\r\n" + base.substr(base.find('\n') + 1),
-         "PentaroSetup install record 2"},
+        {"", "PentaroSetup install record 2"},
+        {base.substr(base.find('\n') + 1), "PentaroSetup install record 2"},
+        {"PentaroSetup install record 3\r\n" + base.substr(base.find('\n') + 1),
+         "PentaroSetup install record 3"},
         {"PentaroSetup install record 1 \r\n" + base.substr(base.find('\n') + 1),
          "PentaroSetup install record 1 "},
         {"PentaroSetup install record 1\r\n", "install folder"},
@@ -150,9 +152,12 @@ TEST(InstallRecord, TamperedRecordsAreRefused) {
         {with("folder\tc:\\corvane\\tq\\"), "c:\\corvane\\tq\\"},
         {"PentaroSetup install record 1\r\nfolder\tc:\\windows\\\r\n", "c:\\windows\\"},
         {"PentaroSetup install record 1\r\nfolder\tc:\\corvane\\tq\\..\\tq\\\r\n", ".."},
-        {with("shortcut\tc:\\windows\\x.lnk"), "c:\\windows\\x.lnk"},
-        {with("shortcut\t" + kFolder + "x.lnk"), kFolder + "x.lnk"},
-        {with("shortcut\t" + kDesktop + "sub\\x.lnk"), kDesktop + "sub\\x.lnk"},
+        {with("shortcut\tx.lnk"), "x.lnk"},
+        {with("shortcut\t\\x.lnk"), "\\x.lnk"},
+        {with("existed\treadme.txt"), "readme.txt"},
+        {with("existed\t..\\tarnw.exe"), "..\\tarnw.exe"},
+        {with("existed\ttarnw.exe\r\nexisted\tTARNW.exe"), "TARNW.exe"},
+        {base + std::string(MaxInstallRecordBytes, '\n'), "MB long"},
         {with("shortcut\t" + kDesktop + "..\\..\\x.lnk"), kDesktop + "..\\..\\x.lnk"},
         {with("shortcut\t" + kDesktop + "x.exe"), kDesktop + "x.exe"},
         {with("shortcut\t" + kDesktop + ".lnk"), kDesktop + ".lnk"},
@@ -180,7 +185,7 @@ TEST(InstallRecord, TamperedRecordsAreRefused) {
     };
     for (const auto& c : cases) {
         try {
-            ParseInstallRecord(c.text, kFolder, kDesktops);
+            ParseInstallRecord(c.text, kFolder);
             ADD_FAILURE() << "accepted:\n" << c.text;
         } catch (const EUnusableRecord& e) {
             const std::string message = e.what();
@@ -325,17 +330,17 @@ TEST(RemovalPlan, ShortcutsGoOnlyWhenTheyLeadIntoTheFolder) {
         ShortcutOnDisk found;
         bool goes;
     } cases[] = {
-        {{true, false, "C:\\CORVANE\\TQ\\PENTARO.EXE", ""}, true},
+        {{true, false, "C:\\CORVANE\\TQ\\PENTARO.EXE", "", {}, true}, true},
         {{true, false, "c:\\program files\\dosbox\\dosbox.exe",
-          "-conf \"C:\\Corvane\\TQ\\dosbox.conf\""},
+          "-conf \"C:\\Corvane\\TQ\\dosbox.conf\"", {}, true},
          true},
-        {{true, false, "c:\\corvane\\tq2\\pentaro.exe", ""}, false},
-        {{true, false, "c:\\corvane\\tq\\..\\..\\windows\\notepad.exe", ""}, false},
-        {{true, false, "c:\\corvane\\tq", ""}, true},
-        {{true, false, "c:\\program files\\dosbox\\dosbox.exe", "-conf c:\\other\\dosbox.conf"},
+        {{true, false, "c:\\corvane\\tq2\\pentaro.exe", "", {}, true}, false},
+        {{true, false, "c:\\corvane\\tq\\..\\..\\windows\\notepad.exe", "", {}, true}, false},
+        {{true, false, "c:\\corvane\\tq", "", {}, true}, true},
+        {{true, false, "c:\\program files\\dosbox\\dosbox.exe", "-conf c:\\other\\dosbox.conf", {}, true},
          false},
-        {{true, false, "", ""}, false},                            // unreadable
-        {{true, true, "c:\\corvane\\tq\\pentaro.exe", ""}, false}, // the .lnk is a link
+        {{true, false, "", "", {}, true}, false},                            // unreadable
+        {{true, true, "c:\\corvane\\tq\\pentaro.exe", "", {}, true}, false}, // the .lnk is a link
     };
     for (const auto& c : cases) {
         DiskSnapshot disk = Untouched(record);
@@ -394,9 +399,206 @@ TEST(RemovalPlan, InstalledOntoTheDesktopItsShortcutIsNoUserFile) {
         false,
         {{"pentaro.exe"}, {"Pentaro.LNK"}, {UninstallerFile}, {InstallRecordFile}, {"letter.doc"}}};
     disk.files = {{true, false, false, 3, Sha256Hex("MZ2")}};
-    disk.shortcuts = {{true, false, kDesktop + "pentaro.exe", ""}};
+    disk.shortcuts = {{true, false, kDesktop + "pentaro.exe", "", {}, true}};
     const RemovalPlan plan = PlanRemoval(record, disk);
     EXPECT_EQ(plan.deleteShortcuts, record.shortcuts);
     EXPECT_EQ(plan.keptAdded, Paths{kDesktop + "letter.doc"});
     EXPECT_EQ(plan.deleteFiles.size(), 3u);
+}
+
+TEST(InstallRecord, FilesFoundThereBeforeAreReadBackAndKept) {
+    InstallRecord record = SampleRecord();
+    record.files[0].existedBefore = true; // the sibling product's tarnw.exe
+    const std::string text = FormatInstallRecord(record);
+    EXPECT_NE(text.find("\r\nexisted\ttarnw.exe\r\n"), std::string::npos) << text;
+    const InstallRecord back = ParseInstallRecord(text, kFolder);
+    EXPECT_TRUE(back.files[0].existedBefore);
+    EXPECT_FALSE(back.files[1].existedBefore);
+
+    // Its bytes are the product's, and still it stays; the folder with it.
+    const RemovalPlan plan = PlanRemoval(back, Untouched(back));
+    EXPECT_EQ(plan.keptExisted, InFolder({"tarnw.exe"}));
+    EXPECT_EQ(plan.deleteFiles,
+              InFolder({"pentaro1.kdb", "dosbox.conf", InstallRecordFile, UninstallerFile}));
+    EXPECT_EQ(plan.removeFolders, Paths{});
+    EXPECT_EQ(plan.keptFolders, (Paths{kFolder, "c:\\corvane\\"}));
+
+    // A record of the first format (before such lines) is read as before.
+    std::string old = FormatInstallRecord(SampleRecord());
+    old.replace(0, old.find('\r'), InstallRecordFormat1Line);
+    EXPECT_EQ(ParseInstallRecord(old, kFolder).files.size(), 3u);
+}
+
+TEST(InstallRecord, ReadInTimeLinearInItsLength) {
+    // 50,000 files: a quadratic reader takes minutes here, a linear one a moment. The
+    // uninstaller must be able to refuse or use such a record without hanging.
+    InstallRecord record = SampleRecord();
+    for (int i = 0; i < 50000; ++i)
+        record.files.push_back({"f" + std::to_string(i) + ".dat", 1, Sha256Hex("x"), i % 2 == 0});
+    const std::string text = FormatInstallRecord(record);
+    const InstallRecord back = ParseInstallRecord(text, kFolder);
+    ASSERT_EQ(back.files.size(), record.files.size());
+    EXPECT_TRUE(back.files[3].existedBefore);
+    DiskSnapshot disk = Untouched(back);
+    EXPECT_EQ(PlanRemoval(back, disk).keptExisted.size(), 25000u);
+}
+
+TEST(InstallRecord, FolderNamesCompareAsTheSystemFoldsThem) {
+    // Installed into "C:\Spiele\ÜBUNG" (lower-cased by the system's rule to "übung"); the
+    // uninstaller finds its folder in the letters on disk.
+    InstallRecord record;
+    record.folder = "c:\\spiele\\\xFC" "bung\\";
+    record.createdFolders = {record.folder};
+    const InstallRecord back =
+        ParseInstallRecord(FormatInstallRecord(record), "C:\\Spiele\\\xDC" "BUNG\\");
+    EXPECT_EQ(back.createdFolders.size(), 1u);
+    EXPECT_TRUE(SameName("c:\\spiele\\\xFC" "bung\\", "C:\\SPIELE\\\xDC" "BUNG\\"));
+}
+
+TEST(RemovalPlan, ShortcutsAreLookedForOnTodaysDesktops) {
+    const Paths moved = {"D:\\OneDrive\\Desktop\\", kPublicDesktop};
+    const struct {
+        std::string recorded;
+        Paths desktops;
+        Paths places;
+    } cases[] = {
+        {kDesktop + "Print F.lnk", kDesktops, {kDesktop + "Print F.lnk"}},
+        {"c:\\users\\ann\\desktop\\Print F.lnk", kDesktops,
+         {"c:\\users\\ann\\desktop\\Print F.lnk"}},
+        // The desktop moved (OneDrive's backup, a redirection): the name on today's.
+        {kDesktop + "Print F.lnk", moved,
+         {"D:\\OneDrive\\Desktop\\Print F.lnk", kPublicDesktop + "Print F.lnk"}},
+        // Never where a tampered record says, unless that is a desktop.
+        {"c:\\windows\\system32\\x.lnk", kDesktops,
+         {kDesktop + "x.lnk", kPublicDesktop + "x.lnk"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ShortcutPlaces(c.recorded, c.desktops), c.places) << c.recorded;
+
+    // Found on the moved desktop, it goes; found only where the record says, on no desktop
+    // of today, it stays and is named.
+    const InstallRecord record = SampleRecord();
+    DiskSnapshot disk = Untouched(record);
+    disk.shortcuts[0].path = "D:\\OneDrive\\Desktop\\Penta DOSbox.lnk";
+    disk.shortcuts[1].onDesktop = false;
+    const RemovalPlan plan = PlanRemoval(record, disk);
+    EXPECT_EQ(plan.deleteShortcuts, Paths{"D:\\OneDrive\\Desktop\\Penta DOSbox.lnk"});
+    EXPECT_EQ(plan.keptShortcuts, Paths{record.shortcuts[1]});
+}
+
+TEST(RemovalPlan, TheTemporaryRecordOfAStoppedInstallGoesWithTheRecord) {
+    const InstallRecord record = SampleRecord();
+    DiskSnapshot disk = Untouched(record);
+    disk.installFolder.items.push_back({std::string(InstallRecordFile) + ".new"});
+    const RemovalPlan plan = PlanRemoval(record, disk);
+    EXPECT_TRUE(plan.keptAdded.empty());
+    EXPECT_EQ(plan.removeFolders.size(), 2u);
+    const Steps steps = RemovalOrder(plan);
+    ASSERT_EQ(steps.size(), 5u);
+    EXPECT_EQ(steps[2].kind, RemovalStep::Record);
+    EXPECT_EQ(steps[2].paths,
+              InFolder({std::string(InstallRecordFile) + ".new", InstallRecordFile}));
+}
+
+namespace {
+
+// The disk and the registry as a model: what is there, by path.
+struct World {
+    std::vector<std::string> present; // files and shortcuts
+    bool entry = true;
+    bool Has(const std::string& path) const {
+        return std::find(present.begin(), present.end(), path) != present.end();
+    }
+    void Remove(const std::string& path) { std::erase(present, path); }
+};
+
+// The snapshot an uninstaller started now would take of `world`.
+DiskSnapshot Look(const InstallRecord& record, const World& world) {
+    DiskSnapshot disk = Untouched(record);
+    for (std::size_t i = 0; i < record.files.size(); ++i)
+        disk.files[i].exists = world.Has(kFolder + record.files[i].name);
+    for (std::size_t i = 0; i < record.shortcuts.size(); ++i)
+        disk.shortcuts[i].exists = world.Has(record.shortcuts[i]);
+    std::erase_if(disk.installFolder.items,
+                  [&](const ListedItem& item) { return !world.Has(kFolder + item.name); });
+    disk.entryExists = world.entry;
+    return disk;
+}
+
+void Do(const RemovalStep& step, World& world) {
+    if (step.kind == RemovalStep::Entry) world.entry = false;
+    if (step.kind != RemovalStep::Folders)
+        for (const std::string& path : step.paths)
+            world.Remove(path);
+}
+
+} // namespace
+
+TEST(RemovalOrder, AStopAtAnyMomentLeavesWhatASecondRunFinishes) {
+    const InstallRecord record = SampleRecord();
+    World full;
+    for (const RecordedFile& file : record.files)
+        full.present.push_back(kFolder + file.name);
+    for (const char* name : {UninstallerFile, InstallRecordFile})
+        full.present.push_back(kFolder + name);
+    full.present.insert(full.present.end(), record.shortcuts.begin(), record.shortcuts.end());
+
+    const Steps steps = RemovalOrder(PlanRemoval(record, Look(record, full)));
+    ASSERT_EQ(steps.size(), 5u);
+    EXPECT_EQ(steps[0].kind, RemovalStep::Together);
+    EXPECT_EQ(steps[1].kind, RemovalStep::Entry);
+    EXPECT_EQ(steps[2].kind, RemovalStep::Record);
+    EXPECT_EQ(steps[3].kind, RemovalStep::Uninstaller);
+    EXPECT_EQ(steps[4].kind, RemovalStep::Folders);
+
+    // Stopped after each step (power, a kill, a failed deletion): while the record is there,
+    // a second run plans from what is left and removes all of it; once it is gone, only the
+    // uninstaller and the folders remain, which the stopped run's first process removes.
+    for (std::size_t stop = 0; stop <= steps.size(); ++stop) {
+        SCOPED_TRACE(stop);
+        World world = full;
+        for (std::size_t i = 0; i < stop; ++i)
+            Do(steps[i], world);
+        if (!world.Has(kFolder + InstallRecordFile)) {
+            EXPECT_FALSE(world.entry);
+            for (const std::string& path : world.present)
+                EXPECT_EQ(path, kFolder + UninstallerFile);
+            continue;
+        }
+        const RemovalPlan again = PlanRemoval(record, Look(record, world));
+        EXPECT_FALSE(again.Refused());
+        for (const RemovalStep& step : RemovalOrder(again))
+            Do(step, world);
+        EXPECT_FALSE(world.entry);
+        EXPECT_EQ(world.present, Paths{});
+    }
+}
+
+TEST(FoundFiles, WhatAnInstallDoesWithFilesAlreadyThere) {
+    const RecordedFile earlier{"pentaro1.kdb", 5, Sha256Hex("data1")};
+    const RecordedFile earlierFound{"spool32.exe", 3, Sha256Hex("MZ3"), true};
+    const struct {
+        const RecordedFile* recorded;
+        bool found;
+        std::string sha256;
+        bool existedBefore, keepUsersVersion;
+    } cases[] = {
+        {nullptr, false, "", false, false},           // a new install
+        {nullptr, true, "", true, false},             // someone else's file
+        {&earlier, false, "", false, false},          // deleted since
+        {&earlier, true, Sha256Hex("data1"), false, false}, // as installed
+        {&earlier, true, Sha256Hex("edited"), false, true}, // the user's work
+        {&earlier, true, "", false, true},            // another size
+        {&earlierFound, true, Sha256Hex("MZ3"), true, false},
+    };
+    for (const auto& c : cases) {
+        const FoundFileAction action = ActionForFoundFile(c.recorded, c.found, c.sha256);
+        EXPECT_EQ(action.existedBefore, c.existedBefore) << c.sha256;
+        EXPECT_EQ(action.keepUsersVersion, c.keepUsersVersion) << c.sha256;
+    }
+    EXPECT_EQ(KeptVersionName("pentaro1.kdb", "2026-12-08"),
+              "pentaro1 (your version of 2026-12-08).kdb");
+    EXPECT_EQ(KeptVersionName("pentaro1.kdb", "2026-12-08", 3),
+              "pentaro1 (your version of 2026-12-08 3).kdb");
+    EXPECT_EQ(KeptVersionName("readme", "2026-12-08"), "readme (your version of 2026-12-08)");
 }

@@ -3,8 +3,9 @@
 #include "engine/sha256.h"
 #include "engine/ucargo.h"
 #include "install/registration.h"
+#include "uninstall/entry.h"
 #include "install/run.h"
-#include "install/uninstall_core.h"
+#include "uninstall/uninstall_core.h"
 #include "run_test_support.h"
 
 #include <gtest/gtest.h>
@@ -187,7 +188,7 @@ TEST_F(Run, AFinishedRunLeavesTheUninstallerTheRecordAndTheEntry) {
     EXPECT_FALSE(PathExists(install + "uninstall.rec.new"));
 
     InstallRecord record =
-        ParseInstallRecord(ReadFile(install + "uninstall.rec"), install, {desktop});
+        ParseInstallRecord(ReadFile(install + "uninstall.rec"), install);
     ASSERT_EQ(record.files.size(), std::size(kProduct) + 1);
     for (size_t i = 0; i < std::size(kProduct); ++i) {
         const std::string bytes = ReadFile(install + kProduct[i].File);
@@ -209,7 +210,7 @@ TEST_F(Run, AFinishedRunLeavesTheUninstallerTheRecordAndTheEntry) {
     settings.Windows64 = false;
     RecordingFrontEnd again;
     ASSERT_EQ(RunInstallationOf(install, again, settings), ExitCode::Success);
-    record = ParseInstallRecord(ReadFile(install + "uninstall.rec"), install, {desktop});
+    record = ParseInstallRecord(ReadFile(install + "uninstall.rec"), install);
     EXPECT_EQ(record.files.size(), std::size(kProduct) + 1);
     EXPECT_EQ(record.shortcuts.size(), 3u);
     EXPECT_EQ(record.createdFolders, std::vector<std::string>{install});

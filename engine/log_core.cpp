@@ -1,4 +1,4 @@
-#include "install/log.h"
+#include "engine/log.h"
 
 #include "engine/files.h"
 #include "toolkit/format.h"

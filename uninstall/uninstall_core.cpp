@@ -1,4 +1,4 @@
-#include "install/uninstall_core.h"
+#include "uninstall/uninstall_core.h"
 
 #include "engine/files.h"
 #include "engine/payload.h"
@@ -15,12 +15,68 @@ using Paths = std::vector<std::string>;
 constexpr char kLineEnd[] = "\r\n";
 
 bool SameText(const std::string& a, const std::string& b) {
-    return tk::AsciiLower(a) == tk::AsciiLower(b);
+    return SameName(a, b);
 }
 
 // True when `path` lies in `folder` (which ends in a backslash) or is the folder.
 bool PathInFolder(const std::string& path, const std::string& folder) {
-    return tk::AsciiLower(AddTrailingBackslash(path)).starts_with(tk::AsciiLower(folder));
+    return FoldedName(AddTrailingBackslash(path)).starts_with(FoldedName(folder));
+}
+
+// A set of names by their folded form, for look-ups in constant time: a record or a folder
+// may hold many, and reading must stay linear. Open addressing over FNV-1a; the installer
+// stays small without the library's hash tables.
+class NameSet {
+public:
+    // True when `name` was not in the set yet.
+    bool Insert(const std::string& name) {
+        std::string key = FoldedName(name);
+        if (4 * (count_ + 1) > 3 * slots_.size()) Grow();
+        std::size_t at = Find(key);
+        if (used_[at]) return false;
+        slots_[at] = std::move(key);
+        used_[at] = true;
+        ++count_;
+        return true;
+    }
+    bool Contains(const std::string& name) const {
+        return !slots_.empty() && used_[Find(FoldedName(name))];
+    }
+
+private:
+    std::size_t Find(const std::string& key) const {
+        std::uint64_t hash = 0xcbf29ce484222325ull;
+        for (unsigned char c : key)
+            hash = (hash ^ c) * 0x100000001b3ull;
+        std::size_t at = static_cast<std::size_t>(hash) & (slots_.size() - 1);
+        while (used_[at] && slots_[at] != key)
+            at = (at + 1) & (slots_.size() - 1);
+        return at;
+    }
+    void Grow() {
+        std::vector<std::string> old = std::move(slots_);
+        std::vector<bool> oldUsed = std::move(used_);
+        slots_.assign(old.empty() ? 16 : old.size() * 2, std::string());
+        used_.assign(slots_.size(), false);
+        for (std::size_t i = 0; i < old.size(); ++i)
+            if (oldUsed[i]) {
+                const std::size_t at = Find(old[i]);
+                slots_[at] = std::move(old[i]);
+                used_[at] = true;
+            }
+    }
+    std::vector<std::string> slots_; // folded names; a power of two of them
+    std::vector<bool> used_;
+    std::size_t count_ = 0;
+};
+
+// A full path of a drive ("c:\...") or a network share ("\\server\share\...").
+bool IsFullPath(const std::string& path) {
+    if (path.size() > 3 && path[1] == ':' && path[2] == '\\') {
+        const char drive = static_cast<char>(path[0] | 0x20);
+        return drive >= 'a' && drive <= 'z';
+    }
+    return path.size() > 4 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
 }
 
 // True when one of the parts of `path` between backslashes or slashes is "..".
@@ -95,15 +151,15 @@ std::string Quoted(std::string text) {
 // The record parser: one line at a time, each fact checked as it is read.
 class RecordReader {
 public:
-    RecordReader(const std::string& installFolder, const std::vector<std::string>& desktops)
+    explicit RecordReader(const std::string& installFolder)
         : folder_(AddTrailingBackslash(installFolder)) {
-        for (const std::string& desktop : desktops)
-            if (!desktop.empty())
-                desktops_.push_back(tk::AsciiLower(AddTrailingBackslash(desktop)));
         record_.folder = folder_;
     }
 
     InstallRecord Read(const std::string& text) {
+        if (text.size() > MaxInstallRecordBytes)
+            Fail(tk::Format("is %lu MB long, more than any install writes",
+                            static_cast<unsigned long>(text.size() >> 20)));
         bool first = true;
         for (std::string::size_type start = 0; start < text.size();) {
             const auto end = std::min(text.find('\n', start), text.size());
@@ -120,6 +176,12 @@ public:
         }
         if (first) ReadFormatLine("");
         if (!hasFolder_) Fail("does not name the install folder");
+        for (const std::string& name : existed_)
+            if (!fileNames_.Contains(name))
+                Fail("says a file was there before the install that it does not name: " +
+                     Quoted(name));
+        for (RecordedFile& file : record_.files)
+            file.existedBefore = existedNames_.Contains(file.name);
         CheckCreatedFolders();
         return record_;
     }
@@ -139,7 +201,7 @@ private:
     }
 
     void ReadFormatLine(const std::string& line) const {
-        if (line == InstallRecordFormatLine) return;
+        if (line == InstallRecordFormatLine || line == InstallRecordFormat1Line) return;
         const std::string base = "PentaroSetup install record ";
         if (line.starts_with(base))
             Fail("is in a format this uninstaller does not read (" + Quoted(line) + ")");
@@ -153,6 +215,8 @@ private:
             ReadFolder(f[1]);
         else if (kind == "file" && f.size() == 4)
             ReadFile(line, f[1], f[2], f[3]);
+        else if (kind == "existed" && f.size() == 2)
+            ReadExisted(f[1]);
         else if (kind == "shortcut" && f.size() == 2)
             ReadShortcut(f[1]);
         else if (kind == "created" && f.size() == 2)
@@ -177,28 +241,27 @@ private:
         if (!ParseSize(sizeText, file.size) || !IsHex(hash, 64)) NotUnderstood(line);
         NoDotDot(name);
         if (!IsBareFileName(name)) FailLine("a file outside the install folder", name);
-        const std::string key = FileNameKey(name);
-        if (key == FileNameKey(UninstallerFile) || key == FileNameKey(InstallRecordFile))
+        if (SameText(name, UninstallerFile) || SameText(name, InstallRecordFile))
             FailLine("the uninstaller's own file as a product file", name);
-        if (std::find(fileKeys_.begin(), fileKeys_.end(), key) != fileKeys_.end())
-            FailLine("a file a second time", name);
-        fileKeys_.push_back(key);
+        if (!fileNames_.Insert(name)) FailLine("a file a second time", name);
         file.name = name;
         file.sha256 = tk::AsciiLower(hash);
         record_.files.push_back(std::move(file));
     }
 
+    void ReadExisted(const std::string& name) {
+        if (!IsBareFileName(name)) FailLine("a file outside the install folder", name);
+        if (!existedNames_.Insert(name)) FailLine("a file found there a second time", name);
+        existed_.push_back(name);
+    }
+
     void ReadShortcut(const std::string& path) {
         NoDotDot(path);
-        const std::string parent = tk::AsciiLower(ParentPart(path));
-        const std::string name = path.substr(parent.size());
-        const bool onDesktop =
-            std::find(desktops_.begin(), desktops_.end(), parent) != desktops_.end();
-        if (!onDesktop || !IsBareFileName(name) || name.size() <= 4 ||
+        const std::string name = path.substr(ParentPart(path).size());
+        if (!IsFullPath(path) || !IsBareFileName(name) || name.size() <= 4 ||
             !tk::AsciiLower(name).ends_with(".lnk"))
-            FailLine("a shortcut that is not on a desktop", path);
-        for (const std::string& earlier : record_.shortcuts)
-            if (SameText(earlier, path)) FailLine("a shortcut a second time", path);
+            FailLine("a shortcut that is not a .lnk file named by its full path", path);
+        if (!shortcutPaths_.Insert(path)) FailLine("a shortcut a second time", path);
         record_.shortcuts.push_back(path);
     }
 
@@ -207,6 +270,8 @@ private:
         const std::string folder = AddTrailingBackslash(path);
         if (!IsFolderBelowDriveRoot(folder) || !PathInFolder(folder_, folder))
             FailLine("a folder the install cannot have created", path);
+        // Each is a parent of the install folder: a few at most, so a look through them stays
+        // linear.
         for (const std::string& earlier : record_.createdFolders)
             if (SameText(earlier, folder)) FailLine("a created folder a second time", path);
         record_.createdFolders.push_back(folder);
@@ -235,9 +300,9 @@ private:
     }
 
     std::string folder_;
-    std::vector<std::string> desktops_; // lower case, one trailing backslash
     InstallRecord record_;
-    Paths fileKeys_; // FileNameKey of each file so far
+    NameSet fileNames_, existedNames_, shortcutPaths_;
+    Paths existed_; // the names of the "existed" lines
     bool hasFolder_ = false;
     int lineNumber_ = 1;
 };
@@ -254,6 +319,8 @@ std::string FormatInstallRecord(const InstallRecord& record) {
     for (const RecordedFile& file : record.files)
         text +=
             "file\t" + std::to_string(file.size) + "\t" + file.sha256 + "\t" + file.name + kLineEnd;
+    for (const RecordedFile& file : record.files)
+        if (file.existedBefore) text += "existed\t" + file.name + kLineEnd;
     for (const std::string& shortcut : record.shortcuts)
         text += "shortcut\t" + shortcut + kLineEnd;
     for (const std::string& folder : record.createdFolders)
@@ -269,9 +336,8 @@ EUnusableRecord::EUnusableRecord(const std::string& recordPath, const std::strin
                     " was not removed: the record of its installation, " + recordPath + ", " +
                     reason + ". Nothing was deleted.") {}
 
-InstallRecord ParseInstallRecord(const std::string& text, const std::string& installFolder,
-                                 const std::vector<std::string>& desktops) {
-    return RecordReader(installFolder, desktops).Read(text);
+InstallRecord ParseInstallRecord(const std::string& text, const std::string& installFolder) {
+    return RecordReader(installFolder).Read(text);
 }
 
 RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
@@ -282,10 +348,9 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
 
     RemovalPlan plan;
     const std::string folder = AddTrailingBackslash(record.folder);
+    NameSet linkSet;
     auto addLink = [&](const std::string& path) {
-        for (const std::string& link : plan.links)
-            if (SameText(link, path)) return;
-        plan.links.push_back(path);
+        if (linkSet.Insert(path)) plan.links.push_back(path);
     };
 
     if (disk.installFolder.isLink) addLink(folder);
@@ -293,18 +358,21 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
         if (disk.createdFolders[i].exists && disk.createdFolders[i].isLink)
             addLink(AddTrailingBackslash(record.createdFolders[i]));
 
-    // The recorded files: gone already, planted links, changed, or as written.
-    Paths recordedKeys;
+    // The recorded files: gone already, planted links, there before the install, changed,
+    // or as written.
+    NameSet recorded;
     for (std::size_t i = 0; i < record.files.size(); ++i) {
         const RecordedFile& file = record.files[i];
         const FileOnDisk& found = disk.files[i];
         const std::string path = folder + file.name;
-        recordedKeys.push_back(FileNameKey(file.name));
+        recorded.Insert(file.name);
         if (!found.exists) continue;
         if (found.isLink)
             addLink(path);
         else if (found.isFolder)
             plan.keptAdded.push_back(path + "\\");
+        else if (file.existedBefore)
+            plan.keptExisted.push_back(path);
         else if (found.size == file.size &&
                  tk::AsciiLower(found.sha256) == tk::AsciiLower(file.sha256))
             plan.deleteFiles.push_back(path);
@@ -312,53 +380,60 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
             plan.keptChanged.push_back(path);
     }
 
-    // The rest of the folder: the uninstaller and the record, which always go, and what
-    // the user added, which always stays.
-    std::string recordPath, uninstallerPath;
+    // Installed onto a desktop, the folder holds the shortcuts too: they are dealt with
+    // below.
+    NameSet shortcutsHere;
+    for (std::size_t i = 0; i < record.shortcuts.size(); ++i) {
+        const std::string& at =
+            disk.shortcuts[i].path.empty() ? record.shortcuts[i] : disk.shortcuts[i].path;
+        if (SameText(ParentPart(at), folder)) shortcutsHere.Insert(at.substr(folder.size()));
+    }
+
+    // The rest of the folder: the uninstaller and the record (and the temporary record of
+    // an install that was stopped), which always go, and what the user added, which always
+    // stays.
+    const std::string temporaryRecord = std::string(InstallRecordFile) + ".new";
+    std::string recordPath, uninstallerPath, temporaryPath;
     for (const ListedItem& item : disk.installFolder.items) {
-        if (item.name == "." || item.name == "..") continue;
-        // Installed onto a desktop, the folder holds the shortcuts too: they are dealt
-        // with below.
-        if (std::any_of(
-                record.shortcuts.begin(), record.shortcuts.end(),
-                [&](const std::string& link) { return SameText(link, folder + item.name); }))
-            continue;
-        const std::string key = FileNameKey(item.name);
+        if (item.name == "." || item.name == ".." || shortcutsHere.Contains(item.name)) continue;
         const std::string path = folder + item.name;
-        const bool isRecord = key == FileNameKey(InstallRecordFile);
-        const bool isUninstaller = key == FileNameKey(UninstallerFile);
-        if (std::find(recordedKeys.begin(), recordedKeys.end(), key) != recordedKeys.end()) {
+        const bool isRecord = SameText(item.name, InstallRecordFile);
+        const bool isUninstaller = SameText(item.name, UninstallerFile);
+        const bool isTemporary = SameText(item.name, temporaryRecord);
+        if (recorded.Contains(item.name)) {
             if (item.isLink) addLink(path);
-        } else if ((isRecord || isUninstaller) && item.isLink) {
+        } else if ((isRecord || isUninstaller || isTemporary) && item.isLink) {
             addLink(path);
-        } else if ((isRecord || isUninstaller) && !item.isFolder) {
-            (isRecord ? recordPath : uninstallerPath) = path;
+        } else if ((isRecord || isUninstaller || isTemporary) && !item.isFolder) {
+            (isRecord ? recordPath : isUninstaller ? uninstallerPath : temporaryPath) = path;
         } else {
             // A link the user made stays too, and is never followed.
             plan.keptAdded.push_back(item.isFolder ? path + "\\" : path);
         }
     }
     // The record before the uninstaller, which goes last.
-    for (const std::string& path : {recordPath, uninstallerPath})
+    for (const std::string& path : {temporaryPath, recordPath, uninstallerPath})
         if (!path.empty()) plan.deleteFiles.push_back(path);
 
-    // Shortcuts: only those that still lead into this folder.
+    // Shortcuts: only those on today's desktops that still lead into this folder.
     for (std::size_t i = 0; i < record.shortcuts.size(); ++i) {
         const ShortcutOnDisk& found = disk.shortcuts[i];
         if (!found.exists) continue;
+        const std::string& at = found.path.empty() ? record.shortcuts[i] : found.path;
         const bool leadsHere =
-            !found.isLink &&
+            found.onDesktop && !found.isLink &&
             ((!GoesUp(found.target) && PathInFolder(found.target, folder)) ||
-             tk::AsciiLower(found.arguments).find(tk::AsciiLower(folder)) != std::string::npos);
-        (leadsHere ? plan.deleteShortcuts : plan.keptShortcuts).push_back(record.shortcuts[i]);
+             FoldedName(found.arguments).find(FoldedName(folder)) != std::string::npos);
+        (leadsHere ? plan.deleteShortcuts : plan.keptShortcuts).push_back(at);
     }
 
     // Created folders, deepest first: one goes when everything in it goes.
     auto keptInside = [&](const std::string& dir) {
-        const std::string lowerDir = tk::AsciiLower(dir);
-        for (const Paths* kept : {&plan.keptChanged, &plan.keptAdded, &plan.keptFolders})
+        const std::string foldedDir = FoldedName(dir);
+        for (const Paths* kept :
+             {&plan.keptChanged, &plan.keptExisted, &plan.keptAdded, &plan.keptFolders})
             for (const std::string& path : *kept)
-                if (tk::AsciiLower(path).starts_with(lowerDir)) return true;
+                if (FoldedName(path).starts_with(foldedDir)) return true;
         return false;
     };
     auto removed = [&](const std::string& dir) {
@@ -397,6 +472,66 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
         plan.removeEntry = false;
     }
     return plan;
+}
+
+std::vector<RemovalStep> RemovalOrder(const RemovalPlan& plan) {
+    RemovalStep together{RemovalStep::Together, {}};
+    RemovalStep record{RemovalStep::Record, {}};
+    RemovalStep uninstaller{RemovalStep::Uninstaller, {}};
+    const std::string temporaryRecord = std::string(InstallRecordFile) + ".new";
+    for (const std::string& path : plan.deleteFiles) {
+        const std::string name = path.substr(ParentPart(path).size());
+        if (SameText(name, UninstallerFile))
+            uninstaller.paths.push_back(path);
+        else if (SameText(name, InstallRecordFile) || SameText(name, temporaryRecord))
+            record.paths.push_back(path);
+        else
+            together.paths.push_back(path);
+    }
+    together.paths.insert(together.paths.end(), plan.deleteShortcuts.begin(),
+                          plan.deleteShortcuts.end());
+    std::vector<RemovalStep> steps;
+    if (!together.paths.empty()) steps.push_back(std::move(together));
+    if (plan.removeEntry) steps.push_back({RemovalStep::Entry, {}});
+    if (!record.paths.empty()) steps.push_back(std::move(record));
+    if (!uninstaller.paths.empty()) steps.push_back(std::move(uninstaller));
+    if (!plan.removeFolders.empty()) steps.push_back({RemovalStep::Folders, plan.removeFolders});
+    return steps;
+}
+
+std::vector<std::string> ShortcutPlaces(const std::string& recorded,
+                                        const std::vector<std::string>& desktops) {
+    const std::string parent = ParentPart(recorded);
+    const std::string name = recorded.substr(parent.size());
+    for (const std::string& desktop : desktops)
+        if (!desktop.empty() && SameText(AddTrailingBackslash(desktop), parent)) return {recorded};
+    std::vector<std::string> places;
+    for (const std::string& desktop : desktops)
+        if (!desktop.empty()) places.push_back(AddTrailingBackslash(desktop) + name);
+    return places;
+}
+
+std::string KeptVersionName(const std::string& name, const std::string& date, int number) {
+    const std::string::size_type dot = name.rfind('.');
+    const std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+    const std::string extension = stem.size() == name.size() ? "" : name.substr(dot);
+    return stem + " (your version of " + date +
+           (number > 1 ? " " + std::to_string(number) : std::string()) + ")" + extension;
+}
+
+FoundFileAction ActionForFoundFile(const RecordedFile* earlier, bool found,
+                                   const std::string& sha256) {
+    FoundFileAction action;
+    if (!found) return action;
+    // Not the earlier install's: someone else's file, written over as before, and kept
+    // when the product is removed.
+    if (earlier == nullptr) {
+        action.existedBefore = true;
+        return action;
+    }
+    action.existedBefore = earlier->existedBefore;
+    action.keepUsersVersion = tk::AsciiLower(sha256) != tk::AsciiLower(earlier->sha256);
+    return action;
 }
 
 std::string LinksRefusalMessage(const std::vector<std::string>& links) {

@@ -1,4 +1,4 @@
-#include "install/log.h"
+#include "engine/log.h"
 
 #include "toolkit/format.h"
 #include "toolkit/handles_win.h"

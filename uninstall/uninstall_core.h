@@ -3,9 +3,9 @@
 // uninstaller removes of it: the record's text both ways and the removal plan, worked out
 // from the record and what is on disk now. Portable: no system calls.
 //
-// Paths are 8-bit ANSI text with backslashes, compared without regard to the case of ASCII
-// letters; file names in one folder are compared as Windows does (FileNameKey). Folders
-// end in exactly one backslash.
+// Paths are 8-bit ANSI text with backslashes, compared as the file system compares them
+// (SameName, FoldedName: the system's one rule for case). Folders end in exactly one
+// backslash.
 #include "toolkit/exception.h"
 
 #include <cstdint>
@@ -18,14 +18,22 @@ inline constexpr char UninstallKeyParent[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 std::string UninstallKeyPath();
 
-// The first line of every record; a later format gets a new number.
-inline constexpr char InstallRecordFormatLine[] = "PentaroSetup install record 1";
+// The first line of every record; a later format gets a new number. Format 1 (written
+// before files found in the folder were recorded) is read too.
+inline constexpr char InstallRecordFormatLine[] = "PentaroSetup install record 2";
+inline constexpr char InstallRecordFormat1Line[] = "PentaroSetup install record 1";
+
+// A record is a few hundred bytes a file; one larger than this cannot be the installer's.
+inline constexpr std::size_t MaxInstallRecordBytes = 16u << 20;
 
 // One file the install wrote into the install folder.
 struct RecordedFile {
     std::string name;       // bare file name
     std::uint64_t size = 0; // bytes written
     std::string sha256;     // of the bytes written: 64 lower-case hex digits
+    // A file of that name was in the folder before the install wrote it (the sibling
+    // product's, or the user's own): it stays when the product is removed.
+    bool existedBefore = false;
 };
 
 // The entry the install registered. The uninstaller reads and deletes it in the same
@@ -42,7 +50,8 @@ struct InstallRecord {
     // (UninstallerFile) and the record itself are not listed: they always belong to the
     // install, and they are always removed.
     std::vector<RecordedFile> files;
-    // Full paths of the shortcuts made, each a .lnk file directly on a desktop.
+    // Full paths of the shortcuts made, each a .lnk file on the desktop of its day (the
+    // desktop may have moved since: the uninstaller looks for the name on today's desktops).
     std::vector<std::string> shortcuts;
     // The folders the run created, which did not exist before: the install folder and, when
     // the run made them too, its parents (each the parent of the next). Empty when the
@@ -55,6 +64,7 @@ struct InstallRecord {
 // by a tab, every line ending in CR LF:
 //   folder   <install folder>
 //   file     <size> <sha256> <name>
+//   existed  <name>          (a recorded file that was in the folder before the install)
 //   shortcut <full path>
 //   created  <folder>
 //   entry    <root> <view> <key>
@@ -71,15 +81,37 @@ public:
 };
 
 // Reads a record written by FormatInstallRecord for the uninstaller that runs in
-// `installFolder`. `desktops` are the folders a shortcut may lie on (the user's and the
-// public desktop). Raises EUnusableRecord for a missing or unknown format line, a line
-// not understood or repeated, a folder other than `installFolder`, a file name that is not
-// a bare file name (a path, "..", a device name), a shortcut that is not a .lnk directly
-// on one of `desktops`, a created folder that is not the install folder or a parent of it
-// in an unbroken line, and an entry other than the product's own. Lines may also end in
-// LF alone; empty lines are skipped.
-InstallRecord ParseInstallRecord(const std::string& text, const std::string& installFolder,
-                                 const std::vector<std::string>& desktops);
+// `installFolder`, in time linear in its length. Raises EUnusableRecord for a text longer
+// than MaxInstallRecordBytes, a missing or unknown format line, a line not understood or
+// repeated, a folder other than `installFolder`, a file name that is not a bare file name
+// (a path, "..", a device name), an "existed" line for a name no file line has, a shortcut
+// that is not a .lnk file named by its full path (drive or network), a created folder that
+// is not the install folder or a parent of it in an unbroken line, and an entry other than
+// the product's own. Lines may also end in LF alone; empty lines are skipped.
+InstallRecord ParseInstallRecord(const std::string& text, const std::string& installFolder);
+
+// Where to look for the recorded shortcut `recorded` today: itself when it lies directly on
+// one of `desktops` (the user's and the public desktop as they are now), else its file name
+// on each of them (the desktop moved since the install: a OneDrive backup, a redirection).
+std::vector<std::string> ShortcutPlaces(const std::string& recorded,
+                                        const std::vector<std::string>& desktops);
+
+// The name under which an install keeps a file of the user's that it would otherwise write
+// over: "pentaro1.kdb" last changed on "2026-12-08" is "pentaro1 (your version of
+// 2026-12-08).kdb"; `number` 2, 3... (for when that name is taken) adds " 2", " 3" before
+// the ")".
+std::string KeptVersionName(const std::string& name, const std::string& date, int number = 1);
+
+// What an install does with one of its files that it finds already in the folder, from the
+// record of an earlier install there (none: `earlier` null).
+struct FoundFileAction {
+    bool existedBefore = false; // record it as found there (not the earlier install's)
+    bool keepUsersVersion = false; // the user changed it since: move it aside first
+};
+// `found`: a file of that name is there; `sha256` its hash (only asked for when the earlier
+// record names the file).
+FoundFileAction ActionForFoundFile(const RecordedFile* earlier, bool found,
+                                   const std::string& sha256);
 
 // --- What is on disk now, as the uninstaller's Win32 side finds it ---
 
@@ -112,6 +144,12 @@ struct ShortcutOnDisk {
     // read (then it is left alone).
     std::string target;
     std::string arguments;
+    // Where it was found, when not where the record says (ShortcutPlaces: on today's
+    // desktop); empty for the recorded path.
+    std::string path;
+    // False when found only where the record says and that is no desktop of today: it is
+    // then left alone and named.
+    bool onDesktop = true;
 };
 
 // A created folder, or the install folder, as found.
@@ -142,8 +180,9 @@ struct RemovalPlan {
     // goes below is then empty and removeEntry false.
     std::vector<std::string> links;
 
-    // What goes, in this order: files (recorded files whose bytes are those written, then
-    // the record, then the uninstaller), shortcuts, folders (deepest first), the entry.
+    // What goes: files (recorded files whose bytes are those written, a temporary record
+    // left by a stopped install, then the record, then the uninstaller), shortcuts, folders
+    // (deepest first), the entry. The order in which they go is RemovalOrder's.
     std::vector<std::string> deleteFiles;     // full paths in the install folder
     std::vector<std::string> deleteShortcuts; // full paths
     std::vector<std::string> removeFolders;   // the created folders that will be empty
@@ -151,6 +190,7 @@ struct RemovalPlan {
 
     // What stays, and why.
     std::vector<std::string> keptChanged;   // recorded files whose size or bytes changed
+    std::vector<std::string> keptExisted;   // recorded files that were there before
     std::vector<std::string> keptAdded;     // files and folders (trailing backslash) the
                                             // install did not make
     std::vector<std::string> keptShortcuts; // that no longer point into the folder, or
@@ -167,6 +207,17 @@ struct RemovalPlan {
 // arguments name that folder (the DOSBox shortcut starts DOSBox with the dosbox.conf there). `disk` must hold one entry per
 // recorded file, shortcut and created folder (else std::invalid_argument).
 RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk);
+
+// The order in which the plan's deletions are done, so that a stop at any moment (power,
+// a kill, a failure) leaves what a second run finishes: first the product's files and the
+// shortcuts, all together or none; then the entry; then the record (which names what the
+// second run must look for); the uninstaller and the emptied folders last, once it has ended.
+struct RemovalStep {
+    enum Kind { Together, Entry, Record, Uninstaller, Folders } kind;
+    std::vector<std::string> paths; // Together: files then shortcuts; Record: the temporary
+                                    // record, then the record; Folders: deepest first
+};
+std::vector<RemovalStep> RemovalOrder(const RemovalPlan& plan);
 
 // The message for a refused plan: the links found, one a line, and that nothing was
 // deleted.

@@ -44,9 +44,15 @@ enum class ExitCode : int {
     // Uninstall: the record of what the installer made is missing, unreadable or names
     // something it cannot have made; nothing was deleted.
     RecordUnusable = 14,
-    // Uninstall: something it means to delete cannot be deleted (a file in use); nothing
-    // was deleted.
+    // Uninstall: something it means to delete is in use (a file open in DOSBox); nothing was
+    // deleted. Or the files went but the entry could not be deleted: the uninstaller and its
+    // record stay, and running it again finishes.
     FilesInUse = 15,
+    // Uninstall: this user may not delete something it means to delete (a file, a shortcut,
+    // the Apps & Features entry of an install for all users); nothing was deleted. Or the
+    // files went but the entry could not be deleted: the uninstaller and its record stay, and
+    // running it again (as an administrator) finishes.
+    RemovalDenied = 16,
 };
 
 // The code's name as written above ("Success", "WriteFailed"), for the log.
@@ -84,6 +90,8 @@ inline const char* ExitCodeName(ExitCode code) {
         return "RecordUnusable";
     case ExitCode::FilesInUse:
         return "FilesInUse";
+    case ExitCode::RemovalDenied:
+        return "RemovalDenied";
     }
     return "?";
 }

@@ -1,0 +1,321 @@
+#include "uninstall/uninstall_record.h"
+
+#include "dosbox/shortcuts.h"
+#include "engine/files.h"
+#include "engine/sha256.h"
+#include "resources/product.h"
+#include "toolkit/format.h"
+#include "toolkit/handles_win.h"
+#include "toolkit/win32_error.h"
+#include "uninstall/entry.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+std::vector<std::string> Desktops() {
+    return {AddTrailingBackslash(GetSpecialFolderPath(CSIDL_DESKTOPDIRECTORY)),
+            AddTrailingBackslash(GetSpecialFolderPath(CSIDL_COMMON_DESKTOPDIRECTORY))};
+}
+
+bool ReadEarlierRecord(const std::string& folder, InstallRecord& record) {
+    std::string text;
+    if (ReadFileBytes(folder + InstallRecordFile, text) != 0) return false;
+    try {
+        record = ParseInstallRecord(text, folder);
+        return true;
+    } catch (const tk::Exception&) {
+        return false;
+    }
+}
+
+unsigned long WriteInstallRecordFile(InstallRecord record, std::string& earlierRoot) {
+    // Installed again into the same folder: what the earlier install made and this one did
+    // not make again is still the product's (the folders it created, a shortcut).
+    InstallRecord old;
+    if (ReadEarlierRecord(record.folder, old)) {
+        earlierRoot = old.entry.root;
+        if (record.createdFolders.empty()) record.createdFolders = old.createdFolders;
+        std::vector<std::string> written, made;
+        for (const RecordedFile& file : record.files)
+            written.push_back(FoldedName(file.name));
+        for (const std::string& link : record.shortcuts)
+            made.push_back(FoldedName(link));
+        // A handful of files and shortcuts each: the earlier record was read by the same
+        // rules, so its lists are as short.
+        for (const RecordedFile& file : old.files)
+            if (std::find(written.begin(), written.end(), FoldedName(file.name)) == written.end())
+                record.files.push_back(file);
+        for (const std::string& link : old.shortcuts)
+            if (std::find(made.begin(), made.end(), FoldedName(link)) == made.end())
+                record.shortcuts.push_back(link);
+    }
+
+    const std::string path = record.folder + InstallRecordFile;
+    const std::string temporary = path + ".new";
+    if (unsigned long error = WriteFileChecked(temporary, FormatInstallRecord(record)); error != 0)
+        return error;
+    // The rename replaces whatever name is there, a link included, never what it leads to.
+    if (!MoveFileExA(temporary.c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = GetLastError();
+        DeleteFileA(temporary.c_str());
+        return error;
+    }
+    return 0;
+}
+
+// --- What an install finds before it writes ---
+
+FoundFiles::FoundFiles(const std::string& folder) : folder_(AddTrailingBackslash(folder)) {
+    hasEarlier_ = ReadEarlierRecord(folder_, earlier_);
+}
+
+unsigned long FoundFiles::Prepare(const std::string& name) {
+    const std::string path = folder_ + name;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    const bool found = GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+                       !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLinkedName(path);
+    const RecordedFile* earlier = nullptr;
+    if (hasEarlier_)
+        for (const RecordedFile& file : earlier_.files)
+            if (SameName(file.name, name)) earlier = &file;
+    std::string hash;
+    if (found && earlier != nullptr) {
+        const std::uint64_t size =
+            (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        Sha256 sha;
+        if (size == earlier->size &&
+            ReadFilePieces(path, [&](const char* piece, std::size_t n) { sha.Update(piece, n); }) ==
+                0)
+            hash = HexOf(sha.Finish());
+    }
+    const FoundFileAction action = ActionForFoundFile(earlier, found, hash);
+    if (action.existedBefore) existed_.push_back(FoldedName(name));
+    if (!action.keepUsersVersion) return 0;
+
+    // Named after the day the user last changed it.
+    FILETIME local{};
+    SYSTEMTIME day{};
+    FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
+    FileTimeToSystemTime(&local, &day);
+    const std::string date = tk::Format("%04u-%02u-%02u", day.wYear, day.wMonth, day.wDay);
+    for (int number = 1; number < 1000; ++number) {
+        const std::string keptName = KeptVersionName(name, date, number);
+        // Never over anything that is there: the move fails instead.
+        if (MoveFileExA(path.c_str(), (folder_ + keptName).c_str(), 0)) {
+            kept_.push_back(path + ", kept as " + keptName);
+            return 0;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return error;
+    }
+    return ERROR_FILE_EXISTS;
+}
+
+bool FoundFiles::ExistedBefore(const std::string& name) const {
+    return std::find(existed_.begin(), existed_.end(), FoldedName(name)) != existed_.end();
+}
+
+// --- What the uninstaller finds ---
+
+namespace {
+
+// The listing of `folder` (ending in a backslash), links marked.
+FolderOnDisk LookAtFolder(const std::string& folder) {
+    FolderOnDisk found;
+    const std::string name = StripTrailingBackslashes(folder);
+    found.exists = DirectoryExists(name);
+    if (!found.exists) return found;
+    found.isLink = IsLinkedName(name);
+    if (found.isLink) return found; // never looked into
+    WIN32_FIND_DATAA entry{};
+    tk::FindHandle search(FindFirstFileA((folder + "*").c_str(), &entry));
+    if (!search.Valid()) return found;
+    do {
+        const std::string item = entry.cFileName;
+        if (item == "." || item == "..") continue;
+        ListedItem listed;
+        listed.name = item;
+        listed.isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        listed.isLink = (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+                        IsLinkedName(folder + item);
+        found.items.push_back(listed);
+    } while (FindNextFileA(search.Get(), &entry));
+    return found;
+}
+
+// The record's text, read by name (held null) or through the held handle.
+std::string RecordText(const std::string& recordPath, void* held) {
+    if (IsLinkedName(recordPath)) throw EUnusableRecord(recordPath, "is a link");
+    std::string text;
+    bool tooLong = false;
+    const auto take = [&](const char* piece, std::size_t n) {
+        if (text.size() + n > MaxInstallRecordBytes) tooLong = true;
+        if (!tooLong) text.append(piece, n);
+    };
+    const unsigned long error =
+        held != nullptr ? ReadHandlePieces(held, take) : ReadFilePieces(recordPath, take);
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        throw EUnusableRecord(recordPath, "is missing");
+    if (error != 0) throw EUnusableRecord(recordPath, "cannot be read");
+    // Read no further than the longest record: ParseInstallRecord refuses it by its length.
+    if (tooLong) text.resize(MaxInstallRecordBytes + 1);
+    return text;
+}
+
+// The snapshot's parts that do not depend on how the files are read.
+void LookAround(const std::string& folder, const InstallRecord& record, DiskSnapshot& disk) {
+    disk.installFolder = LookAtFolder(folder);
+    for (const std::string& created : record.createdFolders)
+        disk.createdFolders.push_back(
+            SameName(AddTrailingBackslash(created), folder)
+                ? FolderOnDisk{disk.installFolder.exists, disk.installFolder.isLink, {}}
+                : LookAtFolder(AddTrailingBackslash(created)));
+    disk.entryLocation = EntryInstallLocation(record.entry.root == "HKLM", disk.entryExists);
+}
+
+// Where the recorded shortcut is today (ShortcutPlaces), or where the record says when it
+// is on no desktop of today; `path` empty when it is nowhere.
+void FindShortcut(const std::string& recorded, const std::vector<std::string>& desktops,
+                  ShortcutOnDisk& found, std::string& path) {
+    const std::vector<std::string> places = ShortcutPlaces(recorded, desktops);
+    for (const std::string& place : places)
+        if (FileExists(place) || IsLinkedName(place)) {
+            path = place;
+            found.exists = true;
+            if (!SameName(place, recorded)) found.path = place;
+            return;
+        }
+    const bool onDesktop = places.size() == 1 && SameName(places[0], recorded);
+    if (!onDesktop && (FileExists(recorded) || IsLinkedName(recorded))) {
+        path = recorded;
+        found.exists = true;
+        found.onDesktop = false;
+    }
+}
+
+} // namespace
+
+UninstallPlan PlanUninstall(const std::string& folder) {
+    // No removal through a link on the way to the folder (a linked parent): ELinkedPath.
+    RefuseLinkedFolders(folder);
+    UninstallPlan result;
+    result.Record = ParseInstallRecord(RecordText(folder + InstallRecordFile, nullptr), folder);
+    const InstallRecord& record = result.Record;
+
+    DiskSnapshot disk;
+    LookAround(folder, record, disk);
+    // A first look: sizes only (the hashes are taken through the held handles).
+    for (const RecordedFile& file : record.files) {
+        const std::string path = folder + file.name;
+        FileOnDisk found;
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+            found.exists = true;
+            found.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            found.isLink = IsLinkedName(path);
+            found.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        }
+        disk.files.push_back(found);
+    }
+    const std::vector<std::string> desktops = Desktops();
+    for (const std::string& link : record.shortcuts) {
+        ShortcutOnDisk found;
+        std::string path;
+        FindShortcut(link, desktops, found, path);
+        if (found.exists) found.isLink = IsLinkedName(path);
+        disk.shortcuts.push_back(found);
+    }
+    result.Plan = PlanRemoval(record, disk);
+    return result;
+}
+
+void* HeldRemoval::HandleOf(const std::string& path) const {
+    for (const Held& held : Handles)
+        if (SameName(held.path, path)) return held.handle->Get();
+    return nullptr;
+}
+
+bool HeldRemoval::ReadOnly(const std::string& path) const {
+    for (const Held& held : Handles)
+        if (SameName(held.path, path)) return held.readOnly;
+    return false;
+}
+
+HeldRemoval HoldAndPlan(const std::string& folder) {
+    RefuseLinkedFolders(folder);
+    HeldRemoval result;
+    // Opens `path` to hold it; what is there: 1 held, 0 nothing there, -1 refused.
+    const auto hold = [&](const std::string& path, HeldFileInfo& info) {
+        auto handle = std::make_unique<tk::FileHandle>(OpenForRemoval(path));
+        if (!handle->Valid()) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return 0;
+            result.Refused.push_back(path + ": " + tk::SystemErrorMessage(error));
+            if (error != ERROR_ACCESS_DENIED) result.Denied = false;
+            return -1;
+        }
+        if (const unsigned long error = HeldFileInformation(handle->Get(), path, info);
+            error != 0) {
+            result.Refused.push_back(path + ": " + tk::SystemErrorMessage(error));
+            result.Denied = false;
+            return -1;
+        }
+        result.Handles.push_back({path, std::move(handle), info.readOnly});
+        return 1;
+    };
+
+    const std::string recordPath = folder + InstallRecordFile;
+    HeldFileInfo recordInfo;
+    const int recordHeld = hold(recordPath, recordInfo);
+    if (recordHeld == 0) throw EUnusableRecord(recordPath, "is missing");
+    if (recordHeld < 0) return result; // in use: the caller asks to retry
+    if (recordInfo.isLink) throw EUnusableRecord(recordPath, "is a link");
+    UninstallPlan& planned = result.Planned;
+    planned.Record = ParseInstallRecord(RecordText(recordPath, result.HandleOf(recordPath)), folder);
+    const InstallRecord& record = planned.Record;
+
+    DiskSnapshot disk;
+    for (const RecordedFile& file : record.files) {
+        const std::string path = folder + file.name;
+        FileOnDisk found;
+        HeldFileInfo info;
+        const int held = hold(path, info);
+        found.exists = held != 0;
+        found.isFolder = info.isFolder;
+        found.isLink = info.isLink;
+        found.size = info.size;
+        Sha256 sha;
+        if (held > 0 && !info.isFolder && !info.isLink && info.size == file.size &&
+            ReadHandlePieces(result.HandleOf(path), [&](const char* piece, std::size_t n) {
+                sha.Update(piece, n);
+            }) == 0)
+            found.sha256 = HexOf(sha.Finish());
+        disk.files.push_back(found);
+    }
+    const std::vector<std::string> desktops = Desktops();
+    for (const std::string& link : record.shortcuts) {
+        ShortcutOnDisk found;
+        std::string path;
+        FindShortcut(link, desktops, found, path);
+        HeldFileInfo info;
+        if (found.exists && hold(path, info) > 0) {
+            found.isLink = info.isLink;
+            std::string bytes;
+            if (!info.isLink && !info.isFolder && info.size < (1u << 20) &&
+                ReadHandlePieces(result.HandleOf(path), [&](const char* piece, std::size_t n) {
+                    bytes.append(piece, n);
+                }) == 0)
+                ReadShellLinkBytes(bytes, found.target, found.arguments);
+        }
+        disk.shortcuts.push_back(found);
+    }
+    // A temporary record an install left when it was stopped.
+    HeldFileInfo info;
+    hold(recordPath + ".new", info);
+    // The listing last, after everything it may name is held.
+    LookAround(folder, record, disk);
+    planned.Plan = PlanRemoval(record, disk);
+    return result;
+}

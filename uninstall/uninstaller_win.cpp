@@ -1,0 +1,462 @@
+#include "uninstall/uninstaller.h"
+
+#include "engine/files.h"
+#include "engine/folder_lock.h"
+#include "engine/log.h"
+#include "uninstall/entry.h"
+#include "uninstall/uninstall_record.h"
+#include "resources/product.h"
+#include "toolkit/format.h"
+#include "toolkit/handles_win.h"
+#include "toolkit/win32_error.h"
+#include "ui/dialogs.h"
+
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <algorithm>
+#include <new>
+
+bool UninstallFrontEnd::Confirm(const std::string& question) {
+    log_.Write("Question:", question);
+    // MB_YESNO | MB_ICONQUESTION.
+    const bool yes = silent_ || TaskMessageBox(nullptr, question, ProductName, 0x24) == drYes;
+    log_.Write(yes ? "Answer: Yes" : "Answer: No");
+    return yes;
+}
+
+bool UninstallFrontEnd::Retry(const std::string& text) {
+    log_.Write("Message:", text);
+    // MB_RETRYCANCEL | MB_ICONWARNING.
+    const bool retry = !silent_ && TaskMessageBox(nullptr, text, ProductName, 0x35) == drRetry;
+    log_.Write(retry ? "Answer: Retry" : "Answer: Cancel");
+    return retry;
+}
+
+void UninstallFrontEnd::Tell(const std::string& text) {
+    log_.Write("Message:", text);
+    if (!silent_) ShowInfoCaption(ProductName, text);
+}
+
+void UninstallFrontEnd::Note(const char* heading, const std::string& path) {
+    log_.Write(heading, path);
+}
+
+namespace {
+
+// Marks every path of `paths` that `held` holds for deletion, clearing a read-only
+// attribute first (the file is the install's own and unchanged). All or nothing: when one
+// mark fails, the others are taken back and `refused` names what held out. The files go as
+// their handles close.
+void MarkTogether(const HeldRemoval& held, const std::vector<std::string>& paths,
+                  std::vector<std::string>& refused, bool& denied) {
+    std::vector<void*> marked, cleared;
+    for (const std::string& path : paths) {
+        void* handle = held.HandleOf(path);
+        if (handle == nullptr) continue;
+        unsigned long error = 0;
+        if (held.ReadOnly(path)) {
+            error = SetReadOnly(handle, false);
+            if (error == 0) cleared.push_back(handle);
+        }
+        if (error == 0) error = MarkForDeletion(handle);
+        if (error == 0) {
+            marked.push_back(handle);
+            continue;
+        }
+        refused.push_back(path + ": " + tk::SystemErrorMessage(error));
+        if (error != ERROR_ACCESS_DENIED) denied = false;
+        break;
+    }
+    if (refused.empty()) return;
+    for (void* handle : marked)
+        MarkForDeletion(handle, false);
+    for (void* handle : cleared)
+        SetReadOnly(handle, true);
+}
+
+// `held`'s handles closed, but those of `keep`.
+void CloseAllBut(HeldRemoval& held, const std::vector<std::string>& keep) {
+    for (HeldRemoval::Held& one : held.Handles)
+        if (std::none_of(keep.begin(), keep.end(),
+                         [&](const std::string& path) { return SameName(path, one.path); }))
+            one.handle->Close();
+}
+
+// The paths a /LOG= may not name: what the uninstall reads or deletes.
+std::vector<std::string> UninstallPaths(const UninstallPlan& planned, const std::string& folder) {
+    std::vector<std::string> paths = {folder + InstallRecordFile,
+                                      folder + InstallRecordFile + ".new",
+                                      folder + UninstallerFile};
+    for (const RecordedFile& file : planned.Record.files)
+        paths.push_back(folder + file.name);
+    paths.insert(paths.end(), planned.Record.shortcuts.begin(), planned.Record.shortcuts.end());
+    return paths;
+}
+
+} // namespace
+
+ExitCode RunUninstall(const std::string& folder, UninstallFrontEnd& frontEnd, InstallLog& log,
+                      std::vector<std::string>& folders) {
+    // The shortcuts' targets are read through the shell link object.
+    tk::ComInitialization com;
+    // An install into the folder, or another uninstall, may not run at the same time.
+    FolderLock lock(folder);
+    if (!lock.Held()) {
+        log.Release();
+        frontEnd.Tell(FolderBusyMessage(folder));
+        return ExitCode::AlreadyRunning;
+    }
+    UninstallPlan preview;
+    try {
+        preview = PlanUninstall(folder);
+    } catch (const tk::Exception& error) {
+        // A record that cannot be used, or a link on the way to the folder.
+        log.Release();
+        frontEnd.Tell(error.what());
+        return ExitCode::RecordUnusable;
+    }
+    if (!log.Path().empty() && IsOneOf(log.Path(), UninstallPaths(preview, folder))) {
+        log.Refuse();
+        frontEnd.Tell(LogIsInstalledFileMessage(log.Path()));
+        return ExitCode::BadCommandLine;
+    }
+    log.Release();
+    if (preview.Plan.Refused()) {
+        frontEnd.Tell(LinksRefusalMessage(preview.Plan.links));
+        return ExitCode::RecordUnusable;
+    }
+    // The folder as the install wrote it (the program's path may differ in case).
+    const std::string shown = preview.Record.folder.empty() ? folder : preview.Record.folder;
+    if (!frontEnd.Confirm(RemoveQuestion(shown))) return ExitCode::Cancelled;
+
+    // What goes is decided on what is there at the moment of deletion, held so that it cannot
+    // change in between: the question may have been on screen for a long time.
+    HeldRemoval held;
+    std::vector<RemovalStep> steps;
+    for (;;) {
+        try {
+            held = HoldAndPlan(folder);
+        } catch (const tk::Exception& error) {
+            frontEnd.Tell(error.what());
+            return ExitCode::RecordUnusable;
+        }
+        const RemovalPlan& plan = held.Planned.Plan;
+        if (plan.Refused()) {
+            frontEnd.Tell(LinksRefusalMessage(plan.links));
+            return ExitCode::RecordUnusable;
+        }
+        std::vector<std::string> refused = held.Refused;
+        bool denied = held.Denied;
+        const RecordedEntry& entry = held.Planned.Record.entry;
+        // The entry is part of all or nothing: a removal that leaves it is none.
+        if (refused.empty() && plan.removeEntry)
+            if (const unsigned long error = CheckUninstallEntryDeletable(entry.root == "HKLM");
+                error != 0) {
+                refused.push_back(entry.root + "\\" + entry.key + ": " +
+                                  tk::SystemErrorMessage(error));
+                denied = error == ERROR_ACCESS_DENIED;
+            }
+        steps = RemovalOrder(plan);
+        if (refused.empty() && !steps.empty() && steps[0].kind == RemovalStep::Together)
+            MarkTogether(held, steps[0].paths, refused, denied);
+        if (refused.empty()) break;
+        held = HeldRemoval();
+        if (!frontEnd.Retry(denied ? DeniedMessage(refused) : InUseMessage(refused)))
+            return denied ? ExitCode::RemovalDenied : ExitCode::FilesInUse;
+    }
+
+    const RemovalPlan& plan = held.Planned.Plan;
+    const RecordedEntry& entry = held.Planned.Record.entry;
+    const std::string entryName = entry.root + "\\" + entry.key;
+    std::vector<std::string> record;
+    for (const RemovalStep& step : steps)
+        if (step.kind == RemovalStep::Record) record = step.paths;
+    // The product's files and shortcuts go now, as their handles close; the record stays
+    // held until the entry is gone, so that a stop in between leaves what a second run needs.
+    CloseAllBut(held, record);
+    for (const RemovalStep& step : steps)
+        if (step.kind == RemovalStep::Together)
+            for (const std::string& path : step.paths)
+                frontEnd.Note("Removed:", path);
+    if (plan.removeEntry) {
+        if (const unsigned long error = DeleteUninstallEntry(entry.root == "HKLM"); error != 0) {
+            frontEnd.Note("Kept:", entryName);
+            frontEnd.Tell(EntryNotRemovedMessage(shown, entryName, tk::SystemErrorMessage(error)));
+            return error == ERROR_ACCESS_DENIED ? ExitCode::RemovalDenied : ExitCode::FilesInUse;
+        }
+        frontEnd.Note("Removed:", entryName);
+    } else if (plan.entryPointsElsewhere) {
+        frontEnd.Note("Kept (it names another folder):", entryName);
+    }
+    for (const std::string& path : record) {
+        void* handle = held.HandleOf(path);
+        const bool gone = handle != nullptr && MarkForDeletion(handle) == 0;
+        frontEnd.Note(gone ? "Removed:" : "Kept:", path);
+    }
+    held = HeldRemoval();
+    for (const std::string& kept : KeptItems(plan))
+        frontEnd.Note("Kept:", kept);
+    folders = plan.removeFolders;
+    frontEnd.Tell(RemovedMessage(shown, plan));
+    return ExitCode::Success;
+}
+
+// --- The two processes ---
+//
+// A running program's file cannot be deleted on Windows, and uninstall.exe must not stay in
+// the folder. So uninstall.exe (the first process) copies itself to the temporary folder
+// and starts the copy, which does the work, with three inherited handles: the first
+// process (to wait for its end), the write end of a pipe (to report the result) and the
+// copy's own file, opened delete-on-close (see below). The first process waits for the
+// result and ends with it, so that whoever waits for uninstall.exe (Apps & Features, a
+// deployment tool) gets the real result. After a removal it first moves its own file out
+// of the folder into the temporary folder (a running program's file may be renamed, on
+// the same drive) and waits until the copy, seeing uninstall.exe gone, has removed the
+// emptied folders and closed the pipe: so they are gone when the first process has ended.
+// Where the move fails (another drive), the copy waits for the first process to end, then
+// deletes uninstall.exe and removes the folders.
+//
+// The copy's own file: the first process opens it delete-on-close, sharing reading and
+// deletion, before starting it; the copy inherits that handle, and the file goes when the
+// copy has ended and the last handle closes. Wine removes it so (the end-to-end tests
+// check that no copy is left). Where the system keeps the file because it is still mapped
+// at that moment, MoveFileEx with MOVEFILE_DELAY_UNTIL_REBOOT removes it at the next
+// restart; that is allowed to administrators only (a deployment tool's uninstall), so a
+// user's own uninstall may leave the copy in the temporary folder until it is cleaned.
+namespace {
+
+unsigned long HandleNumber(HANDLE handle) {
+    return static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(handle));
+}
+
+HANDLE HandleOf(const std::string& number) {
+    return reinterpret_cast<HANDLE>(
+        static_cast<std::uintptr_t>(std::strtoul(number.c_str(), nullptr, 10)));
+}
+
+std::string MovedName(const std::string& copy) {
+    return copy + ".old";
+}
+
+// Deletes `path`, trying for a while: the system releases a program's file a moment after
+// the program has ended. At the next restart where it will not go now.
+void DeleteSoon(const std::string& path) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) return;
+        Sleep(100);
+    }
+    MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+// Removes the folders that are empty now (a folder that is a link, as the link itself).
+void RemoveFolders(const std::vector<std::string>& folders, InstallLog& log) {
+    for (const std::string& folder : folders) {
+        if (RemoveDirectoryA(folder.c_str()) || !DirectoryExists(folder)) continue;
+        // Windows keeps a folder that another process has as its current folder (a command
+        // prompt started in it): it is empty, and goes once that process leaves it.
+        log.Write(GetLastError() == ERROR_DIR_NOT_EMPTY
+                      ? "Kept (not empty):"
+                      : "Kept (empty, but in use: another program, such as a command prompt, "
+                        "has it as its current folder):",
+                  folder);
+    }
+}
+
+ExitCode UninstallLogged(const UninstallOptions& options, const std::string& folder,
+                         InstallLog& log, std::vector<std::string>& folders) {
+    try {
+        UninstallFrontEnd frontEnd(log, options.silent);
+        return RunUninstall(folder, frontEnd, log, folders);
+    } catch (const std::bad_alloc&) {
+        log.Release();
+        log.Write("Error: out of memory");
+        return ExitCode::UnexpectedError;
+    } catch (const std::exception& error) {
+        log.Release();
+        log.Write("Error:", error.what());
+        if (!options.silent) ShowInfoCaption(ProductName, error.what());
+        return ExitCode::UnexpectedError;
+    }
+}
+
+// True when `first` and `pipe` are what the hand-over gives the copy: the handle of the
+// process that started this one, which runs `folder`'s uninstall.exe, and a pipe. Anything
+// else (the switch typed by hand, on the installer or on uninstall.exe) is refused.
+bool IsOwnHandOver(HANDLE first, HANDLE pipe, const std::string& folder) {
+    if (GetFileType(pipe) != FILE_TYPE_PIPE) return false;
+    const DWORD firstId = GetProcessId(first);
+    if (firstId == 0) return false;
+    DWORD parentId = 0;
+    tk::FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot.Valid() && Process32First(snapshot.Get(), &entry); more;
+         more = Process32Next(snapshot.Get(), &entry))
+        if (entry.th32ProcessID == GetCurrentProcessId()) parentId = entry.th32ParentProcessID;
+    if (parentId != firstId) return false;
+    char image[MAX_PATH];
+    DWORD length = MAX_PATH;
+    return QueryFullProcessImageNameA(first, 0, image, &length) &&
+           SameName(NormalFolderPath(std::string(image, length)),
+                    NormalFolderPath(AddTrailingBackslash(folder) + UninstallerFile));
+}
+
+// The copy: does the uninstall, reports, then clears up after the first process.
+ExitCode RunAsCopy(const UninstallOptions& options, InstallLog& log) {
+    std::string handles = options.copyHandles;
+    const HANDLE first = HandleOf(SplitNextToken(handles, ","));
+    tk::FileHandle pipe(HandleOf(handles));
+    const std::string folder = AddTrailingBackslash(options.folder);
+    const std::string uninstaller = folder + UninstallerFile;
+    std::vector<std::string> folders;
+    const ExitCode code = UninstallLogged(options, folder, log, folders);
+    const char report = static_cast<char>(code);
+    DWORD written = 0;
+    WriteFile(pipe.Get(), &report, 1, &written, nullptr);
+    if (code == ExitCode::Success) {
+        // Until the first process has moved uninstall.exe away, or has ended.
+        while (FileExists(uninstaller) && WaitForSingleObject(first, 20) == WAIT_TIMEOUT) {
+        }
+        DeleteSoon(uninstaller);
+        RemoveFolders(folders, log);
+        pipe.Close();
+        WaitForSingleObject(first, 60000);
+        // This program's own file goes as the first process's delete-on-close handle, which
+        // it inherited, closes with it: nothing to schedule for a restart.
+        DeleteSoon(MovedName(OwnProgramPath()));
+    }
+    CloseHandle(first);
+    return code;
+}
+
+// The first process: hands over to a copy of itself. False when no copy could be started.
+bool HandOver(const UninstallOptions& options, const std::string& self, const std::string& folder,
+              ExitCode& code) {
+    char temp[MAX_PATH];
+    const DWORD length = GetTempPathA(MAX_PATH, temp);
+    if (length == 0 || length >= MAX_PATH) return false;
+    const std::string copy = tk::Format("%sPentaroUninstall-%lu.exe", temp, GetCurrentProcessId());
+    if (!CopyFileA(self.c_str(), copy.c_str(), FALSE)) return false;
+
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    tk::FileHandle copyFile(CreateFileA(copy.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                        &inherited, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE,
+                                        nullptr));
+    HANDLE me = nullptr;
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    // The copy waits for this process and checks (IsOwnHandOver) which program it runs.
+    DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &me,
+                    SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0);
+    CreatePipe(&readEnd, &writeEnd, &inherited, 0);
+    tk::FileHandle ownHandle(me), reader(readEnd), writer(writeEnd);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+
+    std::string commandLine =
+        tk::Format("\"%s\"%s /UNINSTALLCOPY=%lu,%lu", copy.c_str(), options.silent ? " /S" : "",
+                   HandleNumber(me), HandleNumber(writeEnd));
+    if (!options.logFile.empty()) {
+        // The copy runs in the temporary folder: a log named relative to this process's
+        // current folder is passed on as the full path it means here.
+        char full[MAX_PATH];
+        const DWORD fullLength = GetFullPathNameA(options.logFile.c_str(), MAX_PATH, full, nullptr);
+        commandLine += " \"/LOG=" +
+                       (fullLength > 0 && fullLength < MAX_PATH ? std::string(full, fullLength)
+                                                                : options.logFile) +
+                       "\"";
+    }
+    commandLine += " /D=" + folder;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    // Neither process may keep the install folder as its current folder, which would keep
+    // the folder from being removed.
+    SetCurrentDirectoryA(temp);
+    if (me == nullptr || readEnd == nullptr ||
+        !CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, temp,
+                        &startup, &process)) {
+        if (!copyFile.Valid()) DeleteFileA(copy.c_str());
+        return false;
+    }
+    tk::FileHandle child(process.hProcess);
+    CloseHandle(process.hThread);
+    // The copy holds its own ends now: the pipe reports its end once the copy closes it.
+    writer.Close();
+    ownHandle.Close();
+    copyFile.Close();
+    // The questions are asked in the copy's windows: let them come to the front.
+    AllowSetForegroundWindow(process.dwProcessId);
+
+    char report = 0;
+    DWORD read = 0;
+    if (!ReadFile(reader.Get(), &report, 1, &read, nullptr) || read != 1) {
+        // The copy ended without a report: it was killed or crashed, whatever exit code
+        // the system gives it (a killed process may end with 0).
+        WaitForSingleObject(child.Get(), INFINITE);
+        code = ExitCode::UnexpectedError;
+        return true;
+    }
+    code = static_cast<ExitCode>(report);
+    if (code == ExitCode::Success && MoveFileExA(self.c_str(), MovedName(copy).c_str(), 0))
+        // Until the copy has removed the emptied folders and closed the pipe.
+        while (ReadFile(reader.Get(), &report, 1, &read, nullptr) && read > 0) {
+        }
+    return true;
+}
+
+} // namespace
+
+bool IsUninstallMode(bool uninstallCopy) {
+    return uninstallCopy || IsUninstallerProgram(OwnProgramPath());
+}
+
+ExitCode RunUninstaller(const UninstallOptions& options, const std::string& commandLine) {
+    if (options.silent) SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    // Held until the record is read: the log may not be written over what it names.
+    InstallLog log(options.logFile, true);
+    const std::string self = OwnProgramPath();
+    const auto end = [&log](ExitCode code) {
+        log.Release();
+        log.Write(tk::Format("Exit code: %d (%s)", static_cast<int>(code), ExitCodeName(code)));
+        return code;
+    };
+    log.Write(tk::Format("Start: %s %s uninstall, command line: %s", ProductName, ProductVersion,
+                         commandLine.c_str()));
+    if (options.silent && !options.problem.empty()) {
+        log.Release();
+        log.Write("Message:", options.problem);
+        return end(ExitCode::BadCommandLine);
+    }
+    ExitCode code = ExitCode::UnexpectedError;
+    if (options.copyHandles.empty() && HandOver(options, self, ParentPart(self), code)) {
+        log.Refuse();
+        return code;
+    }
+    if (!options.copyHandles.empty()) {
+        std::string handles = options.copyHandles;
+        const HANDLE first = HandleOf(SplitNextToken(handles, ","));
+        if (!IsOwnHandOver(first, HandleOf(handles), options.folder)) {
+            log.Release();
+            const std::string message = UninstallCopyRefusedMessage();
+            log.Write("Message:", message);
+            if (!options.silent) ShowInfoCaption(ProductName, message);
+            return end(ExitCode::BadCommandLine);
+        }
+        code = RunAsCopy(options, log);
+    } else {
+        // No copy could be started (no temporary folder): the uninstall runs here, and
+        // uninstall.exe and the emptied folders go at the next restart where that is allowed.
+        std::vector<std::string> folders;
+        code = UninstallLogged(options, ParentPart(self), log, folders);
+        if (code == ExitCode::Success) {
+            MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+            for (const std::string& folder : folders)
+                MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        }
+    }
+    return end(code);
+}
