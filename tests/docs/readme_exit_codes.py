@@ -9,7 +9,7 @@ import re
 import sys
 
 root = pathlib.Path(sys.argv[1])
-header = (root / "install" / "exit_code.h").read_text(encoding="ascii")
+header = (root / "engine" / "exit_code.h").read_text(encoding="ascii")
 body = re.search(r"enum class ExitCode : int \{(.*?)\};", header, re.S).group(1)
 codes = {int(value): name for name, value in re.findall(r"^\s*(\w+) = (\d+),", body, re.M)}
 

@@ -18,7 +18,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 
 def exit_codes():
     """The installer's exit codes by name, from the one header that defines them."""
-    with open(os.path.join(ROOT, "install", "exit_code.h")) as f:
+    with open(os.path.join(ROOT, "engine", "exit_code.h")) as f:
         return {m.group(1): int(m.group(2))
                 for m in re.finditer(r"^\s+(\w+) = (\d+),", f.read(), re.M)}
 

@@ -259,7 +259,73 @@ def uninstall64_all_users(bench):
     bench.expect("all users: the entry removed", entry(p, "HKLM", 32), {})
 
 
-SCENARIOS = (uninstall64_quiet, uninstall32_moved, uninstall64_all_users)
+def uninstall32_users_things(bench):
+    """32-bit, what is the user's stays: a file of the product's name that lay in the folder
+    before the install; a database changed before a reinstall (kept beside, named in the
+    log); the desktop moved after the install (OneDrive's backup does that); a file changed
+    while the question is on screen; the temporary record of a stopped install."""
+    p = bench.prefix("uninstall32_users", 32)
+    files = product_files(bench)
+    os.makedirs(p.c("tq"), exist_ok=True)
+    theirs = files[-1]
+    with open(p.c("tq", theirs), "wb") as f:
+        f.write(b"the sibling product's own")
+    log, log_arg = os.path.join(bench.work, "users.log"), None
+    log_arg = "/LOG=Z:" + log.replace("/", "\\")
+    silent(bench, p, "first install", f"/S {log_arg}", expect="Success")
+    database = p.c("tq", files[2])
+    with open(database, "ab") as f:
+        f.write(b" and the user's work")
+    with open(database, "rb") as f:
+        work = f.read()
+    silent(bench, p, "reinstall", f"/S {log_arg}", expect="Success")
+    kept = [n for n in os.listdir(p.c("tq")) if "(your version of " in n]
+    bench.expect("reinstall: the user's database kept beside", len(kept), 1)
+    if kept:
+        with open(p.c("tq", kept[0]), "rb") as f:
+            bench.check("reinstall: the kept version is the user's", f.read() == work)
+        told = [t for h, t in Log(bench, log).runs()[-1] if h == "Message:"]
+        bench.check("reinstall: the log names it", any(
+            any(kept[0] in line for line in t) for t in told), repr(told))
+
+    # The desktop moves, the shortcut with it.
+    old_desktop = p.desktop()
+    os.makedirs(p.c("newdesk"), exist_ok=True)
+    p.wine(["reg", "add", "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+            "User Shell Folders", "/v", "Desktop", "/t", "REG_EXPAND_SZ", "/d", "c:\\newdesk",
+            "/f"])
+    p.wine(["reg", "add", "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+            "Shell Folders", "/v", "Desktop", "/t", "REG_SZ", "/d", "c:\\newdesk", "/f"])
+    for name in os.listdir(old_desktop):
+        os.rename(os.path.join(old_desktop, name), p.c("newdesk", name))
+    with open(p.c("tq", "uninstall.rec.new"), "wb") as f:
+        f.write(b"PentaroSetup install record 2\r\n")
+
+    changed = p.c("tq", files[0])
+    uninstall = subprocess.Popen(["wine", "c:\\tq\\uninstall.exe"], env=p.env,
+                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL)
+    out = p.drive("dialog", "Pentaro", 30)
+    check_dialog(bench, "moved desktop: the question", out, "Pentaro",
+                 "Remove Pentaro 3.24 from c:\\tq\\?", ("Yes", "No"))
+    with open(changed, "ab") as f:  # while the question is on screen
+        f.write(b"changed after the question")
+    closing = Dialog(p.drive("press", "Pentaro", "Yes", "dialog", "Pentaro", 30))
+    bench.check("the closing message names the file changed during the question",
+                any("c:\\tq\\" + files[0] in t for t in closing.texts), str(closing))
+    p.drive("press", "Pentaro", "OK")
+    uninstall.wait(30)
+    left = sorted(os.listdir(p.c("tq"))) if os.path.isdir(p.c("tq")) else []
+    bench.expect("kept: the changed, the found and the user's files, nothing else",
+                 left, sorted([files[0], theirs] + kept))
+    with open(p.c("tq", theirs), "rb") as f:
+        bench.check("the file found there before stays", len(f.read()) > 0)
+    bench.expect("moved desktop: the shortcut removed", os.listdir(p.c("newdesk")), [])
+    bench.expect("the entry removed", listed(p), {})
+
+
+SCENARIOS = (uninstall64_quiet, uninstall32_moved, uninstall64_all_users,
+             uninstall32_users_things)
 
 
 def main():
