@@ -232,6 +232,8 @@ private:
         NoDotDot(folder);
         if (!SameText(AddTrailingBackslash(folder), folder_))
             FailLine("another install folder than " + folder_, folder);
+        // As the install wrote it: the uninstaller's own path may differ in case.
+        record_.folder = AddTrailingBackslash(folder);
         hasFolder_ = true;
     }
 

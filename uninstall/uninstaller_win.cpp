@@ -169,8 +169,9 @@ ExitCode RunUninstall(const std::string& folder, UninstallFrontEnd& frontEnd, In
             return denied ? ExitCode::RemovalDenied : ExitCode::FilesInUse;
     }
 
-    const RemovalPlan& plan = held.Planned.Plan;
-    const RecordedEntry& entry = held.Planned.Record.entry;
+    // Copies: the handles are let go below, and the plan with them.
+    const RemovalPlan plan = held.Planned.Plan;
+    const RecordedEntry entry = held.Planned.Record.entry;
     const std::string entryName = entry.root + "\\" + entry.key;
     std::vector<std::string> record;
     for (const RemovalStep& step : steps)

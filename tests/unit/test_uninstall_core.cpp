@@ -95,7 +95,7 @@ TEST(InstallRecord, WrittenAndReadBack) {
     std::erase(lfOnly, '\r');
     for (const std::string& read : {text, lfOnly}) {
         const InstallRecord back = ParseInstallRecord(read, "C:\\Corvane\\TQ");
-        EXPECT_EQ(back.folder, "C:\\Corvane\\TQ\\");
+        EXPECT_EQ(back.folder, "c:\\corvane\\tq\\"); // as the install wrote it
         ASSERT_EQ(back.files.size(), 3u);
         EXPECT_EQ(back.files[2].name, "dosbox.conf");
         EXPECT_EQ(back.files[2].size, 6u);
