@@ -114,6 +114,8 @@ for entry in entries:
           % (entry.get("ProductCode"), info["key"]))
 check(installer.get("ProductCode") == info["key"], "ProductCode is not the entry's key")
 check(installer.get("InstallerType") == "exe", "InstallerType is not exe")
+# An upgrade passes no folder; the installer then installs over the product where it is.
+check(installer.get("UpgradeBehavior") == "install", "UpgradeBehavior is not install")
 # Two installers of the one file: per user (the installer's default) and, with /ALLUSERS
 # as an administrator, for the machine.
 scopes = {item.get("Scope"): item for item in installer.get("Installers") or []}
