@@ -110,8 +110,7 @@ TEST(ParseCommandLine, OtherInstallersSilentSwitchesMeanSilent) {
         EXPECT_TRUE(options.silent) << word;
         EXPECT_FALSE(options.Bad()) << word;
         // After /D= as everywhere else: silent, and refused.
-        const InstallOptions late =
-            ParseCommandLine(std::string("setup.exe /D=c:\\tq ") + word);
+        const InstallOptions late = ParseCommandLine(std::string("setup.exe /D=c:\\tq ") + word);
         EXPECT_TRUE(late.silent && late.Bad()) << word;
     }
     // Switches that show a window in the installers they belong to stay unknown.
