@@ -13,6 +13,7 @@
 #include "install/registration.h"
 #include "install/run.h"
 #include "install/uninstall_options.h"
+#include "install/upgrade.h"
 #include "resources/product.h"
 #include "toolkit/account_win.h"
 #include "toolkit/application.h"
@@ -80,9 +81,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ExitCode outcome = ExitCode::Cancelled;
     try {
         // /D= proposes its folder; a /D= the parser could not use is ignored, like every
-        // argument the interactive installer does not know.
-        const std::string proposed =
-            options.hasFolder && options.error.empty() ? options.folder : ProposedInstallFolder();
+        // argument the interactive installer does not know. Without one, the folder where
+        // the product is installed for this scope, so that it is replaced where it is.
+        std::string proposed = options.hasFolder && options.error.empty()
+                                   ? options.folder
+                                   : InstalledFolder(options.allUsers || RunsAsSystemAccount());
+        if (proposed.empty()) proposed = ProposedInstallFolder();
         // The main window closes after a run that wrote every file; when only a shortcut or
         // dosbox.conf could not be made, the run has said so and the product is installed.
         tk::Probe("application initialised");

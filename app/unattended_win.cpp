@@ -8,6 +8,7 @@
 #include "install/registration.h"
 #include "install/run.h"
 #include "install/silent_front_end.h"
+#include "install/upgrade.h"
 #include "resources/product.h"
 #include "toolkit/account_win.h"
 #include "toolkit/format.h"
@@ -74,7 +75,18 @@ ExitCode Install(const InstallOptions& options, const std::string& commandLine, 
     }
     RunSettings settings;
     if (options.allUsers) settings.AllUsers = true;
-    std::string folder = LowerCase(options.hasFolder ? options.folder : ProposedInstallFolder());
+    std::string folder = options.folder;
+    if (!options.hasFolder) {
+        // An upgrade (the package manager passes no folder for one) replaces the install
+        // where it is, as the run decides the scope.
+        folder = InstalledFolder(options.allUsers || RunsAsSystemAccount());
+        if (!folder.empty())
+            log.Write(tk::Format("Installed before: %s is in %s (its Apps & Features entry)",
+                                 ProductName, folder.c_str()));
+        else
+            folder = ProposedInstallFolder();
+    }
+    folder = LowerCase(folder);
     log.Write("Folder: " + NormalFolderPath(folder));
     // A character of the wide command line without an exact form in the ANSI code page came
     // as '?', which no path may hold: the folder it names cannot be used (a full-width

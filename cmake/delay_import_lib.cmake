@@ -27,10 +27,15 @@ foreach(slot ${slots})
     endif()
 endforeach()
 get_filename_component(out_dir ${OUT} DIRECTORY)
+get_filename_component(out_name ${OUT} NAME)
 file(WRITE ${out_dir}/${DLL}.def "${def}")
-# -k: the functions are imported by their plain names, as the DLL exports them.
-execute_process(COMMAND ${DLLTOOL} -k --input-def ${out_dir}/${DLL}.def --dllname ${DLL}.dll
-                        --output-delaylib ${OUT}
+# -k: the functions are imported by their plain names, as the DLL exports them. dlltool
+# makes the library's symbol and member names from the output's name as given: run in the
+# output's folder with a bare name, so that they (and with them the link's layout) do not
+# depend on where the build lies.
+execute_process(COMMAND ${DLLTOOL} -k --input-def ${DLL}.def --dllname ${DLL}.dll
+                        --output-delaylib ${out_name}
+                WORKING_DIRECTORY ${out_dir}
                 RESULT_VARIABLE failed)
 if(failed)
     message(FATAL_ERROR "${DLLTOOL} could not make ${OUT}")

@@ -31,13 +31,23 @@ add_custom_target(pentaro_delay_libs DEPENDS ${delay_libs})
 
 function(pentaro_delay_imports target)
     add_dependencies(${target} pentaro_delay_libs)
-    # Searched before the toolchain's own folder, so -luser32 finds the delay library.
-    target_link_directories(${target} PRIVATE ${PENTARO_DELAY_DIR})
+    # Searched before the toolchain's own folder, so -luser32 finds the delay library. By a
+    # name relative to the build folder, where Ninja runs the link: ld orders the import
+    # sections by the names of the files they come from, so an absolute name would lay the
+    # installer out differently by where the build lies (before or after /usr in the
+    # alphabet). Other generators link elsewhere and get the absolute name.
+    if(CMAKE_GENERATOR MATCHES "Ninja")
+        file(RELATIVE_PATH delay_dir ${CMAKE_BINARY_DIR} ${PENTARO_DELAY_DIR})
+        target_link_options(${target} PRIVATE -L${delay_dir})
+    else()
+        set(delay_dir ${PENTARO_DELAY_DIR})
+        target_link_directories(${target} PRIVATE ${delay_dir})
+    endif()
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${delay_libs})
     set(map ${CMAKE_CURRENT_BINARY_DIR}/${target}.map)
     target_link_options(${target} PRIVATE -Wl,-Map,${map})
     add_custom_command(TARGET ${target} POST_BUILD
-        COMMAND ${CMAKE_COMMAND} -DMAP=${map} -DDELAY_DIR=${PENTARO_DELAY_DIR}
+        COMMAND ${CMAKE_COMMAND} -DMAP=${map} -DDELAY_DIR=${delay_dir}
             -P ${CMAKE_SOURCE_DIR}/cmake/delay_imports_check.cmake
         VERBATIM)
 endfunction()

@@ -2,9 +2,16 @@
 # keeping its import slot: GNU ld discards the thunk of a function that is only called
 # through its __imp_ pointer (a declaration with dllimport), and the slot then holds 0, so
 # the first call would jump to address 0.
-#   cmake -DMAP=<link map> -DDELAY_DIR=<folder of the delay libraries> -P delay_imports_check.cmake
+#   cmake -DMAP=<link map> -DDELAY_DIR=<folder of the delay libraries, as the link named it>
+#         -P delay_imports_check.cmake
+# It also fails when the link took no delay library at all (the system's own import
+# libraries found first): the installer would then load those DLLs at start.
 cmake_minimum_required(VERSION 3.25)
 file(READ ${MAP} map)
+string(FIND "${map}" "${DELAY_DIR}/libuser32.a(" linked)
+if(linked LESS 0)
+    message(FATAL_ERROR "${MAP}: the link took no delay-load library from ${DELAY_DIR}")
+endif()
 string(FIND "${map}" "Discarded input sections" start)
 string(FIND "${map}" "Memory Configuration" end)
 if(start LESS 0 OR end LESS start)

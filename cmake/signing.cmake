@@ -1,7 +1,8 @@
 # Signing a release (README, "Signing a release"). Configured with PENTARO_SIGN_PKCS12, the
 # build signs the installer with scripts/sign as the last step of making it: after the
-# payload is packed into it and the link is checked. Without it the installer stays
-# unsigned, byte for byte the file it was before these options existed.
+# payload is packed into it and the link is checked; a failed signing removes it
+# (sign_installer.cmake). Without it the installer stays unsigned, byte for byte the file it
+# was before these options existed.
 set(PENTARO_SIGN_PKCS12 "" CACHE FILEPATH
     "The maker's code-signing certificate, key and chain (PKCS #12); empty: no signature")
 set(PENTARO_SIGN_PASSWORD_FILE "" CACHE FILEPATH
@@ -39,7 +40,8 @@ ${PENTARO_SIGN_CA}
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
                  ${PENTARO_SIGN_PKCS12} ${PENTARO_SIGN_PASSWORD_FILE} ${PENTARO_SIGN_CA})
     add_custom_command(TARGET ${target} POST_BUILD
-        COMMAND ${CMAKE_SOURCE_DIR}/scripts/sign ${arguments} $<TARGET_FILE:${target}>
+        COMMAND ${CMAKE_COMMAND} -DSIGN=${CMAKE_SOURCE_DIR}/scripts/sign "-DARGS=${arguments}"
+            -DEXE=$<TARGET_FILE:${target}> -P ${CMAKE_SOURCE_DIR}/cmake/sign_installer.cmake
         COMMENT "Signing $<TARGET_FILE_NAME:${target}>"
         VERBATIM)
 endfunction()

@@ -8,8 +8,10 @@
 // of the line is the folder, blanks included, no quotes needed. The program's own path
 // (quoted or not) comes first and is skipped. A word "/S" anywhere after it, also inside
 // quotes or another argument, means silent: a deployment tool that asked for no window
-// never gets one. The "/t" rule of the start-up check is a plain substring search over the
-// whole line and stays outside this parser.
+// never gets one. So do the silent switches of other installers that administrators type
+// from habit: /SILENT, /VERYSILENT, /QUIET, /PASSIVE, /Q and /QN. The "/t" rule of the
+// start-up check is a plain substring search over the whole line and stays outside this
+// parser.
 #include <string>
 #include <vector>
 
@@ -22,7 +24,7 @@ struct InstallOptions {
     // HKLM, the shortcuts on the public desktop); needs administrator rights.
     bool allUsers = false;
     // /UNINSTALLCOPY=<process>,<pipe>: set only by the uninstaller for the copy of itself
-    // that it starts from the temporary folder (install/uninstall.h): the inherited handles
+    // that it starts from the temporary folder (uninstall/uninstaller.h): the inherited handles
     // of the first process and of the pipe that carries the result back, as decimal
     // numbers. /D= then names the folder to remove the product from.
     std::string uninstallCopy;
@@ -38,7 +40,8 @@ struct InstallOptions {
     // Arguments that are none of the above, as written.
     std::vector<std::string> unknown;
     // Why the line cannot be used as given (an empty /D=, /LOG= or /DOSBOX=, a second
-    // /LOG=, a switch after /D=, a /S inside another argument); empty when it can.
+    // /LOG=, a switch after /D= or inside the file of /LOG= or /DOSBOX=, a /S inside
+    // another argument, a quote left open); empty when it can.
     std::string error;
 
     // True when the line has anything this parser does not accept.

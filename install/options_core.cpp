@@ -2,6 +2,8 @@
 
 #include "toolkit/format.h"
 
+#include <algorithm>
+
 namespace {
 
 // What separates arguments; a line break at the end of a scripted line counts as a blank.
@@ -69,11 +71,27 @@ std::string NextArgument(const std::string& line, size_t& i) {
     return argument;
 }
 
+// "/S", or a silent switch of another kind of installer that administrators type from habit
+// (Inno Setup's /SILENT and /VERYSILENT, Windows Installer's /QUIET, /PASSIVE, /Q and /QN):
+// each means that no window may open, so the deployment never waits on one.
+bool IsSilentWord(const std::string& upper) {
+    for (const char* word : {"/S", "/SILENT", "/VERYSILENT", "/QUIET", "/PASSIVE", "/Q", "/QN"})
+        if (upper == word) return true;
+    return false;
+}
+
 bool IsSwitchWord(const std::string& word) {
     std::string upper = tk::AsciiUpper(word);
-    return upper == "/S" || upper == "/NOSHORTCUT" || upper == "/ALLUSERS" ||
+    return IsSilentWord(upper) || upper == "/NOSHORTCUT" || upper == "/ALLUSERS" ||
            upper.rfind("/UNINSTALLCOPY=", 0) == 0 || upper.rfind("/LOG=", 0) == 0 ||
            upper.rfind("/DOSBOX=", 0) == 0 || upper.rfind("/D=", 0) == 0;
+}
+
+// A file value (of /LOG= or /DOSBOX=) that holds a switch word took in what was meant as
+// another argument (a quote closed in the wrong place): refused rather than used.
+void RefuseSwitchIn(const std::string& value, const char* name, std::string& error) {
+    for (const std::string& word : Words(value))
+        if (IsSwitchWord(word)) error = tk::Format("%s holds the switch %s", name, word.c_str());
 }
 
 } // namespace
@@ -104,13 +122,13 @@ InstallOptions ParseCommandLine(const std::string& line) {
             for (const std::string& word : Words(options.folder)) {
                 if (!IsSwitchWord(word)) continue;
                 options.error = "/D= must be the last argument";
-                if (tk::AsciiUpper(word) == "/S") options.silent = true;
+                if (IsSilentWord(tk::AsciiUpper(word))) options.silent = true;
             }
             break;
         }
         std::string argument = NextArgument(line, i);
         std::string upper = tk::AsciiUpper(argument);
-        if (upper == "/S") {
+        if (IsSilentWord(upper)) {
             options.silent = true;
         } else if (upper == "/NOSHORTCUT") {
             options.noShortcut = true;
@@ -122,9 +140,11 @@ InstallOptions ParseCommandLine(const std::string& line) {
             if (!options.logFile.empty()) options.error = "/LOG= given more than once";
             options.logFile = argument.substr(5);
             if (options.logFile.empty()) options.error = "No file after /LOG=";
+            RefuseSwitchIn(options.logFile, "/LOG=", options.error);
         } else if (upper.rfind("/DOSBOX=", 0) == 0) {
             options.dosBoxExe = argument.substr(8);
             if (options.dosBoxExe.empty()) options.error = "No file after /DOSBOX=";
+            RefuseSwitchIn(options.dosBoxExe, "/DOSBOX=", options.error);
         } else {
             options.unknown.push_back(argument);
         }
@@ -133,9 +153,13 @@ InstallOptions ParseCommandLine(const std::string& line) {
     // holding " /S ") still means that no window may open; the line is not used.
     if (!options.silent)
         for (const std::string& word : Words(WithoutQuotes(line.substr(arguments))))
-            if (tk::AsciiUpper(word) == "/S") {
+            if (IsSilentWord(tk::AsciiUpper(word))) {
                 options.silent = true;
-                options.error = "/S inside another argument";
+                options.error = word + " inside another argument";
             }
+    // A quote left open swallows the rest of the line into one argument, whatever it was
+    // meant to be (a log path that takes in the /D= after it): nothing on it can be trusted.
+    if (std::count(line.begin() + arguments, line.end(), '"') % 2 != 0)
+        options.error = "A quote is not closed";
     return options;
 }

@@ -136,6 +136,10 @@ int Run(int argc, char** argv) {
         if (stat(path.c_str(), &st) != 0) throw where(e, "file not found: " + path);
         if (!S_ISREG(st.st_mode)) throw where(e, "not a regular file: " + path);
         if (st.st_size > 0x7FFFFFFF) throw where(e, "file larger than 2 GiB: " + path);
+        // The installer takes an item that loads empty for a damaged one, and the build's
+        // check of the packed installer would then fail on it.
+        if (st.st_size == 0 && tk::AsciiUpper(e.Name) != empty)
+            throw where(e, "empty file: " + path + " (an item cannot be empty)");
         itemBytes += static_cast<std::uint64_t>(st.st_size);
     }
     CheckPayloadMemory(itemBytes, 0);

@@ -117,9 +117,10 @@ def log_option(bench, name):
 # --- Scenarios ---
 
 def silent_install32(bench):
-    """32-bit: /D= with blanks (and its shortcut, the default answer Yes); then the proposed
-    folder with /NOSHORTCUT in lower case; then the maker's menu program beside the proposed
-    folder. One log for the three runs."""
+    """32-bit: /D= with blanks (and its shortcut, the default answer Yes); then, without /D=
+    (as the package manager upgrades), into that install's folder again; then, its record
+    gone, the proposed folder with /NOSHORTCUT in lower case; then the maker's menu program
+    beside the proposed folder. One log for the four runs."""
     p = bench.prefix("silent_install32")
     log, log_arg = log_option(bench, "install32")
     silent(bench, p, "custom folder", f"/S {log_arg} /D=C:\\My Apps\\Pentaro 3", expect="Success")
@@ -131,11 +132,18 @@ def silent_install32(bench):
         bench.expect("link target", lnk_field(link, "Local path"), folder + "pentaro.exe")
         os.remove(link)
 
+    silent(bench, p, "upgrade", f"/S /NOSHORTCUT {log_arg}", expect="Success")
+    check_files(bench, p.c("my apps", "pentaro 3"), 10)
+    bench.check("upgrade: nothing in the proposed folder", not os.path.exists(p.c("tq")))
+
+    # A folder whose record is gone (removed by hand) is no install to replace.
+    os.remove(p.c("my apps", "pentaro 3", "uninstall.rec"))
     silent(bench, p, "proposed folder, no shortcut", f"/s /noshortcut {log_arg}",
            expect="Success")
     check_files(bench, p.c("tq"), 10)
     bench.expect("no shortcut: desktop empty", os.listdir(p.desktop()), [])
 
+    os.remove(p.c("tq", "uninstall.rec"))
     os.makedirs(p.c("corvane", "tq"))
     with open(p.c("corvane", "tqmenu.exe"), "wb") as f:
         f.write(b"MZ menu")
@@ -166,14 +174,15 @@ def silent_install32(bench):
                     repr(inside[0]))
 
     runs = Log(bench, log).runs()
-    if bench.expect("log: three runs appended", len(runs), 3):
+    if bench.expect("log: four runs appended", len(runs), 4):
         check_run_log(bench, "custom folder", runs[0], folder, written_lines(bench, folder),
                       ["To run Pentaro, click the P+ icon on your desktop."], QUESTION,
                       "Answer: Yes")
-        check_run_log(bench, "no shortcut", runs[1], "c:\\tq\\", written_lines(bench, "c:\\tq\\"),
+        check_run_log(bench, "upgrade", runs[1], folder, written_lines(bench, folder))
+        check_run_log(bench, "no shortcut", runs[2], "c:\\tq\\", written_lines(bench, "c:\\tq\\"),
                       ["To run Pentaro, start Helmstar and press function key F6."], QUESTION,
                       "Answer: No (/NOSHORTCUT)")
-        check_run_log(bench, "menu program", runs[2], "c:\\corvane\\tq\\",
+        check_run_log(bench, "menu program", runs[3], "c:\\corvane\\tq\\",
                       written_lines(bench, "c:\\corvane\\tq\\"),
                       ["\r\n\r\nTo run Pentaro, start the Corvane Menu program,\r\n"
                        "and click the P+ icon."])
@@ -380,8 +389,10 @@ def silent_refusals(bench):
     silent(bench, p, "empty item", f"/S {log_arg}", bench.variant("empty"),
            expect="PayloadDamaged")
     bench.check("payload faults: no folder left behind", not os.path.exists(p.c("tq")))
-    for what, arguments in (("unknown switch", "/S /SILENT"), ("empty /D=", "/S /D="),
-                            ("/D= not last", "/D=c:\\tq /S")):
+    # Another installer's silent switch opens no window either, and one it does not know is
+    # refused.
+    for what, arguments in (("unknown switch", "/VERYSILENT /NORESTART"),
+                            ("empty /D=", "/S /D="), ("/D= not last", "/D=c:\\tq /S")):
         silent(bench, p, what, f"{log_arg} {arguments}", expect="BadCommandLine")
     silent(bench, p, "/t in a forward-slash path", f"/S {log_arg} /D=c:/tools/x",
            expect="StartupRefused")

@@ -3,7 +3,8 @@
 //   - an accepted /D= folder is not empty, holds no quote, no blank or line break at either
 //     end, and no switch word;
 //   - a word "/S" after the program's path, wherever it stands, means silent;
-//   - an accepted line parses the same when written again from its parts;
+//   - an accepted line closes every quote, and parses the same when written again from
+//     its parts;
 //   - every line of the log begins with its stamp and ends in CR LF;
 //   - the folder's one spelling is its own one spelling.
 // The first byte picks the program's path (quoted with blanks, or plain); the rest is the
@@ -13,6 +14,7 @@
 #include "install/options.h"
 #include "toolkit/format.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -73,6 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (tk::AsciiUpper(word) == "/S") Check(options.silent);
 
     if (!options.Bad()) {
+        Check(std::count(arguments.begin(), arguments.end(), '"') % 2 == 0);
         std::string again = program;
         if (options.silent) again += " /S";
         if (options.noShortcut) again += " /NOSHORTCUT";

@@ -73,10 +73,53 @@ TEST(ParseCommandLine, BadLines) {
     EXPECT_FALSE(ParseCommandLine("\"C:\\x /S\\setup.exe\" /NOSHORTCUT").silent);
 
     // Unknown switches and stray words are kept, in order, for the caller to refuse.
-    options = ParseCommandLine("setup.exe /S /SILENT -s tq");
+    options = ParseCommandLine("setup.exe /S /NORESTART -s tq");
     ASSERT_EQ(options.unknown.size(), 3u);
-    EXPECT_EQ(options.unknown[0], "/SILENT");
-    EXPECT_EQ(options.Problem(), "Unknown argument: /SILENT");
+    EXPECT_EQ(options.unknown[0], "/NORESTART");
+    EXPECT_EQ(options.Problem(), "Unknown argument: /NORESTART");
+}
+
+TEST(ParseCommandLine, LinesThatWouldInstallElsewhereAreRefused) {
+    struct Case {
+        const char* line;
+        bool silent;
+    };
+    for (const Case& c : {
+             // The closing quote forgotten: the /D= after it is not the folder.
+             Case{"setup.exe /S \"/LOG=c:\\a.log /D=C:\\Program Files\\Pentaro", true},
+             Case{"setup.exe /S /D=\"c:\\a b", true},
+             Case{"setup.exe \"/D=c:\\a b", false},
+             // Closed, but around a switch that was meant to stand on its own.
+             Case{"setup.exe /S \"/LOG=c:\\a.log /NOSHORTCUT\"", true},
+             Case{"setup.exe /S \"/DOSBOX=d:\\dosbox.exe /allusers\" /D=c:\\tq", true},
+             // A habitual silent switch inside an argument: no window, and refused.
+             Case{"setup.exe \"/LOG=c:\\a.log /VERYSILENT\"", true},
+         }) {
+        const InstallOptions options = ParseCommandLine(c.line);
+        EXPECT_TRUE(options.Bad()) << c.line;
+        EXPECT_EQ(options.silent, c.silent) << c.line;
+    }
+    // Blanks in a quoted log path are no switch; a quote in the program's path is no
+    // argument's.
+    EXPECT_FALSE(ParseCommandLine("setup.exe /S \"/LOG=c:\\s q\\a.log\"").Bad());
+    EXPECT_FALSE(ParseCommandLine("\"c:\\cd\\setup.exe\" /S").Bad());
+}
+
+TEST(ParseCommandLine, OtherInstallersSilentSwitchesMeanSilent) {
+    for (const char* word : {"/VERYSILENT", "/silent", "/Quiet", "/passive", "/q", "/QN"}) {
+        const InstallOptions options = ParseCommandLine(std::string("setup.exe ") + word);
+        EXPECT_TRUE(options.silent) << word;
+        EXPECT_FALSE(options.Bad()) << word;
+        // After /D= as everywhere else: silent, and refused.
+        const InstallOptions late = ParseCommandLine(std::string("setup.exe /D=c:\\tq ") + word);
+        EXPECT_TRUE(late.silent && late.Bad()) << word;
+    }
+    // Switches that show a window in the installers they belong to stay unknown.
+    for (const char* word : {"/qb", "-silent", "/SP-"}) {
+        const InstallOptions options = ParseCommandLine(std::string("setup.exe ") + word);
+        EXPECT_FALSE(options.silent) << word;
+        EXPECT_TRUE(options.Bad()) << word;
+    }
 }
 
 TEST(ParseCommandLine, DosBoxExecutable) {

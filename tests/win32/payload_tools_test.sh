@@ -147,6 +147,9 @@ truncate -s 2147483648 "$work/huge.kdb"   # sparse: no disk space used
 printf 'rs_a huge.kdb\n' >"$work/m5.txt"
 expect 1 'm5.txt:1: file larger than 2 GiB' "$pack" --partial "$work/m5.txt" "$work/p"
 rm -f "$work/huge.kdb"
+: >"$work/nothing.txt"
+printf 'rs_a nothing.txt\n' >"$work/m8.txt"
+expect 1 'm8.txt:1: empty file: .*nothing.txt' "$pack" --partial "$work/m8.txt" "$work/p"
 # Two items that the installer would write to one file, also when the names differ in case.
 mkdir -p "$work/sub"
 cp "$work/readme.txt" "$work/sub/README.TXT"

@@ -112,6 +112,14 @@ def main():
     check("wrong password: refused", result.returncode not in (0, 2), result.stderr)
     with open(signed, "rb") as a, open(unsigned, "rb") as b:
         check("wrong password: the installer left as it was", a.read() == b.read())
+    # The build's signing step: a release whose signing failed leaves no installer behind.
+    step = os.path.join(work, "step.exe")
+    shutil.copy(unsigned, step)
+    result = run("cmake", "-DSIGN=" + sign[0],
+                 "-DARGS=" + ";".join(sign[1:] + ["--password-file", f"{work}/wrong.txt"]),
+                 "-DEXE=" + step, "-P", os.path.join(ROOT, "cmake", "sign_installer.cmake"))
+    check("the build's signing step failing: fails and removes the installer",
+          result.returncode != 0 and not os.path.exists(step), result.stderr)
 
     result = run(*sign, "--password-file", f"{work}/password.txt", "--tsa-certs",
                  f"{work}/tsa.pem", "--tsa-key", f"{work}/tsa.key", signed)
@@ -128,6 +136,12 @@ def main():
           f"URL description: {values['MAKER_URL']}\n" in out, out)
     check("time-stamped by the local authority",
           "Timestamp Server Signature verification: ok" in out, out)
+
+    # What a rebuild is compared with: the shipped installer without its signature.
+    stripped = os.path.join(work, "stripped.exe")
+    run("osslsigncode", "remove-signature", "-in", signed, "-out", stripped)
+    with open(stripped, "rb") as a, open(unsigned, "rb") as b:
+        check("the signature removed: the unsigned installer byte for byte", a.read() == b.read())
 
     # The code, and the resources with the payload.
     for section in (b".text", b".rsrc"):
