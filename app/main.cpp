@@ -85,7 +85,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         // the product is installed for this scope, so that it is replaced where it is.
         std::string proposed = options.hasFolder && options.error.empty()
                                    ? options.folder
-                                   : InstalledFolder(options.allUsers || RunsAsSystemAccount());
+                                   : InstalledFolder(options.allUsers || tk::RunsAsSystemAccount());
         if (proposed.empty()) proposed = ProposedInstallFolder();
         // The main window closes after a run that wrote every file; when only a shortcut or
         // dosbox.conf could not be made, the run has said so and the product is installed.

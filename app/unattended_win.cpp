@@ -79,7 +79,7 @@ ExitCode Install(const InstallOptions& options, const std::string& commandLine, 
     if (!options.hasFolder) {
         // An upgrade (the package manager passes no folder for one) replaces the install
         // where it is, as the run decides the scope.
-        folder = InstalledFolder(options.allUsers || RunsAsSystemAccount());
+        folder = InstalledFolder(options.allUsers || tk::RunsAsSystemAccount());
         if (!folder.empty())
             log.Write(tk::Format("Installed before: %s is in %s (its Apps & Features entry)",
                                  ProductName, folder.c_str()));
