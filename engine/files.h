@@ -192,7 +192,7 @@ unsigned long ReadFilePieces(const std::string& path,
 // ReadFilePieces into `data`: the whole file.
 unsigned long ReadFileBytes(const std::string& path, std::string& data);
 
-// The full path of this program's file (empty when longer than MAX_PATH).
+// The full path of this program's file, in its long form (empty when longer than MAX_PATH).
 std::string OwnProgramPath();
 
 // Sets the last-write time of the existing file `path` to `dosDateTime` (MS-DOS layout:

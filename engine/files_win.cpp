@@ -395,8 +395,14 @@ std::string PathFromItemIdList(const _ITEMIDLIST* idList) {
 
 std::string OwnProgramPath() {
     char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return {};
+    // Started by a short name (C:\PROGRA~1\PENTAR~1\UNINST~1.EXE, as some scripts and tools
+    // do), the module's path is that short name: its long form is what the program is.
+    char full[MAX_PATH];
+    const DWORD fullLength = GetLongPathNameA(path, full, MAX_PATH);
+    if (fullLength > 0 && fullLength < MAX_PATH) return std::string(full, fullLength);
+    return std::string(path, length);
 }
 
 namespace {

@@ -138,8 +138,9 @@ FolderOnDisk LookAtFolder(const std::string& folder) {
         ListedItem listed;
         listed.name = item;
         listed.isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        listed.isLink = (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-                        IsLinkedName(folder + item);
+        // The one link rule: a reparse point that leads elsewhere (a name surrogate); the
+        // cloud files of a OneDrive folder keep their data in place and are no links.
+        listed.isLink = IsLinkedName(folder + item);
         found.items.push_back(listed);
     } while (FindNextFileA(search.Get(), &entry));
     return found;

@@ -42,6 +42,11 @@ std::string EntryNotRemovedMessage(const std::string& folder, const std::string&
            "all users) to finish the removal.";
 }
 
+std::string InPlaceLeftMessage(const std::string& uninstaller) {
+    return "The uninstaller itself could not be removed: " + uninstaller +
+           " and its folder are still there. Start it again to remove them.";
+}
+
 std::string UninstallCopyRefusedMessage() {
     return tk::Format("/UNINSTALLCOPY= is given by the %s uninstaller to the copy of itself "
                       "that it starts, and works there only. Nothing was done.",

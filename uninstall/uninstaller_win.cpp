@@ -47,6 +47,24 @@ void UninstallFrontEnd::Note(const char* heading, const std::string& path) {
 
 namespace {
 
+// True when `folder` holds the uninstaller and nothing else.
+bool OnlyTheUninstallerLeft(const std::string& folder) {
+    WIN32_FIND_DATAA entry{};
+    tk::FindHandle search(FindFirstFileA((folder + "*").c_str(), &entry));
+    if (!search.Valid()) return false;
+    int others = 0;
+    bool uninstaller = false;
+    do {
+        const std::string name = entry.cFileName;
+        if (name == "." || name == "..") continue;
+        if (SameName(name, UninstallerFile) && !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            uninstaller = !IsLinkedName(folder + name);
+        else
+            ++others;
+    } while (FindNextFileA(search.Get(), &entry));
+    return uninstaller && others == 0;
+}
+
 // Marks every path of `paths` that `held` holds for deletion, clearing a read-only
 // attribute first (the file is the install's own and unchanged). All or nothing: when one
 // mark fails, the others are taken back and `refused` names what held out. The files go as
@@ -109,6 +127,15 @@ ExitCode RunUninstall(const std::string& folder, UninstallFrontEnd& frontEnd, In
         log.Release();
         frontEnd.Tell(FolderBusyMessage(folder));
         return ExitCode::AlreadyRunning;
+    }
+    // An uninstall that ran in place (no copy could start) removed everything but its own
+    // program and folder, the record included: started again, it finishes that.
+    if (OnlyTheUninstallerLeft(folder)) {
+        log.Release();
+        frontEnd.Note("Removed earlier:", folder + InstallRecordFile);
+        folders = {folder};
+        frontEnd.Tell(RemovedMessage(folder, RemovalPlan{}));
+        return ExitCode::Success;
     }
     UninstallPlan preview;
     try {
@@ -453,8 +480,14 @@ ExitCode RunUninstaller(const UninstallOptions& options, const std::string& comm
         // uninstall.exe and the emptied folders go at the next restart where that is allowed.
         std::vector<std::string> folders;
         code = UninstallLogged(options, ParentPart(self), log, folders);
-        if (code == ExitCode::Success) {
-            MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        // Only administrators may have a file removed at the next restart: a user's
+        // uninstaller stays, and says so; started again, it removes itself (above).
+        if (code == ExitCode::Success &&
+            !MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+            const std::string message = InPlaceLeftMessage(self);
+            log.Write("Message:", message);
+            if (!options.silent) ShowInfoCaption(ProductName, message);
+        } else if (code == ExitCode::Success) {
             for (const std::string& folder : folders)
                 MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
         }
