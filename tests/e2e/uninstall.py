@@ -253,10 +253,12 @@ def uninstall64_all_users(bench):
                  ["Penta DOSbox.lnk", "Print F.lnk"])
     bench.expect("all users: nothing on the user's desktop", os.listdir(p.desktop()), [])
     # Started by its short name, as some scripts and tools do: still the uninstaller.
-    short = p.wine(["cmd", "/c", "for %I in (c:\\shared\\pentaro\\uninstall.exe) do @echo %~sI"],
-                   check=False).strip().splitlines()[-1].strip()
-    bench.check("all users: a short name for the uninstaller", "~" in short, short)
-    quiet(bench, p, "all users: quiet uninstall by the short name", f'"{short}" /S', "Success")
+    listing = p.wine(["cmd", "/c", "dir /x c:\\shared\\pentaro"], check=False)
+    short = next((line.split()[-2] for line in listing.splitlines()
+                  if line.rstrip().endswith(" uninstall.exe") and "~" in line), None)
+    if bench.check("all users: a short name for the uninstaller", short is not None, listing):
+        quiet(bench, p, "all users: quiet uninstall by the short name",
+              f'"c:\\shared\\pentaro\\{short}" /S', "Success")
     bench.check("all users: the folders removed", gone(p.c("shared")))
     bench.expect("all users: the public links removed", os.listdir(public), [])
     bench.expect("all users: the entry removed", entry(p, "HKLM", 32), {})
