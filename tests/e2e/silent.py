@@ -497,9 +497,12 @@ def silent_write_faults(bench):
 
 def silent_second_instance(bench):
     """While an interactive install into c:\\tq waits for OK, an unattended one into the
-    same folder (written otherwise) ends with AlreadyRunning and writes nothing; a second
-    interactive one says so and is not installed. Into another folder it goes ahead."""
+    same folder (written otherwise) ends with AlreadyRunning and writes nothing, and so does
+    the uninstaller of the install there before; a second interactive one says so and is not
+    installed. Into another folder it goes ahead."""
     p = bench.prefix("silent_second_instance")
+    # Installed there before: its uninstaller may not run while the folder is installed into.
+    silent(bench, p, "the install to remove", "/S /NOSHORTCUT", expect="Success")
     first = p.start(bench.installer)
     open_folder_page(p)
     # Out of the way of the second instance's windows, which open in the middle too.
@@ -511,6 +514,10 @@ def silent_second_instance(bench):
     for spelling in ("c:\\.\\tq", "c:\\\\tq", "c:\\x\\..\\tq"):
         silent(bench, p, f"same folder as {spelling}", f"/S /D={spelling}", expect="AlreadyRunning")
     bench.check("same folder: nothing written", not os.path.exists(p.c("tq", "pentaro.hlp")))
+    out = p.drive("watch", "c:\\tq\\uninstall.exe", "/S", 90, timeout=120)
+    bench.expect("an uninstall of the same folder meanwhile: exit code",
+                 int(next(f[1] for f in out if f[0] == "exit")), EXIT["AlreadyRunning"])
+    check_files(bench, p.c("tq"), 10, other=("pentaro.hlp",))
     # Another kind of object under the lock's name (as anyone could make it) does not stop
     # an install.
     silent(bench, p, "another folder, its lock's name taken", "/S /NOSHORTCUT /D=c:\\other",
