@@ -329,8 +329,29 @@ def uninstall32_users_things(bench):
     bench.expect("the entry removed", listed(p), {})
 
 
+def uninstall32_stopped(bench):
+    """An uninstall stopped between the files and the entry (here: an entry that cannot be
+    deleted, since it holds a key of its own) reports it, keeps the record and itself, and
+    a second run, once the entry can go, finishes the job."""
+    p = bench.prefix("uninstall32_stopped", 32)
+    silent(bench, p, "install", "/S /NOSHORTCUT", expect="Success")
+    held = f"HKCU\\{ENTRY}\\held"
+    p.wine(["reg", "add", held, "/f"])
+    out = p.drive("watch", "c:\\tq\\uninstall.exe", "/S", 90, timeout=120)
+    code = int(next(f[1] for f in out if f[0] == "exit"))
+    bench.check("stopped: not reported as removed", code in (EXIT["FilesInUse"],
+                                                           EXIT["RemovalDenied"]), code)
+    bench.expect("stopped: the record and the uninstaller stay", sorted(os.listdir(p.c("tq"))),
+                 ["uninstall.exe", "uninstall.rec"])
+    bench.check("stopped: the entry stays", "Corvane Pentaro" in listed(p))
+    p.wine(["reg", "delete", held, "/f"])
+    quiet(bench, p, "the second run", '"c:\\tq\\uninstall.exe" /S', "Success")
+    bench.check("the second run: the folder removed", gone(p.c("tq")))
+    bench.expect("the second run: the entry removed", listed(p), {})
+
+
 SCENARIOS = (uninstall64_quiet, uninstall32_moved, uninstall64_all_users,
-             uninstall32_users_things)
+             uninstall32_users_things, uninstall32_stopped)
 
 
 def main():
