@@ -78,6 +78,16 @@ inline constexpr std::size_t KeptShownInMessage = 12;
 // path a line, the first KeptShownInMessage of them and how many more.
 std::string RemovedMessage(const std::string& folder, const RemovalPlan& plan);
 
+// What the uninstaller does about the rights it runs with, before anything else: an install
+// for all users (the record's entry in HKLM, the shortcuts on the public desktop) can only
+// be removed by an administrator. Without the rights, the interactive uninstaller starts
+// itself again elevated (the UAC prompt) and the quiet one refuses (a deployment tool never
+// gets a prompt); anything else goes ahead.
+enum class RightsStep { GoAhead, Elevate, Refuse };
+RightsStep StepForRights(bool recordForAllUsers, bool administrator, bool silent);
+// Why the quiet uninstall refused: an install for all users, no administrator rights.
+std::string AllUsersUninstallRefusedMessage(const std::string& folder);
+
 // True when the program file `path` is named uninstall.exe (any case): started so, the
 // program is the uninstaller.
 bool IsUninstallerProgram(const std::string& path);

@@ -42,6 +42,17 @@ std::string EntryNotRemovedMessage(const std::string& folder, const std::string&
            "all users) to finish the removal.";
 }
 
+RightsStep StepForRights(bool recordForAllUsers, bool administrator, bool silent) {
+    if (!recordForAllUsers || administrator) return RightsStep::GoAhead;
+    return silent ? RightsStep::Refuse : RightsStep::Elevate;
+}
+
+std::string AllUsersUninstallRefusedMessage(const std::string& folder) {
+    return ProductTitle() + " in " + folder +
+           " was installed for all users of this computer: only an administrator may remove "
+           "it. Run the uninstaller as an administrator. Nothing was removed.";
+}
+
 std::string InPlaceLeftMessage(const std::string& uninstaller) {
     return "The uninstaller itself could not be removed: " + uninstaller +
            " and its folder are still there. Start it again to remove them.";

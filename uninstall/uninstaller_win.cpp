@@ -6,6 +6,7 @@
 #include "uninstall/entry.h"
 #include "uninstall/uninstall_record.h"
 #include "resources/product.h"
+#include "toolkit/account_win.h"
 #include "toolkit/format.h"
 #include "toolkit/handles_win.h"
 #include "toolkit/win32_error.h"
@@ -13,6 +14,7 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <cstdint>
@@ -436,6 +438,44 @@ bool HandOver(const UninstallOptions& options, const std::string& self, const st
     return true;
 }
 
+// True when the record in `folder` is of an install for all users (its entry in HKLM).
+bool RecordIsForAllUsers(const std::string& folder) {
+    std::string text;
+    if (ReadFileBytes(folder + InstallRecordFile, text) != 0) return false;
+    try {
+        return ParseInstallRecord(text, folder).entry.root == "HKLM";
+    } catch (const tk::Exception&) {
+        return false; // the uninstall says why it cannot use it
+    }
+}
+
+// Starts this uninstaller again with administrator rights (the UAC prompt) and ends with
+// its result; Cancelled when the user declines.
+ExitCode RunElevated(const std::string& self, const UninstallOptions& options) {
+    std::string arguments;
+    if (!options.logFile.empty()) {
+        char full[MAX_PATH];
+        const DWORD length = GetFullPathNameA(options.logFile.c_str(), MAX_PATH, full, nullptr);
+        arguments = "\"/LOG=" +
+                    (length > 0 && length < MAX_PATH ? std::string(full, length) : options.logFile) +
+                    "\"";
+    }
+    SHELLEXECUTEINFOA run{};
+    run.cbSize = sizeof run;
+    run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
+    run.lpVerb = "runas";
+    run.lpFile = self.c_str();
+    run.lpParameters = arguments.c_str();
+    run.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExA(&run) || run.hProcess == nullptr)
+        return GetLastError() == ERROR_CANCELLED ? ExitCode::Cancelled : ExitCode::RemovalDenied;
+    tk::FileHandle elevated(run.hProcess);
+    WaitForSingleObject(elevated.Get(), INFINITE);
+    DWORD exitCode = static_cast<DWORD>(ExitCode::UnexpectedError);
+    GetExitCodeProcess(elevated.Get(), &exitCode);
+    return static_cast<ExitCode>(exitCode);
+}
+
 } // namespace
 
 bool IsUninstallMode(bool uninstallCopy) {
@@ -460,6 +500,21 @@ ExitCode RunUninstaller(const UninstallOptions& options, const std::string& comm
         return end(ExitCode::BadCommandLine);
     }
     ExitCode code = ExitCode::UnexpectedError;
+    if (options.copyHandles.empty()) {
+        switch (StepForRights(RecordIsForAllUsers(ParentPart(self)), tk::HasAdministratorRights(),
+                              options.silent)) {
+        case RightsStep::GoAhead:
+            break;
+        case RightsStep::Refuse: {
+            log.Release();
+            log.Write("Message:", AllUsersUninstallRefusedMessage(ParentPart(self)));
+            return end(ExitCode::RemovalDenied);
+        }
+        case RightsStep::Elevate:
+            log.Refuse(); // the elevated uninstaller logs
+            return RunElevated(self, options);
+        }
+    }
     if (options.copyHandles.empty() && HandOver(options, self, ParentPart(self), code)) {
         log.Refuse();
         return code;

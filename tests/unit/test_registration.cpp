@@ -112,3 +112,18 @@ TEST(RemovedMessage, NamesAFewKeptPathsAndHowManyMore) {
     EXPECT_LT(std::count(message.begin(), message.end(), '\n'), 25);
     EXPECT_NE(message.find(std::to_string(400 - KeptShownInMessage) + " more"), std::string::npos);
 }
+
+TEST(StepForRights, AnInstallForAllUsersIsRemovedByAnAdministratorOnly) {
+    const struct {
+        bool allUsers, administrator, silent;
+        RightsStep step;
+    } cases[] = {
+        {false, false, false, RightsStep::GoAhead}, {false, false, true, RightsStep::GoAhead},
+        {true, true, false, RightsStep::GoAhead},   {true, true, true, RightsStep::GoAhead},
+        {true, false, false, RightsStep::Elevate},  // the UAC prompt
+        {true, false, true, RightsStep::Refuse},    // never a prompt under /S
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(StepForRights(c.allUsers, c.administrator, c.silent), c.step)
+            << c.allUsers << c.administrator << c.silent;
+}
