@@ -3,6 +3,7 @@
 #include "engine/files.h"
 #include "engine/folder_lock.h"
 #include "engine/log.h"
+#include "engine/sha256.h"
 #include "uninstall/entry.h"
 #include "uninstall/uninstall_record.h"
 #include "resources/product.h"
@@ -14,6 +15,7 @@
 
 #include <windows.h>
 
+#include <sddl.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -238,26 +240,44 @@ ExitCode RunUninstall(const std::string& folder, UninstallFrontEnd& frontEnd, In
 // --- The two processes ---
 //
 // A running program's file cannot be deleted on Windows, and uninstall.exe must not stay in
-// the folder. So uninstall.exe (the first process) copies itself to the temporary folder
-// and starts the copy, which does the work, with three inherited handles: the first
-// process (to wait for its end), the write end of a pipe (to report the result) and the
-// copy's own file, opened delete-on-close (see below). The first process waits for the
-// result and ends with it, so that whoever waits for uninstall.exe (Apps & Features, a
-// deployment tool) gets the real result. After a removal it first moves its own file out
-// of the folder into the temporary folder (a running program's file may be renamed, on
-// the same drive) and waits until the copy, seeing uninstall.exe gone, has removed the
-// emptied folders and closed the pipe: so they are gone when the first process has ended.
-// Where the move fails (another drive), the copy waits for the first process to end, then
-// deletes uninstall.exe and removes the folders.
+// the folder. So uninstall.exe (the first process) copies itself into the temporary folder,
+// as a new file under a random name (MakeCopy: never a name someone placed, closed to other
+// users), and starts the copy, which does the work, with three
+// inherited handles: the first process (to wait for its end, and to see which program it
+// runs), the write end of a pipe (to report the result) and the copy's own file, opened
+// delete-on-close (see below). The first process waits for the result and ends with it, so
+// that whoever waits for uninstall.exe (Apps & Features, a deployment tool) gets the real
+// result; a copy that ends without a report is UnexpectedError. After a removal it first
+// moves its own file out of the install folder beside the copy (a running program's file may
+// be renamed, on the same drive; never over a name that is there) and waits until the copy, seeing uninstall.exe
+// gone, has removed the emptied folders and closed the pipe: so they are gone when the first
+// process has ended. Where the move fails (another drive), the copy waits for the first
+// process to end, then deletes uninstall.exe and removes the folders.
 //
 // The copy's own file: the first process opens it delete-on-close, sharing reading and
 // deletion, before starting it; the copy inherits that handle, and the file goes when the
-// copy has ended and the last handle closes. Wine removes it so (the end-to-end tests
-// check that no copy is left). Where the system keeps the file because it is still mapped
-// at that moment, MoveFileEx with MOVEFILE_DELAY_UNTIL_REBOOT removes it at the next
-// restart; that is allowed to administrators only (a deployment tool's uninstall), so a
-// user's own uninstall may leave the copy in the temporary folder until it is cleaned.
+// copy has ended and the last handle closes. Wine removes it so (the end-to-end tests check
+// that nothing is left). Nothing is scheduled for a restart: where the system kept the file
+// because it was still mapped, the copy stays in the temporary folder until it is cleaned.
 namespace {
+
+// 16 hex digits nobody can tell ahead: a hash of the moment (to the performance counter's
+// tick), the process, the thread and `salt`.
+std::string UnguessableName(int salt) {
+    LARGE_INTEGER counter{};
+    QueryPerformanceCounter(&counter);
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const unsigned long long values[] = {
+        static_cast<unsigned long long>(counter.QuadPart),
+        (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime,
+        GetTickCount64(), GetCurrentProcessId(), GetCurrentThreadId(),
+        static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(&counter)),
+        static_cast<unsigned long long>(salt)};
+    Sha256 hash;
+    hash.Update(reinterpret_cast<const char*>(values), sizeof values);
+    return HexOf(hash.Finish()).substr(0, 16);
+}
 
 unsigned long HandleNumber(HANDLE handle) {
     return static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(handle));
@@ -335,6 +355,52 @@ bool IsOwnHandOver(HANDLE first, HANDLE pipe, const std::string& folder) {
                     NormalFolderPath(AddTrailingBackslash(folder) + UninstallerFile));
 }
 
+// Writes this program's file `self` as a new file of a random name in the temporary folder
+// `temp`: never over a file or link someone placed there (CREATE_NEW fails on any name that
+// exists, and the name cannot be guessed ahead), and closed to everyone but this user, the
+// system and the administrators. As the SYSTEM account the temporary folder is
+// C:\Windows\Temp, where every user may create files. The copy's path, or empty text (and
+// nothing left) when none could be made.
+std::string MakeCopy(const std::string& self, const std::string& temp) {
+    std::string access = "D:P(A;;FA;;;SY)(A;;FA;;;BA)";
+    std::vector<unsigned char> user = tk::ProcessUserSid();
+    char* userText = nullptr;
+    if (!user.empty() && ConvertSidToStringSidA(user.data(), &userText)) {
+        access += std::string("(A;;FA;;;") + userText + ")";
+        LocalFree(userText);
+    }
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(access.c_str(), SDDL_REVISION_1,
+                                                              &descriptor, nullptr))
+        return {};
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    std::string copy;
+    for (int attempt = 0; attempt < 16 && copy.empty(); ++attempt) {
+        const std::string name = temp + "PentaroUninstall-" + UnguessableName(attempt) + ".exe";
+        tk::FileHandle file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.Valid()) {
+            if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS)
+                continue;
+            break;
+        }
+        bool written = true;
+        const unsigned long error = ReadFilePieces(self, [&](const char* piece, std::size_t n) {
+            DWORD done = 0;
+            written = written &&
+                      WriteFile(file.Get(), piece, static_cast<DWORD>(n), &done, nullptr) &&
+                      done == n;
+        });
+        if (file.Close() && written && error == 0)
+            copy = name;
+        else
+            DeleteFileA(name.c_str());
+        break;
+    }
+    LocalFree(descriptor);
+    return copy;
+}
+
 // The copy: does the uninstall, reports, then clears up after the first process.
 ExitCode RunAsCopy(const UninstallOptions& options, InstallLog& log) {
     std::string handles = options.copyHandles;
@@ -366,16 +432,22 @@ ExitCode RunAsCopy(const UninstallOptions& options, InstallLog& log) {
 // The first process: hands over to a copy of itself. False when no copy could be started.
 bool HandOver(const UninstallOptions& options, const std::string& self, const std::string& folder,
               ExitCode& code) {
-    char temp[MAX_PATH];
-    const DWORD length = GetTempPathA(MAX_PATH, temp);
+    char tempText[MAX_PATH];
+    const DWORD length = GetTempPathA(MAX_PATH, tempText);
     if (length == 0 || length >= MAX_PATH) return false;
-    const std::string copy = tk::Format("%sPentaroUninstall-%lu.exe", temp, GetCurrentProcessId());
-    if (!CopyFileA(self.c_str(), copy.c_str(), FALSE)) return false;
+    const char* temp = tempText;
+    const std::string copy = MakeCopy(self, tempText);
+    if (copy.empty()) return false;
 
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     tk::FileHandle copyFile(CreateFileA(copy.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                        &inherited, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE,
+                                        &inherited, OPEN_EXISTING,
+                                        FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT,
                                         nullptr));
+    if (!copyFile.Valid()) {
+        DeleteFileA(copy.c_str());
+        return false;
+    }
     HANDLE me = nullptr;
     HANDLE readEnd = nullptr;
     HANDLE writeEnd = nullptr;
@@ -409,7 +481,7 @@ bool HandOver(const UninstallOptions& options, const std::string& self, const st
     if (me == nullptr || readEnd == nullptr ||
         !CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, temp,
                         &startup, &process)) {
-        if (!copyFile.Valid()) DeleteFileA(copy.c_str());
+        // The copy goes as its handle closes: the uninstall runs in place.
         return false;
     }
     tk::FileHandle child(process.hProcess);

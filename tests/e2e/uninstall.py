@@ -74,6 +74,12 @@ def quiet(bench, p, what, command, expect, extra=""):
     return code
 
 
+def temp_folders(p):
+    """The temporary folders of the prefix's users."""
+    return [t for t in glob.glob(p.c("users", "*", "Temp")) +
+            glob.glob(p.c("users", "*", "AppData", "Local", "Temp")) if os.path.isdir(t)]
+
+
 def temp_copies(p):
     """Copies of the uninstaller left in the temporary folders of the prefix."""
     return glob.glob(p.c("users", "*", "Temp", "PentaroUninstall*")) + glob.glob(
@@ -147,6 +153,18 @@ def uninstall64_quiet(bench):
             for t in told), repr(runs[0]))
         bench.expect("held: the log's exit code", runs[0][-1][0], "Exit code: 15 (FilesInUse)")
 
+    # Links planted in the temporary folder under the names a copy could take lead to a
+    # file of the user's: the copy goes into a new folder of its own and never follows them.
+    os.makedirs(p.c("docs"), exist_ok=True)
+    with open(p.c("docs", "victim.exe"), "wb") as f:
+        f.write(b"the user's program")
+    planted = []
+    for temp in temp_folders(p):
+        for n in range(0, 2048, 4):
+            for name in (f"PentaroUninstall-{n}.exe", f"PentaroUninstall-{n}.exe.old"):
+                planted.append(os.path.join(temp, name))
+                os.symlink(p.c("docs", "victim.exe"), planted[-1])
+
     changed, added = p.c("tq", files[2]), p.c("tq", "notes.txt")
     with open(changed, "ab") as f:
         f.write(b"the user's own work")
@@ -160,8 +178,11 @@ def uninstall64_quiet(bench):
     bench.expect("the links removed", os.listdir(p.desktop()), [])
     bench.expect("the entry removed", entry(p), {})
     bench.expect("Wine's uninstaller lists nothing", listed(p), {})
-    bench.check("no copy of the uninstaller left", all(gone(c) for c in temp_copies(p)),
-                repr(temp_copies(p)))
+    left = [c for c in temp_copies(p) if c not in planted]
+    bench.check("no copy of the uninstaller left", all(gone(c) for c in left), repr(left))
+    with open(p.c("docs", "victim.exe"), "rb") as f:
+        bench.expect("the file the planted links lead to", f.read(), b"the user's program")
+    bench.check("the planted links left alone", all(os.path.islink(c) for c in planted))
     runs = Log(bench, log).runs()
     if runs:
         kept = [t[0].lower() for h, t in runs[-1] if h == "Kept:" and t]
