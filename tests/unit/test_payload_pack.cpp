@@ -3,7 +3,7 @@
 #include "engine/payload.h"
 #include "tests/fuzz/minimal_pe.h"
 #include "tools/pack_core.h"
-#include "tools/pe_resources.h"
+#include "engine/pe_resources.h"
 
 #include <gtest/gtest.h>
 
