@@ -3,6 +3,7 @@
 #include "engine/files.h"
 #include "install/uninstall_core.h"
 #include "install/uninstall_record.h"
+#include "install/uninstaller_file.h"
 #include "resources/product.h"
 #include "toolkit/account_win.h"
 #include "toolkit/format.h"
@@ -123,14 +124,6 @@ bool HasAdministratorRights() {
 
 namespace {
 
-// Copies the uninstaller to `target`, never through a link placed there. 0 or the
-// system's error code.
-unsigned long CopyUninstaller(const std::string& source, const std::string& target) {
-    if (source.empty()) return GetLastError() != 0 ? GetLastError() : ERROR_FILE_NOT_FOUND;
-    const bool removed = RemoveLinkedName(target);
-    return CopyFileA(source.c_str(), target.c_str(), removed) ? 0 : GetLastError();
-}
-
 std::uint64_t FileSize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
@@ -141,8 +134,8 @@ std::uint64_t FileSize(const std::string& path) {
 
 std::string RegisterInstallation(const InstallFacts& facts) {
     const std::string uninstaller = facts.Folder + UninstallerFile;
-    if (unsigned long error = CopyUninstaller(OwnProgramPath(), uninstaller); error != 0)
-        return NotRegisteredMessage(uninstaller, tk::SystemErrorMessage(error));
+    if (std::string reason = WriteUninstallerFile(uninstaller); !reason.empty())
+        return NotRegisteredMessage(uninstaller, reason);
 
     const std::string record = facts.Folder + InstallRecordFile;
     std::string earlierRoot;
