@@ -1,8 +1,9 @@
 # Signing a release (README, "Signing a release"). Configured with PENTARO_SIGN_PKCS12, the
 # build signs the installer with scripts/sign as the last step of making it: after the
 # payload is packed into it and the link is checked; a failed signing removes it
-# (sign_installer.cmake). Without it the installer stays unsigned, byte for byte the file it
-# was before these options existed.
+# (sign_installer.cmake). scripts/sign signs the uninstaller that the installer writes first,
+# then the installer carrying that signature. Without these options the installer stays
+# unsigned, byte for byte the file it was before they existed, and so does its uninstaller.
 set(PENTARO_SIGN_PKCS12 "" CACHE FILEPATH
     "The maker's code-signing certificate, key and chain (PKCS #12); empty: no signature")
 set(PENTARO_SIGN_PASSWORD_FILE "" CACHE FILEPATH
@@ -30,7 +31,8 @@ ${PENTARO_SIGN_CA}
         message(FATAL_ERROR "PENTARO_SIGN_PKCS12 needs PENTARO_SIGN_PASSWORD_FILE, "
                             "a file whose first line is the certificate's password")
     endif()
-    set(arguments --pkcs12 ${PENTARO_SIGN_PKCS12} --password-file ${PENTARO_SIGN_PASSWORD_FILE})
+    set(arguments --pkcs12 ${PENTARO_SIGN_PKCS12} --password-file ${PENTARO_SIGN_PASSWORD_FILE}
+        --pack ${PENTARO_PACK})
     foreach(server ${PENTARO_SIGN_TIMESTAMP})
         list(APPEND arguments --timestamp ${server})
     endforeach()

@@ -1,8 +1,9 @@
 #pragma once
 // What a finished install leaves for managing the product (through uninstall/): the
-// uninstaller (a copy of the installer itself) and the record of what the run made, in the
-// install folder, and the product's Apps & Features entry. The folder rules and texts are
-// portable; registration_win.cpp puts them in place.
+// uninstaller (the installer's own program without its payload, install/uninstaller_file.h)
+// and the record of what the run made, in the install folder, and the product's Apps &
+// Features entry. The folder rules and texts are portable; registration_win.cpp puts them in
+// place.
 #include "uninstall/uninstall_core.h"
 
 #include <cstdint>
@@ -34,7 +35,7 @@ struct InstallFacts {
     std::vector<std::string> CreatedFolders; // folders the run made, outermost first
 };
 
-// Copies the uninstaller into the folder, writes the record (a temporary file, then a
+// Writes the uninstaller into the folder, writes the record (a temporary file, then a
 // rename) and writes the entry. Returns an empty text when all is made, else the message
 // that says what was not (NotRegisteredMessage).
 std::string RegisterInstallation(const InstallFacts& facts);

@@ -4,6 +4,7 @@
 #include "uninstall/uninstall_core.h"
 #include "uninstall/entry.h"
 #include "uninstall/uninstall_record.h"
+#include "install/uninstaller_file.h"
 #include "resources/product.h"
 #include "toolkit/format.h"
 #include "toolkit/handles_win.h"
@@ -15,14 +16,6 @@
 
 namespace {
 
-// Copies the uninstaller to `target`, never through a link placed there. 0 or the
-// system's error code.
-unsigned long CopyUninstaller(const std::string& source, const std::string& target) {
-    if (source.empty()) return GetLastError() != 0 ? GetLastError() : ERROR_FILE_NOT_FOUND;
-    const bool removed = RemoveLinkedName(target);
-    return CopyFileA(source.c_str(), target.c_str(), removed) ? 0 : GetLastError();
-}
-
 std::uint64_t FileSize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
@@ -33,8 +26,8 @@ std::uint64_t FileSize(const std::string& path) {
 
 std::string RegisterInstallation(const InstallFacts& facts) {
     const std::string uninstaller = facts.Folder + UninstallerFile;
-    if (unsigned long error = CopyUninstaller(OwnProgramPath(), uninstaller); error != 0)
-        return NotRegisteredMessage(uninstaller, tk::SystemErrorMessage(error));
+    if (std::string reason = WriteUninstallerFile(uninstaller); !reason.empty())
+        return NotRegisteredMessage(uninstaller, reason);
 
     const std::string record = facts.Folder + InstallRecordFile;
     std::string earlierRoot;

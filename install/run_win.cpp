@@ -123,6 +123,7 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                 : AddTrailingBackslash(GetSpecialFolderPath(
                       allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP));
         std::string refusal;
+        std::vector<RecordedFile> written;
         if (message.empty()) {
             std::vector<std::string> targets;
             for (const auto& item : ItemTable)
@@ -148,7 +149,6 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
         } else {
             frontEnd.SetTotalBytes(total);
             std::uint32_t done = 0;
-            int written = 0;
             for (const auto& item : ItemTable) {
                 const std::string path = folder + item.FileName;
                 frontEnd.SetCurrentFile(path);
@@ -163,7 +163,10 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                 }
                 SetFileDosDate(path, item.FileDate);
                 made.Keep = true;
-                ++written;
+                // Hashed for the record here, where the window answers between files, not
+                // all at once after the last.
+                written.push_back({item.FileName, item.Contents.size(), Sha256Hex(item.Contents),
+                                   found.ExistedBefore(item.FileName)});
                 done += static_cast<std::uint32_t>(item.Contents.size());
                 frontEnd.SetBytesDone(done);
                 if (frontEnd.Cancelled()) {
@@ -174,7 +177,7 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
             if (outcome != ExitCode::WriteFailed) {
                 frontEnd.Finished();
                 if (frontEnd.Cancelled()) {
-                    message = CancelMessage(written, count);
+                    message = CancelMessage(static_cast<int>(written.size()), count);
                     outcome = ExitCode::Cancelled;
                 }
             }
@@ -185,10 +188,7 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
             facts.Folder = folder;
             facts.AllUsers = allUsers;
             facts.CreatedFolders = created;
-            for (const auto& item : ItemTable)
-                facts.Files.push_back({item.FileName, item.Contents.size(),
-                                       Sha256Hex(item.Contents),
-                                       found.ExistedBefore(item.FileName)});
+            facts.Files = std::move(written);
             if (IsMenuProgramInParent(folder)) {
                 message += MenuProgramMessage();
             } else if (settings.Windows64 ? *settings.Windows64 : Is64BitWindows()) {

@@ -4,7 +4,14 @@
 //
 //   pentaro-pack [--files DIR] [--corrupt NAME] [--empty NAME] [--same-name NAME]
 //                [--partial] [--plain] MANIFEST OUTDIR
+//
+// and, for signing (scripts/sign), the uninstaller's image that a built installer makes and
+// the installer that carries the uninstaller's signature:
+//
+//   pentaro-pack --uninstaller INSTALLER OUT
+//   pentaro-pack --carry-signature INSTALLER SIGNED_UNINSTALLER OUT
 #include "engine/payload.h"
+#include "engine/uninstaller_image.h"
 #include "toolkit/format.h"
 #include "tools/host_files.h"
 #include "tools/pack_core.h"
@@ -32,7 +39,12 @@ const char kUsage[] =
     "  --same-name NAME  store item NAME under the first item's file name in upper case\n"
     "                  (tests: the run refuses two items for one file)\n"
     "  --partial       allow a manifest that lacks some of the installer's catalogue names\n"
-    "  --plain         write the images unscrambled (seeds for the fuzz target)\n";
+    "  --plain         write the images unscrambled (seeds for the fuzz target)\n"
+    "\n"
+    "       pentaro-pack --uninstaller INSTALLER OUT\n"
+    "Writes the uninstaller's image that INSTALLER makes, unsigned (to be signed).\n"
+    "       pentaro-pack --carry-signature INSTALLER SIGNED_UNINSTALLER OUT\n"
+    "Writes INSTALLER carrying the signature of SIGNED_UNINSTALLER, that image signed.\n";
 
 std::string BaseName(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
@@ -62,7 +74,35 @@ std::string Absolute(const std::string& path) {
     return std::string(cwd) + "/" + path;
 }
 
+// The signing modes; -1 when the arguments ask for none.
+int RunUninstallerMode(int argc, char** argv) {
+    if (argc < 2) return -1;
+    const std::string mode = argv[1];
+    try {
+        if (mode == "--uninstaller" && argc == 4) {
+            const std::string installer = ReadWholeFile(argv[2]);
+            WriteWholeFile(argv[3], UninstallerImage(PeFileInMemory(installer)));
+            return 0;
+        }
+        if (mode == "--carry-signature" && argc == 5) {
+            const std::string installer = ReadWholeFile(argv[2]);
+            const std::string uninstaller = ReadWholeFile(argv[3]);
+            WriteWholeFile(argv[4],
+                           CarryUninstallerSignature(PeFileInMemory(installer), uninstaller));
+            return 0;
+        }
+    } catch (const EPeError& e) {
+        throw EPackError(tk::Format("%s: %s", argv[2], e.what()));
+    }
+    if (mode == "--uninstaller" || mode == "--carry-signature") {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    return -1;
+}
+
 int Run(int argc, char** argv) {
+    if (const int result = RunUninstallerMode(argc, argv); result >= 0) return result;
     std::string filesDir, corrupt, empty, sameName;
     bool partial = false, plain = false;
     std::vector<std::string> args;

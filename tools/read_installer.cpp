@@ -4,6 +4,12 @@
 //   pentaro-inspect list FILE
 //   pentaro-inspect test FILE
 //   pentaro-inspect extract [-d DIR] FILE
+//   pentaro-inspect uninstaller [-o OUT] FILE
+//
+// uninstaller makes the uninstall.exe that FILE writes when it installs (into OUT, when
+// given), says its size beside the installer's and the stub's (the installer without its
+// payload items) and whether it is signed, and checks the promise: no payload item in it,
+// and at most the stub's size plus 16 KB.
 //
 // list and test also say whether FILE carries an Authenticode signature (a signed
 // installer reads as an unsigned one: the signature lies after the image); whether the
@@ -11,13 +17,14 @@
 //
 // Exit codes: 0 success; 1 some item does not load (test, extract), is missing, or has
 // the file name of an earlier item (names ignore case: the installer would overwrite it),
-// or the signature's table is damaged (list, test);
+// or the signature's table is damaged (list, test), or the uninstaller breaks its promise;
 // 2 usage; 3 FILE cannot be read, is no PE executable, is damaged or carries no payload.
 #include "engine/payload.h"
+#include "engine/pe_resources.h"
+#include "engine/uninstaller_image.h"
 #include "toolkit/format.h"
 #include "tools/host_files.h"
 #include "tools/pack_core.h"
-#include "tools/pe_resources.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -35,7 +42,11 @@ namespace {
 
 const char kUsage[] = "usage: pentaro-inspect list FILE\n"
                       "       pentaro-inspect test FILE\n"
-                      "       pentaro-inspect extract [-d DIR] FILE\n";
+                      "       pentaro-inspect extract [-d DIR] FILE\n"
+                      "       pentaro-inspect uninstaller [-o OUT] FILE\n";
+
+// How much larger than the installer's stub the uninstaller may be.
+constexpr std::size_t kUninstallerAllowance = 16 * 1024;
 
 class EFileError : public tk::Exception {
 public:
@@ -102,19 +113,58 @@ bool WriteItem(const std::string& path, const std::string& data) {
     return close(fd) == 0 && done == data.size();
 }
 
+// The uninstaller command: see the top of this file.
+int Uninstaller(const std::string& file, const std::string& bytes,
+                const std::vector<PeResource>& resources, const std::string& out) {
+    std::string uninstaller;
+    try {
+        uninstaller = UninstallerBytes(PeFileInMemory(bytes));
+    } catch (const EPeError& e) {
+        throw EFileError(file + ": no uninstaller: " + e.Message());
+    }
+    if (!out.empty()) WriteWholeFile(out, uninstaller);
+    std::size_t stub = bytes.size();
+    for (const std::string& name : CatalogueNames())
+        if (const PeResource* r = FindResource(resources, name)) stub -= r->Data.size();
+    const PeCertificateTable signature = ReadCertificateTable(uninstaller);
+    std::printf("installer:   %zu bytes\nstub:        %zu bytes (without the payload items)\n"
+                "uninstaller: %zu bytes, %s\n",
+                bytes.size(), stub, uninstaller.size(),
+                signature.Size != 0 ? "signed" : "unsigned");
+    int failures = 0;
+    for (const std::string& name : CatalogueNames()) {
+        if (FindResource(ReadRcDataResources(uninstaller), name) != nullptr) {
+            std::printf("FAILED: the uninstaller carries the payload item %s\n", name.c_str());
+            ++failures;
+        }
+    }
+    if (uninstaller.size() > stub + kUninstallerAllowance) {
+        std::printf("FAILED: the uninstaller is larger than the stub and %zu bytes\n",
+                    kUninstallerAllowance);
+        ++failures;
+    }
+    return failures == 0 ? 0 : 1;
+}
+
 int Run(int argc, char** argv) {
     if (argc < 2) {
         std::fputs(kUsage, stderr);
         return 2;
     }
     const std::string command = argv[1];
-    std::string dir = ".", file;
+    std::string dir = ".", out, file;
     int i = 2;
     if (command == "extract" && i + 1 < argc && std::strcmp(argv[i], "-d") == 0) {
         dir = argv[i + 1];
         i += 2;
     }
-    if ((command != "list" && command != "test" && command != "extract") || i + 1 != argc) {
+    if (command == "uninstaller" && i + 1 < argc && std::strcmp(argv[i], "-o") == 0) {
+        out = argv[i + 1];
+        i += 2;
+    }
+    if ((command != "list" && command != "test" && command != "extract" &&
+         command != "uninstaller") ||
+        i + 1 != argc) {
         std::fputs(kUsage, stderr);
         return 2;
     }
@@ -132,6 +182,7 @@ int Run(int argc, char** argv) {
     for (const std::string& n : names)
         any = any || FindResource(resources, n) != nullptr;
     if (!any) throw EFileError(file + ": carries no payload items (not a PentaroSetup.exe?)");
+    if (command == "uninstaller") return Uninstaller(file, bytes, resources, out);
 
     const std::string key = BuildPayloadKeyStream();
     int failures = 0;

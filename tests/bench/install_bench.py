@@ -8,6 +8,10 @@ For the stand-in payload and for the mixed 50 MB one it measures, in interleaved
 - the install, from the Install click to the text that says it is done;
 - the peak memory (VmHWM) of the installer's process, beside that of the bare window;
 - the processor time that the first window takes while it waits for the user;
+- after the last file, the time the run keeps the user waiting: from the OK click to its
+  question, and from the answer to its closing message;
+- the quiet uninstall of what the install left (uninstall.exe /S; NSIS's uninstaller made
+  by WriteUninstaller), from its start until the install folder is gone;
 against the yardsticks: a bare Win32 window (bench_minimal_window), the payload inflated
 and written with nothing else (bench_inflate_floor) and a plain copy of the same files
 (bench_plain_copy). The NSIS installers are built here with Debian's makensis, zlib
@@ -39,14 +43,29 @@ IDLE_SECONDS = float(os.environ.get("PENTARO_BENCH_IDLE", "2"))
 NSIS_TITLE = "Pentaro Setup: Installation Folder"
 NSIS_DONE = "Pentaro Setup: Completed"
 MINIMAL_TITLE = "Minimal Window"
+NSIS_FOLDER = "c:\\tqn"
 
 
 class Program:
-    """One installer under test: how to start it, click Install and see that it is done."""
+    """One installer under test: how to start it, click Install and see that it is done,
+    and where it installs (with an uninstall.exe in the folder)."""
 
-    def __init__(self, exe, title):
+    def __init__(self, exe, title, folder=None):
         self.exe = exe
         self.title = title
+        self.folder = folder
+
+    def quiet_uninstall_ms(self, prefix):
+        """ms from starting `uninstall.exe /S` until the install folder is gone (NSIS's
+        uninstaller ends at once and leaves the work to its copy in the temporary folder)."""
+        folder = prefix.c(self.folder[3:])
+        start = time.perf_counter()
+        prefix.wine([self.folder + "\\uninstall.exe", "/S"])
+        while os.path.lexists(folder):
+            if time.perf_counter() - start > 60:
+                raise Failed(f"{self.folder} is still there 60 s after uninstall.exe /S")
+            time.sleep(0.002)
+        return (time.perf_counter() - start) * 1000
 
     def pid(self, prefix):
         pids = prefix.processes(os.path.basename(self.exe))
@@ -57,27 +76,32 @@ class Program:
 
 class Ours(Program):
     def __init__(self, exe):
-        super().__init__(exe, MAIN)
+        super().__init__(exe, MAIN, "c:\\tq")
 
     def to_install_button(self, prefix):
         prefix.drive("launch", windows_path(self.exe), MAIN, 60, "click", MAIN, "TAdvToolButton",
                      "Setup", "wait-text", MAIN, "TAdvToolButton", "Install", 10, "sleep", 200)
 
     def install(self, prefix):
+        # After the last file: OK clicked at once, the run finishes its work until it asks
+        # about the shortcut; answered, it registers the install until its closing message.
         out = prefix.drive("mark", "click", MAIN, "TAdvToolButton", "Install",
                            "wait-text", PROGRESS, "TLabel", "Installation Successful.", 120,
-                           "elapsed", "install")
+                           "elapsed", "install", "mark", "click", PROGRESS, "TAdvToolButton",
+                           "OK", "wait", "Warning", 30, "elapsed", "question")
+        self.after = float(out[1][1])
         return float(out[0][1])
 
     def finish(self, prefix):
-        prefix.drive("click", PROGRESS, "TAdvToolButton", "OK", "dialog", "Warning", 30,
-                     "press", "Warning", "No", "dialog", "Pentaro", 30, "press", "Pentaro", "OK",
-                     "gone", MAIN, 30)
+        out = prefix.drive("dialog", "Warning", 30, "mark", "press", "Warning", "No",
+                           "wait", "Pentaro", 30, "elapsed", "message", "dialog", "Pentaro", 30,
+                           "press", "Pentaro", "OK", "gone", MAIN, 30)
+        self.after += float(next(f[1] for f in out if f[0] == "message"))
 
 
 class Nsis(Program):
     def __init__(self, exe):
-        super().__init__(exe, NSIS_TITLE)
+        super().__init__(exe, NSIS_TITLE, NSIS_FOLDER)
 
     def to_install_button(self, prefix):
         prefix.drive("launch", windows_path(self.exe), NSIS_TITLE, 60,
@@ -93,7 +117,8 @@ class Nsis(Program):
 
 
 def nsis_script(path, out, entries, product, folder):
-    """An NSIS script that installs `entries` (from the manifest) into `folder`."""
+    """An NSIS script that installs `entries` (from the manifest) into `folder`, with an
+    uninstaller that removes them and the folder."""
     lines = [
         "Unicode false",
         "SetCompressor zlib",
@@ -108,7 +133,11 @@ def nsis_script(path, out, entries, product, folder):
     ]
     for _, file, _ in entries:
         lines.append(f'File "/oname={os.path.basename(file)}" "{os.path.join(product, file)}"')
-    lines.append("SectionEnd")
+    lines += ['WriteUninstaller "$INSTDIR\\uninstall.exe"', "SectionEnd",
+              'Section "Uninstall"']
+    for _, file, _ in entries:
+        lines.append(f'Delete "$INSTDIR\\{os.path.basename(file)}"')
+    lines += ['Delete "$INSTDIR\\uninstall.exe"', 'RMDir "$INSTDIR"', "SectionEnd"]
     with open(path, "w") as f:
         f.write("\n".join(lines) + "\n")
 
@@ -238,12 +267,13 @@ def main():
             files = [os.path.join(options.product, f) for _, f, _ in entries]
             size = sum(os.path.getsize(f) for f in files)
             nsis = build_nsis(work, f"nsis-{label.replace(' ', '')}", manifest, options.product,
-                              "c:\\tqn")
+                              NSIS_FOLDER)
             cases.append({"label": label, "ours": Ours(exe), "nsis": Nsis(nsis),
                           "files": [f for _, f, _ in entries], "size": size,
                           "start": {"ours": [], "nsis": []},
                           "install": {"ours": [], "nsis": [], "floor": [], "copy": []},
-                          "peak": {"ours": [], "nsis": []}})
+                          "peak": {"ours": [], "nsis": []},
+                          "uninstall": {"ours": [], "nsis": []}, "after": []})
         nsis_stub = os.path.getsize(build_nsis(work, "nsis-empty", None, options.product,
                                                "c:\\tqn"))
 
@@ -280,6 +310,10 @@ def main():
                     ms, peak = install_once(prefix, case[who])
                     case["install"][who].append(ms)
                     case["peak"][who].append(peak)
+                    if who == "ours":
+                        case["after"].append(case[who].after)
+                    os.sync()
+                    case["uninstall"][who].append(case[who].quiet_uninstall_ms(prefix))
                 os.sync()
                 case["install"]["floor"].append(
                     run_ms(prefix, [options.floor, windows_path(case["ours"].exe), "c:\\floor"]))
@@ -308,6 +342,15 @@ def main():
                          f"ours/NSIS {ratio(i['ours'], i['nsis'])}, "
                          f"ours/floor {ratio(i['ours'], i['floor'])}, "
                          f"ours/copy {ratio(i['ours'], i['copy'])}"))
+        for case in cases:
+            rows.append((f"after the last file: OK to the question, No to the closing message, "
+                         f"{case['label']}", cell(case["after"]), "", "",
+                         f"of the install {ratio(case['after'], case['install']['ours'])}"))
+        for case in cases:
+            u = case["uninstall"]
+            rows.append((f"quiet uninstall until the folder is gone, {case['label']}",
+                         cell(u["ours"]), cell(u["nsis"]), "",
+                         f"ours/NSIS {ratio(u['ours'], u['nsis'])}"))
         for case in cases:
             p = case["peak"]
             ours, nsis = max(p["ours"]) / 1024, max(p["nsis"]) / 1024

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The signed release installs unattended under Wine, and the uninstaller it leaves in the
-install folder is the signed installer itself, byte for byte, and verifies against the
-same throw-away certificates. The signed installer and the certificates come from the
+install folder is the signed uninstaller that pentaro-inspect makes of the installer, byte
+for byte, and verifies against the same throw-away certificates. The signed installer and the certificates come from the
 sign_installer test (tests/win32/sign_test.py).
 
     signed.py --driver D --signed DIR --product DIR --manifest FILE --work DIR
@@ -44,8 +44,9 @@ def signed_install(bench):
                   "is checked once the installer writes one")
             return SKIP
         return
-    with open(uninstaller, "rb") as got, open(installer, "rb") as want:
-        bench.check(f"{UNINSTALLER} is the signed installer, byte for byte",
+    with open(uninstaller, "rb") as got, open(os.path.join(bench.signed, UNINSTALLER),
+                                              "rb") as want:
+        bench.check(f"{UNINSTALLER} is the signed uninstaller, byte for byte",
                     got.read() == want.read())
     result = verify(bench, uninstaller)
     bench.check(f"{UNINSTALLER} verifies", result.returncode == 0, result.stdout[-400:])

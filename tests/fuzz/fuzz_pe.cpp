@@ -1,10 +1,12 @@
 // libFuzzer target: a whole file through pentaro-inspect's reading path: the PE resource
 // directory, every payload item of the installer's catalogue found in it by name (any
 // case, as FindResourceA matches), the check for items sharing a file name, and the
-// signature's table.
+// signature's table; and the uninstaller's image made from it, which must be the same when
+// made again from itself (one canonical layout).
 #include "engine/files.h"
 #include "engine/payload.h"
-#include "tools/pe_resources.h"
+#include "engine/pe_resources.h"
+#include "engine/uninstaller_image.h"
 
 #include <cstdint>
 #include <string>
@@ -14,6 +16,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string key = BuildPayloadKeyStream();
     const std::string_view file(reinterpret_cast<const char*>(data), size);
+    try {
+        const std::string image = UninstallerImage(PeFileInMemory(file));
+        if (UninstallerImage(PeFileInMemory(image)) != image) __builtin_trap();
+    } catch (const EPeError&) {
+    }
     std::vector<PeResource> resources;
     try {
         resources = ReadRcDataResources(file);

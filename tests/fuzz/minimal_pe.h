@@ -54,6 +54,8 @@ inline std::string MinimalPe(const std::vector<std::pair<std::string, std::strin
     Put16(pe, 0x46, 1);     // one section
     Put16(pe, 0x54, 224);   // optional header size
     Put16(pe, 0x58, 0x10B); // PE32
+    // Section and file alignment, and the headers' size.
+    Put32(pe, 0x58 + 32, 0x1000), Put32(pe, 0x58 + 36, 0x200), Put32(pe, 0x58 + 60, 0x200);
     Put32(pe, 0x58 + 92, 16);
     Put32(pe, 0x58 + 96 + 16, 0x1000);
     Put32(pe, 0x58 + 96 + 20, static_cast<std::uint32_t>(rsrc.size()));

@@ -1,9 +1,9 @@
 // The packer's side: manifests, DOS date-times, deterministic images, and the PE
 // resource reader that pentaro-inspect rests on.
 #include "engine/payload.h"
+#include "engine/pe_resources.h"
 #include "tests/fuzz/minimal_pe.h"
 #include "tools/pack_core.h"
-#include "tools/pe_resources.h"
 
 #include <gtest/gtest.h>
 
@@ -186,7 +186,8 @@ TEST(MissingReliedOnFiles, NamesTheFilesTheInstallerStartsOrShows) {
                                        "rs_exe \"my files/pentaro.exe\"\n"
                                        "rs_readme readme.txt\n",
                                        "m.txt");
-    EXPECT_EQ(MissingReliedOnFiles(entries), (std::vector<std::string>{"penta.ico", "spool32.exe"}));
+    EXPECT_EQ(MissingReliedOnFiles(entries),
+              (std::vector<std::string>{"penta.ico", "spool32.exe"}));
     const auto all = ParseManifest("a pentaro.exe\nb penta.ico\nc tarnw.exe\nd spool32.exe\n", "m");
     EXPECT_TRUE(MissingReliedOnFiles(all).empty());
 }

@@ -5,6 +5,9 @@ if(NOT PENTARO_PAYLOAD_MANIFEST)
     pentaro_win32_test(run_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/run_test.cpp RESOURCES
                        LABELS run)
     target_compile_definitions(run_tests PRIVATE "PENTARO_STANDIN_DIR=\"${run_standin_dir}\"")
+    # Stripped as the installer is: the run writes the uninstaller from this program's own
+    # image, whose resources a symbol table and debug sections after them keep from moving.
+    target_link_options(run_tests PRIVATE -s)
     add_dependencies(run_tests pentaro_standins)
 
     # The same product with rs_hlp stored empty: a read error.

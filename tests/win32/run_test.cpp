@@ -2,6 +2,7 @@
 // folder, no window. What was written (bytes, dates), told and asked, and the outcome.
 #include "engine/sha256.h"
 #include "engine/ucargo.h"
+#include "engine/uninstaller_image.h"
 #include "install/registration.h"
 #include "uninstall/entry.h"
 #include "install/run.h"
@@ -174,9 +175,9 @@ TEST_F(Run, OnWindows64SetsUpDosBoxAndTellsItsInstructions) {
     EXPECT_EQ(frontEnd.Events[3], "End");
 }
 
-// After a run that made everything: the uninstaller (this program's own bytes), the record
-// of every file with the hash of its bytes, the links and the folder made, and the entry
-// naming the folder. Installed again into the folder, the record keeps what the first
+// After a run that made everything: the uninstaller (this program without its payload),
+// the record of every file with the hash of its bytes, the links and the folder made, and
+// the entry naming the folder. Installed again into the folder, the record keeps what the first
 // install made and the second did not.
 TEST_F(Run, AFinishedRunLeavesTheUninstallerTheRecordAndTheEntry) {
     settings.Windows64 = true;
@@ -184,7 +185,11 @@ TEST_F(Run, AFinishedRunLeavesTheUninstallerTheRecordAndTheEntry) {
     ASSERT_EQ(RunIn(install), ExitCode::Success);
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    EXPECT_TRUE(ReadFile(install + "uninstall.exe") == ReadFile(self));
+    const std::string uninstaller = ReadFile(install + "uninstall.exe");
+    EXPECT_TRUE(uninstaller == UninstallerBytes(PeFileInMemory(ReadFile(self))));
+    bool payload = true;
+    ReadRcData(PeFileInMemory(uninstaller), "rs_kdb1", payload);
+    EXPECT_FALSE(payload);
     EXPECT_FALSE(PathExists(install + "uninstall.rec.new"));
 
     InstallRecord record =

@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """A release signed as the README says (scripts/sign), with a throw-away code-signing
 certificate and a throw-away time-stamp authority made here with openssl: osslsigncode
-verifies it against them, a copy with one byte changed does not verify, pentaro-inspect
-reads it as the unsigned installer and reports the signature, and pefile finds the
-version resource's names and versions. The signed installer and the certificates stay in
-WORK for the end-to-end install (tests/e2e/signed.py).
+verifies it and the uninstaller it writes (pentaro-inspect uninstaller) against them, a
+copy of either with one byte changed does not verify, pentaro-inspect reads it as the
+unsigned installer and reports the signature, and pefile finds the version resource's
+names and versions. Without pentaro-pack, or with a wrong password, nothing is signed.
+The signed installer, its uninstaller and the certificates stay in WORK for the
+end-to-end install (tests/e2e/signed.py).
 
-    sign_test.py --installer EXE --inspect PENTARO_INSPECT --work DIR
+    sign_test.py --installer EXE --inspect PENTARO_INSPECT --pack PENTARO_PACK --work DIR
 
 Exit code 0 when every check passed, 1 otherwise."""
 import argparse
@@ -77,7 +79,8 @@ def changed_copy(work, exe, section):
         s = next(s for s in pe.sections if s.Name.rstrip(b"\0") == section)
         offset = s.PointerToRawData + s.SizeOfRawData // 2
     data[offset] ^= 0x01
-    path = os.path.join(work, f"changed{section.decode()}.exe")
+    name = os.path.splitext(os.path.basename(exe))[0]
+    path = os.path.join(work, f"{name}-changed{section.decode()}.exe")
     with open(path, "wb") as f:
         f.write(data)
     return path
@@ -85,7 +88,7 @@ def changed_copy(work, exe, section):
 
 def main():
     parser = argparse.ArgumentParser()
-    for option in ("installer", "inspect", "work"):
+    for option in ("installer", "inspect", "pack", "work"):
         parser.add_argument("--" + option, required=True)
     options = parser.parse_args()
     work = options.work
@@ -105,23 +108,30 @@ def main():
     signed = os.path.join(work, os.path.basename(options.installer))
     shutil.copy(unsigned, signed)
     sign = [os.path.join(ROOT, "scripts", "sign"), "--pkcs12", f"{work}/code.p12"]
-    # A wrong password: nothing signed, the file as it was.
+    # A wrong password, or no pentaro-pack to make the uninstaller with: nothing signed,
+    # the file as it was.
     with open(f"{work}/wrong.txt", "w") as f:
         f.write("not the password\n")
-    result = run(*sign, "--password-file", f"{work}/wrong.txt", signed)
-    check("wrong password: refused", result.returncode not in (0, 2), result.stderr)
-    with open(signed, "rb") as a, open(unsigned, "rb") as b:
-        check("wrong password: the installer left as it was", a.read() == b.read())
+    for what, arguments in (
+            ("wrong password", ["--password-file", f"{work}/wrong.txt", "--pack", options.pack]),
+            ("no pentaro-pack", ["--password-file", f"{work}/password.txt",
+                                 "--pack", f"{work}/no-such-pack"])):
+        result = run(*sign, *arguments, signed)
+        check(f"{what}: refused", result.returncode not in (0, 2), result.stderr)
+        with open(signed, "rb") as a, open(unsigned, "rb") as b:
+            check(f"{what}: the installer left as it was", a.read() == b.read())
     # The build's signing step: a release whose signing failed leaves no installer behind.
     step = os.path.join(work, "step.exe")
     shutil.copy(unsigned, step)
     result = run("cmake", "-DSIGN=" + sign[0],
-                 "-DARGS=" + ";".join(sign[1:] + ["--password-file", f"{work}/wrong.txt"]),
+                 "-DARGS=" + ";".join(sign[1:] + ["--password-file", f"{work}/wrong.txt",
+                                                  "--pack", options.pack]),
                  "-DEXE=" + step, "-P", os.path.join(ROOT, "cmake", "sign_installer.cmake"))
     check("the build's signing step failing: fails and removes the installer",
           result.returncode != 0 and not os.path.exists(step), result.stderr)
 
-    result = run(*sign, "--password-file", f"{work}/password.txt", "--tsa-certs",
+    result = run(*sign, "--pack", options.pack, "--password-file", f"{work}/password.txt",
+                 "--tsa-certs",
                  f"{work}/tsa.pem", "--tsa-key", f"{work}/tsa.key", signed)
     if not check("scripts/sign signs", result.returncode == 0, result.stdout + result.stderr):
         return 1
@@ -137,16 +147,33 @@ def main():
     check("time-stamped by the local authority",
           "Timestamp Server Signature verification: ok" in out, out)
 
-    # What a rebuild is compared with: the shipped installer without its signature.
+    # The uninstaller the signed installer writes: signed too, by the same certificate.
+    uninstaller = os.path.join(work, "uninstall.exe")
+    got = run(options.inspect, "uninstaller", "-o", uninstaller, signed)
+    check("inspect uninstaller: a signed uninstaller within the promise",
+          got.returncode == 0 and "unsigned" not in got.stdout and
+          re.search(r"^uninstaller: \d+ bytes, signed$", got.stdout, re.M), got.stdout + got.stderr)
+    print(got.stdout, end="")
+    result = verify(work, uninstaller)
+    check("the uninstaller: osslsigncode verify passes", result.returncode == 0 and
+          "Signature verification: ok" in result.stdout and
+          "Timestamp Server Signature verification: ok" in result.stdout,
+          result.stdout + result.stderr)
+
+    # What a rebuild is compared with: the shipped installer without its signature is the
+    # rebuild carrying the signature of the uninstaller the shipped installer writes.
     stripped = os.path.join(work, "stripped.exe")
     run("osslsigncode", "remove-signature", "-in", signed, "-out", stripped)
-    with open(stripped, "rb") as a, open(unsigned, "rb") as b:
-        check("the signature removed: the unsigned installer byte for byte", a.read() == b.read())
+    carrying = os.path.join(work, "rebuilt-carrying.exe")
+    run(options.pack, "--carry-signature", unsigned, uninstaller, carrying)
+    with open(stripped, "rb") as a, open(carrying, "rb") as b:
+        check("the signature removed: the rebuild carrying the uninstaller's signature, byte "
+              "for byte", a.read() == b.read())
 
-    # The code, and the resources with the payload.
-    for section in (b".text", b".rsrc"):
-        result = verify(work, changed_copy(work, signed, section))
-        check(f"one byte changed in {section.decode()}: verify fails",
+    # The code, and the resources with the payload; the uninstaller's code.
+    for exe, section in ((signed, b".text"), (signed, b".rsrc"), (uninstaller, b".text")):
+        result = verify(work, changed_copy(work, exe, section))
+        check(f"one byte changed in {os.path.basename(exe)} {section.decode()}: verify fails",
               result.returncode != 0 and re.search(r"^Calculated message digest.*MISMATCH",
                                                    result.stdout, re.M),
               result.stdout[-400:])

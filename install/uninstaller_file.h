@@ -1,0 +1,12 @@
+#pragma once
+// Writing uninstall.exe: this program without its payload (engine/uninstaller_image.h).
+#include <string>
+
+// --- Win32 build only ---
+
+// Writes the uninstaller to `target` (created anew, never through a link: see
+// WriteFileChecked, whose ELinkedPath passes to the caller): UninstallerBytes made from this
+// program's own file, read piece by piece where it lies, the payload never read. Returns
+// empty text, or the reason it could not be written (the system's message, or what is wrong
+// with the program's own file).
+std::string WriteUninstallerFile(const std::string& target);
