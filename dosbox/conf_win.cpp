@@ -15,7 +15,7 @@ static_assert(sizeof(SHFILEOPSTRUCTA) == 30);
 
 unsigned long WriteDosBoxConf(const std::string& programPath) {
     // Loaded first, so that a missing template leaves the old files in place.
-    const std::string confTemplate = tk::LoadRcData(kDosBoxConfResource);
+    const std::string confTemplate = tk::LoadDeflatedRcData(kDosBoxConfResource);
     const std::string folder = SplitProgramPath(programPath).Folder;
     // Where the old files cannot go to a Recycle Bin they stay: the shell would delete them
     // for good, and they may be the user's own. dosbox.conf is overwritten all the same.

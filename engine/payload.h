@@ -12,6 +12,7 @@
 //   47..    one zlib stream (RFC 1950) holding the contents
 // Stored form: stored[i] = plain[i] + K[i mod 50] (mod 256), K = BuildPayloadKeyStream().
 #include "toolkit/exception.h"
+#include "toolkit/inflate.h"
 #include "toolkit/resource.h"
 
 #include <cstddef>
@@ -47,18 +48,10 @@ extern std::uint32_t RandSeed;
 // state * range, a value in 0 .. range - 1. range must be positive.
 int Random(int range);
 
-// Raised by the zlib wrapper; the base of its decompression error.
-class EZlibError : public tk::Exception {
-public:
-    using tk::Exception::Exception;
-};
-
-// A body that is not one valid zlib stream (bad header, bad block data, wrong Adler-32,
-// input ending early). Its message is "Error".
-class EDecompressionError : public EZlibError {
-public:
-    EDecompressionError() : EZlibError("Error") {}
-};
+// The zlib wrapper's errors (toolkit/inflate.h): EDecompressionError, "Error", for a body
+// that is not one valid zlib stream.
+using EZlibError = tk::EZlibError;
+using EDecompressionError = tk::EDecompressionError;
 
 // An item too large for the memory this process can get (the run holds every item at
 // once, and a 32-bit process has 2 GiB of addresses). Its message is "Not enough memory
@@ -83,12 +76,7 @@ void UnscrambleBytes(const std::string& key, char* buffer, std::size_t length);
 // The inverse of UnscrambleBytes (buffer[i] += key[i mod key.size()]), for the packer.
 void ScrambleBytes(const std::string& key, char* buffer, std::size_t length);
 
-// Inflates one whole zlib stream (window bits 15) of `length` bytes. The output starts
-// with `estimate` bytes of room (0: the growth step) and grows, when full, by `length`
-// rounded up to a multiple of 256. Bytes after the stream's end are ignored. Result: the
-// inflated bytes. Raises EDecompressionError on any zlib error, including a stream that
-// ends early or has a wrong Adler-32 trailer.
-std::string InflateBuffer(const char* input, std::size_t length, std::size_t estimate);
+using tk::InflateBuffer;
 
 // True when `name` is a bare Windows file name that stays inside the folder it is
 // appended to: not empty; no path separator, drive colon or other character Windows

@@ -17,16 +17,18 @@ set(PENTARO_PACK ${host_tools}/tools/pentaro-pack CACHE INTERNAL "")
 set(PENTARO_INSPECT ${host_tools}/tools/pentaro-inspect CACHE INTERNAL "")
 set(PENTARO_STANDIN_GENERATOR ${host_tools}/tools/pentaro-standin CACHE INTERNAL "")
 set(PENTARO_ICON_MAKER ${host_tools}/tools/pentaro-icon CACHE INTERNAL "")
+set(PENTARO_DEFLATER ${host_tools}/tools/pentaro-deflate CACHE INTERNAL "")
 ExternalProject_Add(pentaro_host_tools
     SOURCE_DIR ${CMAKE_SOURCE_DIR}
     BINARY_DIR ${host_tools}
     CMAKE_ARGS -DPENTARO_TOOLS_ONLY=ON -DPENTARO_SANITIZE=OFF -DCMAKE_BUILD_TYPE=Release
     BUILD_COMMAND ${CMAKE_COMMAND} --build ${host_tools} -j2
                   --target pentaro-pack pentaro-inspect pentaro-standin pentaro-icon
+                           pentaro-deflate
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     BUILD_BYPRODUCTS ${PENTARO_PACK} ${PENTARO_INSPECT} ${PENTARO_STANDIN_GENERATOR}
-                     ${PENTARO_ICON_MAKER})
+                     ${PENTARO_ICON_MAKER} ${PENTARO_DEFLATER})
 
 pentaro_add_standins(pentaro_standins OUTDIR ${PENTARO_STANDIN_DIR}
     GENERATOR ${PENTARO_STANDIN_GENERATOR}
@@ -137,5 +139,6 @@ function(pentaro_add_resources target)
                                ${PENTARO_RESOURCES_BINARY_DIR})
     add_dependencies(${target} ${target}_payload pentaro_resources)
     set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS ${dir}/payload.rc
-                 ${PENTARO_RESOURCES_SOURCE_DIR}/PentaroSetup.manifest)
+                 ${PENTARO_RESOURCES_SOURCE_DIR}/PentaroSetup.manifest ${PENTARO_ICON}
+                 ${PENTARO_DEFLATED_RESOURCES})
 endfunction()

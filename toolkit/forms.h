@@ -30,9 +30,9 @@ public:
     TForm();
     const char* ClassName() const override { return "TForm"; }
 
-    // Builds the form from the layout resource `resourceName`: properties, child controls
-    // and their event handlers (looked up by the names registered below); then creates
-    // the windows and runs OnCreate.
+    // Builds the form from the layout resource `resourceName` (stored deflated, as
+    // LoadDeflatedRcData reads it): properties, child controls and their event handlers
+    // (looked up by the names registered below); then creates the windows and runs OnCreate.
     void LoadLayout(const std::string& resourceName);
     // The same from layout text (tests, galleries).
     void LoadLayoutText(const std::string& text);

@@ -207,7 +207,7 @@ void TForm::RegisterCloseQuery(const std::string& name, TCloseQueryEvent handler
 }
 
 void TForm::LoadLayout(const std::string& resourceName) {
-    LoadLayoutText(LoadRcData(resourceName));
+    LoadLayoutText(LoadDeflatedRcData(resourceName));
 }
 
 void TForm::LoadLayoutText(const std::string& text) {

@@ -15,13 +15,15 @@ public:
     explicit EResNotFound(const std::string& name);
 };
 
-// The whole RCDATA resource `name` of the executable (names are matched without
-// regard to case, as the system does). Raises EResNotFound.
-std::string LoadRcData(const std::string& name);
-
-// The same bytes where the system keeps them: read-only memory of the executable's
-// image, valid as long as the program runs. Raises EResNotFound.
+// The bytes of the RCDATA resource `name` of the executable (names are matched without
+// regard to case, as the system does) where the system keeps them: read-only memory of
+// the executable's image, valid as long as the program runs. Raises EResNotFound.
 std::string_view FindRcData(const std::string& name);
+
+// The RCDATA resource `name` that the build stores as one zlib stream (the window layouts,
+// the DOSBox configuration template: resources/CMakeLists.txt), inflated. Raises
+// EResNotFound when it is missing or does not inflate.
+std::string LoadDeflatedRcData(const std::string& name);
 
 // Where bytes of the executable's mapped image (such as FindRcData gives) lie in the
 // executable's file: their offset there, or -1 when they do not lie whole within one

@@ -1,5 +1,7 @@
 #include "toolkit/resource.h"
 
+#include "toolkit/inflate.h"
+
 #include <windows.h>
 
 namespace tk {
@@ -37,9 +39,13 @@ std::int64_t ImageFileOffset(std::string_view bytes) {
     return -1;
 }
 
-std::string LoadRcData(const std::string& name) {
-    // Resource memory is read-only; these callers get a copy they may change.
-    return std::string(FindRcData(name));
+std::string LoadDeflatedRcData(const std::string& name) {
+    const std::string_view stored = FindRcData(name);
+    try {
+        return InflateBuffer(stored.data(), stored.size(), 4 * stored.size());
+    } catch (const EDecompressionError&) {
+        throw EResNotFound(name);
+    }
 }
 
 } // namespace tk

@@ -190,11 +190,13 @@ std::string PngImage(const std::vector<std::uint32_t>& picture, int size) {
     return png;
 }
 
-std::string IconFile(const std::vector<int>& sizes, int pngFrom) {
+std::string IconFile(const std::vector<int>& sizes, const std::vector<int>& bitmapSizes) {
     std::vector<std::string> images;
     for (int size : sizes) {
         const std::vector<std::uint32_t> picture = MarkPicture(size);
-        images.push_back(size >= pngFrom ? PngImage(picture, size) : BitmapImage(picture, size));
+        const bool bitmap =
+            std::find(bitmapSizes.begin(), bitmapSizes.end(), size) != bitmapSizes.end();
+        images.push_back(bitmap ? BitmapImage(picture, size) : PngImage(picture, size));
     }
     std::string file;
     PutU16(file, 0);

@@ -92,21 +92,26 @@ std::string MakePayloadImage(const std::string& fileName, std::int32_t fileDate,
     image[PayloadNameOffset] = static_cast<char>(fileName.size());
     std::memcpy(image.data() + PayloadNameOffset + 1, fileName.data(), fileName.size());
 
+    image += DeflateStream(contents, fileName);
+    return image;
+}
+
+std::string DeflateStream(const std::string& data, const std::string& what) {
     z_stream z{};
     if (deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, 15, 9, Z_DEFAULT_STRATEGY) != Z_OK)
         throw EPackError("zlib cannot start compressing");
-    const uLong bound = deflateBound(&z, static_cast<uLong>(contents.size()));
-    image.resize(PayloadHeaderSize + bound);
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(contents.data()));
-    z.avail_in = static_cast<uInt>(contents.size());
-    z.next_out = reinterpret_cast<Bytef*>(image.data() + PayloadHeaderSize);
+    const uLong bound = deflateBound(&z, static_cast<uLong>(data.size()));
+    std::string out(bound, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
     z.avail_out = static_cast<uInt>(bound);
     const int ret = deflate(&z, Z_FINISH);
     const std::size_t written = bound - z.avail_out;
     deflateEnd(&z);
-    if (ret != Z_STREAM_END) throw EPackError("zlib failed to compress " + fileName);
-    image.resize(PayloadHeaderSize + written);
-    return image;
+    if (ret != Z_STREAM_END) throw EPackError("zlib failed to compress " + what);
+    out.resize(written);
+    return out;
 }
 
 std::string ScramblePayloadImage(std::string plain) {

@@ -24,6 +24,11 @@ public:
 std::string MakePayloadImage(const std::string& fileName, std::int32_t fileDate,
                              const std::string& contents);
 
+// `data` as one zlib stream (window bits 15) at the best level, as the installer inflates
+// its payload items and its deflated resources. Deterministic. Raises EPackError naming
+// `what` when zlib fails.
+std::string DeflateStream(const std::string& data, const std::string& what);
+
 // `plain` scrambled with the payload key stream: the bytes of the stored resource.
 std::string ScramblePayloadImage(std::string plain);
 

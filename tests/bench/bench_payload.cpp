@@ -71,7 +71,7 @@ void Loader(benchmark::State& state, const std::vector<Item>* items) {
         for (const Item& i : *items) {
             tInstItem item;
             const std::string key = BuildPayloadKeyStream();
-            std::string image = i.Stored; // LoadRcData's private copy
+            std::string image = i.Stored; // a private copy of the resource
             ReadPayloadImage(key, image, item);
             benchmark::DoNotOptimize(item.Contents.data());
         }

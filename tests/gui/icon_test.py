@@ -14,6 +14,8 @@ import pefile
 
 RT_ICON, RT_GROUP_ICON = 3, 14
 SIZES = [16, 20, 24, 32, 40, 48, 64, 256]
+# Windows XP reads only bitmap images, at these sizes; every other size is a PNG image.
+BITMAPS = [16, 32, 48]
 
 failures = []
 
@@ -71,6 +73,10 @@ def main(exe, shots):
     check("every image of the group is in the file", all(i is not None for i in images))
     if None in images:
         return
+    stored = ["png" if i.startswith(b"\x89PNG\r\n\x1a\n") else
+              "bitmap" if struct.unpack_from("<I", i)[0] == 40 else "?" for i in images]
+    check(f"stored as {list(zip(sizes, stored))}",
+          stored == ["bitmap" if n in BITMAPS else "png" for n in SIZES])
 
     # The same images as an .ico file, for a reader that knows nothing of PE files.
     ico = struct.pack("<HHH", 0, 1, count)

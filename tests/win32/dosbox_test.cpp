@@ -79,7 +79,7 @@ protected:
 TEST(DosBoxConfTemplate, IsTheResourceRsConf) {
     const std::string stored = ReadFile(FromUnix(PENTARO_SOURCE_DIR "/resources/dosbox-0.74.conf"));
     ASSERT_FALSE(stored.empty());
-    EXPECT_EQ(tk::LoadRcData("rs_Conf"), stored);
+    EXPECT_EQ(tk::LoadDeflatedRcData("rs_Conf"), stored);
 }
 
 TEST(WriteDosBoxConf, ReplacesEveryConfFileAndLeavesTheRestAndFolders) {
@@ -111,7 +111,7 @@ TEST(WriteDosBoxConf, ReplacesEveryConfFileAndLeavesTheRestAndFolders) {
     RemoveDirectoryA(nginx.c_str());
 
     const std::string folderText = dir.substr(0, dir.size() - 1);
-    EXPECT_EQ(ReadFile(dir + "dosbox.conf"), tk::LoadRcData("rs_Conf") + "mount c " + folderText +
+    EXPECT_EQ(ReadFile(dir + "dosbox.conf"), tk::LoadDeflatedRcData("rs_Conf") + "mount c " + folderText +
                                                  "\r\nc:\r\ndel f\r\ntarnw.exe /ns\r\nexit\r\n");
     EXPECT_FALSE(Exists(dir + other));
     EXPECT_EQ(ReadFile(dir + "readme.txt"), "keep");
