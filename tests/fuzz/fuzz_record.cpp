@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     disk.installFolder.items.push_back({"mine.txt"});
     for (std::size_t i = 0; i < record.shortcuts.size(); ++i)
-        disk.shortcuts.push_back({true, false, kFolder + "x.exe", ""});
+        disk.shortcuts.push_back({true, false, kFolder + "x.exe", "", {}, true});
     for (std::size_t i = 0; i < record.createdFolders.size(); ++i)
         disk.createdFolders.push_back({true, false, {}});
     const RemovalPlan plan = PlanRemoval(record, disk);
@@ -69,9 +69,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ours += file.existedBefore ? 0 : 1;
     Require(plan.deleteFiles.size() == ours);
     for (const std::string& path : plan.deleteFiles)
-        Require(StartsWith(path, kFolder) && path.find('\\', kFolder.size()) == std::string::npos);
+        Require(StartsWith(Lower(path), kFolder) &&
+                path.find('\\', kFolder.size()) == std::string::npos);
     Require(plan.deleteShortcuts == record.shortcuts);
-    Require(plan.keptAdded == std::vector<std::string>{kFolder + "mine.txt"});
+    // The folder as the record spells it, which is the uninstaller's in other letters.
+    Require(Lower(record.folder) == kFolder);
+    Require(plan.keptAdded == std::vector<std::string>{record.folder + "mine.txt"});
     // The folder keeps the user's file, so no created folder goes.
     Require(plan.removeFolders.empty() && !plan.Refused());
     return 0;
