@@ -195,6 +195,15 @@ unsigned long ReadFileBytes(const std::string& path, std::string& data);
 // The full path of this program's file, in its long form (empty when longer than MAX_PATH).
 std::string OwnProgramPath();
 
+// The access an install for all users gives the folder it creates, as Program Files has it:
+// full control for the system and the administrators, reading and running for the users, and
+// nothing inherited from above (the root of C: lets every user change what is made in it, and
+// the system account later runs the uninstaller from there). In SDDL.
+inline constexpr char AllUsersFolderAccess[] =
+    "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+// Gives `folder` the access `sddl`, as its protected DACL. 0 or the system's error code.
+unsigned long SetFolderAccess(const std::string& folder, const char* sddl);
+
 // Sets the last-write time of the existing file `path` to `dosDateTime` (MS-DOS layout:
 // date in the high 16 bits, time in the low 16 bits), read as local time with the
 // daylight-saving rules in force on that date, so that the file shows the stored time in

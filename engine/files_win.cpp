@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -391,6 +393,22 @@ std::string PathFromItemIdList(const _ITEMIDLIST* idList) {
         return std::string();
     TrimAtFirstNul(path);
     return path;
+}
+
+unsigned long SetFolderAccess(const std::string& folder, const char* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
+                                                              nullptr))
+        return GetLastError();
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL access = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &access, &defaulted);
+    std::string name = StripTrailingBackslashes(folder);
+    const DWORD error = SetNamedSecurityInfoA(
+        name.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+        nullptr, nullptr, access, nullptr);
+    LocalFree(descriptor);
+    return error;
 }
 
 std::string OwnProgramPath() {

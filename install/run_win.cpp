@@ -122,6 +122,16 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                 ? *settings.DesktopFolder
                 : AddTrailingBackslash(GetSpecialFolderPath(
                       allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP));
+        // The system account runs the uninstaller of an install for all users: what it runs
+        // must be out of the users' reach. A folder the run made gets Program Files' access;
+        // one that was there keeps its own.
+        if (message.empty() && allUsers && !made.List.empty())
+            if (const unsigned long error = SetFolderAccess(made.List.front(), AllUsersFolderAccess);
+                error != 0) {
+                frontEnd.Tell(ProductName, FolderErrorMessage(made.List.front(),
+                                                              tk::SystemErrorMessage(error)));
+                return ExitCode::FolderNotCreated;
+            }
         std::string refusal;
         std::vector<RecordedFile> written;
         if (message.empty()) {

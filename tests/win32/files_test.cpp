@@ -2,6 +2,7 @@
 #include "engine/files.h"
 
 #include <gtest/gtest.h>
+#include <aclapi.h>
 #include <shlobj.h>
 #include <windows.h>
 
@@ -267,4 +268,29 @@ TEST_F(FilesTest, RemoveLinkedNameTakesAHardLinkApartAndLeavesOrdinaryFiles) {
     EXPECT_FALSE(RemoveLinkedName(path));
     EXPECT_FALSE(RemoveLinkedName(other));
     EXPECT_EQ(ReadFile(other), "the user's own file");
+}
+
+TEST_F(FilesTest, AFolderForAllUsersGetsProgramFilesAccessAndNothingInherited) {
+    const std::string folder = root_ + "\\shared";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_EQ(SetFolderAccess(folder, AllUsersFolderAccess), 0u);
+    // Read back through the system, not through the text that set it.
+    PACL access = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                    nullptr, nullptr, &access, nullptr, &descriptor),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    // (Whether the DACL is protected from inheritance only Windows shows: Wine keeps the
+    // entries, not that flag.)
+    ASSERT_NE(access, nullptr);
+    EXPECT_EQ(access->AceCount, 3);
+    bool usersMayWrite = false;
+    for (WORD i = 0; i < access->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        GetAce(access, i, reinterpret_cast<void**>(&ace));
+        if (IsWellKnownSid(&ace->SidStart, WinBuiltinUsersSid))
+            usersMayWrite = (ace->Mask & (FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE)) != 0;
+    }
+    EXPECT_FALSE(usersMayWrite);
+    LocalFree(descriptor);
 }
