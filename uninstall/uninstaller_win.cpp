@@ -417,13 +417,16 @@ ExitCode RunAsCopy(const UninstallOptions& options, InstallLog& log) {
         // Until the first process has moved uninstall.exe away, or has ended.
         while (FileExists(uninstaller) && WaitForSingleObject(first, 20) == WAIT_TIMEOUT) {
         }
+        // Moved beside this copy, uninstall.exe is deleted there; only then: a name beside
+        // the copy that the first process did not move there is someone else's.
+        const bool moved = !FileExists(uninstaller);
         DeleteSoon(uninstaller);
         RemoveFolders(folders, log);
         pipe.Close();
         WaitForSingleObject(first, 60000);
         // This program's own file goes as the first process's delete-on-close handle, which
         // it inherited, closes with it: nothing to schedule for a restart.
-        DeleteSoon(MovedName(OwnProgramPath()));
+        if (moved) DeleteSoon(MovedName(OwnProgramPath()));
     }
     CloseHandle(first);
     return code;
