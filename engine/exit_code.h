@@ -53,6 +53,10 @@ enum class ExitCode : int {
     // files went but the entry could not be deleted: the uninstaller and its record stay, and
     // running it again (as an administrator) finishes.
     RemovalDenied = 16,
+    // An install for all users into a folder that was there already and that users may
+    // write: the system account would later run the uninstaller from where any user can
+    // replace it. Nothing was written.
+    FolderOpenToUsers = 17,
 };
 
 // The code's name as written above ("Success", "WriteFailed"), for the log.
@@ -92,6 +96,8 @@ inline const char* ExitCodeName(ExitCode code) {
         return "FilesInUse";
     case ExitCode::RemovalDenied:
         return "RemovalDenied";
+    case ExitCode::FolderOpenToUsers:
+        return "FolderOpenToUsers";
     }
     return "?";
 }

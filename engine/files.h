@@ -203,6 +203,10 @@ inline constexpr char AllUsersFolderAccess[] =
     "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 // Gives `folder` the access `sddl`, as its protected DACL. 0 or the system's error code.
 unsigned long SetFolderAccess(const std::string& folder, const char* sddl);
+// True when the users of the computer (Users, Authenticated Users, Everyone, Interactive) may
+// add, delete or change what is in `folder`, or change its access, by its DACL. False also
+// when the DACL cannot be read (the caller then cannot know better than the system will).
+bool UsersMayWriteFolder(const std::string& folder);
 
 // Sets the last-write time of the existing file `path` to `dosDateTime` (MS-DOS layout:
 // date in the high 16 bits, time in the low 16 bits), read as local time with the

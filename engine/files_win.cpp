@@ -411,6 +411,33 @@ unsigned long SetFolderAccess(const std::string& folder, const char* sddl) {
     return error;
 }
 
+bool UsersMayWriteFolder(const std::string& folder) {
+    PACL access = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const std::string name = StripTrailingBackslashes(folder);
+    if (GetNamedSecurityInfoA(name.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, &access, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    // No DACL at all lets everyone do everything.
+    bool mayWrite = access == nullptr;
+    const DWORD writing = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | WRITE_DAC |
+                          WRITE_OWNER | DELETE;
+    for (WELL_KNOWN_SID_TYPE kind : {WinBuiltinUsersSid, WinAuthenticatedUserSid, WinWorldSid,
+                                     WinInteractiveSid}) {
+        if (mayWrite) break;
+        BYTE sid[SECURITY_MAX_SID_SIZE];
+        DWORD size = sizeof sid;
+        if (!CreateWellKnownSid(kind, nullptr, sid, &size)) continue;
+        TRUSTEE_A trustee{};
+        BuildTrusteeWithSidA(&trustee, sid);
+        ACCESS_MASK rights = 0;
+        if (GetEffectiveRightsFromAclA(access, &trustee, &rights) == ERROR_SUCCESS)
+            mayWrite = (rights & writing) != 0;
+    }
+    LocalFree(descriptor);
+    return mayWrite;
+}
+
 std::string OwnProgramPath() {
     char path[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);

@@ -91,3 +91,11 @@ std::string KeptVersionsMessage(const std::vector<std::string>& kept) {
         text += "\r\n" + line;
     return text;
 }
+
+std::string FolderOpenToUsersMessage(const std::string& folder) {
+    return tk::Format("%s was not installed for all users into %s: every user of this computer "
+                      "may change what is in that folder, and the system would later run its "
+                      "uninstaller from there. Choose a new folder (it is made so that only "
+                      "administrators may change it) or one in Program Files.",
+                      ProductName, folder.c_str());
+}

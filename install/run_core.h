@@ -35,6 +35,9 @@ std::string WriteErrorMessage(const std::string& path, const std::string& reason
 // The install folder that could not be created, the same way.
 std::string FolderErrorMessage(const std::string& folder, const std::string& reason);
 
+// An install for all users refused: `folder` was there already and users may write it.
+std::string FolderOpenToUsersMessage(const std::string& folder);
+
 // The files of the user's that the run moved aside before writing the product's own, each
 // "<path>, kept as <name>", and that nothing of theirs was lost.
 std::string KeptVersionsMessage(const std::vector<std::string>& kept);

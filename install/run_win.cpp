@@ -77,6 +77,14 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
     FoldersMade made;
     // The folders the run makes, which the uninstaller may remove again once empty.
     const std::vector<std::string> created = MissingFolders(folder, DirectoryExists);
+    // For every user (/ALLUSERS, or the SYSTEM account of a deployment): the shortcuts on the
+    // public desktop, the entry in HKLM, and a folder out of the users' reach, since the
+    // system account runs the uninstaller from there.
+    const bool allUsers = settings.AllUsers ? *settings.AllUsers : tk::RunsAsSystemAccount();
+    if (allUsers && created.empty() && UsersMayWriteFolder(folder)) {
+        frontEnd.Tell(ProductName, FolderOpenToUsersMessage(AddTrailingBackslash(folder)));
+        return ExitCode::FolderOpenToUsers;
+    }
     // EnsureFolder refuses empty text without asking the system: no earlier error may
     // then pass for the reason.
     SetLastError(ERROR_SUCCESS);
@@ -114,9 +122,6 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
         // Two items for one file would leave one of them silently overwritten.
         message += DuplicateFileNameLines(catalogue, ItemTable);
 
-        // For every user (/ALLUSERS, or the SYSTEM account of a deployment): the shortcuts
-        // on the public desktop, the entry in HKLM.
-        const bool allUsers = settings.AllUsers ? *settings.AllUsers : tk::RunsAsSystemAccount();
         const std::string desktop =
             settings.DesktopFolder
                 ? *settings.DesktopFolder

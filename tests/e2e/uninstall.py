@@ -289,6 +289,12 @@ def uninstall64_all_users(bench):
     the quiet uninstall removes both."""
     p = bench.prefix("uninstall64_all_users", 64)
     p.plant_dosbox()
+    # A folder that was there already, which every user may change: refused, nothing written.
+    os.makedirs(p.c("open"))
+    silent(bench, p, "all users into a folder users may write", "/S /ALLUSERS /D=c:\\open",
+           expect="FolderOpenToUsers")
+    bench.expect("all users into a folder users may write: nothing written",
+                 os.listdir(p.c("open")), [])
     silent(bench, p, "all users", "/S /ALLUSERS /D=c:\\shared\\pentaro", expect="Success")
     check_entry(bench, "all users", entry(p, "HKLM", 32), "c:\\shared\\pentaro\\")
     bench.expect("all users: not in the 64-bit view", entry(p, "HKLM", 64), {})
