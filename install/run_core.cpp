@@ -92,6 +92,12 @@ std::string KeptVersionsMessage(const std::vector<std::string>& kept) {
     return text;
 }
 
+FolderAccessStep AccessStepFor(bool allUsers, bool folderExisted, bool usersMayWrite) {
+    if (!allUsers) return FolderAccessStep::Leave;
+    if (!folderExisted) return FolderAccessStep::Protect;
+    return usersMayWrite ? FolderAccessStep::Refuse : FolderAccessStep::Leave;
+}
+
 std::string FolderOpenToUsersMessage(const std::string& folder) {
     return tk::Format("%s was not installed for all users into %s: every user of this computer "
                       "may change what is in that folder, and the system would later run its "

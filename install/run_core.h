@@ -35,6 +35,13 @@ std::string WriteErrorMessage(const std::string& path, const std::string& reason
 // The install folder that could not be created, the same way.
 std::string FolderErrorMessage(const std::string& folder, const std::string& reason);
 
+// What an install does about its folder's access: for all users, a folder it makes gets
+// Program Files' access (Protect) and one that was there and that users may write is
+// refused (Refuse: the system account would later run the uninstaller from there); a
+// folder users may not write, and every install for one user, are left as they are.
+enum class FolderAccessStep { Leave, Protect, Refuse };
+FolderAccessStep AccessStepFor(bool allUsers, bool folderExisted, bool usersMayWrite);
+
 // An install for all users refused: `folder` was there already and users may write it.
 std::string FolderOpenToUsersMessage(const std::string& folder);
 

@@ -81,7 +81,9 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
     // public desktop, the entry in HKLM, and a folder out of the users' reach, since the
     // system account runs the uninstaller from there.
     const bool allUsers = settings.AllUsers ? *settings.AllUsers : tk::RunsAsSystemAccount();
-    if (allUsers && created.empty() && UsersMayWriteFolder(folder)) {
+    const bool existed = created.empty();
+    if (AccessStepFor(allUsers, existed, existed && allUsers && UsersMayWriteFolder(folder)) ==
+        FolderAccessStep::Refuse) {
         frontEnd.Tell(ProductName, FolderOpenToUsersMessage(AddTrailingBackslash(folder)));
         return ExitCode::FolderOpenToUsers;
     }
@@ -130,7 +132,8 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
         // The system account runs the uninstaller of an install for all users: what it runs
         // must be out of the users' reach. A folder the run made gets Program Files' access;
         // one that was there keeps its own.
-        if (message.empty() && allUsers && !made.List.empty())
+        if (message.empty() && !made.List.empty() &&
+            AccessStepFor(allUsers, false, false) == FolderAccessStep::Protect)
             if (const unsigned long error = SetFolderAccess(made.List.front(), AllUsersFolderAccess);
                 error != 0) {
                 frontEnd.Tell(ProductName, FolderErrorMessage(made.List.front(),

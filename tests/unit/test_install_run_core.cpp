@@ -63,3 +63,19 @@ TEST(ProposedFolder, OnTheDriveOfTheWindowsFolder) {
     // An unknown Windows folder leaves a relative proposal, which the drive check refuses.
     EXPECT_EQ(ProposedFolderOn("", false), "tq");
 }
+
+TEST(AccessStepFor, WhatTheSystemAccountWillRunIsOutOfTheUsersReach) {
+    const struct {
+        bool allUsers, existed, usersMayWrite;
+        FolderAccessStep step;
+    } cases[] = {
+        {false, false, false, FolderAccessStep::Leave},
+        {false, true, true, FolderAccessStep::Leave}, // a user's own install
+        {true, false, false, FolderAccessStep::Protect},
+        {true, true, false, FolderAccessStep::Leave}, // Program Files, or protected already
+        {true, true, true, FolderAccessStep::Refuse}, // made by hand at the root of C:
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AccessStepFor(c.allUsers, c.existed, c.usersMayWrite), c.step)
+            << c.allUsers << c.existed << c.usersMayWrite;
+}
