@@ -122,7 +122,6 @@ std::wstring PlaceOfName(const std::string& path) {
     return place;
 }
 
-
 enum class NameKind { Nothing, Folder, Ordinary, Linked };
 
 // What stands at `path`, seen without changing anything.
@@ -177,14 +176,24 @@ bool RemoveLinkedName(const std::string& path, LinkedFolders folders) {
     return true;
 }
 
-unsigned long MarkForDeletion(void* handle, bool deleting) {
-    using DispositionProc = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+namespace {
+
+// SetFileInformationByHandle, which Windows has from Vista on: 0, the system's error code, or
+// ERROR_CALL_NOT_IMPLEMENTED where it is missing.
+unsigned long SetFileInformation(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS kind, void* data,
+                                 DWORD size) {
+    using InformationProc = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
     static const auto setInformation =
-        tk::KernelExport<DispositionProc>("SetFileInformationByHandle");
+        tk::KernelExport<InformationProc>("SetFileInformationByHandle");
     if (setInformation == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
+    return setInformation(handle, kind, data, size) ? 0 : GetLastError();
+}
+
+} // namespace
+
+unsigned long MarkForDeletion(void* handle, bool deleting) {
     FILE_DISPOSITION_INFO dispose{static_cast<BOOLEAN>(deleting)};
-    return setInformation(handle, FileDispositionInfo, &dispose, sizeof dispose) ? 0
-                                                                                 : GetLastError();
+    return SetFileInformation(handle, FileDispositionInfo, &dispose, sizeof dispose);
 }
 
 bool EnsureFolder(std::string& folder, std::vector<std::string>* created) {
@@ -286,11 +295,7 @@ unsigned long SetReadOnly(void* handle, bool readOnly) {
     basic.FileAttributes = readOnly ? data.dwFileAttributes | FILE_ATTRIBUTE_READONLY
                                     : data.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
     if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    using InformationProc = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-    static const auto setInformation =
-        tk::KernelExport<InformationProc>("SetFileInformationByHandle");
-    if (setInformation == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
-    return setInformation(handle, FileBasicInfo, &basic, sizeof basic) ? 0 : GetLastError();
+    return SetFileInformation(handle, FileBasicInfo, &basic, sizeof basic);
 }
 
 unsigned long ReadFileBytes(const std::string& path, std::string& data) {
@@ -404,9 +409,10 @@ unsigned long SetFolderAccess(const std::string& folder, const char* sddl) {
     PACL access = nullptr;
     GetSecurityDescriptorDacl(descriptor, &present, &access, &defaulted);
     std::string name = StripTrailingBackslashes(folder);
-    const DWORD error = SetNamedSecurityInfoA(
-        name.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-        nullptr, nullptr, access, nullptr);
+    const DWORD error =
+        SetNamedSecurityInfoA(name.data(), SE_FILE_OBJECT,
+                              DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, access, nullptr);
     LocalFree(descriptor);
     return error;
 }
@@ -422,8 +428,8 @@ bool UsersMayWriteFolder(const std::string& folder) {
     bool mayWrite = access == nullptr;
     const DWORD writing = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | WRITE_DAC |
                           WRITE_OWNER | DELETE;
-    for (WELL_KNOWN_SID_TYPE kind : {WinBuiltinUsersSid, WinAuthenticatedUserSid, WinWorldSid,
-                                     WinInteractiveSid}) {
+    for (WELL_KNOWN_SID_TYPE kind :
+         {WinBuiltinUsersSid, WinAuthenticatedUserSid, WinWorldSid, WinInteractiveSid}) {
         if (mayWrite) break;
         BYTE sid[SECURITY_MAX_SID_SIZE];
         DWORD size = sizeof sid;

@@ -6,9 +6,9 @@
 #include <string>
 
 // "Local\PentaroSetup-" and 16 hex digits (FNV-1a, 64 bits) of the folder in one spelling:
-// NormalFolderPath, its letters in one case by the system's rule (FoldedName). In the namespace of the logon session,
-// where processes of other users' sessions cannot create objects (a name in the global
-// namespace could be taken by anyone to stop every install into the folder).
+// NormalFolderPath, its letters in one case by the system's rule (FoldedName). In the namespace of
+// the logon session, where processes of other users' sessions cannot create objects (a name in the
+// global namespace could be taken by anyone to stop every install into the folder).
 std::string FolderMutexName(const std::string& folder);
 
 class FolderLock {
@@ -31,4 +31,3 @@ private:
     bool owned_ = false;
     bool busy_ = false;
 };
-

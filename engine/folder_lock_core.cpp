@@ -19,4 +19,3 @@ std::string FolderMutexName(const std::string& folder) {
     return tk::Format("Local\\PentaroSetup-%08lx%08lx", static_cast<unsigned long>(hash >> 32),
                       static_cast<unsigned long>(hash & 0xffffffffu));
 }
-

@@ -65,4 +65,3 @@ FolderLock::~FolderLock() {
     if (owned_) ReleaseMutex(handle_);
     CloseHandle(handle_);
 }
-

@@ -7,8 +7,8 @@
 #include "install/registration.h"
 #include "install/run_core.h"
 #include "toolkit/account_win.h"
-#include "uninstall/uninstall_record.h"
 #include "toolkit/win32_error.h"
+#include "uninstall/uninstall_record.h"
 
 #include <windows.h>
 
@@ -82,8 +82,9 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
     // system account runs the uninstaller from there.
     const bool allUsers = settings.AllUsers ? *settings.AllUsers : tk::RunsAsSystemAccount();
     const bool existed = created.empty();
-    if (AccessStepFor(allUsers, existed, existed && allUsers && UsersMayWriteFolder(folder)) ==
-        FolderAccessStep::Refuse) {
+    const FolderAccessStep access =
+        AccessStepFor(allUsers, existed, allUsers && existed && UsersMayWriteFolder(folder));
+    if (access == FolderAccessStep::Refuse) {
         frontEnd.Tell(ProductName, FolderOpenToUsersMessage(AddTrailingBackslash(folder)));
         return ExitCode::FolderOpenToUsers;
     }
@@ -125,19 +126,18 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
         message += DuplicateFileNameLines(catalogue, ItemTable);
 
         const std::string desktop =
-            settings.DesktopFolder
-                ? *settings.DesktopFolder
-                : AddTrailingBackslash(GetSpecialFolderPath(
-                      allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP));
+            settings.DesktopFolder ? *settings.DesktopFolder
+                                   : AddTrailingBackslash(GetSpecialFolderPath(
+                                         allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP));
         // The system account runs the uninstaller of an install for all users: what it runs
         // must be out of the users' reach. A folder the run made gets Program Files' access;
         // one that was there keeps its own.
-        if (message.empty() && !made.List.empty() &&
-            AccessStepFor(allUsers, false, false) == FolderAccessStep::Protect)
-            if (const unsigned long error = SetFolderAccess(made.List.front(), AllUsersFolderAccess);
+        if (message.empty() && access == FolderAccessStep::Protect && !made.List.empty())
+            if (const unsigned long error =
+                    SetFolderAccess(made.List.front(), AllUsersFolderAccess);
                 error != 0) {
-                frontEnd.Tell(ProductName, FolderErrorMessage(made.List.front(),
-                                                              tk::SystemErrorMessage(error)));
+                frontEnd.Tell(ProductName,
+                              FolderErrorMessage(made.List.front(), tk::SystemErrorMessage(error)));
                 return ExitCode::FolderNotCreated;
             }
         std::string refusal;

@@ -1,8 +1,8 @@
 #include "uninstall/entry.h"
 
 #include "engine/files.h"
-#include "uninstall/uninstall_core.h"
 #include "toolkit/handles_win.h"
+#include "uninstall/uninstall_core.h"
 
 #include <windows.h>
 
@@ -84,4 +84,3 @@ unsigned long DeleteUninstallEntry(bool allUsers) {
     error = RegDeleteKeyA(parent.Get(), path.substr(slash + 1).c_str());
     return error == ERROR_FILE_NOT_FOUND ? 0 : static_cast<unsigned long>(error);
 }
-

@@ -14,10 +14,6 @@ using Paths = std::vector<std::string>;
 
 constexpr char kLineEnd[] = "\r\n";
 
-bool SameText(const std::string& a, const std::string& b) {
-    return SameName(a, b);
-}
-
 // True when `path` lies in `folder` (which ends in a backslash) or is the folder.
 bool PathInFolder(const std::string& path, const std::string& folder) {
     return FoldedName(AddTrailingBackslash(path)).starts_with(FoldedName(folder));
@@ -230,7 +226,7 @@ private:
     void ReadFolder(const std::string& folder) {
         if (hasFolder_) FailLine("the install folder a second time", folder);
         NoDotDot(folder);
-        if (!SameText(AddTrailingBackslash(folder), folder_))
+        if (!SameName(AddTrailingBackslash(folder), folder_))
             FailLine("another install folder than " + folder_, folder);
         // As the install wrote it: the uninstaller's own path may differ in case.
         record_.folder = AddTrailingBackslash(folder);
@@ -243,7 +239,7 @@ private:
         if (!ParseSize(sizeText, file.size) || !IsHex(hash, 64)) NotUnderstood(line);
         NoDotDot(name);
         if (!IsBareFileName(name)) FailLine("a file outside the install folder", name);
-        if (SameText(name, UninstallerFile) || SameText(name, InstallRecordFile))
+        if (SameName(name, UninstallerFile) || SameName(name, InstallRecordFile))
             FailLine("the uninstaller's own file as a product file", name);
         if (!fileNames_.Insert(name)) FailLine("a file a second time", name);
         file.name = name;
@@ -275,7 +271,7 @@ private:
         // Each is a parent of the install folder: a few at most, so a look through them stays
         // linear.
         for (const std::string& earlier : record_.createdFolders)
-            if (SameText(earlier, folder)) FailLine("a created folder a second time", path);
+            if (SameName(earlier, folder)) FailLine("a created folder a second time", path);
         record_.createdFolders.push_back(folder);
     }
 
@@ -283,7 +279,7 @@ private:
                    const std::string& key) {
         if (!record_.entry.root.empty()) FailLine("the registry entry a second time", line);
         if ((root != "HKCU" && root != "HKLM") || view != "32" ||
-            !SameText(key, UninstallKeyPath()))
+            !SameName(key, UninstallKeyPath()))
             FailLine("another registry entry than the product's", line);
         record_.entry = {root, view, key};
     }
@@ -294,7 +290,7 @@ private:
         std::string expected = folder_;
         for (std::size_t i : DeepestFirst(record_.createdFolders)) {
             const std::string& folder = record_.createdFolders[i];
-            if (!SameText(folder, expected))
+            if (!SameName(folder, expected))
                 Fail("names created folders that do not lead down to the install folder: " +
                      Quoted(folder));
             expected = ParentPart(StripTrailingBackslashes(folder));
@@ -388,7 +384,7 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
     for (std::size_t i = 0; i < record.shortcuts.size(); ++i) {
         const std::string& at =
             disk.shortcuts[i].path.empty() ? record.shortcuts[i] : disk.shortcuts[i].path;
-        if (SameText(ParentPart(at), folder)) shortcutsHere.Insert(at.substr(folder.size()));
+        if (SameName(ParentPart(at), folder)) shortcutsHere.Insert(at.substr(folder.size()));
     }
 
     // The rest of the folder: the uninstaller and the record (and the temporary record of
@@ -399,9 +395,9 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
     for (const ListedItem& item : disk.installFolder.items) {
         if (item.name == "." || item.name == ".." || shortcutsHere.Contains(item.name)) continue;
         const std::string path = folder + item.name;
-        const bool isRecord = SameText(item.name, InstallRecordFile);
-        const bool isUninstaller = SameText(item.name, UninstallerFile);
-        const bool isTemporary = SameText(item.name, temporaryRecord);
+        const bool isRecord = SameName(item.name, InstallRecordFile);
+        const bool isUninstaller = SameName(item.name, UninstallerFile);
+        const bool isTemporary = SameName(item.name, temporaryRecord);
         if (recorded.Contains(item.name)) {
             if (item.isLink) addLink(path);
         } else if ((isRecord || isUninstaller || isTemporary) && item.isLink) {
@@ -440,7 +436,7 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
     };
     auto removed = [&](const std::string& dir) {
         return std::any_of(plan.removeFolders.begin(), plan.removeFolders.end(),
-                           [&](const std::string& path) { return SameText(path, dir); });
+                           [&](const std::string& path) { return SameName(path, dir); });
     };
     for (std::size_t i : DeepestFirst(record.createdFolders)) {
         const std::string created = AddTrailingBackslash(record.createdFolders[i]);
@@ -450,7 +446,7 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
         // hold nothing but created folders that go.
         const bool empties =
             !keptInside(created) &&
-            (SameText(created, folder) ||
+            (SameName(created, folder) ||
              std::all_of(found.items.begin(), found.items.end(), [&](const ListedItem& item) {
                  return item.name == "." || item.name == ".." ||
                         (item.isFolder && !item.isLink && removed(created + item.name + "\\"));
@@ -461,7 +457,7 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
     // The entry, when it is this install's.
     if (!record.entry.root.empty() && disk.entryExists) {
         if (!disk.entryLocation.empty() &&
-            SameText(AddTrailingBackslash(disk.entryLocation), folder))
+            SameName(AddTrailingBackslash(disk.entryLocation), folder))
             plan.removeEntry = true;
         else
             plan.entryPointsElsewhere = true;
@@ -483,9 +479,9 @@ std::vector<RemovalStep> RemovalOrder(const RemovalPlan& plan) {
     const std::string temporaryRecord = std::string(InstallRecordFile) + ".new";
     for (const std::string& path : plan.deleteFiles) {
         const std::string name = path.substr(ParentPart(path).size());
-        if (SameText(name, UninstallerFile))
+        if (SameName(name, UninstallerFile))
             uninstaller.paths.push_back(path);
-        else if (SameText(name, InstallRecordFile) || SameText(name, temporaryRecord))
+        else if (SameName(name, InstallRecordFile) || SameName(name, temporaryRecord))
             record.paths.push_back(path);
         else
             together.paths.push_back(path);
@@ -506,7 +502,7 @@ std::vector<std::string> ShortcutPlaces(const std::string& recorded,
     const std::string parent = ParentPart(recorded);
     const std::string name = recorded.substr(parent.size());
     for (const std::string& desktop : desktops)
-        if (!desktop.empty() && SameText(AddTrailingBackslash(desktop), parent)) return {recorded};
+        if (!desktop.empty() && SameName(AddTrailingBackslash(desktop), parent)) return {recorded};
     std::vector<std::string> places;
     for (const std::string& desktop : desktops)
         if (!desktop.empty()) places.push_back(AddTrailingBackslash(desktop) + name);

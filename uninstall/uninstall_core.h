@@ -105,7 +105,7 @@ std::string KeptVersionName(const std::string& name, const std::string& date, in
 // What an install does with one of its files that it finds already in the folder, from the
 // record of an earlier install there (none: `earlier` null).
 struct FoundFileAction {
-    bool existedBefore = false; // record it as found there (not the earlier install's)
+    bool existedBefore = false;    // record it as found there (not the earlier install's)
     bool keepUsersVersion = false; // the user changed it since: move it aside first
 };
 // `found`: a file of that name is there; `sha256` its hash (only asked for when the earlier
@@ -204,8 +204,8 @@ struct RemovalPlan {
 // The removal plan: nothing the user made or changed is planned for deletion, nothing is
 // deleted through a link, and a created folder is removed only when everything in it goes.
 // A shortcut goes when its target lies in the install folder (with no ".." in it) or its
-// arguments name that folder (the DOSBox shortcut starts DOSBox with the dosbox.conf there). `disk` must hold one entry per
-// recorded file, shortcut and created folder (else std::invalid_argument).
+// arguments name that folder (the DOSBox shortcut starts DOSBox with the dosbox.conf there). `disk`
+// must hold one entry per recorded file, shortcut and created folder (else std::invalid_argument).
 RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk);
 
 // The order in which the plan's deletions are done, so that a stop at any moment (power,

@@ -48,6 +48,10 @@ private:
     std::vector<std::string> kept_;
 };
 
+// The listing of `folder` (ending in a backslash), links marked; a folder that is a link is
+// not looked into.
+FolderOnDisk LookAtFolder(const std::string& folder);
+
 // The record of the install in `folder` and the plan for removing it, from what is on disk
 // now.
 struct UninstallPlan {
@@ -77,8 +81,8 @@ struct HeldRemoval {
         bool readOnly = false;
     };
     std::vector<Held> Handles;
-    void* HandleOf(const std::string& path) const;
-    bool ReadOnly(const std::string& path) const;
+    // The handle held for `path`; null when it is not held.
+    const Held* Find(const std::string& path) const;
 };
 // Raises as PlanUninstall does.
 HeldRemoval HoldAndPlan(const std::string& folder);

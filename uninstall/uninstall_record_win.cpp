@@ -85,9 +85,9 @@ unsigned long FoundFiles::Prepare(const std::string& name) {
         const std::uint64_t size =
             (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         Sha256 sha;
-        if (size == earlier->size &&
-            ReadFilePieces(path, [&](const char* piece, std::size_t n) { sha.Update(piece, n); }) ==
-                0)
+        if (size == earlier->size && ReadFilePieces(path, [&](const char* piece, std::size_t n) {
+                                         sha.Update(piece, n);
+                                     }) == 0)
             hash = HexOf(sha.Finish());
     }
     const FoundFileAction action = ActionForFoundFile(earlier, found, hash);
@@ -119,9 +119,6 @@ bool FoundFiles::ExistedBefore(const std::string& name) const {
 
 // --- What the uninstaller finds ---
 
-namespace {
-
-// The listing of `folder` (ending in a backslash), links marked.
 FolderOnDisk LookAtFolder(const std::string& folder) {
     FolderOnDisk found;
     const std::string name = StripTrailingBackslashes(folder);
@@ -145,6 +142,8 @@ FolderOnDisk LookAtFolder(const std::string& folder) {
     } while (FindNextFileA(search.Get(), &entry));
     return found;
 }
+
+namespace {
 
 // The record's text, read by name (held null) or through the held handle.
 std::string RecordText(const std::string& recordPath, void* held) {
@@ -232,22 +231,17 @@ UninstallPlan PlanUninstall(const std::string& folder) {
     return result;
 }
 
-void* HeldRemoval::HandleOf(const std::string& path) const {
+const HeldRemoval::Held* HeldRemoval::Find(const std::string& path) const {
     for (const Held& held : Handles)
-        if (SameName(held.path, path)) return held.handle->Get();
+        if (SameName(held.path, path)) return &held;
     return nullptr;
-}
-
-bool HeldRemoval::ReadOnly(const std::string& path) const {
-    for (const Held& held : Handles)
-        if (SameName(held.path, path)) return held.readOnly;
-    return false;
 }
 
 HeldRemoval HoldAndPlan(const std::string& folder) {
     RefuseLinkedFolders(folder);
     HeldRemoval result;
-    // Opens `path` to hold it; what is there: 1 held, 0 nothing there, -1 refused.
+    // Opens `path` to hold it (then the last of Handles); what is there: 1 held, 0 nothing
+    // there, -1 refused.
     const auto hold = [&](const std::string& path, HeldFileInfo& info) {
         auto handle = std::make_unique<tk::FileHandle>(OpenForRemoval(path));
         if (!handle->Valid()) {
@@ -274,7 +268,8 @@ HeldRemoval HoldAndPlan(const std::string& folder) {
     if (recordHeld < 0) return result; // in use: the caller asks to retry
     if (recordInfo.isLink) throw EUnusableRecord(recordPath, "is a link");
     UninstallPlan& planned = result.Planned;
-    planned.Record = ParseInstallRecord(RecordText(recordPath, result.HandleOf(recordPath)), folder);
+    planned.Record =
+        ParseInstallRecord(RecordText(recordPath, result.Handles.back().handle->Get()), folder);
     const InstallRecord& record = planned.Record;
 
     DiskSnapshot disk;
@@ -289,9 +284,8 @@ HeldRemoval HoldAndPlan(const std::string& folder) {
         found.size = info.size;
         Sha256 sha;
         if (held > 0 && !info.isFolder && !info.isLink && info.size == file.size &&
-            ReadHandlePieces(result.HandleOf(path), [&](const char* piece, std::size_t n) {
-                sha.Update(piece, n);
-            }) == 0)
+            ReadHandlePieces(result.Handles.back().handle->Get(),
+                             [&](const char* piece, std::size_t n) { sha.Update(piece, n); }) == 0)
             found.sha256 = HexOf(sha.Finish());
         disk.files.push_back(found);
     }
@@ -305,9 +299,9 @@ HeldRemoval HoldAndPlan(const std::string& folder) {
             found.isLink = info.isLink;
             std::string bytes;
             if (!info.isLink && !info.isFolder && info.size < (1u << 20) &&
-                ReadHandlePieces(result.HandleOf(path), [&](const char* piece, std::size_t n) {
-                    bytes.append(piece, n);
-                }) == 0)
+                ReadHandlePieces(
+                    result.Handles.back().handle->Get(),
+                    [&](const char* piece, std::size_t n) { bytes.append(piece, n); }) == 0)
                 ReadShellLinkBytes(bytes, found.target, found.arguments);
         }
         disk.shortcuts.push_back(found);

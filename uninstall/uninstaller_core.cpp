@@ -1,9 +1,9 @@
 #include "uninstall/uninstaller.h"
 
-#include "uninstall/entry.h"
 #include "engine/files.h"
 #include "resources/product.h"
 #include "toolkit/format.h"
+#include "uninstall/entry.h"
 
 namespace {
 
@@ -94,8 +94,14 @@ std::string RemovedMessage(const std::string& folder, const RemovalPlan& plan) {
     std::size_t shown = 0, left = 0;
     for (const auto& group : groups) {
         std::vector<std::string> some;
-        for (const std::string& path : group.paths)
-            (shown < KeptShownInMessage ? (++shown, some.push_back(path)) : void(++left));
+        for (const std::string& path : group.paths) {
+            if (shown == KeptShownInMessage) {
+                ++left;
+                continue;
+            }
+            some.push_back(path);
+            ++shown;
+        }
         if (!some.empty()) text += std::string("\r\n\r\n") + group.why + OnePerLine(some);
     }
     if (left > 0)

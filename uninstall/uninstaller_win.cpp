@@ -4,14 +4,14 @@
 #include "engine/folder_lock.h"
 #include "engine/log.h"
 #include "engine/sha256.h"
-#include "uninstall/entry.h"
-#include "uninstall/uninstall_record.h"
 #include "resources/product.h"
 #include "toolkit/account_win.h"
 #include "toolkit/format.h"
 #include "toolkit/handles_win.h"
 #include "toolkit/win32_error.h"
 #include "ui/dialogs.h"
+#include "uninstall/entry.h"
+#include "uninstall/uninstall_record.h"
 
 #include <windows.h>
 
@@ -19,9 +19,9 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <algorithm>
 #include <new>
 
 bool UninstallFrontEnd::Confirm(const std::string& question) {
@@ -53,20 +53,10 @@ namespace {
 
 // True when `folder` holds the uninstaller and nothing else.
 bool OnlyTheUninstallerLeft(const std::string& folder) {
-    WIN32_FIND_DATAA entry{};
-    tk::FindHandle search(FindFirstFileA((folder + "*").c_str(), &entry));
-    if (!search.Valid()) return false;
-    int others = 0;
-    bool uninstaller = false;
-    do {
-        const std::string name = entry.cFileName;
-        if (name == "." || name == "..") continue;
-        if (SameName(name, UninstallerFile) && !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            uninstaller = !IsLinkedName(folder + name);
-        else
-            ++others;
-    } while (FindNextFileA(search.Get(), &entry));
-    return uninstaller && others == 0;
+    const FolderOnDisk found = LookAtFolder(folder);
+    return found.exists && !found.isLink && found.items.size() == 1 &&
+           SameName(found.items[0].name, UninstallerFile) && !found.items[0].isFolder &&
+           !found.items[0].isLink;
 }
 
 // Marks every path of `paths` that `held` holds for deletion, clearing a read-only
@@ -77,10 +67,11 @@ void MarkTogether(const HeldRemoval& held, const std::vector<std::string>& paths
                   std::vector<std::string>& refused, bool& denied) {
     std::vector<void*> marked, cleared;
     for (const std::string& path : paths) {
-        void* handle = held.HandleOf(path);
-        if (handle == nullptr) continue;
+        const HeldRemoval::Held* one = held.Find(path);
+        if (one == nullptr) continue;
+        void* handle = one->handle->Get();
         unsigned long error = 0;
-        if (held.ReadOnly(path)) {
+        if (one->readOnly) {
             error = SetReadOnly(handle, false);
             if (error == 0) cleared.push_back(handle);
         }
@@ -110,9 +101,8 @@ void CloseAllBut(HeldRemoval& held, const std::vector<std::string>& keep) {
 
 // The paths a /LOG= may not name: what the uninstall reads or deletes.
 std::vector<std::string> UninstallPaths(const UninstallPlan& planned, const std::string& folder) {
-    std::vector<std::string> paths = {folder + InstallRecordFile,
-                                      folder + InstallRecordFile + ".new",
-                                      folder + UninstallerFile};
+    std::vector<std::string> paths = {
+        folder + InstallRecordFile, folder + InstallRecordFile + ".new", folder + UninstallerFile};
     for (const RecordedFile& file : planned.Record.files)
         paths.push_back(folder + file.name);
     paths.insert(paths.end(), planned.Record.shortcuts.begin(), planned.Record.shortcuts.end());
@@ -225,8 +215,8 @@ ExitCode RunUninstall(const std::string& folder, UninstallFrontEnd& frontEnd, In
         frontEnd.Note("Kept (it names another folder):", entryName);
     }
     for (const std::string& path : record) {
-        void* handle = held.HandleOf(path);
-        const bool gone = handle != nullptr && MarkForDeletion(handle) == 0;
+        const HeldRemoval::Held* one = held.Find(path);
+        const bool gone = one != nullptr && MarkForDeletion(one->handle->Get()) == 0;
         frontEnd.Note(gone ? "Removed:" : "Kept:", path);
     }
     held = HeldRemoval();
@@ -249,9 +239,9 @@ ExitCode RunUninstall(const std::string& folder, UninstallFrontEnd& frontEnd, In
 // that whoever waits for uninstall.exe (Apps & Features, a deployment tool) gets the real
 // result; a copy that ends without a report is UnexpectedError. After a removal it first
 // moves its own file out of the install folder beside the copy (a running program's file may
-// be renamed, on the same drive; never over a name that is there) and waits until the copy, seeing uninstall.exe
-// gone, has removed the emptied folders and closed the pipe: so they are gone when the first
-// process has ended. Where the move fails (another drive), the copy waits for the first
+// be renamed, on the same drive; never over a name that is there) and waits until the copy, seeing
+// uninstall.exe gone, has removed the emptied folders and closed the pipe: so they are gone when
+// the first process has ended. Where the move fails (another drive), the copy waits for the first
 // process to end, then deletes uninstall.exe and removes the folders.
 //
 // The copy's own file: the first process opens it delete-on-close, sharing reading and
@@ -271,7 +261,9 @@ std::string UnguessableName(int salt) {
     const unsigned long long values[] = {
         static_cast<unsigned long long>(counter.QuadPart),
         (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime,
-        GetTickCount64(), GetCurrentProcessId(), GetCurrentThreadId(),
+        GetTickCount64(),
+        GetCurrentProcessId(),
+        GetCurrentThreadId(),
         static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(&counter)),
         static_cast<unsigned long long>(salt)};
     Sha256 hash;
@@ -443,10 +435,9 @@ bool HandOver(const UninstallOptions& options, const std::string& self, const st
     if (copy.empty()) return false;
 
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    tk::FileHandle copyFile(CreateFileA(copy.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                        &inherited, OPEN_EXISTING,
-                                        FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT,
-                                        nullptr));
+    tk::FileHandle copyFile(CreateFileA(
+        copy.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherited, OPEN_EXISTING,
+        FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!copyFile.Valid()) {
         DeleteFileA(copy.c_str());
         return false;
@@ -531,9 +522,9 @@ ExitCode RunElevated(const std::string& self, const UninstallOptions& options) {
     if (!options.logFile.empty()) {
         char full[MAX_PATH];
         const DWORD length = GetFullPathNameA(options.logFile.c_str(), MAX_PATH, full, nullptr);
-        arguments = "\"/LOG=" +
-                    (length > 0 && length < MAX_PATH ? std::string(full, length) : options.logFile) +
-                    "\"";
+        arguments =
+            "\"/LOG=" +
+            (length > 0 && length < MAX_PATH ? std::string(full, length) : options.logFile) + "\"";
     }
     SHELLEXECUTEINFOA run{};
     run.cbSize = sizeof run;
