@@ -19,6 +19,7 @@ public:
     Digest Finish();
 
 private:
+    void Blocks(const std::uint8_t* data, std::size_t count);
     void Block(const std::uint8_t* block);
 
     std::array<std::uint32_t, 8> state_;
@@ -26,6 +27,11 @@ private:
     std::size_t buffered_ = 0;
     std::uint64_t length_ = 0; // bytes added
 };
+
+// Whether the processor has SHA instructions; when it has, they hash unless turned off
+// (tests and benchmarks compare them with the portable rounds on one machine).
+bool HasShaInstructions();
+void UseShaInstructions(bool use);
 
 // 64 lower-case hex digits.
 std::string HexOf(const Sha256::Digest& digest);
