@@ -8,6 +8,7 @@
 #include "toolkit/account_win.h"
 #include "toolkit/format.h"
 #include "toolkit/handles_win.h"
+#include "toolkit/process_win.h"
 #include "toolkit/win32_error.h"
 #include "ui/dialogs.h"
 #include "uninstall/entry.h"
@@ -17,7 +18,6 @@
 
 #include <sddl.h>
 #include <shellapi.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -261,7 +261,7 @@ std::string UnguessableName(int salt) {
     const unsigned long long values[] = {
         static_cast<unsigned long long>(counter.QuadPart),
         (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime,
-        GetTickCount64(),
+        GetTickCount(),
         GetCurrentProcessId(),
         GetCurrentThreadId(),
         static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(&counter)),
@@ -332,18 +332,10 @@ bool IsOwnHandOver(HANDLE first, HANDLE pipe, const std::string& folder) {
     if (GetFileType(pipe) != FILE_TYPE_PIPE) return false;
     const DWORD firstId = GetProcessId(first);
     if (firstId == 0) return false;
-    DWORD parentId = 0;
-    tk::FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = snapshot.Valid() && Process32First(snapshot.Get(), &entry); more;
-         more = Process32Next(snapshot.Get(), &entry))
-        if (entry.th32ProcessID == GetCurrentProcessId()) parentId = entry.th32ParentProcessID;
-    if (parentId != firstId) return false;
-    char image[MAX_PATH];
-    DWORD length = MAX_PATH;
-    return QueryFullProcessImageNameA(first, 0, image, &length) &&
-           SameName(NormalFolderPath(std::string(image, length)),
+    if (tk::ParentProcessId() != firstId) return false;
+    const std::string image = tk::ProgramPathOfProcess(first, firstId);
+    return !image.empty() &&
+           SameName(NormalFolderPath(image),
                     NormalFolderPath(AddTrailingBackslash(folder) + UninstallerFile));
 }
 

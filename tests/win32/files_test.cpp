@@ -1,5 +1,6 @@
 // The file and path helpers on the real (Wine) file system of the test prefix.
 #include "engine/files.h"
+#include "toolkit/process_win.h"
 
 #include <gtest/gtest.h>
 #include <aclapi.h>
@@ -293,4 +294,28 @@ TEST_F(FilesTest, AFolderForAllUsersGetsProgramFilesAccessAndNothingInherited) {
     }
     EXPECT_FALSE(usersMayWrite);
     LocalFree(descriptor);
+}
+
+// The program a process runs, both ways: the system's name for it (Vista on) and the first
+// entry of its module list (the way on Windows XP), for this process, whose program is
+// known; and no program for a process that is gone.
+TEST(Processes, ProgramPathBothWays) {
+    char own[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameA(nullptr, own, MAX_PATH), 0u);
+    const DWORD id = GetCurrentProcessId();
+    const std::string named = tk::ProgramPathOfProcess(GetCurrentProcess(), id);
+    const std::string listed = tk::ProgramPathFromModuleList(id);
+    EXPECT_TRUE(SameName(NormalFolderPath(named), NormalFolderPath(own))) << named;
+    EXPECT_TRUE(SameName(NormalFolderPath(listed), NormalFolderPath(own))) << listed;
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    char command[] = "cmd.exe /c exit";
+    ASSERT_TRUE(CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                               nullptr, &startup, &child));
+    WaitForSingleObject(child.hProcess, 10000);
+    CloseHandle(child.hThread);
+    EXPECT_EQ(tk::ProgramPathFromModuleList(child.dwProcessId), "");
+    CloseHandle(child.hProcess);
 }
