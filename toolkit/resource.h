@@ -25,6 +25,10 @@ std::string_view FindRcData(const std::string& name);
 // EResNotFound when it is missing or does not inflate.
 std::string LoadDeflatedRcData(const std::string& name);
 
+// `stored`, the zlib stream of the resource `name`, inflated. Raises EResNotFound when it
+// is not one whole, valid stream: a damaged resource is as good as a missing one.
+std::string InflateRcData(const std::string& name, std::string_view stored);
+
 // Where bytes of the executable's mapped image (such as FindRcData gives) lie in the
 // executable's file: their offset there, or -1 when they do not lie whole within one
 // section's bytes in the file.

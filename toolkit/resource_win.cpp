@@ -1,7 +1,5 @@
 #include "toolkit/resource.h"
 
-#include "toolkit/inflate.h"
-
 #include <windows.h>
 
 namespace tk {
@@ -40,12 +38,7 @@ std::int64_t ImageFileOffset(std::string_view bytes) {
 }
 
 std::string LoadDeflatedRcData(const std::string& name) {
-    const std::string_view stored = FindRcData(name);
-    try {
-        return InflateBuffer(stored.data(), stored.size(), 4 * stored.size());
-    } catch (const EDecompressionError&) {
-        throw EResNotFound(name);
-    }
+    return InflateRcData(name, FindRcData(name));
 }
 
 } // namespace tk

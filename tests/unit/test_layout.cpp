@@ -1,6 +1,8 @@
 #include "toolkit/layout.h"
+#include "toolkit/resource.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 namespace {
 
@@ -58,4 +60,31 @@ TEST(ParseLayout, ReportsTheLineOfTheFirstFault) {
     EXPECT_THROW(tk::ParseLayout("object A: TForm\nend\nend"), tk::ELayoutError);
     EXPECT_THROW(tk::ParseLayout("object A: TForm\n  Caption = #300\nend"), tk::ELayoutError);
     EXPECT_THROW(tk::ParseLayout(""), tk::ELayoutError);
+}
+
+// A layout the build stored deflated comes back whole; one damaged in any way (cut short,
+// a wrong checksum, not zlib at all, nothing) is reported as the resource not found, named
+// as the caller named it, never as half a layout.
+TEST(DeflatedResource, WholeOrNotFound) {
+    const std::string layout = kLayout;
+    uLongf size = compressBound(layout.size());
+    std::string stored(size, '\0');
+    ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(stored.data()), &size,
+                        reinterpret_cast<const Bytef*>(layout.data()), layout.size(), 9),
+              Z_OK);
+    stored.resize(size);
+    EXPECT_EQ(tk::InflateRcData("TMAINFORM", stored), layout);
+
+    std::string wrongSum = stored;
+    wrongSum.back() ^= 1;
+    const std::string damaged[] = {stored.substr(0, stored.size() - 1), stored.substr(0, 20),
+                                   wrongSum, layout, ""};
+    for (const std::string& bytes : damaged) {
+        try {
+            tk::InflateRcData("TMAINFORM", bytes);
+            ADD_FAILURE() << bytes.size() << " bytes inflated";
+        } catch (const tk::EResNotFound& error) {
+            EXPECT_STREQ(error.what(), "Resource TMAINFORM not found");
+        }
+    }
 }
