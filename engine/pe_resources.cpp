@@ -342,9 +342,23 @@ std::string LayOutResources(const std::vector<const Leaf*>& leaves, std::uint32_
     }
     const std::size_t entriesAt = 16 * (1 + types + names) + 8 * (types + names + n);
     std::size_t stringAt = entriesAt + 16 * n;
+    // The data smallest first (ties in directory order): what a program reads as it starts
+    // (manifest, icons, version, window layouts) lies together right after the directory,
+    // ahead of the large items, rather than megabytes away behind them.
+    std::vector<std::size_t> bySize(n), dataAt(n);
+    for (std::size_t i = 0; i < n; ++i) { // insertion, stable: a few dozen
+        std::size_t at = i;
+        for (; at > 0 && leaves[i]->Data.size() < leaves[bySize[at - 1]]->Data.size(); --at)
+            bySize[at] = bySize[at - 1];
+        bySize[at] = i;
+    }
     std::size_t end = AlignUp(stringAt + strings, 8);
-    for (const Leaf* leaf : leaves)
-        end = AlignUp(end, 8) + leaf->Data.size();
+    for (std::size_t i : bySize) {
+        end = AlignUp(end, 8);
+        dataAt[i] = end;
+        end += leaves[i]->Data.size();
+        if (end > 0x7FFFFFFF) break;
+    }
     if (end > 0x7FFFFFFF || rva + std::uint64_t{end} > 0xFFFFFFFFu)
         Fail("the resources do not fit one section");
 
@@ -376,7 +390,7 @@ std::string LayOutResources(const std::vector<const Leaf*>& leaves, std::uint32_
     // Breadth first: the root, the type tables, the name tables (of languages); a table's
     // size is known once its entries are counted ahead.
     std::size_t typeAt = 16 + 8 * types, nameAt = typeAt + 16 * types + 8 * names;
-    std::size_t type = 0, name = 0, data = AlignUp(entriesAt + 16 * n + strings, 8);
+    std::size_t type = 0, name = 0;
     for (std::size_t i = 0; i < n; ++i) {
         if (newType(i)) {
             type = typeAt;
@@ -396,13 +410,11 @@ std::string LayOutResources(const std::vector<const Leaf*>& leaves, std::uint32_
         }
         const std::size_t entry = entriesAt + 16 * i;
         add(name, leaves[i]->Language, static_cast<std::uint32_t>(entry));
-        data = AlignUp(data, 8);
-        Put32(out, entry, rva + static_cast<std::uint32_t>(data));
+        Put32(out, entry, rva + static_cast<std::uint32_t>(dataAt[i]));
         Put32(out, entry + 4, static_cast<std::uint32_t>(leaves[i]->Data.size()));
         Put32(out, entry + 8, leaves[i]->CodePage);
         if (!leaves[i]->Data.empty())
-            std::memcpy(out.data() + data, leaves[i]->Data.data(), leaves[i]->Data.size());
-        data += leaves[i]->Data.size();
+            std::memcpy(out.data() + dataAt[i], leaves[i]->Data.data(), leaves[i]->Data.size());
     }
     return out;
 }

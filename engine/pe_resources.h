@@ -93,7 +93,9 @@ struct RcDataItem {
 // The section is laid out in one canonical way, which depends only on the resources it
 // holds: every directory level sorted (string names first, by their UTF-16 code units,
 // then numbers), directory tables breadth first, then the data entries, the names and
-// the data, each datum on an 8-byte boundary; table time stamps and versions 0. The
+// the data, each datum on an 8-byte boundary, the smallest first (ties in directory
+// order: what a program reads as it starts lies ahead of large items); table time
+// stamps and versions 0. The
 // section that follows it, the base relocations (nothing else may), is moved to follow
 // it again; the section table, the data directories, SizeOfImage,
 // SizeOfInitializedData and the checksum are set to match. So the result is the same

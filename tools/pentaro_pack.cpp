@@ -10,6 +10,11 @@
 //
 //   pentaro-pack --uninstaller INSTALLER OUT
 //   pentaro-pack --carry-signature INSTALLER SIGNED_UNINSTALLER OUT
+//
+// and, as the last step of linking an installer, its resources laid out the one way the
+// two above lay them out (small data first, the large payload items behind):
+//
+//   pentaro-pack --lay-out INSTALLER OUT
 #include "engine/payload.h"
 #include "engine/uninstaller_image.h"
 #include "toolkit/format.h"
@@ -44,7 +49,10 @@ const char kUsage[] =
     "       pentaro-pack --uninstaller INSTALLER OUT\n"
     "Writes the uninstaller's image that INSTALLER makes, unsigned (to be signed).\n"
     "       pentaro-pack --carry-signature INSTALLER SIGNED_UNINSTALLER OUT\n"
-    "Writes INSTALLER carrying the signature of SIGNED_UNINSTALLER, that image signed.\n";
+    "Writes INSTALLER carrying the signature of SIGNED_UNINSTALLER, that image signed.\n"
+    "       pentaro-pack --lay-out INSTALLER OUT\n"
+    "Writes INSTALLER with its resources laid out as the two above do (the build's last step\n"
+    "of linking it: small data first, so that what starts it lies ahead of the payload).\n";
 
 std::string BaseName(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
@@ -84,6 +92,11 @@ int RunUninstallerMode(int argc, char** argv) {
             WriteWholeFile(argv[3], UninstallerImage(PeFileInMemory(installer)));
             return 0;
         }
+        if (mode == "--lay-out" && argc == 4) {
+            const std::string installer = ReadWholeFile(argv[2]);
+            WriteWholeFile(argv[3], RebuildResources(PeFileInMemory(installer), {}));
+            return 0;
+        }
         if (mode == "--carry-signature" && argc == 5) {
             const std::string installer = ReadWholeFile(argv[2]);
             const std::string uninstaller = ReadWholeFile(argv[3]);
@@ -94,7 +107,7 @@ int RunUninstallerMode(int argc, char** argv) {
     } catch (const EPeError& e) {
         throw EPackError(tk::Format("%s: %s", argv[2], e.what()));
     }
-    if (mode == "--uninstaller" || mode == "--carry-signature") {
+    if (mode == "--uninstaller" || mode == "--carry-signature" || mode == "--lay-out") {
         std::fputs(kUsage, stderr);
         return 2;
     }

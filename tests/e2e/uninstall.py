@@ -111,8 +111,18 @@ def payload_items(exe):
 
 def check_uninstaller(bench, uninstaller):
     """The uninstaller carries no payload item and is at most the installer's stub (the
-    installer without its payload items) and 16 KB; its checksum is right."""
+    installer without its payload items) and 16 KB; its checksum is right. In the installer,
+    what it reads as it starts (manifest, icons, version, window layouts) lies ahead of the
+    largest payload item, not behind it."""
     items = payload_items(bench.installer)
+    with pefile.PE(bench.installer) as pe:
+        places = [(str(n.name or n.id), n.directory.entries[0].data.struct)
+                  for t in pe.DIRECTORY_ENTRY_RESOURCE.entries for n in t.directory.entries]
+    largest = max(items, key=items.get)
+    begins = next(d.OffsetToData for name, d in places if name == largest)
+    behind = [name for name, d in places
+              if name not in items and d.OffsetToData + d.Size > begins]
+    bench.expect(f"the installer's start-up resources ahead of {largest}", behind, [])
     stub = os.path.getsize(bench.installer) - sum(items.values())
     size = os.path.getsize(uninstaller)
     bench.expect("the uninstaller carries no payload item", payload_items(uninstaller), {})

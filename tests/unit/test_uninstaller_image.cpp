@@ -278,3 +278,17 @@ TEST(RebuildResources, RefusesWhatItCannotMoveAndDamagedFiles) {
     for (std::size_t n = 0; n < good.size(); n += 61)
         EXPECT_THROW(Image(good.substr(0, n)), EPeError) << n;
 }
+
+// The data of the resources lie smallest first, so that what a program reads as it starts
+// (icons, manifest, layouts: small) comes before the large payload items, however the
+// linker had placed them.
+TEST(RebuildResources, SmallDataFirst) {
+    std::vector<Res> resources = InstallerResources();
+    resources.push_back({"#10", "RS_KDB1", 0, std::string(5000, 'k')});
+    const std::string rebuilt = RebuildResources(PeFileInMemory(Program(resources, 3)), {});
+    for (const Res& a : resources)
+        for (const Res& b : resources)
+            if (a.Data.size() < b.Data.size()) {
+                EXPECT_LT(rebuilt.find(a.Data), rebuilt.find(b.Data)) << a.Name << " " << b.Name;
+            }
+}
