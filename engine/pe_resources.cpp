@@ -280,7 +280,8 @@ struct Leaf {
     std::string Type, Name, Language;
     std::uint32_t CodePage = 0, Size = 0;
     std::uint32_t Offset = 0;
-    std::string Data;
+    bool Added = false;
+    std::string Data; // of one put in
 
     // An RCDATA resource named `name`, regardless of ASCII case.
     bool IsRcDataNamed(std::string_view name) const {
@@ -325,9 +326,11 @@ std::uint32_t Subdirectory(const Entry& entry) {
     return leaves;
 }
 
-// The resource section's bytes for `leaves` (sorted by type, name and language, their data
-// read), laid out as RebuildResources describes, for the section at `rva`.
-std::string LayOutResources(const std::vector<const Leaf*>& leaves, std::uint32_t rva) {
+// Appends to `out` the resource section's bytes for `leaves` (sorted by type, name and
+// language; the data of those from the file read through `r` straight into `out`), laid out
+// as RebuildResources describes, for the section at `rva`. Returns the section's size.
+std::size_t LayOutResources(const std::vector<const Leaf*>& leaves, std::uint32_t rva,
+                            const Reader& r, std::string& out) {
     const std::size_t n = leaves.size();
     auto newType = [&](std::size_t i) { return i == 0 || leaves[i]->Type != leaves[i - 1]->Type; };
     auto newName = [&](std::size_t i) {
@@ -348,44 +351,44 @@ std::string LayOutResources(const std::vector<const Leaf*>& leaves, std::uint32_
     std::vector<std::size_t> bySize(n), dataAt(n);
     for (std::size_t i = 0; i < n; ++i) { // insertion, stable: a few dozen
         std::size_t at = i;
-        for (; at > 0 && leaves[i]->Data.size() < leaves[bySize[at - 1]]->Data.size(); --at)
+        for (; at > 0 && leaves[i]->Size < leaves[bySize[at - 1]]->Size; --at)
             bySize[at] = bySize[at - 1];
         bySize[at] = i;
     }
-    std::size_t end = AlignUp(stringAt + strings, 8);
+    const std::size_t dataBegin = AlignUp(stringAt + strings, 8);
+    std::uint64_t end = dataBegin;
     for (std::size_t i : bySize) {
         end = AlignUp(end, 8);
-        dataAt[i] = end;
-        end += leaves[i]->Data.size();
-        if (end > 0x7FFFFFFF) break;
+        dataAt[i] = static_cast<std::size_t>(end);
+        end += leaves[i]->Size;
     }
-    if (end > 0x7FFFFFFF || rva + std::uint64_t{end} > 0xFFFFFFFFu)
-        Fail("the resources do not fit one section");
+    if (end > 0x7FFFFFFF || rva + end > 0xFFFFFFFFu) Fail("the resources do not fit one section");
 
-    std::string out(end, '\0');
+    // The directory, the entries and the names first; the data then follow in order.
+    std::string dir(dataBegin, '\0');
     // Appends an entry for `key` to the table at `table`, named ones counted at 12, numbered
     // ones at 14 (sorted, the named come first).
     auto add = [&](std::size_t table, const std::string& key, std::uint32_t target) {
-        const std::size_t named = static_cast<unsigned char>(out[table + 12]) |
-                                  static_cast<unsigned char>(out[table + 13]) << 8;
-        const std::size_t numbered = static_cast<unsigned char>(out[table + 14]) |
-                                     static_cast<unsigned char>(out[table + 15]) << 8;
+        const std::size_t named = static_cast<unsigned char>(dir[table + 12]) |
+                                  static_cast<unsigned char>(dir[table + 13]) << 8;
+        const std::size_t numbered = static_cast<unsigned char>(dir[table + 14]) |
+                                     static_cast<unsigned char>(dir[table + 15]) << 8;
         const std::size_t at = table + 16 + 8 * (named + numbered);
         std::uint32_t field = KeyNumber(key);
         if (key[0] == 0) {
             field = kHigh | static_cast<std::uint32_t>(stringAt);
-            Put16(out, stringAt, static_cast<std::uint32_t>(key.size() / 2));
+            Put16(dir, stringAt, static_cast<std::uint32_t>(key.size() / 2));
             for (std::size_t c = 1; c + 1 < key.size(); c += 2)
-                Put16(out, stringAt + 1 + c,
+                Put16(dir, stringAt + 1 + c,
                       static_cast<unsigned char>(key[c]) << 8 |
                           static_cast<unsigned char>(key[c + 1]));
             stringAt += text(key);
-            Put16(out, table + 12, static_cast<std::uint32_t>(named + 1));
+            Put16(dir, table + 12, static_cast<std::uint32_t>(named + 1));
         } else {
-            Put16(out, table + 14, static_cast<std::uint32_t>(numbered + 1));
+            Put16(dir, table + 14, static_cast<std::uint32_t>(numbered + 1));
         }
-        Put32(out, at, field);
-        Put32(out, at + 4, target);
+        Put32(dir, at, field);
+        Put32(dir, at + 4, target);
     };
     // Breadth first: the root, the type tables, the name tables (of languages); a table's
     // size is known once its entries are counted ahead.
@@ -410,13 +413,20 @@ std::string LayOutResources(const std::vector<const Leaf*>& leaves, std::uint32_
         }
         const std::size_t entry = entriesAt + 16 * i;
         add(name, leaves[i]->Language, static_cast<std::uint32_t>(entry));
-        Put32(out, entry, rva + static_cast<std::uint32_t>(dataAt[i]));
-        Put32(out, entry + 4, static_cast<std::uint32_t>(leaves[i]->Data.size()));
-        Put32(out, entry + 8, leaves[i]->CodePage);
-        if (!leaves[i]->Data.empty())
-            std::memcpy(out.data() + dataAt[i], leaves[i]->Data.data(), leaves[i]->Data.size());
+        Put32(dir, entry, rva + static_cast<std::uint32_t>(dataAt[i]));
+        Put32(dir, entry + 4, leaves[i]->Size);
+        Put32(dir, entry + 8, leaves[i]->CodePage);
     }
-    return out;
+    const std::size_t base = out.size();
+    out += dir;
+    for (std::size_t i : bySize) {
+        out.resize(base + dataAt[i], '\0');
+        if (leaves[i]->Added)
+            out += leaves[i]->Data;
+        else
+            r.AppendTo(out, leaves[i]->Offset, leaves[i]->Size, "resource data");
+    }
+    return out.size() - base;
 }
 
 // The order of the resources: by type, then name, then language.
@@ -540,11 +550,14 @@ std::string RebuildResources(const PeFileBytes& file, const std::vector<std::str
     }
     std::vector<Leaf> leaves = ReadLeaves(image);
     for (const RcDataItem& item : add) {
+        if (item.Data.size() > 0x7FFFFFFF) Fail("the resources do not fit one section");
         Leaf& leaf = leaves.emplace_back();
         leaf.Type = NumberKey(kRcData);
         leaf.Name = NameKey(item.Name);
         leaf.Language = NumberKey(0);
+        leaf.Added = true;
         leaf.Data = item.Data;
+        leaf.Size = static_cast<std::uint32_t>(item.Data.size());
     }
     // The resources kept, the data of those from the file read, in canonical order.
     std::vector<const Leaf*> kept(leaves.size());
@@ -559,7 +572,6 @@ std::string RebuildResources(const PeFileBytes& file, const std::vector<std::str
             for (const RcDataItem& item : add)
                 dropped = dropped || leaf.IsRcDataNamed(item.Name);
             if (dropped) continue;
-            leaf.Data = r.Slice(leaf.Offset, leaf.Size, "resource data");
         }
         // Sorted as they come (a few dozen).
         std::size_t at = keeping++;
@@ -568,15 +580,14 @@ std::string RebuildResources(const PeFileBytes& file, const std::vector<std::str
         kept[at] = &leaf;
     }
     kept.resize(keeping);
-    const std::string section = LayOutResources(kept, rsrc.VirtualAddress);
 
     // The headers and the sections before the resources as they are, the resources, then
     // the relocations; the certificate table and anything else after them left behind.
     std::string out;
     r.AppendTo(out, 0, rsrc.RawOffset, "the sections before the resources");
-    out += section;
+    const std::size_t sectionSize = LayOutResources(kept, rsrc.VirtualAddress, r, out);
     out.resize(AlignUp(out.size(), fileAlignment), '\0');
-    Put32(out, rsrc.At + 8, static_cast<std::uint32_t>(section.size()));
+    Put32(out, rsrc.At + 8, static_cast<std::uint32_t>(sectionSize));
     Put32(out, rsrc.At + 16, static_cast<std::uint32_t>(out.size() - rsrc.RawOffset));
     // SizeOfInitializedData changes by what the sections' raw sizes changed.
     // (32-bit arithmetic: the field is a 32-bit sum.)
@@ -584,7 +595,7 @@ std::string RebuildResources(const PeFileBytes& file, const std::vector<std::str
     if (rsrc.Characteristics & kInitializedData)
         initialized += static_cast<std::uint32_t>(out.size() - rsrc.RawOffset) - rsrc.RawSize;
     std::uint64_t nextRva =
-        AlignUp(std::uint64_t{rsrc.VirtualAddress} + section.size(), sectionAlignment);
+        AlignUp(std::uint64_t{rsrc.VirtualAddress} + sectionSize, sectionAlignment);
     std::uint32_t relocationsRva = relocations.Address;
     for (std::size_t i = index + 1; i < sections.size(); ++i) {
         const Section& s = sections[i];
@@ -604,7 +615,7 @@ std::string RebuildResources(const PeFileBytes& file, const std::vector<std::str
     if (nextRva > 0xFFFFFFFFu || out.size() > 0xFFFFFFFFu) Fail("the rebuilt file is too large");
     Put32(out, image.OptionalAt(kSizeOfImage), static_cast<std::uint32_t>(nextRva));
     Put32(out, image.OptionalAt(kSizeOfInitializedData), initialized);
-    Put32(out, image.DirectoryAt(kResources) + 4, static_cast<std::uint32_t>(section.size()));
+    Put32(out, image.DirectoryAt(kResources) + 4, static_cast<std::uint32_t>(sectionSize));
     if (image.DirectoryCount() > kCertificates) {
         Put32(out, image.DirectoryAt(kCertificates), 0);
         Put32(out, image.DirectoryAt(kCertificates) + 4, 0);
