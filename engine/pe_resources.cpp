@@ -263,14 +263,16 @@ std::string Narrow(const std::string& key) {
     return text;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
+// Resource names match as FindResourceA matches the ASCII ones, regardless of case; only
+// ASCII, so that the build and any system the installer runs on find the same resources.
+char AsciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
+
+bool SameAsciiName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-        if (x != y) return false;
-    }
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
     return true;
 }
 
@@ -288,7 +290,7 @@ struct Leaf {
         if (Type != NumberKey(kRcData) || Name.size() != 1 + 2 * name.size() || Name[0] != 0)
             return false;
         for (std::size_t i = 0; i < name.size(); ++i)
-            if (Name[1 + 2 * i] != 0 || !SameName(Name.substr(2 + 2 * i, 1), name.substr(i, 1)))
+            if (Name[1 + 2 * i] != 0 || AsciiUpper(Name[2 + 2 * i]) != AsciiUpper(name[i]))
                 return false;
         return true;
     }
@@ -463,7 +465,7 @@ std::vector<PeResource> ReadRcDataResources(std::string_view file) {
 
 const PeResource* FindResource(const std::vector<PeResource>& resources, std::string_view name) {
     for (const PeResource& r : resources)
-        if (SameName(r.Name, name)) return &r;
+        if (SameAsciiName(r.Name, name)) return &r;
     return nullptr;
 }
 
@@ -559,7 +561,7 @@ std::string RebuildResources(const PeFileBytes& file, const std::vector<std::str
         leaf.Data = item.Data;
         leaf.Size = static_cast<std::uint32_t>(item.Data.size());
     }
-    // The resources kept, the data of those from the file read, in canonical order.
+    // The resources kept, in canonical order (their data is read as they are laid out).
     std::vector<const Leaf*> kept(leaves.size());
     std::size_t keeping = 0;
     const std::size_t fromFile = leaves.size() - add.size();

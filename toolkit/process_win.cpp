@@ -2,8 +2,9 @@
 
 #include "toolkit/handles_win.h"
 
-#include <tlhelp32.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <tlhelp32.h>
 
 namespace tk {
 
