@@ -37,6 +37,7 @@ struct RunSettings {
 //                      such items told; nothing written);
 //   WriteFailed        a file could not be written in full (told; that file removed, the
 //                      ones before it kept, none after it written);
+//   DiskFull           as WriteFailed, because the drive is full;
 //   Cancelled          the front end said stop during the write pass (the cancel message
 //                      told; the files so far kept);
 //   StartupSetupFailed every file written, but dosbox.conf or a shortcut could not be made

@@ -176,7 +176,7 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                 if (error == 0) error = WriteFileChecked(path, item.Contents);
                 if (error != 0) {
                     message = WriteErrorMessage(path, tk::SystemErrorMessage(error));
-                    outcome = ExitCode::WriteFailed;
+                    outcome = WriteFailureCode(error);
                     break;
                 }
                 SetFileDosDate(path, item.FileDate);
@@ -192,7 +192,7 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                     break;
                 }
             }
-            if (outcome != ExitCode::WriteFailed) {
+            if (outcome != ExitCode::WriteFailed && outcome != ExitCode::DiskFull) {
                 frontEnd.Finished();
                 if (frontEnd.Cancelled()) {
                     message = CancelMessage(static_cast<int>(written.size()), count);

@@ -698,7 +698,7 @@ def disk_full(bench):
         bench.expect("nothing else on the disk", sorted(os.listdir(os.path.join(mount, "tq"))),
                      ["pentaro.exe", "tarnw.exe"])
         cancel_main_window(p)
-        finish(bench, installer, "closed with Cancel", "WriteFailed")
+        finish(bench, installer, "closed with Cancel", "DiskFull")
     finally:
         bench.close()
         subprocess.run(["umount", mount])
