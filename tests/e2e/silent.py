@@ -16,7 +16,7 @@ import sys
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 from e2e import (  # noqa: E402
-    EXIT, MAIN, PROGRESS, Dialog, Window, lines, lnk_field, manifest_entries, run_bench, windows_path)
+    EXIT, MAIN, PROGRESS, Dialog, Failed, Window, lines, lnk_field, manifest_entries, run_bench, windows_path)
 from scenarios import (  # noqa: E402
     BUTTON, DOSBOX_MESSAGE, NOT_INSTALLED, QUESTION, SKIP, SUCCESSFUL, check_dialog, check_files,
     check_dosbox_setup, folder_field, open_folder_page)
@@ -567,6 +567,9 @@ def silent_as_administrators_write_it(bench):
     silent(bench, p, "Inno Setup's line",
            f"/VERYSILENT /SUPPRESSMSGBOXES /NORESTART {log_arg} /D=c:/tools/x", expect="Success")
     check_files(bench, p.c("tools", "x"), 10)
+    link = os.path.join(p.desktop(), "pentaro.lnk")
+    if bench.check("Inno Setup's line: pentaro.lnk on the desktop", os.path.isfile(link)):
+        os.remove(link)
     silent(bench, p, "Windows Installer's line", f"/qn /norestart /NOSHORTCUT {log_arg}",
            expect="Success")
     check_files(bench, p.c("tools", "x"), 10)
@@ -600,26 +603,37 @@ def silent_as_administrators_write_it(bench):
                 not os.path.exists(p.c("tq")))
 
     # /SILENT: the progress window, no button, nothing asked; caught while the big file is
-    # written.
-    p.raise_desktop()
-    progress = p.start(bench.variant("big"), "/SILENT", log_arg, "/D=c:\\big")
+    # written (a busy machine may let the run end first: then once more).
+    log, log_arg = log_option(bench, "silent_progress")
     bmp = os.path.join(bench.work, "silent-progress.bmp")
-    out = p.drive("wait-text", PROGRESS, "TLabel", "c:\\big\\pentaro1.kdb", 60,
-                  "shot", PROGRESS, windows_path(bmp), "windows", "dump", PROGRESS)
+    for attempt in range(3):
+        p.raise_desktop()
+        progress = p.start(bench.variant("big"), "/SILENT", log_arg, "/D=c:\\big")
+        try:
+            out = p.drive("wait-text", PROGRESS, "TLabel", "c:\\big\\pentaro1.kdb", 60,
+                          "shot", PROGRESS, windows_path(bmp), "windows", "dump", PROGRESS)
+            break
+        except Failed as error:
+            print(f"/SILENT: the progress window not caught ({error}); again")
+            out = []
+        finally:
+            bench.expect("/SILENT: exit code", progress.wait_exit(60), EXIT["Success"])
+    if not bench.check("/SILENT: the progress window caught while it wrote", bool(out)):
+        return
     shots = bench.screenshots
     os.makedirs(shots, exist_ok=True)
-    subprocess.run(["convert", bmp, os.path.join(shots, "e2e-silent-progress.png")], check=True)
-    print(f"screenshot: {os.path.join(shots, 'e2e-silent-progress.png')}")
+    png = os.path.join(shots, "e2e-silent-progress.png")
+    subprocess.run(["convert", bmp, png], check=True)
+    print(f"screenshot: {png}")
     window = Window(out)
     bench.expect("/SILENT: no button", window.find(BUTTON), [])
     bench.expect("/SILENT: the progress window alone",
                  [f[2] for f in out if f[0] == "toplevel"], [PROGRESS])
-    bench.expect("/SILENT: exit code", progress.wait_exit(60), EXIT["Success"])
     bench.expect("/SILENT: desktop shortcut made (the silent answer)",
                  os.listdir(p.desktop()), ["pentaro.lnk"])
     runs = Log(bench, log).runs()
-    if bench.expect("log: three runs", len(runs), 3):
-        headings = [h for h, _ in runs[2]]
+    if runs:
+        headings = [h for h, _ in runs[-1]]
         bench.expect("/SILENT: the log's files, question and answer, exit code",
                      (len([h for h in headings if h.startswith("Written: c:\\big\\")]),
                       "Question:" in headings, "Answer: Yes" in headings, headings[-1]),
