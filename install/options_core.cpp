@@ -266,33 +266,30 @@ InstallOptions ParseCommandLine(const std::string& line) {
 }
 
 std::string UsageText(const std::string& program) {
-    std::string text =
-        tk::Format("%s [/S | /SILENT] [/NOSHORTCUT] [/ALLUSERS] [\"/LOG=file\"] [\"/DOSBOX=file\"] "
-                   "[/D=folder]\r\n\r\n",
-                   program.c_str());
+    // Short lines: a message box shows them unwrapped, and the screen holds all of them.
+    std::string text = program + " [switches] [/D=folder]\r\n\r\n";
     for (const char* line : {
-             "/S  Install without any window; the outcome is the exit code (also /VERYSILENT, "
-             "/QUIET, /Q, /QN).",
-             "/SILENT  As /S, but with the progress window (also /PASSIVE).",
-             "/NOSHORTCUT  No desktop shortcut (32-bit Windows).",
-             "/ALLUSERS  Install for all users of the computer (administrators only).",
-             "/LOG=file  Append a log of the install to the file.",
-             "/DOSBOX=file  The DOSBox program to use (64-bit Windows).",
-             "/D=folder  The install folder; it must come last, and needs no quotes.",
-             "/?  This message.",
+             "/S  no window; the outcome is the exit code",
+             "/SILENT  the progress window alone, no question",
+             "/NOSHORTCUT  no desktop shortcut (32-bit Windows)",
+             "/ALLUSERS  for all users (administrators only)",
+             "\"/LOG=file\"  appends a log to the file",
+             "\"/DOSBOX=file\"  the DOSBox program (64-bit Windows)",
+             "/D=folder  the install folder: last, no quotes",
+             "/?  this message",
              "",
-             "Quote a switch whose path has blanks: \"/LOG=C:\\My Logs\\setup.log\".",
-             "Switches may be written in any case; /SUPPRESSMSGBOXES, /NORESTART, /SP-, "
-             "/NOCANCEL, /CLOSEAPPLICATIONS, /NOCLOSEAPPLICATIONS and /NORESTARTAPPLICATIONS "
-             "are accepted and change nothing.",
+             "Any case. /VERYSILENT, /QUIET, /Q and /QN mean /S, /PASSIVE means /SILENT; "
+             "/SUPPRESSMSGBOXES, /NORESTART, /SP-, /NOCANCEL, /CLOSEAPPLICATIONS, "
+             "/NOCLOSEAPPLICATIONS and /NORESTARTAPPLICATIONS change nothing.",
              "",
-             "Exit codes (only 0 means installed):",
+             "Exit codes (0 alone means installed):",
          })
         text += std::string(line) + "\r\n";
+    std::string codes;
     for (int value = 0;; ++value) {
         const char* name = ExitCodeName(static_cast<ExitCode>(value));
         if (name[0] == '?') break;
-        text += tk::Format("%d  %s\r\n", value, name);
+        codes += tk::Format("%s%d %s", codes.empty() ? "" : ", ", value, name);
     }
-    return text;
+    return text + codes + ".\r\n";
 }

@@ -587,7 +587,7 @@ def silent_as_administrators_write_it(bench):
     shutil.rmtree(p.c("tools"))
     out = p.wine([windows_path(bench.installer), "/S", "/?"], check=False)
     bench.check("/S /?: the switches and exit codes on the output",
-                "/SILENT" in out and f"{EXIT['DiskFull']}  DiskFull" in out, out)
+                "/SILENT" in out and f"{EXIT['DiskFull']} DiskFull." in out, out)
     silent(bench, p, "/S /?", "/S /?", expect="Success")
     # /? alone: one message.
     helped = p.start(bench.installer, "/?")
@@ -595,7 +595,7 @@ def silent_as_administrators_write_it(bench):
     dialog = Dialog(out)
     shown = " ".join(dialog.texts)
     bench.check("/?: one message with the switches and exit codes",
-                "/SILENT" in shown and f"{EXIT['DiskFull']}  DiskFull" in shown, str(dialog))
+                "/SILENT" in shown and f"{EXIT['DiskFull']} DiskFull." in shown, str(dialog))
     bench.expect("/?: OK alone", dialog.buttons, ["OK"])
     p.drive("press", "Pentaro Installer Version 3.24", "OK")
     bench.expect("/?: exit code", helped.wait_exit(), EXIT["Success"])

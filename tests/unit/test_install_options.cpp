@@ -218,9 +218,11 @@ TEST(UsageText, EveryExitCodeUnderItsNumber) {
     for (int value = 0; value <= static_cast<int>(ExitCode::DiskFull); ++value) {
         const char* name = ExitCodeName(static_cast<ExitCode>(value));
         EXPECT_NE(name[0], '?') << value;
-        EXPECT_NE(text.find("\r\n" + std::to_string(value) + "  " + name + "\r\n"),
-                  std::string::npos)
-            << name;
+        const std::string entry = std::to_string(value) + " " + name;
+        const size_t at = text.find(entry);
+        ASSERT_NE(at, std::string::npos) << name;
+        EXPECT_TRUE(text[at - 1] == ' ' || text[at - 1] == '\n') << name;
+        EXPECT_TRUE(text[at + entry.size()] == ',' || text[at + entry.size()] == '.') << name;
     }
 }
 
