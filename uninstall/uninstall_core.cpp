@@ -351,6 +351,15 @@ InstallRecord ParseInstallRecord(const std::string& text, const std::string& ins
     return RecordReader(installFolder).Read(text);
 }
 
+RecordedFileState StateOfRecordedFile(const RecordedFile& file, const FileOnDisk& found) {
+    if (found.size != file.size) return RecordedFileState::Changed;
+    if (file.time != 0 && found.time == file.time) return RecordedFileState::Unchanged;
+    if (found.sha256.empty()) return RecordedFileState::HashNeeded;
+    return tk::AsciiLower(found.sha256) == tk::AsciiLower(file.sha256)
+               ? RecordedFileState::Unchanged
+               : RecordedFileState::Changed;
+}
+
 RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
     if (disk.files.size() != record.files.size() ||
         disk.shortcuts.size() != record.shortcuts.size() ||
@@ -384,11 +393,10 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
             plan.keptAdded.push_back(path + "\\");
         else if (file.existedBefore)
             plan.keptExisted.push_back(path);
-        else if (found.size == file.size &&
-                 tk::AsciiLower(found.sha256) == tk::AsciiLower(file.sha256))
+        else if (StateOfRecordedFile(file, found) == RecordedFileState::Unchanged)
             plan.deleteFiles.push_back(path);
         else
-            plan.keptChanged.push_back(path);
+            plan.keptChanged.push_back(path); // changed, or not read: kept either way
     }
 
     // Installed onto a desktop, the folder holds the shortcuts too: they are dealt with

@@ -157,9 +157,22 @@ struct FileOnDisk {
     bool isLink = false;
     std::uint64_t size = 0;
     // Of the bytes there now, lower or upper case; may stay empty when the size differs
-    // from the recorded one (the file has changed either way) or it is a link or a folder.
+    // from the recorded one (the file has changed either way), when StateOfRecordedFile
+    // needs no hash to decide, or when it is a link or a folder.
     std::string sha256;
+    // Its last-write time (FILETIME ticks, as RecordedFile::time); 0 when not looked at.
+    std::uint64_t time = 0;
 };
+
+// Whether a recorded file, found as `found` (a file, no link), holds what the install wrote.
+// The rule of Windows Installer for files without versions: a file written to since the
+// install is the user's. Of the recorded size and with the last-write time the install left
+// on it, it is unchanged without reading a byte; of the recorded size but another time (or
+// no recorded time: records before format 3, time 0) only its bytes can tell, HashNeeded
+// until `found.sha256` holds their hash; of another size, changed. So the uninstall reads
+// only files whose time moved, and its time follows the number of files, not their bytes.
+enum class RecordedFileState { Unchanged, Changed, HashNeeded };
+RecordedFileState StateOfRecordedFile(const RecordedFile& file, const FileOnDisk& found);
 
 // A recorded shortcut as found.
 struct ShortcutOnDisk {

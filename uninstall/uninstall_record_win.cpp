@@ -365,8 +365,11 @@ HeldRemoval HoldAndPlan(const std::string& folder) {
         found.isFolder = info.isFolder;
         found.isLink = info.isLink;
         found.size = info.size;
+        found.time = info.lastWrite;
+        // Read only when size and time cannot tell.
         Sha256 sha;
-        if (held > 0 && !info.isFolder && !info.isLink && info.size == file.size &&
+        if (held > 0 && !info.isFolder && !info.isLink &&
+            StateOfRecordedFile(file, found) == RecordedFileState::HashNeeded &&
             ReadHandlePieces(result.Handles.back().handle->Get(),
                              [&](const char* piece, std::size_t n) { sha.Update(piece, n); }) == 0)
             found.sha256 = HexOf(sha.Finish());

@@ -332,7 +332,9 @@ def uninstall32_users_things(bench):
     """32-bit, what is the user's stays: a file of the product's name that lay in the folder
     before the install; a database changed before a reinstall (kept beside, named in the
     log); the desktop moved after the install (OneDrive's backup does that); a file changed
-    while the question is on screen; the temporary record of a stopped install."""
+    while the question is on screen, another changed without a change of size, a third given
+    a new time only (its bytes the product's: removed); the temporary record of a stopped
+    install."""
     p = bench.prefix("uninstall32_users", 32)
     files = product_files(bench)
     os.makedirs(p.c("tq"), exist_ok=True)
@@ -372,6 +374,15 @@ def uninstall32_users_things(bench):
     with open(p.c("tq", "uninstall.rec.new"), "wb") as f:
         f.write(b"PentaroSetup install record 2\r\n")
 
+    # Worked in without a change of size (only its bytes can tell), and given a new time
+    # with its bytes as they were (read, found the product's, removed).
+    same_size = p.c("tq", files[3])
+    with open(same_size, "r+b") as f:
+        first = f.read(1)
+        f.seek(0)
+        f.write(bytes([first[0] ^ 1]))
+    os.utime(p.c("tq", files[4]))
+
     changed = p.c("tq", files[0])
     uninstall = subprocess.Popen(["wine", "c:\\tq\\uninstall.exe"], env=p.env,
                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -387,8 +398,8 @@ def uninstall32_users_things(bench):
     p.drive("press", "Pentaro", "OK")
     uninstall.wait(30)
     left = sorted(os.listdir(p.c("tq"))) if os.path.isdir(p.c("tq")) else []
-    bench.expect("kept: the changed file and the user's versions, nothing else",
-                 left, sorted([files[0]] + kept))
+    bench.expect("kept: the changed files (one of the same size) and the user's versions, "
+                 "nothing else", left, sorted([files[0], files[3]] + kept))
     bench.check("the file found there before stays, kept beside the product's",
                 any(open(p.c("tq", k), "rb").read() == b"the sibling product's own"
                     for k in found_kept))

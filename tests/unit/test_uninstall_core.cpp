@@ -677,3 +677,52 @@ TEST(FoundFiles, OnlyTheProductsOwnBytesAreWrittenOver) {
               "pentaro1 (your version of 2026-12-08 3).kdb");
     EXPECT_EQ(KeptVersionName("readme", "2026-12-08"), "readme (your version of 2026-12-08)");
 }
+
+// Whether a recorded file still holds what the install wrote: size and last-write time
+// decide without reading it; the hash decides only a file of the recorded size whose time
+// moved (copied back, restored) and every file of a record without times (formats 1, 2).
+TEST(RemovalPlan, SizeAndTimeDecideAndTheHashOnlyWhereTheyCannot) {
+    using State = RecordedFileState;
+    const std::uint64_t installed = 125000000000000000ull; // a 1997 time, as the payload's
+    const std::string product = Sha256Hex("data1"), other = Sha256Hex("data2");
+    struct Case {
+        const char* What;
+        std::uint64_t RecordedTime; // 0: a record of format 1 or 2
+        std::uint64_t Size, Time;
+        std::string Hash; // empty: not read
+        State Expected;
+    } cases[] = {
+        {"as written: size and time", installed, 5, installed, "", State::Unchanged},
+        {"as written, read anyway", installed, 5, installed, product, State::Unchanged},
+        {"written to, same size", installed, 5, installed + 1, "", State::HashNeeded},
+        {"written to, same size, other bytes", installed, 5, installed + 1, other,
+         State::Changed},
+        {"the product's bytes copied back", installed, 5, installed + 1, product,
+         State::Unchanged},
+        {"another size, its time given back", installed, 6, installed, "", State::Changed},
+        {"another size", installed, 4, installed + 1, "", State::Changed},
+        {"older record: same size", 0, 5, installed, "", State::HashNeeded},
+        {"older record: a time of 0 on disk too", 0, 5, 0, "", State::HashNeeded},
+        {"older record: the product's bytes", 0, 5, installed, product, State::Unchanged},
+        {"older record: other bytes", 0, 5, installed, other, State::Changed},
+        {"older record: another size", 0, 9, installed, "", State::Changed},
+    };
+    for (const Case& c : cases) {
+        RecordedFile file{"pentaro1.kdb", 5, product};
+        file.time = c.RecordedTime;
+        FileOnDisk found{true, false, false, c.Size, c.Hash, c.Time};
+        EXPECT_EQ(StateOfRecordedFile(file, found), c.Expected) << c.What;
+
+        // The plan deletes only what is unchanged; a file left unread is kept.
+        InstallRecord record = SampleRecord();
+        record.files[1] = file;
+        DiskSnapshot disk = Untouched(record);
+        disk.files[1] = found;
+        const RemovalPlan plan = PlanRemoval(record, disk);
+        const bool deleted =
+            std::find(plan.deleteFiles.begin(), plan.deleteFiles.end(), kFolder + file.name) !=
+            plan.deleteFiles.end();
+        EXPECT_EQ(deleted, c.Expected == State::Unchanged) << c.What;
+        EXPECT_EQ(plan.keptChanged, deleted ? Paths{} : Paths{kFolder + file.name}) << c.What;
+    }
+}
