@@ -30,7 +30,8 @@ Rounds: PENTARO_BENCH_ROUNDS (default 2, as scripts/test runs it); the idle meas
 lasts PENTARO_BENCH_IDLE seconds (default 2). By hand, for figures worth quoting:
 PENTARO_BENCH_ROUNDS=9 PENTARO_BENCH_IDLE=10 ctest --preset win32 -R bench_install -V
 With PENTARO_BENCH_SIZES=1 it also installs and removes the products of 10, 200 and 500 MB
-(--sized; built by the target bench_sized_installers, which no default build makes).
+(--sized: only in a build configured with -DPENTARO_BENCH_SIZES=ON, which has the target
+bench_sized_installers that makes them).
 """
 import argparse
 import os
@@ -45,7 +46,8 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
 sys.path.insert(0, os.path.join(HERE, "..", "win32"))
-from e2e import MAIN, PROGRESS, ROOT, Bench, Display, Failed, manifest_entries, windows_path  # noqa: E402,E501
+from e2e import (MAIN, PROGRESS, ROOT, Bench, Display, Failed, manifest_entries,  # noqa: E402
+                 windows_path)
 
 ROUNDS = max(1, int(os.environ.get("PENTARO_BENCH_ROUNDS", "2")))
 IDLE_SECONDS = float(os.environ.get("PENTARO_BENCH_IDLE", "2"))
@@ -357,9 +359,10 @@ def main():
         return 77
     if SIZES:
         missing = [exe for exe, _ in options.sized if not os.path.isfile(exe)]
-        if missing:
-            print("PENTARO_BENCH_SIZES: build the sized installers first: cmake --build "
-                  "--preset win32 --target bench_sized_installers", file=sys.stderr)
+        if missing or not options.sized:
+            print("PENTARO_BENCH_SIZES: configure with -DPENTARO_BENCH_SIZES=ON and build the "
+                  "sized installers first: cmake --build --preset win32 --target "
+                  "bench_sized_installers", file=sys.stderr)
             return 1
     display = Display()
     bench = Bench(options)
