@@ -124,9 +124,4 @@ TEST(ShortcutRows, StartMenuEntry) {
         EXPECT_EQ(entry.IconIndex, 0) << c.windows;
         EXPECT_EQ(entry.HotKey, 0) << c.windows;
     }
-    // Through DOSBox, with our dosbox.conf quoted for the blanks in the folder.
-    EXPECT_EQ(StartMenuShortcut(cases[0].desktopShortcut, programs).Arguments,
-              "-noconsole -conf \"C:\\Program Files (x86)\\Pentaro\\dosbox.conf\"");
-    EXPECT_EQ(StartMenuShortcut(cases[2].desktopShortcut, programs).Target,
-              folder + "pentaro.exe");
 }
