@@ -75,6 +75,7 @@ ExitCode Install(const InstallOptions& options, const std::string& commandLine, 
     }
     RunSettings settings;
     if (options.allUsers) settings.AllUsers = true;
+    settings.StartMenu = !options.noStartMenu;
     std::string folder = options.folder;
     if (!options.hasFolder) {
         // An upgrade (the package manager passes no folder for one) replaces the install

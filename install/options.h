@@ -1,7 +1,7 @@
 #pragma once
 // The installer's command line, read once into a value. Portable: no system calls.
 //
-//   PentaroSetup.exe [/S] [/NOSHORTCUT] [/ALLUSERS] [/LOG=<file>] [/DOSBOX=<exe>] [/D=<folder>]
+//   PentaroSetup.exe [/S] [/NOSHORTCUT] [/NOSTARTMENU] [/ALLUSERS] [/LOG=<file>] [/DOSBOX=<exe>] [/D=<folder>]
 //   uninstall.exe [/S] [/LOG=<file>]
 //
 // Switches are case-insensitive. /D= must come last: everything after "/D=" up to the end
@@ -20,6 +20,8 @@ struct InstallOptions {
     bool silent = false;
     // /NOSHORTCUT: the unattended answer to the desktop-shortcut question is No.
     bool noShortcut = false;
+    // /NOSTARTMENU: no entry in the Start menu's programs.
+    bool noStartMenu = false;
     // /ALLUSERS: install for every user of the computer (the Apps & Features entry in
     // HKLM, the shortcuts on the public desktop); needs administrator rights.
     bool allUsers = false;

@@ -82,7 +82,8 @@ bool IsSilentWord(const std::string& upper) {
 
 bool IsSwitchWord(const std::string& word) {
     std::string upper = tk::AsciiUpper(word);
-    return IsSilentWord(upper) || upper == "/NOSHORTCUT" || upper == "/ALLUSERS" ||
+    return IsSilentWord(upper) || upper == "/NOSHORTCUT" || upper == "/NOSTARTMENU" ||
+           upper == "/ALLUSERS" ||
            upper.rfind("/UNINSTALLCOPY=", 0) == 0 || upper.rfind("/LOG=", 0) == 0 ||
            upper.rfind("/DOSBOX=", 0) == 0 || upper.rfind("/D=", 0) == 0;
 }
@@ -132,6 +133,8 @@ InstallOptions ParseCommandLine(const std::string& line) {
             options.silent = true;
         } else if (upper == "/NOSHORTCUT") {
             options.noShortcut = true;
+        } else if (upper == "/NOSTARTMENU") {
+            options.noStartMenu = true;
         } else if (upper == "/ALLUSERS") {
             options.allUsers = true;
         } else if (upper.rfind("/UNINSTALLCOPY=", 0) == 0) {

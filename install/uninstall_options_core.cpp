@@ -11,6 +11,8 @@ UninstallOptions UninstallOptionsOf(const InstallOptions& options) {
     const bool copy = !options.uninstallCopy.empty();
     if (options.noShortcut)
         result.problem = "/NOSHORTCUT is not for the uninstaller";
+    else if (options.noStartMenu)
+        result.problem = "/NOSTARTMENU is not for the uninstaller";
     else if (options.allUsers)
         result.problem = "/ALLUSERS is not for the uninstaller";
     else if (!options.dosBoxExe.empty())

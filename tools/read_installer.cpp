@@ -17,6 +17,7 @@
 //
 // Exit codes: 0 success; 1 some item does not load (test, extract), is missing, or has
 // the file name of an earlier item (names ignore case: the installer would overwrite it),
+// or a payload item lies outside the catalogue (list, test: the installer never installs it),
 // or the signature's table is damaged (list, test), or the uninstaller breaks its promise;
 // 2 usage; 3 FILE cannot be read, is no PE executable, is damaged or carries no payload.
 #include "engine/payload.h"
@@ -49,18 +50,6 @@ class EFileError : public tk::Exception {
 public:
     using tk::Exception::Exception;
 };
-
-std::vector<std::string> CatalogueNames() {
-    std::vector<std::string> names;
-    const std::string text = PayloadCatalogue;
-    for (std::size_t pos = 0; pos <= text.size();) {
-        std::size_t comma = text.find(',', pos);
-        if (comma == std::string::npos) comma = text.size();
-        names.push_back(text.substr(pos, comma - pos));
-        pos = comma + 1;
-    }
-    return names;
-}
 
 struct Loaded {
     std::string Catalogue;
@@ -219,6 +208,13 @@ int Run(int argc, char** argv) {
                 std::printf("%-12s %s\n", name.c_str(), path.c_str());
         }
     }
+    if (command != "extract")
+        for (const std::string& name : ItemsOutsideCatalogue(resources)) {
+            std::printf("%-12s FAILED: a payload item outside the installer's catalogue, which "
+                        "the installer never installs\n",
+                        name.c_str());
+            ++failures;
+        }
     if (command == "test") std::printf("%zu items, %d failed\n", names.size(), failures);
     if (command != "extract") {
         try {

@@ -434,13 +434,14 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
     for (const std::string& path : {temporaryPath, recordPath, uninstallerPath})
         if (!path.empty()) plan.deleteFiles.push_back(path);
 
-    // Shortcuts: only those on today's desktops that still lead into this folder.
+    // Shortcuts: only those in today's desktops and Start menus that still lead into this
+    // folder.
     for (std::size_t i = 0; i < record.shortcuts.size(); ++i) {
         const ShortcutOnDisk& found = disk.shortcuts[i];
         if (!found.exists) continue;
         const std::string& at = found.path.empty() ? record.shortcuts[i] : found.path;
         const bool leadsHere =
-            found.onDesktop && !found.isLink &&
+            found.inShortcutFolder && !found.isLink &&
             ((!GoesUp(found.target) && PathInFolder(found.target, folder)) ||
              FoldedName(found.arguments).find(FoldedName(folder)) != std::string::npos);
         (leadsHere ? plan.deleteShortcuts : plan.keptShortcuts).push_back(at);
@@ -519,14 +520,14 @@ std::vector<RemovalStep> RemovalOrder(const RemovalPlan& plan) {
 }
 
 std::vector<std::string> ShortcutPlaces(const std::string& recorded,
-                                        const std::vector<std::string>& desktops) {
+                                        const std::vector<std::string>& folders) {
     const std::string parent = ParentPart(recorded);
     const std::string name = recorded.substr(parent.size());
-    for (const std::string& desktop : desktops)
-        if (!desktop.empty() && SameName(AddTrailingBackslash(desktop), parent)) return {recorded};
+    for (const std::string& folder : folders)
+        if (!folder.empty() && SameName(AddTrailingBackslash(folder), parent)) return {recorded};
     std::vector<std::string> places;
-    for (const std::string& desktop : desktops)
-        if (!desktop.empty()) places.push_back(AddTrailingBackslash(desktop) + name);
+    for (const std::string& folder : folders)
+        if (!folder.empty()) places.push_back(AddTrailingBackslash(folder) + name);
     return places;
 }
 

@@ -535,10 +535,61 @@ TEST(RemovalPlan, ShortcutsAreLookedForOnTodaysDesktops) {
     const InstallRecord record = SampleRecord();
     DiskSnapshot disk = Untouched(record);
     disk.shortcuts[0].path = "D:\\OneDrive\\Desktop\\Penta DOSbox.lnk";
-    disk.shortcuts[1].onDesktop = false;
+    disk.shortcuts[1].inShortcutFolder = false;
     const RemovalPlan plan = PlanRemoval(record, disk);
     EXPECT_EQ(plan.deleteShortcuts, Paths{"D:\\OneDrive\\Desktop\\Penta DOSbox.lnk"});
     EXPECT_EQ(plan.keptShortcuts, Paths{record.shortcuts[1]});
+}
+
+// The Start-menu entry is recorded and removed by the desktop shortcuts' rules; the Start
+// menu, too, may have moved since the install (a roaming profile, a redirection).
+TEST(RemovalPlan, TheStartMenuEntryGoesByTheShortcutsRules) {
+    const std::string programs =
+        "C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\";
+    const std::string commonPrograms =
+        "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\";
+    const std::string redirected = "\\\\server\\profiles\\ann\\Start Menu\\Programs\\";
+    const std::string name = "Pentaro 3.24.lnk";
+    const Paths today = {kDesktop, kPublicDesktop, programs, commonPrograms};
+    const struct {
+        std::string recorded;
+        Paths folders;
+        Paths places;
+    } cases[] = {
+        {programs + name, today, {programs + name}},
+        {commonPrograms + name, today, {commonPrograms + name}},
+        // Moved: the name in every shortcut folder of today.
+        {programs + name,
+         {kDesktop, kPublicDesktop, redirected, commonPrograms},
+         {kDesktop + name, kPublicDesktop + name, redirected + name, commonPrograms + name}},
+        // A folder the system could not name is no place.
+        {programs + name, {kDesktop, "", programs}, {programs + name}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ShortcutPlaces(c.recorded, c.folders), c.places) << c.recorded;
+
+    InstallRecord record = SampleRecord();
+    record.shortcuts.push_back(programs + name);
+    const InstallRecord back = ParseInstallRecord(FormatInstallRecord(record), kFolder);
+    EXPECT_EQ(back.shortcuts, record.shortcuts);
+
+    // Through DOSBox with the folder's dosbox.conf, found in the moved Start menu: it goes.
+    // Changed by the user to start something else: it stays, and nothing else does for it.
+    const ShortcutOnDisk throughDosBox{true, false, "c:\\dosbox\\dosbox.exe",
+                                       "-noconsole -conf " + kFolder + "dosbox.conf",
+                                       redirected + name, true};
+    DiskSnapshot disk = Untouched(record);
+    disk.shortcuts[2] = throughDosBox;
+    RemovalPlan plan = PlanRemoval(record, disk);
+    EXPECT_EQ(plan.deleteShortcuts,
+              (Paths{record.shortcuts[0], record.shortcuts[1], redirected + name}));
+    EXPECT_TRUE(plan.keptShortcuts.empty());
+
+    disk.shortcuts[2].arguments = "-noconsole -conf d:\\mine\\dosbox.conf";
+    plan = PlanRemoval(record, disk);
+    EXPECT_EQ(plan.deleteShortcuts, (Paths{record.shortcuts[0], record.shortcuts[1]}));
+    EXPECT_EQ(plan.keptShortcuts, Paths{redirected + name});
+    EXPECT_EQ(plan.removeFolders.size(), 2u);
 }
 
 TEST(RemovalPlan, TheTemporaryRecordOfAStoppedInstallGoesWithTheRecord) {
