@@ -75,6 +75,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     RunSettings settings;
     if (options.allUsers) settings.AllUsers = true;
+    settings.StartMenu = !options.noStartMenu;
     tk::Probe("start-up check done");
     application.Initialize();
     tk::RegisterStandardControls();

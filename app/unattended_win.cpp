@@ -84,6 +84,7 @@ ExitCode Install(const InstallOptions& options, InstallLog& log) {
     }
     RunSettings settings;
     if (options.allUsers) settings.AllUsers = true;
+    settings.StartMenu = !options.noStartMenu;
     std::string folder = options.folder;
     if (!options.hasFolder) {
         // An upgrade (the package manager passes no folder for one) replaces the install

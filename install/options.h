@@ -1,7 +1,8 @@
 #pragma once
 // The installer's command line, read once into a value. Portable: no system calls.
 //
-//   PentaroSetup.exe [/S|/SILENT] [/NOSHORTCUT] [/ALLUSERS] [/LOG=<f>] [/DOSBOX=<f>] [/D=<dir>]
+//   PentaroSetup.exe [/S|/SILENT] [/NOSHORTCUT] [/NOSTARTMENU] [/ALLUSERS] [/LOG=<f>]
+//                    [/DOSBOX=<f>] [/D=<dir>]
 //   PentaroSetup.exe /?
 //   uninstall.exe [/S] [/LOG=<file>]
 //
@@ -28,6 +29,8 @@ struct InstallOptions {
     bool help = false;
     // /NOSHORTCUT: the unattended answer to the desktop-shortcut question is No.
     bool noShortcut = false;
+    // /NOSTARTMENU: no entry in the Start menu's programs.
+    bool noStartMenu = false;
     // /ALLUSERS: install for every user of the computer (the Apps & Features entry in
     // HKLM, the shortcuts on the public desktop); needs administrator rights.
     bool allUsers = false;

@@ -109,7 +109,7 @@ bool IsHelpWord(const std::string& upper) {
 bool IsSwitchWord(const std::string& word) {
     std::string upper = tk::AsciiUpper(word);
     return IsSilentWord(upper) || IsHabitWord(upper) || IsHelpWord(upper) ||
-           upper == "/NOSHORTCUT" || upper == "/ALLUSERS" ||
+           upper == "/NOSHORTCUT" || upper == "/NOSTARTMENU" || upper == "/ALLUSERS" ||
            upper.rfind("/UNINSTALLCOPY=", 0) == 0 || upper.rfind("/LOG=", 0) == 0 ||
            upper.rfind("/DOSBOX=", 0) == 0 || upper.rfind("/D=", 0) == 0;
 }
@@ -222,6 +222,8 @@ InstallOptions ParseCommandLine(const std::string& line) {
             options.help = true;
         } else if (upper == "/NOSHORTCUT") {
             options.noShortcut = true;
+        } else if (upper == "/NOSTARTMENU") {
+            options.noStartMenu = true;
         } else if (upper == "/ALLUSERS") {
             options.allUsers = true;
         } else if (upper.rfind("/UNINSTALLCOPY=", 0) == 0) {
@@ -272,6 +274,7 @@ std::string UsageText(const std::string& program) {
              "/S  no window; the outcome is the exit code",
              "/SILENT  the progress window alone, no question",
              "/NOSHORTCUT  no desktop shortcut (32-bit Windows)",
+             "/NOSTARTMENU  no Start-menu entry",
              "/ALLUSERS  for all users (administrators only)",
              "\"/LOG=file\"  appends a log to the file",
              "\"/DOSBOX=file\"  the DOSBox program (64-bit Windows)",

@@ -138,6 +138,14 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
             settings.DesktopFolder ? *settings.DesktopFolder
                                    : AddTrailingBackslash(GetSpecialFolderPath(
                                          allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP));
+        // Empty: no entry in the Start menu (/NOSTARTMENU, or a system that names no programs
+        // folder there, which then has nowhere to show one).
+        const std::string programs =
+            !settings.StartMenu ? std::string()
+            : settings.ProgramsFolder
+                ? *settings.ProgramsFolder
+                : AddTrailingBackslash(
+                      GetSpecialFolderPath(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS));
         // The system account runs the uninstaller of an install for all users: what it runs
         // must be out of the users' reach. A folder the run made gets Program Files' access;
         // one that was there keeps its own.
@@ -162,6 +170,7 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                   DosBoxShortcut(folder, desktop, DosBoxExePath, DosBoxExeBuild),
                   PrintShortcut(folder, desktop)})
                 targets.push_back(link.LinkPath);
+            if (!programs.empty()) targets.push_back(programs + StartMenuLinkName());
             refusal = frontEnd.Refusal(targets);
         }
 
@@ -245,6 +254,15 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
 
         if (outcome == ExitCode::Success) {
             InstallFacts facts;
+            // The Start menu's entry starts the product as `desktopShortcut` does; empty when
+            // it was made (and recorded) or is not wanted, else why not, for the user.
+            const auto makeStartMenuEntry = [&](const Shortcut& desktopShortcut) {
+                if (programs.empty()) return std::string();
+                const Shortcut entry = StartMenuShortcut(desktopShortcut, programs);
+                std::string problem = MakeShortcut(entry);
+                if (problem.empty()) facts.Shortcuts.push_back(entry.LinkPath);
+                return problem;
+            };
             facts.Folder = folder;
             facts.AllUsers = allUsers;
             facts.CreatedFolders = created;
@@ -264,35 +282,47 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                                                     tk::SystemErrorMessage(confError)));
                     outcome = ExitCode::StartupSetupFailed;
                 }
-                const DosBoxSetUpResult setUp =
+                DosBoxSetUpResult setUp =
                     confError == 0 ? SetUpDosBox(folder, desktop) : DosBoxSetUpResult{false, {}};
-                if (!setUp.Message.empty()) frontEnd.Tell("", setUp.Message);
-                if (!setUp.Made) outcome = ExitCode::StartupSetupFailed;
-                message.clear();
                 // Without the sibling product it made dosbox.conf and the two links.
+                const Shortcut dosBoxLink =
+                    DosBoxShortcut(folder, desktop, DosBoxExePath, DosBoxExeBuild);
                 if (setUp.Made && !FileExists(folder + SiblingProgramFile)) {
                     std::string conf;
                     if (ReadFileBytes(folder + kDosBoxConfName, conf) == 0)
                         facts.Files.push_back({kDosBoxConfName, conf.size(), Sha256Hex(conf),
                                                found.ExistedBefore(kDosBoxConfName),
                                                LastWriteTime(folder + kDosBoxConfName)});
-                    facts.Shortcuts = {
-                        DosBoxShortcut(folder, desktop, DosBoxExePath, DosBoxExeBuild).LinkPath,
-                        PrintShortcut(folder, desktop).LinkPath};
+                    facts.Shortcuts = {dosBoxLink.LinkPath,
+                                       PrintShortcut(folder, desktop).LinkPath};
+                    // An entry that could not be made is told instead of the instructions.
+                    if (std::string problem = makeStartMenuEntry(dosBoxLink); !problem.empty())
+                        setUp = {false, std::move(problem)};
                 }
+                if (!setUp.Message.empty()) frontEnd.Tell("", setUp.Message);
+                if (!setUp.Made) outcome = ExitCode::StartupSetupFailed;
+                message.clear();
             } else if (FileExists(folder + SiblingProgramFile)) {
                 message = SiblingInstalledMessage();
-            } else if (frontEnd.Ask(ShortcutQuestion())) {
-                const Shortcut link = ProductShortcut(folder, desktop);
-                message = MakeShortcut(link);
-                if (!message.empty()) {
-                    outcome = ExitCode::StartupSetupFailed;
-                } else {
-                    message = DesktopIconMessage();
-                    facts.Shortcuts.push_back(link.LinkPath);
-                }
             } else {
-                message = StartFromSiblingMessage();
+                const Shortcut link = ProductShortcut(folder, desktop);
+                if (frontEnd.Ask(ShortcutQuestion())) {
+                    message = MakeShortcut(link);
+                    if (!message.empty()) {
+                        outcome = ExitCode::StartupSetupFailed;
+                    } else {
+                        message = DesktopIconMessage();
+                        facts.Shortcuts.push_back(link.LinkPath);
+                    }
+                } else {
+                    message = StartFromSiblingMessage();
+                }
+                // The question is about the desktop: the Start menu gets its entry either way.
+                if (outcome == ExitCode::Success)
+                    if (std::string problem = makeStartMenuEntry(link); !problem.empty()) {
+                        message = std::move(problem);
+                        outcome = ExitCode::StartupSetupFailed;
+                    }
             }
             if (outcome == ExitCode::Success) {
                 const std::string failure = RegisterInstallation(facts);

@@ -13,6 +13,8 @@ UninstallOptions UninstallOptionsOf(const InstallOptions& options) {
         result.problem = "/? is not for the uninstaller";
     else if (options.noShortcut)
         result.problem = "/NOSHORTCUT is not for the uninstaller";
+    else if (options.noStartMenu)
+        result.problem = "/NOSTARTMENU is not for the uninstaller";
     else if (options.allUsers)
         result.problem = "/ALLUSERS is not for the uninstaller";
     else if (!options.dosBoxExe.empty())

@@ -70,8 +70,9 @@ def product():
 
 
 def installer_switches():
-    """The switches of the installer's usage line in install/options.h, upper case."""
-    usage = re.search(r"^//\s+PentaroSetup\.exe (.*)$", source("install/options.h"), re.M)
+    """The switches of the installer's usage lines in install/options.h, upper case."""
+    usage = re.search(r"^//\s+PentaroSetup\.exe (.*?)^//\s+uninstall\.exe", source("install/options.h"),
+                      re.M | re.S)
     return {s.upper() for s in re.findall(r"/[A-Za-z]+=?", usage.group(1))}
 
 
@@ -180,7 +181,8 @@ if failures:
     sys.exit(1)
 if not SCHEMAS:
     print("winget_manifest: the three files match the code; not validated against the package "
-          "manager's schemas: configure with -DPENTARO_WINGET_SCHEMA_DIR=<folder of "
-          "manifest.*.1.10.0.json> to validate them")
+          "manager's schemas: put the three manifest.*.1.10.0.json in a winget-schema folder "
+          "beside the clone, or configure with -DPENTARO_WINGET_SCHEMA_DIR=<their folder>, to "
+          "validate them")
     sys.exit(SKIPPED)
 print("winget_manifest: the three files validate and match the code")

@@ -496,8 +496,9 @@ def silent_write_faults(bench):
         os.symlink(mount, os.path.join(p.dir, "dosdevices", "e:"))
         silent(bench, p, "a full disk", "/S /D=e:\\tq", expect="DiskFull")
         check_files(bench, os.path.join(mount, "tq"), 2)
-        bench.expect("full disk: the partial file removed, the two before kept",
-                     sorted(os.listdir(os.path.join(mount, "tq"))), ["pentaro.exe", "tarnw.exe"])
+        bench.expect("full disk: the partial file removed, the two before and the record kept",
+                     sorted(os.listdir(os.path.join(mount, "tq"))),
+                     ["pentaro.exe", "tarnw.exe", "uninstall.rec"])
     finally:
         bench.close()
         subprocess.run(["umount", mount])

@@ -44,8 +44,8 @@ std::vector<std::string> Words(const std::string& text) {
 
 bool IsSwitchWord(const std::string& word) {
     const std::string upper = tk::AsciiUpper(word);
-    return upper == "/S" || upper == "/NOSHORTCUT" || upper.rfind("/LOG=", 0) == 0 ||
-           upper.rfind("/D=", 0) == 0;
+    return upper == "/S" || upper == "/NOSHORTCUT" || upper == "/NOSTARTMENU" ||
+           upper.rfind("/LOG=", 0) == 0 || upper.rfind("/D=", 0) == 0;
 }
 
 void Check(bool property) {
@@ -86,12 +86,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (options.silent) again += options.showProgress ? " /SILENT" : " /S";
         if (options.help) again += " /?";
         if (options.noShortcut) again += " /NOSHORTCUT";
+        if (options.noStartMenu) again += " /NOSTARTMENU";
         if (!options.logFile.empty()) again += " \"/LOG=" + options.logFile + "\"";
         if (options.hasFolder) again += " /D=" + options.folder;
         const InstallOptions rebuilt = ParseCommandLine(again);
         Check(!rebuilt.Bad());
         Check(rebuilt.silent == options.silent && rebuilt.showProgress == options.showProgress &&
               rebuilt.help == options.help && rebuilt.noShortcut == options.noShortcut &&
+              rebuilt.noStartMenu == options.noStartMenu &&
               rebuilt.logFile == options.logFile && rebuilt.hasFolder == options.hasFolder &&
               rebuilt.folder == options.folder);
     }

@@ -29,6 +29,13 @@ TEST(ParseCommandLine, SwitchesInAnyCaseAfterQuotedOrPlainProgramPath) {
     EXPECT_EQ(options.logFile, "d:\\a b.log");
 }
 
+TEST(ParseCommandLine, NoStartMenu) {
+    EXPECT_TRUE(ParseCommandLine("setup.exe /S /NoStartMenu /D=c:\\tq").noStartMenu);
+    EXPECT_FALSE(ParseCommandLine("setup.exe /S /NOSHORTCUT").noStartMenu);
+    // After /D= it was meant as a switch, not as a part of the folder.
+    EXPECT_TRUE(ParseCommandLine("setup.exe /S /D=c:\\tq /nostartmenu").Bad());
+}
+
 TEST(ParseCommandLine, FolderRunsVerbatimToTheEndOfTheLine) {
     InstallOptions options =
         ParseCommandLine("\"C:\\cd\\PentaroSetup.exe\" /S /D=C:\\Program Files\\My  Pentaro \r\n");

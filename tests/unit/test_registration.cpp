@@ -93,6 +93,7 @@ TEST(UninstallOptionsOf, TheInstallersRulesAndOnlyTheUninstallersSwitches) {
         {"uninstall.exe /S /LOG=a.log /LOG=b.log", false},
         {"uninstall.exe /S /ALLUSERS", false},
         {"uninstall.exe /S /NOSHORTCUT", false},
+        {"uninstall.exe /S /NoStartMenu", false},
         {"uninstall.exe /S /D=c:\\tq", false},
         {"uninstall.exe /S /UNINSTALLCOPY=12,16", false},
         {"c:\\temp\\copy.exe /S /UNINSTALLCOPY=12,16 /D=c:\\tq\\", true},
