@@ -83,6 +83,7 @@ bool IsSilentWord(const std::string& upper) {
 bool IsSwitchWord(const std::string& word) {
     std::string upper = tk::AsciiUpper(word);
     return IsSilentWord(upper) || upper == "/NOSHORTCUT" || upper == "/ALLUSERS" ||
+           upper == "/ELEVATED" ||
            upper.rfind("/UNINSTALLCOPY=", 0) == 0 || upper.rfind("/LOG=", 0) == 0 ||
            upper.rfind("/DOSBOX=", 0) == 0 || upper.rfind("/D=", 0) == 0;
 }
@@ -134,6 +135,8 @@ InstallOptions ParseCommandLine(const std::string& line) {
             options.noShortcut = true;
         } else if (upper == "/ALLUSERS") {
             options.allUsers = true;
+        } else if (upper == "/ELEVATED") {
+            options.elevated = true;
         } else if (upper.rfind("/UNINSTALLCOPY=", 0) == 0) {
             options.uninstallCopy = argument.substr(15);
         } else if (upper.rfind("/LOG=", 0) == 0) {
@@ -162,4 +165,28 @@ InstallOptions ParseCommandLine(const std::string& line) {
     if (std::count(line.begin() + arguments, line.end(), '"') % 2 != 0)
         options.error = "A quote is not closed";
     return options;
+}
+
+RunMode RunModeOf(bool silentSwitch, bool systemAccount, bool visibleWindowStation,
+                  unsigned long session, bool sessionZeroForServices) {
+    if (silentSwitch) return RunMode::Silent;
+    if (systemAccount) return RunMode::SilentAsSystem;
+    if (!visibleWindowStation || (session == 0 && sessionZeroForServices))
+        return RunMode::SilentNoDesktop;
+    return RunMode::Windows;
+}
+
+std::string RunModeNote(RunMode mode) {
+    switch (mode) {
+    case RunMode::SilentAsSystem:
+        return "Runs as with /S: started without it as the SYSTEM account, where nobody could "
+               "answer a question";
+    case RunMode::SilentNoDesktop:
+        return "Runs as with /S: started without it where no user sees the desktop (session 0 "
+               "or a window station that is not shown)";
+    case RunMode::Windows:
+    case RunMode::Silent:
+        break;
+    }
+    return {};
 }
