@@ -296,6 +296,71 @@ TEST_F(FilesTest, AFolderForAllUsersGetsProgramFilesAccessAndNothingInherited) {
     LocalFree(descriptor);
 }
 
+// A log, as the system account writes it into a folder users share: appended to, created
+// when missing, never through a name that leads to another file.
+TEST_F(FilesTest, OpenToAppendNeverWritesThroughALink) {
+    const std::string log = root_ + "\\setup.log", other = root_ + "\\victim.dll";
+    const auto append = [](const std::string& path, const std::string& text) {
+        HANDLE file = OpenToAppend(path);
+        if (file == INVALID_HANDLE_VALUE) return GetLastError();
+        DWORD written = 0;
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        CloseHandle(file);
+        return 0ul;
+    };
+    EXPECT_EQ(append(log, "one "), 0ul);
+    EXPECT_EQ(append(log, "two"), 0ul);
+    EXPECT_EQ(ReadFile(log), "one two");
+
+    ASSERT_TRUE(DeleteFileA(log.c_str()));
+    WriteStringToFile(other, "the system's own file");
+    ASSERT_TRUE(CreateHardLinkA(log.c_str(), other.c_str(), nullptr));
+    EXPECT_EQ(append(log, "planted"), static_cast<unsigned long>(ERROR_CANT_RESOLVE_FILENAME));
+    EXPECT_EQ(ReadFile(other), "the system's own file");
+}
+
+// The hand-over's check of the program that started the copy: one file, whatever the name
+// it was started by.
+TEST_F(FilesTest, SameFileByIdentityNotByName) {
+    const std::string folder = root_ + "\\Pentaro Game Folder";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    const std::string file = folder + "\\uninstall program.exe", other = root_ + "\\b.exe";
+    WriteStringToFile(file, "x");
+    WriteStringToFile(other, "x");
+    char shortName[MAX_PATH];
+    const DWORD length = GetShortPathNameA(file.c_str(), shortName, MAX_PATH);
+    ASSERT_GT(length, 0u);
+    ASSERT_NE(std::string(shortName), file);
+    EXPECT_TRUE(SameFile(shortName, file)) << shortName;
+    EXPECT_TRUE(SameFile(file, file));
+    EXPECT_FALSE(SameFile(file, other));
+    EXPECT_FALSE(SameFile(file, root_ + "\\missing.exe"));
+}
+
+// The system account's folder for its copy of the uninstaller: new, with its access from the
+// first moment.
+TEST_F(FilesTest, AProtectedFolderIsNewAndOnlyTheSystemsAndTheAdministrators) {
+    const std::string folder = root_ + "\\private";
+    ASSERT_EQ(CreateProtectedFolder(folder, SystemOnlyAccess), 0u);
+    PACL access = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                    nullptr, nullptr, &access, nullptr, &descriptor),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_NE(access, nullptr);
+    EXPECT_EQ(access->AceCount, 2);
+    for (WORD i = 0; i < access->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        GetAce(access, i, reinterpret_cast<void**>(&ace));
+        EXPECT_TRUE(IsWellKnownSid(&ace->SidStart, WinLocalSystemSid) ||
+                    IsWellKnownSid(&ace->SidStart, WinBuiltinAdministratorsSid));
+    }
+    LocalFree(descriptor);
+    // A folder that is there, made by anyone, is never taken.
+    EXPECT_EQ(CreateProtectedFolder(folder, SystemOnlyAccess),
+              static_cast<unsigned long>(ERROR_ALREADY_EXISTS));
+}
+
 // The program a process runs, both ways: the system's name for it (Vista on) and the first
 // entry of its module list (the way on Windows XP), for this process, whose program is
 // known; and no program for a process that is gone.
