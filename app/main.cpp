@@ -48,13 +48,22 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // solidus into '\' and '.', which would change the meaning of a path.
     std::string commandLine;
     tk::WideToAnsiExact(GetCommandLineW(), commandLine);
-    const InstallOptions options = ParseCommandLine(commandLine);
+    InstallOptions options = ParseCommandLine(commandLine);
+    // Where nobody could answer a question (a deployment service), no window opens.
+    const tk::ProcessDesktop desktop = tk::DesktopOfProcess();
+    const RunMode mode =
+        RunModeOf(options.silent, tk::RunsAsSystemAccount(), desktop.visibleWindowStation,
+                  desktop.session, desktop.sessionZeroForServices);
+    options.silent = mode != RunMode::Windows;
     // The uninstaller has no start-up check and loads no payload item.
-    if (IsUninstallMode(!options.uninstallCopy.empty()))
-        return static_cast<int>(RunUninstaller(UninstallOptionsOf(options), commandLine));
+    if (IsUninstallMode(!options.uninstallCopy.empty())) {
+        UninstallOptions uninstall = UninstallOptionsOf(options);
+        uninstall.silentNote = RunModeNote(mode);
+        return static_cast<int>(RunUninstaller(uninstall, commandLine));
+    }
     if (options.help) return ShowUsage(options);
     if (options.silent) {
-        const ExitCode code = RunUnattended(options, commandLine);
+        const ExitCode code = RunUnattended(options, RunModeNote(mode), commandLine);
         DosBoxExePath.clear();
         return static_cast<int>(code);
     }

@@ -11,4 +11,6 @@
 // Runs the whole install for `options` parsed from `commandLine`. Catches everything the
 // run raises: std::bad_alloc gives OutOfMemory, any other error UnexpectedError (its
 // message logged).
-ExitCode RunUnattended(const InstallOptions& options, const std::string& commandLine);
+// `note` (RunModeNote), when not empty, says in the log why a run without /S runs so.
+ExitCode RunUnattended(const InstallOptions& options, const std::string& note,
+                       const std::string& commandLine);

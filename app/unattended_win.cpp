@@ -30,14 +30,6 @@ std::string LowerCase(std::string text) {
     return text;
 }
 
-// `path` as a full path against the current folder; as given where the system cannot say.
-std::string FullPath(const std::string& path) {
-    if (path.empty()) return path;
-    char full[MAX_PATH];
-    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    return length > 0 && length < MAX_PATH ? std::string(full, length) : path;
-}
-
 void LogMessage(InstallLog& log, const std::string& caption, const std::string& text) {
     log.Write(caption.empty() ? "Message:" : "Message [" + caption + "]:", text);
 }
@@ -125,7 +117,8 @@ ExitCode Install(const InstallOptions& options, InstallLog& log) {
 
 } // namespace
 
-ExitCode RunUnattended(const InstallOptions& options, const std::string& commandLine) {
+ExitCode RunUnattended(const InstallOptions& options, const std::string& note,
+                       const std::string& commandLine) {
     // No system box either: a drive without a disk in it must fail, not ask.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     // Held until the run knows that the log is none of its files (SilentFrontEnd::Refusal),
@@ -135,6 +128,7 @@ ExitCode RunUnattended(const InstallOptions& options, const std::string& command
                          ProductVersion, commandLine.c_str()));
     for (const std::string& word : options.ignored)
         log.Write("Accepted: " + word + " (another installer's switch; nothing to do here)");
+    if (!note.empty()) log.Write(note);
     ExitCode code;
     try {
         code = Install(options, log);

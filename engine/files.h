@@ -140,7 +140,7 @@ void RefuseLinkedFolders(const std::string& path);
 // Sets the file or folder open as `handle` (a HANDLE opened with DELETE access) to go when
 // its last handle closes (`deleting` false takes that back): the name the handle was opened
 // by, never what a link leads to when it was opened without following links. 0, or the
-// system's error code (ERROR_CALL_NOT_IMPLEMENTED before Vista).
+// system's error code. Also on Windows XP, which lacks SetFileInformationByHandle.
 unsigned long MarkForDeletion(void* handle, bool deleting = true);
 
 // Opens the file `path` to look at it and then perhaps delete it: the name itself, never what
@@ -195,6 +195,29 @@ unsigned long ReadFileBytes(const std::string& path, std::string& data);
 
 // The full path of this program's file, in its long form (empty when longer than MAX_PATH).
 std::string OwnProgramPath();
+
+// `path` as a full path against the current folder; as given where the system cannot say
+// (empty text stays empty).
+std::string FullPath(const std::string& path);
+
+// True when the names `a` and `b` reach one file: the same volume (its serial number) and
+// the same file index there, however each is spelt (a short name for a long one, another
+// case, a second hard link). False when either cannot be opened.
+bool SameFile(const std::string& a, const std::string& b);
+
+// Opens the file `path` to append to it, created when missing, without following a link: a
+// name that is a link (a reparse point leading elsewhere, a file with several names, a name
+// the system reaches elsewhere) is refused with ERROR_CANT_RESOLVE_FILENAME and nothing is
+// written. The handle (a HANDLE), or INVALID_HANDLE_VALUE with the system's last error.
+void* OpenToAppend(const std::string& path);
+
+// Creates the folder `folder` (whose parent exists) with the access `sddl` as its protected
+// DACL from its first moment, nothing inherited: no one else can have put anything into it.
+// Never takes a folder that is there already (ERROR_ALREADY_EXISTS). 0 or the system's
+// error code.
+unsigned long CreateProtectedFolder(const std::string& folder, const char* sddl);
+// What only the system and the administrators may open, nothing else and nobody else.
+inline constexpr char SystemOnlyAccess[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 
 // The access an install for all users gives the folder it creates, as Program Files has it:
 // full control for the system and the administrators, reading and running for the users, and

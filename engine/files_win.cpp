@@ -164,29 +164,45 @@ bool RemoveLinkedName(const std::string& path, LinkedFolders folders) {
     tk::FileHandle name =
         OpenName(path, DELETE | FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
     if (!name.Valid() || !LeadsTo(name.Get(), PlaceOfName(path))) throw ELinkedPath(path);
-    if (const unsigned long error = MarkForDeletion(name.Get());
-        error != ERROR_CALL_NOT_IMPLEMENTED) {
-        if (error != 0) throw ELinkedPath(path);
-    } else if ((GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) ||
-               !DeleteFileA(path.c_str())) {
-        // Before Vista only hard links can be told apart, and removed by name (a link that
-        // leads nowhere gives no attributes, which count as a reparse point here).
-        throw ELinkedPath(path);
-    }
+    if (MarkForDeletion(name.Get()) != 0) throw ELinkedPath(path);
     return true;
 }
 
 namespace {
 
-// SetFileInformationByHandle, which Windows has from Vista on: 0, the system's error code, or
-// ERROR_CALL_NOT_IMPLEMENTED where it is missing.
+// NtSetInformationFile's classes for what SetFileInformationByHandle's classes set here (the
+// structures are laid out alike).
+constexpr int FileBasicInformation = 4;
+constexpr int FileDispositionInformation = 13;
+
+// SetFileInformationByHandle, which Windows has from Vista on; on Windows XP the native call
+// under it, NtSetInformationFile. 0 or the system's error code.
 unsigned long SetFileInformation(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS kind, void* data,
                                  DWORD size) {
     using InformationProc = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
     static const auto setInformation =
         tk::KernelExport<InformationProc>("SetFileInformationByHandle");
-    if (setInformation == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
-    return setInformation(handle, kind, data, size) ? 0 : GetLastError();
+    if (setInformation != nullptr)
+        return setInformation(handle, kind, data, size) ? 0 : GetLastError();
+    struct IoStatus {
+        LONG status;
+        ULONG_PTR information;
+    };
+    using NativeProc = LONG(WINAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
+    using ErrorOfStatusProc = ULONG(WINAPI*)(LONG);
+    static const HMODULE ntdll = GetModuleHandleA("ntdll");
+    static const auto native = reinterpret_cast<NativeProc>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "NtSetInformationFile")));
+    static const auto errorOf = reinterpret_cast<ErrorOfStatusProc>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlNtStatusToDosError")));
+    if (native == nullptr || errorOf == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
+    const int nativeKind = kind == FileDispositionInfo ? FileDispositionInformation
+                           : kind == FileBasicInfo     ? FileBasicInformation
+                                                       : -1;
+    if (nativeKind < 0) return ERROR_CALL_NOT_IMPLEMENTED;
+    IoStatus status{};
+    const LONG result = native(handle, &status, data, size, nativeKind);
+    return result >= 0 ? 0 : errorOf(result);
 }
 
 } // namespace
@@ -467,6 +483,56 @@ std::string OwnProgramPath() {
     const DWORD fullLength = GetLongPathNameA(path, full, MAX_PATH);
     if (fullLength > 0 && fullLength < MAX_PATH) return std::string(full, fullLength);
     return std::string(path, length);
+}
+
+std::string FullPath(const std::string& path) {
+    if (path.empty()) return path;
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return length > 0 && length < MAX_PATH ? std::string(full, length) : path;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION first{}, second{};
+    const tk::FileHandle one = OpenName(a, FILE_READ_ATTRIBUTES, 0);
+    const tk::FileHandle other = OpenName(b, FILE_READ_ATTRIBUTES, 0);
+    return one.Valid() && other.Valid() && GetFileInformationByHandle(one.Get(), &first) &&
+           GetFileInformationByHandle(other.Get(), &second) &&
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh &&
+           first.nFileIndexLow == second.nFileIndexLow;
+}
+
+void* OpenToAppend(const std::string& path) {
+    // FILE_APPEND_DATA alone: every write goes to the end, also when another program
+    // appends to the same file between two writes.
+    tk::FileHandle file(CreateFileW(tk::AnsiToWide(path).c_str(), FILE_APPEND_DATA |
+                                    FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.Valid()) return INVALID_HANDLE_VALUE;
+    // Opened as itself, a link would take the text into its own name; the system may also
+    // have followed it (Wine follows every file link): either way, nothing is written.
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file.Get(), &info) || info.nNumberOfLinks > 1 ||
+        IsLink(path, info.dwFileAttributes) || !LeadsTo(file.Get(), PlaceOfName(path))) {
+        SetLastError(ERROR_CANT_RESOLVE_FILENAME);
+        return INVALID_HANDLE_VALUE;
+    }
+    return file.Release();
+}
+
+unsigned long CreateProtectedFolder(const std::string& folder, const char* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
+                                                              nullptr))
+        return GetLastError();
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    const DWORD error = CreateDirectoryW(tk::AnsiToWide(StripTrailingBackslashes(folder)).c_str(),
+                                         &attributes)
+                            ? 0
+                            : GetLastError();
+    LocalFree(descriptor);
+    return error;
 }
 
 namespace {

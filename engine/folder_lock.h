@@ -5,19 +5,21 @@
 // backslashes) share one mutex. The installer and the uninstaller take the same one.
 #include <string>
 
-// "Local\PentaroSetup-" and 16 hex digits (FNV-1a, 64 bits) of the folder in one spelling:
-// NormalFolderPath, its letters in one case by the system's rule (FoldedName). In the namespace of
-// the logon session, where processes of other users' sessions cannot create objects (a name in the
-// global namespace could be taken by anyone to stop every install into the folder).
-std::string FolderMutexName(const std::string& folder);
+// "Global\PentaroSetup-" (or, `global` false, "Local\PentaroSetup-") and 16 hex digits (FNV-1a,
+// 64 bits) of the folder in one spelling: NormalFolderPath, its letters in one case by the
+// system's rule (FoldedName). The global name is seen from every session (the system account
+// in session 0 and a user at the screen alike); the logon session's own is for a user who may
+// not make global objects (no administrator).
+std::string FolderMutexName(const std::string& folder, bool global = true);
 
 class FolderLock {
 public:
-    // Tries to take the mutex of `folder`; never waits. A mutex of that name that nobody
-    // holds is taken over. An object under the name that cannot be another install or uninstall
-    // of this user does not stop this one: one of another kind, or one whose owner is neither this
-    // user nor the system or the administrators (who alone could have made it for an
-    // install), or one this user may not even look at.
+    // Tries to take the mutex of `folder`, the global one, else the logon session's; never
+    // waits. A mutex of that name that nobody holds is taken over. An object under the name
+    // that cannot be another install or uninstall of this user does not stop this one: one of
+    // another kind, or one whose owner is neither this user nor the system or the
+    // administrators (who alone could have made it for an install), or one this user may not
+    // even look at; the session's name is tried then.
     explicit FolderLock(const std::string& folder);
     ~FolderLock();
     FolderLock(const FolderLock&) = delete;
@@ -27,6 +29,8 @@ public:
     bool Held() const { return !busy_; }
 
 private:
+    enum class Outcome { Taken, Busy, NotTaken };
+    Outcome Take(const std::string& name);
     void* handle_ = nullptr;
     bool owned_ = false;
     bool busy_ = false;

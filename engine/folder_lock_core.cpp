@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-std::string FolderMutexName(const std::string& folder) {
+std::string FolderMutexName(const std::string& folder, bool global) {
     // Lower case for ASCII after the system's folding, so that the name of a plain path is
     // that of its lower-case spelling.
     const std::string key = tk::AsciiLower(FoldedName(NormalFolderPath(folder)));
@@ -16,6 +16,7 @@ std::string FolderMutexName(const std::string& folder) {
         hash ^= c;
         hash *= 0x100000001b3ull;
     }
-    return tk::Format("Local\\PentaroSetup-%08lx%08lx", static_cast<unsigned long>(hash >> 32),
+    return tk::Format("%s\\PentaroSetup-%08lx%08lx", global ? "Global" : "Local",
+                      static_cast<unsigned long>(hash >> 32),
                       static_cast<unsigned long>(hash & 0xffffffffu));
 }

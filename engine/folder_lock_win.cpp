@@ -1,6 +1,7 @@
 #include "engine/folder_lock.h"
 
 #include "toolkit/account_win.h"
+#include "toolkit/text_win.h"
 
 #include <windows.h>
 
@@ -34,12 +35,21 @@ bool OwnedByThisUserOrSystem(HANDLE handle) {
 } // namespace
 
 FolderLock::FolderLock(const std::string& folder) {
-    const std::string name = FolderMutexName(folder);
-    HANDLE mutex = CreateMutexA(nullptr, TRUE, name.c_str());
+    // A user without the right to make global objects (no administrator) is refused the
+    // global name while nobody has made it; such a user's installs exclude each other in the
+    // logon session.
+    Outcome outcome = Take(FolderMutexName(folder, true));
+    if (outcome == Outcome::NotTaken) outcome = Take(FolderMutexName(folder, false));
+    busy_ = outcome == Outcome::Busy;
+}
+
+FolderLock::Outcome FolderLock::Take(const std::string& name) {
+    const std::wstring wide = tk::AnsiToWide(name);
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, wide.c_str());
     if (mutex != nullptr && GetLastError() != ERROR_ALREADY_EXISTS) {
         handle_ = mutex;
         owned_ = true;
-        return;
+        return Outcome::Taken;
     }
     if (mutex != nullptr) {
         // It was there already. Nobody holds it (an install that ended while another process
@@ -48,16 +58,18 @@ FolderLock::FolderLock(const std::string& folder) {
         if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
             handle_ = mutex;
             owned_ = true;
-            return;
+            return Outcome::Taken;
         }
     } else if (GetLastError() == ERROR_ACCESS_DENIED) {
-        // A mutex this user may not take; whose it is decides.
-        mutex = OpenMutexA(READ_CONTROL, FALSE, name.c_str());
+        // A mutex this user may not take, whose it is decides; or none, and this user may
+        // not make one under the name.
+        mutex = OpenMutexW(READ_CONTROL, FALSE, wide.c_str());
     }
     // Held by someone, of another kind (ERROR_INVALID_HANDLE), or not to be looked at: only
     // an object that this user, the system or the administrators made stands for an install.
-    busy_ = mutex != nullptr && OwnedByThisUserOrSystem(mutex);
+    const bool busy = mutex != nullptr && OwnedByThisUserOrSystem(mutex);
     if (mutex != nullptr) CloseHandle(mutex);
+    return busy ? Outcome::Busy : Outcome::NotTaken;
 }
 
 FolderLock::~FolderLock() {

@@ -1,5 +1,6 @@
 #include "engine/log.h"
 
+#include "engine/files.h"
 #include "toolkit/format.h"
 #include "toolkit/handles_win.h"
 
@@ -21,11 +22,9 @@ void InstallLog::Release() {
 }
 
 void InstallLog::Append() {
-    // FILE_APPEND_DATA alone: every write goes to the end, also when another instance
-    // appends to the same log between two entries.
-    tk::FileHandle file(CreateFileA(path_.c_str(), FILE_APPEND_DATA,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Never through a link: as the system account, a log in a folder users share would
+    // otherwise let a user's link send the text over any file.
+    tk::FileHandle file(OpenToAppend(path_));
     if (!file.Valid()) {
         // A folder still to be made (the install folder, say): the entries wait for it.
         if (GetLastError() != ERROR_PATH_NOT_FOUND) working_ = false;

@@ -6,6 +6,9 @@
 //   PentaroSetup.exe /?
 //   uninstall.exe [/S] [/LOG=<file>]
 //
+// Run without /S where nobody could answer its questions (RunModeOf), either program runs as
+// with /S.
+//
 // Switches are case-insensitive. /D= must come last: everything after "/D=" up to the end
 // of the line is the folder, blanks included, no quotes needed. The program's own path
 // (quoted or not) comes first and is skipped. A word "/S" anywhere after it, also inside
@@ -39,6 +42,10 @@ struct InstallOptions {
     // of the first process and of the pipe that carries the result back, as decimal
     // numbers. /D= then names the folder to remove the product from.
     std::string uninstallCopy;
+    // /ELEVATED: set only by the uninstaller for itself started again with administrator
+    // rights; where it still has none (UAC off: the prompt does not elevate a standard user),
+    // it refuses rather than start itself again and again. The installer ignores it.
+    bool elevated = false;
     // /D=<folder>: the install folder as written, quotes dropped and the blanks (and line
     // breaks) around it cut; its case is kept here (the unattended install and the main
     // window's field then use it in lower case).
@@ -76,3 +83,12 @@ InstallOptions ParseCommandLine(const std::string& commandLine);
 // What /? shows: how to start `program` (the installer's file name), the switches and every
 // exit code with its name; lines end in "\r\n".
 std::string UsageText(const std::string& program);
+// How a run goes: with windows, or as with /S because /S was given, because it runs as the
+// SYSTEM account (a deployment service: whatever it shows, nobody answers), or because no
+// one sees its desktop (a window station that is not visible, or session 0 from Windows
+// Vista on, where services run and no user logs on).
+enum class RunMode { Windows, Silent, SilentAsSystem, SilentNoDesktop };
+RunMode RunModeOf(bool silentSwitch, bool systemAccount, bool visibleWindowStation,
+                  unsigned long session, bool sessionZeroForServices);
+// For the log: why a run without /S runs as with it; empty for Windows and Silent.
+std::string RunModeNote(RunMode mode);

@@ -110,6 +110,7 @@ bool IsSwitchWord(const std::string& word) {
     std::string upper = tk::AsciiUpper(word);
     return IsSilentWord(upper) || IsHabitWord(upper) || IsHelpWord(upper) ||
            upper == "/NOSHORTCUT" || upper == "/NOSTARTMENU" || upper == "/ALLUSERS" ||
+           upper == "/ELEVATED" ||
            upper.rfind("/UNINSTALLCOPY=", 0) == 0 || upper.rfind("/LOG=", 0) == 0 ||
            upper.rfind("/DOSBOX=", 0) == 0 || upper.rfind("/D=", 0) == 0;
 }
@@ -226,6 +227,8 @@ InstallOptions ParseCommandLine(const std::string& line) {
             options.noStartMenu = true;
         } else if (upper == "/ALLUSERS") {
             options.allUsers = true;
+        } else if (upper == "/ELEVATED") {
+            options.elevated = true;
         } else if (upper.rfind("/UNINSTALLCOPY=", 0) == 0) {
             options.uninstallCopy = argument.substr(15);
         } else if (upper.rfind("/LOG=", 0) == 0) {
@@ -295,4 +298,26 @@ std::string UsageText(const std::string& program) {
         codes += tk::Format("%s%d %s", codes.empty() ? "" : ", ", value, name);
     }
     return text + codes + ".\r\n";
+RunMode RunModeOf(bool silentSwitch, bool systemAccount, bool visibleWindowStation,
+                  unsigned long session, bool sessionZeroForServices) {
+    if (silentSwitch) return RunMode::Silent;
+    if (systemAccount) return RunMode::SilentAsSystem;
+    if (!visibleWindowStation || (session == 0 && sessionZeroForServices))
+        return RunMode::SilentNoDesktop;
+    return RunMode::Windows;
+}
+
+std::string RunModeNote(RunMode mode) {
+    switch (mode) {
+    case RunMode::SilentAsSystem:
+        return "Runs as with /S: started without it as the SYSTEM account, where nobody could "
+               "answer a question";
+    case RunMode::SilentNoDesktop:
+        return "Runs as with /S: started without it where no user sees the desktop (session 0 "
+               "or a window station that is not shown)";
+    case RunMode::Windows:
+    case RunMode::Silent:
+        break;
+    }
+    return {};
 }

@@ -3,6 +3,7 @@
 UninstallOptions UninstallOptionsOf(const InstallOptions& options) {
     UninstallOptions result;
     result.silent = options.silent;
+    result.elevated = options.elevated;
     result.logFile = options.logFile;
     result.copyHandles = options.uninstallCopy;
     result.folder = options.folder;

@@ -52,3 +52,18 @@ bool tk::HasAdministratorRights() {
     // administrator's unelevated token holds it for denying only.
     return TokenIs(false, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 2);
 }
+
+tk::ProcessDesktop tk::DesktopOfProcess() {
+    ProcessDesktop desktop;
+    USEROBJECTFLAGS flags{};
+    if (HWINSTA station = GetProcessWindowStation();
+        station != nullptr &&
+        GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr))
+        desktop.visibleWindowStation = (flags.dwFlags & WSF_VISIBLE) != 0;
+    DWORD session = 1;
+    if (ProcessIdToSessionId(GetCurrentProcessId(), &session)) desktop.session = session;
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    desktop.sessionZeroForServices = !GetVersionExA(&version) || version.dwMajorVersion >= 6;
+    return desktop;
+}

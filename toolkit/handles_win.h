@@ -30,6 +30,8 @@ public:
         const bool closed = CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE)) != FALSE;
         return closed;
     }
+    // Hands the handle over to the caller, who closes it.
+    HANDLE Release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
 
 private:
     HANDLE handle_;
@@ -94,7 +96,35 @@ private:
 // The KERNEL32 export `name` as a function of type Proc, or null where this Windows lacks it
 // (calls newer than the oldest supported system are looked up, not imported). Needs nothing
 // but KERNEL32, so it serves before the C runtime starts too.
+#ifdef PENTARO_TEST_SEAMS
+// Test builds only: true when the environment variable PENTARO_TEST_MISSING_EXPORTS names
+// `name` in its comma-separated list, so that a test under a newer system runs the way for
+// the older one (as on Windows XP). Plain KERNEL32 calls, no allocation.
+inline bool TestHidesExport(const char* name) {
+    char list[512];
+    const DWORD length = GetEnvironmentVariableA("PENTARO_TEST_MISSING_EXPORTS", list, sizeof list);
+    if (length == 0 || length >= sizeof list) return false;
+    for (const char* item = list; *item != '\0';) {
+        const char* end = item;
+        while (*end != '\0' && *end != ',')
+            ++end;
+        const char* wanted = name;
+        const char* at = item;
+        while (at != end && *wanted != '\0' && *at == *wanted) {
+            ++at;
+            ++wanted;
+        }
+        if (at == end && *wanted == '\0') return true;
+        item = *end == ',' ? end + 1 : end;
+    }
+    return false;
+}
+#endif
+
 template <typename Proc> Proc KernelExport(const char* name) {
+#ifdef PENTARO_TEST_SEAMS
+    if (TestHidesExport(name)) return nullptr;
+#endif
     FARPROC address = GetProcAddress(GetModuleHandleA("kernel32"), name);
     return reinterpret_cast<Proc>(reinterpret_cast<void*>(address));
 }

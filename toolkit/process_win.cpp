@@ -18,9 +18,26 @@ unsigned long ParentProcessId() {
     return 0;
 }
 
-std::string ProgramPathOfProcess(void* process, unsigned long id) {
-    using QueryProc = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+namespace {
+
+using QueryProc = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+
+// QueryFullProcessImageNameA, which comes with the limited query right (Vista on); null on
+// Windows XP.
+QueryProc QueryImageName() {
     static const auto query = KernelExport<QueryProc>("QueryFullProcessImageNameA");
+    return query;
+}
+
+} // namespace
+
+unsigned long ProcessQueryRight() {
+    return QueryImageName() != nullptr ? PROCESS_QUERY_LIMITED_INFORMATION
+                                       : PROCESS_QUERY_INFORMATION;
+}
+
+std::string ProgramPathOfProcess(void* process, unsigned long id) {
+    const QueryProc query = QueryImageName();
     if (query == nullptr) return ProgramPathFromModuleList(id);
     char image[MAX_PATH];
     DWORD length = MAX_PATH;

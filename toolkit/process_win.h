@@ -15,4 +15,9 @@ unsigned long ParentProcessId();
 std::string ProgramPathOfProcess(void* process, unsigned long id);
 std::string ProgramPathFromModuleList(unsigned long id);
 
+// The access right that lets a holder of a process's handle ask for its id and its program:
+// PROCESS_QUERY_LIMITED_INFORMATION from Windows Vista on, PROCESS_QUERY_INFORMATION on
+// Windows XP, which refuses the newer right.
+unsigned long ProcessQueryRight();
+
 } // namespace tk

@@ -15,9 +15,13 @@ class InstallLog;
 
 // The uninstaller's command line:
 //   uninstall.exe [/S] [/LOG=<file>]
-// and, from its own hand-over only, /UNINSTALLCOPY=<process>,<pipe> /D=<folder>.
+// and, from its own hand-over only, /UNINSTALLCOPY=<process>,<pipe> /D=<folder>; started again
+// with administrator rights, /ELEVATED.
 struct UninstallOptions {
     bool silent = false;
+    // Why a run without /S is silent all the same (RunModeNote), for the log; else empty.
+    std::string silentNote;
+    bool elevated = false;
     std::string logFile;
     // /UNINSTALLCOPY=: the inherited handles of the first process and of the pipe that
     // carries the result back, as decimal numbers; empty in the first process.
@@ -83,11 +87,24 @@ std::string RemovedMessage(const std::string& folder, const RemovalPlan& plan);
 // for all users (the record's entry in HKLM, the shortcuts on the public desktop) can only
 // be removed by an administrator. Without the rights, the interactive uninstaller starts
 // itself again elevated (the UAC prompt) and the quiet one refuses (a deployment tool never
-// gets a prompt); anything else goes ahead.
+// gets a prompt); anything else goes ahead. Started again so (`elevated`) and still without
+// the rights (UAC off, where the prompt does not elevate a standard user), it refuses too:
+// never a second prompt.
 enum class RightsStep { GoAhead, Elevate, Refuse };
-RightsStep StepForRights(bool recordForAllUsers, bool administrator, bool silent);
+RightsStep StepForRights(bool recordForAllUsers, bool administrator, bool silent, bool elevated);
 // Why the quiet uninstall refused: an install for all users, no administrator rights.
 std::string AllUsersUninstallRefusedMessage(const std::string& folder);
+
+// Where the copy of the uninstaller runs from. A program's own folder is the first place
+// Windows looks for the DLLs it loads (on Vista, and on Windows 7 without KB2533623, before
+// the program can say otherwise), so the system account's copy must not run from a folder
+// users may write, as its temporary folder C:\Windows\Temp is. GetTempPath2 names the
+// system's own (C:\Windows\SystemTemp) where Windows has it, and the user's temporary
+// folder for anyone else; else the system account makes a new folder in its temporary folder
+// that only the system and the administrators may open, and anyone else uses the temporary
+// folder (the user's own).
+enum class CopyPlace { TempPath2, PrivateFolder, TempPath };
+CopyPlace PlaceForCopy(bool systemAccount, bool hasTempPath2);
 
 // True when the program file `path` is named uninstall.exe (any case): started so, the
 // program is the uninstaller.
@@ -116,4 +133,6 @@ bool IsUninstallMode(bool uninstallCopy);
 // does nothing and ends with BadCommandLine. The exit code is the uninstall's: Success (the
 // product removed; what the user changed or added kept), Cancelled (No), AlreadyRunning,
 // BadCommandLine, RecordUnusable, FilesInUse, RemovalDenied, UnexpectedError.
-ExitCode RunUninstaller(const UninstallOptions& options, const std::string& commandLine);
+// It first leaves the folder it was started in (a /LOG= relative to it is taken as the full
+// path it means there).
+ExitCode RunUninstaller(UninstallOptions options, const std::string& commandLine);

@@ -42,9 +42,9 @@ std::string EntryNotRemovedMessage(const std::string& folder, const std::string&
            "all users) to finish the removal.";
 }
 
-RightsStep StepForRights(bool recordForAllUsers, bool administrator, bool silent) {
+RightsStep StepForRights(bool recordForAllUsers, bool administrator, bool silent, bool elevated) {
     if (!recordForAllUsers || administrator) return RightsStep::GoAhead;
-    return silent ? RightsStep::Refuse : RightsStep::Elevate;
+    return silent || elevated ? RightsStep::Refuse : RightsStep::Elevate;
 }
 
 std::string AllUsersUninstallRefusedMessage(const std::string& folder) {
@@ -112,6 +112,11 @@ std::string RemovedMessage(const std::string& folder, const RemovalPlan& plan) {
         text += tk::Format("\r\n\r\n... and %lu more kept (the log, /LOG=, lists them all).",
                            static_cast<unsigned long>(left));
     return text;
+}
+
+CopyPlace PlaceForCopy(bool systemAccount, bool hasTempPath2) {
+    if (hasTempPath2) return CopyPlace::TempPath2;
+    return systemAccount ? CopyPlace::PrivateFolder : CopyPlace::TempPath;
 }
 
 bool IsUninstallerProgram(const std::string& path) {

@@ -9,6 +9,7 @@
 #include "toolkit/format.h"
 #include "toolkit/handles_win.h"
 #include "toolkit/process_win.h"
+#include "toolkit/text_win.h"
 #include "toolkit/win32_error.h"
 #include "ui/dialogs.h"
 #include "uninstall/entry.h"
@@ -351,18 +352,17 @@ bool IsOwnHandOver(HANDLE first, HANDLE pipe, const std::string& folder) {
     const DWORD firstId = GetProcessId(first);
     if (firstId == 0) return false;
     if (tk::ParentProcessId() != firstId) return false;
+    // The same file, not the same name: the first process may have been started by a short
+    // name (C:\PROGRA~1\...\UNINST~1.EXE), which the system gives back as its image name.
     const std::string image = tk::ProgramPathOfProcess(first, firstId);
-    return !image.empty() &&
-           SameName(NormalFolderPath(image),
-                    NormalFolderPath(AddTrailingBackslash(folder) + UninstallerFile));
+    return !image.empty() && SameFile(image, AddTrailingBackslash(folder) + UninstallerFile);
 }
 
 // Writes this program's file `self` as a new file of a random name in the temporary folder
 // `temp`: never over a file or link someone placed there (CREATE_NEW fails on any name that
 // exists, and the name cannot be guessed ahead), and closed to everyone but this user, the
-// system and the administrators. As the SYSTEM account the temporary folder is
-// C:\Windows\Temp, where every user may create files. The copy's path, or empty text (and
-// nothing left) when none could be made.
+// system and the administrators (FolderForCopy says where `temp` lies). The copy's path, or
+// empty text (and nothing left) when none could be made.
 std::string MakeCopy(const std::string& self, const std::string& temp) {
     std::string access = "D:P(A;;FA;;;SY)(A;;FA;;;BA)";
     std::vector<unsigned char> user = tk::ProcessUserSid();
@@ -434,14 +434,78 @@ ExitCode RunAsCopy(const UninstallOptions& options, InstallLog& log) {
     return code;
 }
 
+using TempPathProc = DWORD(WINAPI*)(DWORD, LPWSTR);
+
+// The temporary folder as `tempPath` (GetTempPathW, GetTempPath2W) names it, ending in a
+// backslash; empty where it names none.
+std::string TemporaryFolder(TempPathProc tempPath) {
+    wchar_t path[MAX_PATH + 1];
+    const DWORD length = tempPath(MAX_PATH + 1, path);
+    std::string text;
+    if (length == 0 || length > MAX_PATH || !tk::WideToAnsiExact(std::wstring(path, length), text))
+        return {};
+    return AddTrailingBackslash(text);
+}
+
+// The folder the copy runs from (PlaceForCopy), ending in a backslash; empty when there is
+// none. A folder made for it is `made`: the caller removes it again.
+std::string FolderForCopy(bool& made) {
+    made = false;
+    const auto tempPath2 = tk::KernelExport<TempPathProc>("GetTempPath2W");
+    switch (PlaceForCopy(tk::RunsAsSystemAccount(), tempPath2 != nullptr)) {
+    case CopyPlace::TempPath2:
+        return TemporaryFolder(tempPath2);
+    case CopyPlace::TempPath:
+        return TemporaryFolder(GetTempPathW);
+    case CopyPlace::PrivateFolder:
+        break;
+    }
+    const std::string temp = TemporaryFolder(GetTempPathW);
+    if (temp.empty()) return {};
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::string folder = temp + "PentaroUninstall-" + UnguessableName(attempt);
+        const unsigned long error = CreateProtectedFolder(folder, SystemOnlyAccess);
+        if (error == 0) {
+            made = true;
+            return folder + "\\";
+        }
+        if (error != ERROR_ALREADY_EXISTS) break;
+    }
+    return {};
+}
+
+// A folder made for the copy: removed when the hand-over fails (the copy's file is gone by
+// then, its delete-on-close handle closed first); after a hand-over, the copy runs from it to
+// the end and nobody is left to remove it, so it goes at the next restart, when empty.
+class MadeFolder {
+public:
+    MadeFolder(std::string folder, bool made) : folder_(std::move(folder)), made_(made) {}
+    MadeFolder(const MadeFolder&) = delete;
+    MadeFolder& operator=(const MadeFolder&) = delete;
+    ~MadeFolder() {
+        if (!made_) return;
+        const std::wstring wide = tk::AnsiToWide(StripTrailingBackslashes(folder_));
+        if (handedOver_)
+            MoveFileExW(wide.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        else
+            RemoveDirectoryW(wide.c_str());
+    }
+    void HandedOver() { handedOver_ = true; }
+
+private:
+    std::string folder_;
+    bool made_;
+    bool handedOver_ = false;
+};
+
 // The first process: hands over to a copy of itself. False when no copy could be started.
 bool HandOver(const UninstallOptions& options, const std::string& self, const std::string& folder,
               ExitCode& code) {
-    char tempText[MAX_PATH];
-    const DWORD length = GetTempPathA(MAX_PATH, tempText);
-    if (length == 0 || length >= MAX_PATH) return false;
-    const char* temp = tempText;
-    const std::string copy = MakeCopy(self, tempText);
+    bool made = false;
+    const std::string temp = FolderForCopy(made);
+    if (temp.empty()) return false;
+    MadeFolder madeFolder(temp, made);
+    const std::string copy = MakeCopy(self, temp);
     if (copy.empty()) return false;
 
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
@@ -457,7 +521,7 @@ bool HandOver(const UninstallOptions& options, const std::string& self, const st
     HANDLE writeEnd = nullptr;
     // The copy waits for this process and checks (IsOwnHandOver) which program it runs.
     DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &me,
-                    SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0);
+                    SYNCHRONIZE | tk::ProcessQueryRight(), TRUE, 0);
     CreatePipe(&readEnd, &writeEnd, &inherited, 0);
     tk::FileHandle ownHandle(me), reader(readEnd), writer(writeEnd);
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
@@ -465,29 +529,20 @@ bool HandOver(const UninstallOptions& options, const std::string& self, const st
     std::string commandLine =
         tk::Format("\"%s\"%s /UNINSTALLCOPY=%lu,%lu", copy.c_str(), options.silent ? " /S" : "",
                    HandleNumber(me), HandleNumber(writeEnd));
-    if (!options.logFile.empty()) {
-        // The copy runs in the temporary folder: a log named relative to this process's
-        // current folder is passed on as the full path it means here.
-        char full[MAX_PATH];
-        const DWORD fullLength = GetFullPathNameA(options.logFile.c_str(), MAX_PATH, full, nullptr);
-        commandLine += " \"/LOG=" +
-                       (fullLength > 0 && fullLength < MAX_PATH ? std::string(full, fullLength)
-                                                                : options.logFile) +
-                       "\"";
-    }
+    // The log's path is a full one already (RunUninstaller).
+    if (!options.logFile.empty()) commandLine += " \"/LOG=" + options.logFile + "\"";
     commandLine += " /D=" + folder;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    // Neither process may keep the install folder as its current folder, which would keep
-    // the folder from being removed.
-    SetCurrentDirectoryA(temp);
+    // The copy starts in this process's current folder, the system folder (RunUninstaller).
     if (me == nullptr || readEnd == nullptr ||
-        !CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, temp,
-                        &startup, &process)) {
+        !CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                        nullptr, &startup, &process)) {
         // The copy goes as its handle closes: the uninstall runs in place.
         return false;
     }
+    madeFolder.HandedOver();
     tk::FileHandle child(process.hProcess);
     CloseHandle(process.hThread);
     // The copy holds its own ends now: the pipe reports its end once the copy closes it.
@@ -524,14 +579,10 @@ bool RecordIsForAllUsers(const std::string& folder) {
 // Starts this uninstaller again with administrator rights (the UAC prompt) and ends with
 // its result; Cancelled when the user declines.
 ExitCode RunElevated(const std::string& self, const UninstallOptions& options) {
-    std::string arguments;
-    if (!options.logFile.empty()) {
-        char full[MAX_PATH];
-        const DWORD length = GetFullPathNameA(options.logFile.c_str(), MAX_PATH, full, nullptr);
-        arguments =
-            "\"/LOG=" +
-            (length > 0 && length < MAX_PATH ? std::string(full, length) : options.logFile) + "\"";
-    }
+    // Marked, so that it refuses rather than start itself again where the prompt did not
+    // give it the rights; the log's path is a full one already (RunUninstaller).
+    std::string arguments = "/ELEVATED";
+    if (!options.logFile.empty()) arguments += " \"/LOG=" + options.logFile + "\"";
     SHELLEXECUTEINFOA run{};
     run.cbSize = sizeof run;
     run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
@@ -548,13 +599,25 @@ ExitCode RunElevated(const std::string& self, const UninstallOptions& options) {
     return static_cast<ExitCode>(exitCode);
 }
 
+// Leaves whatever folder this process was started in for the system folder: a process that
+// has the install folder as its current folder keeps it from being removed, and the first
+// process waits for the copy to the end.
+void LeaveStartFolder() {
+    wchar_t system[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) SetCurrentDirectoryW(system);
+}
+
 } // namespace
 
 bool IsUninstallMode(bool uninstallCopy) {
     return uninstallCopy || IsUninstallerProgram(OwnProgramPath());
 }
 
-ExitCode RunUninstaller(const UninstallOptions& options, const std::string& commandLine) {
+ExitCode RunUninstaller(UninstallOptions options, const std::string& commandLine) {
+    // A log named relative to where the uninstaller was started, as the full path it means.
+    options.logFile = FullPath(options.logFile);
+    LeaveStartFolder();
     if (options.silent) SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     // Held until the record is read: the log may not be written over what it names.
     InstallLog log(options.logFile, true);
@@ -566,6 +629,7 @@ ExitCode RunUninstaller(const UninstallOptions& options, const std::string& comm
     };
     log.Write(tk::Format("Start: %s %s uninstall, command line: %s", ProductName, ProductVersion,
                          commandLine.c_str()));
+    if (!options.silentNote.empty()) log.Write(options.silentNote);
     if (options.silent && !options.problem.empty()) {
         log.Release();
         log.Write("Message:", options.problem);
@@ -574,12 +638,14 @@ ExitCode RunUninstaller(const UninstallOptions& options, const std::string& comm
     ExitCode code = ExitCode::UnexpectedError;
     if (options.copyHandles.empty()) {
         switch (StepForRights(RecordIsForAllUsers(ParentPart(self)), tk::HasAdministratorRights(),
-                              options.silent)) {
+                              options.silent, options.elevated)) {
         case RightsStep::GoAhead:
             break;
         case RightsStep::Refuse: {
             log.Release();
-            log.Write("Message:", AllUsersUninstallRefusedMessage(ParentPart(self)));
+            const std::string message = AllUsersUninstallRefusedMessage(ParentPart(self));
+            log.Write("Message:", message);
+            if (!options.silent) ShowInfoCaption(ProductName, message);
             return end(ExitCode::RemovalDenied);
         }
         case RightsStep::Elevate:

@@ -50,6 +50,8 @@
 //                                   "window CLASS TITLE" per visible window seen, and
 //                                   "hidden N", the number of hidden ones; the command
 //                                   line is passed on in UTF-16, as written
+//   short PATH                      prints "short PATH'": the short form of every part of
+//                                   the existing PATH, as the system gives it
 //   squat NAME                      creates an event named NAME, kept to the driver's end
 //   hold FILE SECONDS               opens FILE as a program that works in it would (reading
 //                                   and writing shared, deleting not), prints "held", and
@@ -613,6 +615,12 @@ void Run(Arguments& args) {
         if (Now() - start > seconds * 1000)
             throw Failure(exe + " did not end within " + std::to_string(seconds) + " s");
         std::printf("exit\t%lu\n", code);
+    } else if (command == "short") {
+        std::string path = args.Take("path");
+        char shortPath[MAX_PATH];
+        const DWORD length = GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) throw Failure("no short name for " + path);
+        std::printf("short\t%s\n", Escaped(shortPath).c_str());
     } else if (command == "squat") {
         // An object of another kind under a name, held to the end of this driver's run.
         std::string name = args.Take("name");

@@ -379,7 +379,7 @@ def lock_name(folder):
     value = 0xcbf29ce484222325
     for byte in folder.lower().encode("cp1252"):
         value = ((value ^ byte) * 0x100000001b3) & 0xFFFFFFFFFFFFFFFF
-    return f"Local\\PentaroSetup-{value:016x}"
+    return f"Global\\PentaroSetup-{value:016x}"
 
 
 def nothing_in(path):

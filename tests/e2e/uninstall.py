@@ -372,8 +372,9 @@ def uninstall64_all_users(bench):
            expect="FolderOpenToUsers")
     bench.expect("all users into a folder users may write: nothing written",
                  os.listdir(p.c("open")), [])
-    silent(bench, p, "all users", "/S /ALLUSERS /D=c:\\shared\\pentaro", expect="Success")
-    check_entry(bench, "all users", entry(p, "HKLM", 32), "c:\\shared\\pentaro\\")
+    folder = "c:\\shared apps\\pentaro game\\"
+    silent(bench, p, "all users", f"/S /ALLUSERS /D={folder}", expect="Success")
+    check_entry(bench, "all users", entry(p, "HKLM", 32), folder)
     bench.expect("all users: not in the 64-bit view", entry(p, "HKLM", 64), {})
     bench.expect("all users: no entry for the user", entry(p, "HKCU"), {})
     bench.expect("all users: Wine's uninstaller lists the entry", listed(p),
@@ -382,14 +383,12 @@ def uninstall64_all_users(bench):
     bench.expect("all users: the links on the public desktop", sorted(os.listdir(public)),
                  ["Penta DOSbox.lnk", "Print F.lnk"])
     bench.expect("all users: nothing on the user's desktop", os.listdir(p.desktop()), [])
-    # Started by its short name, as some scripts and tools do: still the uninstaller.
-    listing = p.wine(["cmd", "/c", "dir /x c:\\shared\\pentaro"], check=False)
-    short = next((line.split()[-2] for line in listing.splitlines()
-                  if line.rstrip().endswith(" uninstall.exe") and "~" in line), None)
-    if bench.check("all users: a short name for the uninstaller", short is not None, listing):
-        quiet(bench, p, "all users: quiet uninstall by the short name",
-              f'"c:\\shared\\pentaro\\{short}" /S', "Success")
-    bench.check("all users: the folders removed", gone(p.c("shared")))
+    # Started by its short name, every part of it short, as some scripts and tools do: the
+    # copy knows its first process by its file, not by the name it was started by.
+    short = p.drive("short", folder + "uninstall.exe")[0][1]
+    bench.check("all users: a short name for every part", short.count("~") == 3, short)
+    quiet(bench, p, "all users: quiet uninstall by the short name", f'"{short}" /S', "Success")
+    bench.check("all users: the folders removed", gone(p.c("shared apps")))
     bench.expect("all users: the public links removed", os.listdir(public), [])
     bench.expect("all users: the entry removed", entry(p, "HKLM", 32), {})
 
@@ -596,8 +595,30 @@ def uninstall32_found_and_stopped(bench):
     bench.expect("no copy left in the temporary folder", temp_copies(p), [])
 
 
+def uninstall32_older_windows(bench):
+    """Windows XP's ways, forced in the test build by hiding the newer functions: no
+    SetFileInformationByHandle (files marked for deletion through NtSetInformationFile, a
+    read-only one made writable through it), no QueryFullProcessImageName (the hand-over
+    asks for the right XP knows and reads the first process's program from its module list),
+    no GetTempPath2. The quiet uninstall removes everything all the same."""
+    p = bench.prefix("uninstall32_older", 32)
+    p.env["PENTARO_TEST_MISSING_EXPORTS"] = \
+        "SetFileInformationByHandle,QueryFullProcessImageNameA,GetTempPath2W"
+    silent(bench, p, "XP's ways: install", "/S", expect="Success")
+    files = product_files(bench)
+    os.chmod(p.c("tq", files[1]), 0o444)  # read-only, as Wine shows a file without w
+    quiet(bench, p, "XP's ways: quiet uninstall", '"c:\\tq\\uninstall.exe" /S', "Success")
+    bench.check("XP's ways: the folder removed", gone(p.c("tq")))
+    bench.expect("XP's ways: the link removed", os.listdir(p.desktop()), [])
+    bench.expect("XP's ways: the entry removed", listed(p), {})
+    left = temp_copies(p)
+    bench.check("XP's ways: no copy of the uninstaller left", all(gone(c) for c in left),
+                repr(left))
+
+
 SCENARIOS = (uninstall64_quiet, uninstall64_start_menu, uninstall32_moved, uninstall64_all_users,
-             uninstall32_users_things, uninstall32_stopped, uninstall32_found_and_stopped)
+             uninstall32_users_things, uninstall32_stopped, uninstall32_found_and_stopped,
+             uninstall32_older_windows)
 
 
 def main():

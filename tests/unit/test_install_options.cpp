@@ -255,13 +255,46 @@ TEST(ParseCommandLine, DosBoxExecutable) {
     EXPECT_EQ(options.dosBoxExe, "");
 }
 
+TEST(RunModeOf, WhereNobodyCouldAnswerNoWindowOpens) {
+    const struct {
+        bool silent, system, visible;
+        unsigned long session;
+        bool servicesSessionZero;
+        RunMode mode;
+    } cases[] = {
+        {false, false, true, 1, true, RunMode::Windows},
+        {true, false, true, 1, true, RunMode::Silent},
+        {true, true, false, 0, true, RunMode::Silent},
+        // A deployment service running the UninstallString, or PsExec -s -i.
+        {false, true, true, 1, true, RunMode::SilentAsSystem},
+        {false, true, false, 0, true, RunMode::SilentAsSystem},
+        // Another service account, a scheduled task run whether the user is logged on or not.
+        {false, false, false, 0, true, RunMode::SilentNoDesktop},
+        {false, false, true, 0, true, RunMode::SilentNoDesktop},
+        {false, false, false, 2, true, RunMode::SilentNoDesktop},
+        // Windows XP: the first user at the screen is in session 0.
+        {false, false, true, 0, false, RunMode::Windows},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(RunModeOf(c.silent, c.system, c.visible, c.session, c.servicesSessionZero),
+                  c.mode)
+            << c.silent << c.system << c.visible << c.session << c.servicesSessionZero;
+        // The log says why only where /S was not given.
+        EXPECT_EQ(RunModeNote(c.mode).empty(),
+                  c.mode == RunMode::Windows || c.mode == RunMode::Silent);
+    }
+}
+
 TEST(FolderMutexName, SameFolderSameNameWhateverTheSpelling) {
     std::string name = FolderMutexName("c:\\tq\\");
-    // In the logon session's own namespace, where other users' sessions make no objects.
-    EXPECT_EQ(name.rfind("Local\\PentaroSetup-", 0), 0u);
-    EXPECT_EQ(name.size(), std::string("Local\\PentaroSetup-").size() + 16);
+    // Seen from every session, so that the system account's install in session 0 and a
+    // user's at the screen exclude each other; the logon session's for users who may not
+    // make global objects, with the same hash.
+    EXPECT_EQ(name.rfind("Global\\PentaroSetup-", 0), 0u);
+    EXPECT_EQ(name.size(), std::string("Global\\PentaroSetup-").size() + 16);
+    EXPECT_EQ(FolderMutexName("c:\\tq\\", false), "Local" + name.substr(6));
     // After its namespace, a kernel object name may hold no backslash.
-    EXPECT_EQ(name.find('\\', 6), std::string::npos);
+    EXPECT_EQ(name.find('\\', 7), std::string::npos);
     for (const char* spelling :
          {"C:\\TQ", "c:/tq//", "c:\\.\\tq", "c:\\\\tq", "c:\\x\\..\\tq", "c:\\tq\\."})
         EXPECT_EQ(FolderMutexName(spelling), name) << spelling;

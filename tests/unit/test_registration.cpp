@@ -97,12 +97,17 @@ TEST(UninstallOptionsOf, TheInstallersRulesAndOnlyTheUninstallersSwitches) {
         {"uninstall.exe /S /D=c:\\tq", false},
         {"uninstall.exe /S /UNINSTALLCOPY=12,16", false},
         {"c:\\temp\\copy.exe /S /UNINSTALLCOPY=12,16 /D=c:\\tq\\", true},
+        {"uninstall.exe /S /elevated", true},
     };
     for (const auto& c : cases) {
         const UninstallOptions options = UninstallOptionsOf(ParseCommandLine(c.line));
         EXPECT_EQ(options.problem.empty(), c.usable) << c.line << ": " << options.problem;
         EXPECT_TRUE(options.silent) << c.line;
     }
+    EXPECT_TRUE(UninstallOptionsOf(ParseCommandLine("uninstall.exe /ELEVATED")).elevated);
+    EXPECT_FALSE(UninstallOptionsOf(ParseCommandLine("uninstall.exe")).elevated);
+    // Like every switch, not after /D= (where it would be a folder's name).
+    EXPECT_TRUE(ParseCommandLine("x.exe /S /UNINSTALLCOPY=1,2 /D=c:\\tq /ELEVATED").Bad());
 }
 
 TEST(RemovedMessage, NamesAFewKeptPathsAndHowManyMore) {
@@ -118,15 +123,28 @@ TEST(RemovedMessage, NamesAFewKeptPathsAndHowManyMore) {
 
 TEST(StepForRights, AnInstallForAllUsersIsRemovedByAnAdministratorOnly) {
     const struct {
-        bool allUsers, administrator, silent;
+        bool allUsers, administrator, silent, elevated;
         RightsStep step;
     } cases[] = {
-        {false, false, false, RightsStep::GoAhead}, {false, false, true, RightsStep::GoAhead},
-        {true, true, false, RightsStep::GoAhead},   {true, true, true, RightsStep::GoAhead},
-        {true, false, false, RightsStep::Elevate}, // the UAC prompt
-        {true, false, true, RightsStep::Refuse},   // never a prompt under /S
+        {false, false, false, false, RightsStep::GoAhead},
+        {false, false, true, false, RightsStep::GoAhead},
+        {true, true, false, false, RightsStep::GoAhead},
+        {true, true, true, false, RightsStep::GoAhead},
+        {true, true, false, true, RightsStep::GoAhead},
+        {true, false, false, false, RightsStep::Elevate}, // the UAC prompt
+        {true, false, true, false, RightsStep::Refuse},   // never a prompt under /S
+        // Started again and still no administrator (UAC off): never a second prompt.
+        {true, false, false, true, RightsStep::Refuse},
+        {false, false, false, true, RightsStep::GoAhead},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(StepForRights(c.allUsers, c.administrator, c.silent), c.step)
-            << c.allUsers << c.administrator << c.silent;
+        EXPECT_EQ(StepForRights(c.allUsers, c.administrator, c.silent, c.elevated), c.step)
+            << c.allUsers << c.administrator << c.silent << c.elevated;
+}
+
+TEST(PlaceForCopy, TheSystemAccountsCopyNeverInAFolderUsersMayWrite) {
+    EXPECT_EQ(PlaceForCopy(true, true), CopyPlace::TempPath2);
+    EXPECT_EQ(PlaceForCopy(true, false), CopyPlace::PrivateFolder);
+    EXPECT_EQ(PlaceForCopy(false, true), CopyPlace::TempPath2);
+    EXPECT_EQ(PlaceForCopy(false, false), CopyPlace::TempPath);
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <aclapi.h>
+#include <sddl.h>
 #include <shlobj.h>
 #include <windows.h>
 
@@ -294,6 +295,77 @@ TEST_F(FilesTest, AFolderForAllUsersGetsProgramFilesAccessAndNothingInherited) {
     }
     EXPECT_FALSE(usersMayWrite);
     LocalFree(descriptor);
+}
+
+// A log, as the system account writes it into a folder users share: appended to, created
+// when missing, never through a name that leads to another file.
+TEST_F(FilesTest, OpenToAppendNeverWritesThroughALink) {
+    const std::string log = root_ + "\\setup.log", other = root_ + "\\victim.dll";
+    const auto append = [](const std::string& path, const std::string& text) {
+        HANDLE file = OpenToAppend(path);
+        if (file == INVALID_HANDLE_VALUE) return GetLastError();
+        DWORD written = 0;
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        CloseHandle(file);
+        return 0ul;
+    };
+    EXPECT_EQ(append(log, "one "), 0ul);
+    EXPECT_EQ(append(log, "two"), 0ul);
+    EXPECT_EQ(ReadFile(log), "one two");
+
+    ASSERT_TRUE(DeleteFileA(log.c_str()));
+    WriteStringToFile(other, "the system's own file");
+    ASSERT_TRUE(CreateHardLinkA(log.c_str(), other.c_str(), nullptr));
+    EXPECT_EQ(append(log, "planted"), static_cast<unsigned long>(ERROR_CANT_RESOLVE_FILENAME));
+    EXPECT_EQ(ReadFile(other), "the system's own file");
+}
+
+// The hand-over's check of the program that started the copy: one file, whatever the name
+// it was started by.
+TEST_F(FilesTest, SameFileByIdentityNotByName) {
+    const std::string folder = root_ + "\\Pentaro Game Folder";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    const std::string file = folder + "\\uninstall program.exe", other = root_ + "\\b.exe";
+    WriteStringToFile(file, "x");
+    WriteStringToFile(other, "x");
+    char shortName[MAX_PATH];
+    const DWORD length = GetShortPathNameA(file.c_str(), shortName, MAX_PATH);
+    ASSERT_GT(length, 0u);
+    ASSERT_NE(std::string(shortName), file);
+    EXPECT_TRUE(SameFile(shortName, file)) << shortName;
+    EXPECT_TRUE(SameFile(file, file));
+    EXPECT_FALSE(SameFile(file, other));
+    EXPECT_FALSE(SameFile(file, root_ + "\\missing.exe"));
+}
+
+// The system account's folder for its copy of the uninstaller: new, with its access from the
+// first moment.
+TEST_F(FilesTest, AProtectedFolderIsNewAndOnlyTheSystemsAndTheAdministrators) {
+    const std::string folder = root_ + "\\private";
+    ASSERT_EQ(CreateProtectedFolder(folder, SystemOnlyAccess), 0u);
+    PACL access = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                    nullptr, nullptr, &access, nullptr, &descriptor),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_NE(access, nullptr);
+    // Nobody but the system and the administrators, and no user group, may change it.
+    for (WORD i = 0; i < access->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        GetAce(access, i, reinterpret_cast<void**>(&ace));
+        char* sid = nullptr;
+        ConvertSidToStringSidA(&ace->SidStart, &sid);
+        const bool usersGroup = IsWellKnownSid(&ace->SidStart, WinBuiltinUsersSid) ||
+                                IsWellKnownSid(&ace->SidStart, WinAuthenticatedUserSid) ||
+                                IsWellKnownSid(&ace->SidStart, WinWorldSid);
+        EXPECT_FALSE(ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && usersGroup)
+            << (sid != nullptr ? sid : "?");
+        LocalFree(sid);
+    }
+    LocalFree(descriptor);
+    // A folder that is there, made by anyone, is never taken.
+    EXPECT_EQ(CreateProtectedFolder(folder, SystemOnlyAccess),
+              static_cast<unsigned long>(ERROR_ALREADY_EXISTS));
 }
 
 // The program a process runs, both ways: the system's name for it (Vista on) and the first
