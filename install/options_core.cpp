@@ -298,6 +298,8 @@ std::string UsageText(const std::string& program) {
         codes += tk::Format("%s%d %s", codes.empty() ? "" : ", ", value, name);
     }
     return text + codes + ".\r\n";
+}
+
 RunMode RunModeOf(bool silentSwitch, bool systemAccount, bool visibleWindowStation,
                   unsigned long session, bool sessionZeroForServices) {
     if (silentSwitch) return RunMode::Silent;
