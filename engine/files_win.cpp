@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <aclapi.h>
 #include <sddl.h>
 #include <shlobj.h>
 
@@ -17,6 +16,8 @@ namespace {
 
 class RealFolderSystem : public FolderSystem {
 public:
+    // Each folder made gets `access` (null: what it inherits).
+    explicit RealFolderSystem(PSECURITY_DESCRIPTOR access) : access_(access) {}
     std::string CurrentDirectory() override {
         DWORD size = GetCurrentDirectoryA(0, nullptr);
         if (size == 0) return std::string();
@@ -26,8 +27,13 @@ public:
     }
     bool DirectoryExists(const std::string& path) override { return ::DirectoryExists(path); }
     bool CreateFolder(const std::string& path) override {
-        return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+        SECURITY_ATTRIBUTES attributes{sizeof attributes, access_, FALSE};
+        return CreateDirectoryW(tk::AnsiToWide(path).c_str(),
+                                access_ != nullptr ? &attributes : nullptr) != FALSE;
     }
+
+private:
+    PSECURITY_DESCRIPTOR access_;
 };
 
 // The path the system reaches when it opens `handle`, links followed, as "C:\\..." or
@@ -196,13 +202,24 @@ unsigned long MarkForDeletion(void* handle, bool deleting) {
     return SetFileInformation(handle, FileDispositionInfo, &dispose, sizeof dispose);
 }
 
-bool EnsureFolder(std::string& folder, std::vector<std::string>* created) {
+bool EnsureFolder(std::string& folder, std::vector<std::string>* created, const char* access) {
     if (!FolderNamesAreKept(folder)) {
         SetLastError(ERROR_INVALID_NAME);
         return false;
     }
-    RealFolderSystem system;
-    return EnsureFolderIn(system, folder, created);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (access != nullptr && !ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                                 tk::AnsiToWide(access).c_str(), SDDL_REVISION_1, &descriptor,
+                                 nullptr))
+        return false;
+    RealFolderSystem system(descriptor);
+    const bool made = EnsureFolderIn(system, folder, created);
+    if (descriptor != nullptr) {
+        const DWORD error = GetLastError();
+        LocalFree(descriptor);
+        SetLastError(error);
+    }
+    return made;
 }
 
 void WriteStringToFile(const std::string& path, const std::string& data) {
@@ -398,50 +415,6 @@ std::string PathFromItemIdList(const _ITEMIDLIST* idList) {
         return std::string();
     TrimAtFirstNul(path);
     return path;
-}
-
-unsigned long SetFolderAccess(const std::string& folder, const char* sddl) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
-                                                              nullptr))
-        return GetLastError();
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL access = nullptr;
-    GetSecurityDescriptorDacl(descriptor, &present, &access, &defaulted);
-    std::string name = StripTrailingBackslashes(folder);
-    const DWORD error =
-        SetNamedSecurityInfoA(name.data(), SE_FILE_OBJECT,
-                              DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                              nullptr, nullptr, access, nullptr);
-    LocalFree(descriptor);
-    return error;
-}
-
-bool UsersMayWriteFolder(const std::string& folder) {
-    PACL access = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const std::string name = StripTrailingBackslashes(folder);
-    if (GetNamedSecurityInfoA(name.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                              nullptr, &access, nullptr, &descriptor) != ERROR_SUCCESS)
-        return false;
-    // No DACL at all lets everyone do everything.
-    bool mayWrite = access == nullptr;
-    const DWORD writing = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | WRITE_DAC |
-                          WRITE_OWNER | DELETE;
-    for (WELL_KNOWN_SID_TYPE kind :
-         {WinBuiltinUsersSid, WinAuthenticatedUserSid, WinWorldSid, WinInteractiveSid}) {
-        if (mayWrite) break;
-        BYTE sid[SECURITY_MAX_SID_SIZE];
-        DWORD size = sizeof sid;
-        if (!CreateWellKnownSid(kind, nullptr, sid, &size)) continue;
-        TRUSTEE_A trustee{};
-        BuildTrusteeWithSidA(&trustee, sid);
-        ACCESS_MASK rights = 0;
-        if (GetEffectiveRightsFromAclA(access, &trustee, &rights) == ERROR_SUCCESS)
-            mayWrite = (rights & writing) != 0;
-    }
-    LocalFree(descriptor);
-    return mayWrite;
 }
 
 std::string OwnProgramPath() {
