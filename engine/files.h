@@ -187,6 +187,24 @@ void WriteStringToFile(const std::string& path, const std::string& data);
 unsigned long WriteFileChecked(const std::string& path, const std::string& data,
                                LinkedFolders folders = LinkedFolders::Refuse);
 
+// The name under which WriteFileAnew writes `path` before it renames it into place: `path`
+// with ".new" appended. A run that was stopped may leave it; the uninstaller removes it.
+std::string TemporaryFileName(const std::string& path);
+
+// Writes a new file under `path`, whole or not at all: `produce` hands the bytes to the
+// writer it is given, in pieces, into a file created anew under TemporaryFileName(path),
+// which is then renamed over `path` (replacing whatever name is there, a link included,
+// never what it leads to). Whatever lay under the temporary name is removed first, never
+// followed; a name there that cannot be removed, or that comes back before the file is
+// created, refuses the write. So what `path` names afterwards is a file this process made
+// (its owner, the access it inherits from the folder), never one someone else made or a cut
+// one (a full disk, a kill). 0, or the system's error code (ERROR_DISK_FULL for a short write
+// that set none); the temporary file does not stay, also when `produce` raises, which passes
+// on. The folders of `path` are checked for links as WriteFileChecked does.
+using PieceWriter = std::function<void(const char*, std::size_t)>;
+unsigned long WriteFileAnew(const std::string& path,
+                            const std::function<void(const PieceWriter&)>& produce);
+
 // Reads the file `path` from start to end, handing each piece to `take` as it arrives,
 // never through a link that leads elsewhere (a reparse point is opened as itself). 0, or
 // the system's error code.

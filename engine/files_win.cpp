@@ -262,6 +262,86 @@ unsigned long WriteFileChecked(const std::string& path, const std::string& data,
     return error;
 }
 
+namespace {
+
+// Removes the file or link under `path` itself, never what a link leads to. 0 once nothing is
+// there, else the system's error code (ERROR_ALREADY_EXISTS for a folder).
+unsigned long RemoveAnyName(const std::string& path) {
+    switch (KindOfName(path)) {
+    case NameKind::Nothing:
+        return 0;
+    case NameKind::Folder:
+        return ERROR_ALREADY_EXISTS;
+    case NameKind::Linked:
+        RemoveLinkedName(path, LinkedFolders::Follow);
+        return 0;
+    case NameKind::Ordinary:
+        break;
+    }
+    tk::FileHandle name =
+        OpenName(path, DELETE | FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (!name.Valid()) return GetLastError();
+    unsigned long error = MarkForDeletion(name.Get());
+    if (error == ERROR_CALL_NOT_IMPLEMENTED) {
+        name.Close();
+        error = DeleteFileW(tk::AnsiToWide(path).c_str()) ? 0 : GetLastError();
+    }
+    return error;
+}
+
+// The file being written under `name` goes: through its handle where the system can, by name
+// otherwise.
+void Discard(tk::FileHandle& file, const std::wstring& name) {
+    const bool marked = MarkForDeletion(file.Get()) == 0;
+    file.Close();
+    if (!marked) DeleteFileW(name.c_str());
+}
+
+} // namespace
+
+unsigned long WriteFileAnew(const std::string& path,
+                            const std::function<void(const PieceWriter&)>& produce) {
+    RefuseLinkedFolders(path);
+    const std::string temporary = TemporaryFileName(path);
+    if (const unsigned long error = RemoveAnyName(temporary); error != 0) return error;
+    const std::wstring name = tk::AnsiToWide(temporary);
+    // Created, not opened: a name put back since it was removed makes this fail.
+    tk::FileHandle file(CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return GetLastError();
+    unsigned long error = 0;
+    const PieceWriter write = [&](const char* piece, std::size_t n) {
+        while (error == 0 && n > 0) {
+            DWORD written = 0;
+            const DWORD part = static_cast<DWORD>(std::min<std::size_t>(n, 1u << 30));
+            if (!WriteFile(file.Get(), piece, part, &written, nullptr))
+                error = GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT;
+            else if (written == 0)
+                error = ERROR_DISK_FULL; // a full disk may let WriteFile succeed short
+            piece += written;
+            n -= written;
+        }
+    };
+    try {
+        produce(write);
+    } catch (...) {
+        Discard(file, name);
+        throw;
+    }
+    if (error == 0 && !FlushFileBuffers(file.Get())) error = GetLastError();
+    if (error != 0) {
+        Discard(file, name);
+        return error;
+    }
+    if (!file.Close() ||
+        !MoveFileExW(name.c_str(), tk::AnsiToWide(path).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = GetLastError();
+        DeleteFileW(name.c_str());
+    }
+    return error;
+}
+
 unsigned long ReadFilePieces(const std::string& path,
                              const std::function<void(const char*, std::size_t)>& take) {
     // Shared every way: reading must not fail because a program has the file open.

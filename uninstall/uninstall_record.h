@@ -18,8 +18,8 @@ std::vector<std::string> Desktops();
 // that can be used; its shortcuts may also lie on `desktop`.
 bool ReadEarlierRecord(const std::string& folder, InstallRecord& record);
 
-// Writes `record` as its folder's uninstall.rec: into a temporary file beside it, then
-// renamed over it, so that the record is whole or not there. Installing again into the
+// Writes `record` as its folder's uninstall.rec, a new file whole or not there
+// (WriteFileAnew). Installing again into the
 // same folder keeps what the record there names and this run did not make again (the
 // folders an earlier run created, a file, a shortcut it made); `earlierRoot` receives the
 // root of the entry that earlier install registered ("HKCU", "HKLM"; empty when none). 0, or

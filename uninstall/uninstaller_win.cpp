@@ -102,7 +102,8 @@ void CloseAllBut(HeldRemoval& held, const std::vector<std::string>& keep) {
 // The paths a /LOG= may not name: what the uninstall reads or deletes.
 std::vector<std::string> UninstallPaths(const UninstallPlan& planned, const std::string& folder) {
     std::vector<std::string> paths = {
-        folder + InstallRecordFile, folder + InstallRecordFile + ".new", folder + UninstallerFile};
+        folder + InstallRecordFile, TemporaryFileName(folder + InstallRecordFile),
+        folder + UninstallerFile, TemporaryFileName(folder + UninstallerFile)};
     for (const RecordedFile& file : planned.Record.files)
         paths.push_back(folder + file.name);
     paths.insert(paths.end(), planned.Record.shortcuts.begin(), planned.Record.shortcuts.end());
