@@ -59,6 +59,8 @@ enum class LookedAt {
     Parent,        // a folder above it: renaming or deleting what is in it (the install folder
                    // or the folder on its way), renaming it, changing its access. Making new
                    // folders in it is allowed (every user may make folders at the root of C:).
+    Root,          // the root above it, as Parent; a root cannot be renamed (users may "delete"
+                   // the root of a data drive, which Windows formats so)
     File,          // a file in the folder, or what a new one would get: writing it, deleting
                    // it, changing its access
 };
@@ -110,7 +112,7 @@ std::vector<std::string> FoldersAbove(const std::string& folder);
 
 // For an install for all users into `folder` (rooted; it exists or is about to be made):
 // the first place, from the root down, that a user who is no administrator may change: a
-// folder above it that exists (UsersMayChange as a Parent), then, where `folder` exists, the
+// folder above it that exists (UsersMayChange as a Root or Parent), then, where `folder` exists, the
 // folder itself, what a file made in it would get and each file and folder in it. Each
 // owner and DACL is read through a handle opened on the name itself (links not followed) and
 // put to the system's access check (AuthzAccessCheck) for a user with the standard user's

@@ -21,6 +21,8 @@ std::uint32_t ChangingRights(LookedAt what) {
         return access | AddFile | AddSubfolder | DeleteChild;
     case LookedAt::Parent:
         return access | DeleteChild;
+    case LookedAt::Root:
+        return WriteDac | WriteOwner | DeleteChild;
     case LookedAt::File:
         break;
     }

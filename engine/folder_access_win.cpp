@@ -341,12 +341,15 @@ Presence FolderPresence(const std::wstring& path) {
 std::string PlaceOpenToUsers(const std::string& folderText) {
     const std::string folder = AddTrailingBackslash(folderText);
     Looker looker;
-    for (const std::string& above : FoldersAbove(folder)) {
+    const std::vector<std::string> folders = FoldersAbove(folder);
+    for (const std::string& above : folders) {
         const std::wstring path = tk::AnsiToWide(above);
         const Presence presence = FolderPresence(path);
         // Not there: the install makes it, closed to users.
         if (presence == Presence::Missing) continue;
-        if (presence == Presence::Unknown || looker.OpenToUsers(path, LookedAt::Parent))
+        if (presence == Presence::Unknown ||
+            looker.OpenToUsers(path, &above == &folders.front() ? LookedAt::Root
+                                                                : LookedAt::Parent))
             return above;
     }
     const std::wstring path = tk::AnsiToWide(folder);

@@ -60,7 +60,11 @@ TEST(UsersMayChange, OnlyWhatNoUserCanTouchIsClosed) {
     } cases[] = {
         {"Program Files", Look(LookedAt::InstallFolder, ProgramFiles), false},
         {"an empty DACL", Look(LookedAt::InstallFolder, {}), false},
-        {"the root of C: above", Look(LookedAt::Parent, DriveRoot), false},
+        {"the root of C: above", Look(LookedAt::Root, DriveRoot), false},
+        // A data drive as Windows formats it: users may modify the root and all in it. Only a
+        // root cannot be renamed.
+        {"the root of D: above", Look(LookedAt::Root, {Allow(Users, Modify, OICI)}), false},
+        {"the root of D: changed", Look(LookedAt::Root, {Allow(Users, WriteDac, OICI)}), true},
         {"the root of C: as the install folder", Look(LookedAt::InstallFolder, DriveRoot), true},
         // Made under C: by an administrator: the root's entries, inherited.
         {"inherited Modify", Look(LookedAt::InstallFolder, {Allow(Users, Modify, OICI)}), true},
