@@ -12,7 +12,8 @@ enum class ExitCode : int {
     // command line.
     StartupRefused = 2,
     // The folder was refused before anything was written: empty, not on a drive letter,
-    // on a drive that is not removable, fixed or remote, or otherwise unusable.
+    // on a drive that is not removable, fixed or remote, holding another program's
+    // uninstaller or record, or otherwise unusable.
     FolderRefused = 3,
     // A payload item did not load: stored empty, or its body does not inflate (a damaged
     // installer); nothing was written.
@@ -22,8 +23,9 @@ enum class ExitCode : int {
     // A file could not be written in full (read-only, disk full...); the partial file was
     // removed, the files before it stay.
     WriteFailed = 6,
-    // Every file was written, but what makes the product startable was not all made
-    // (dosbox.conf, a shortcut).
+    // Every file was written, but what makes the product startable or removable was not all
+    // made (dosbox.conf, a shortcut; the uninstaller, its record or the Apps & Features
+    // entry). Running the install again finishes it.
     StartupSetupFailed = 7,
     // Another instance of the installer is installing into the same folder; this one wrote
     // nothing.

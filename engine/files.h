@@ -230,7 +230,11 @@ inline constexpr char AllUsersFolderAccess[] =
 // every season whenever it is installed. Creation and last-access times are untouched.
 // Returns 0 on success, else the system error code (ERROR_INVALID_PARAMETER for a date-time the DOS
 // layout cannot hold, such as month 13).
-unsigned long SetFileDosDate(const std::string& path, std::int32_t dosDateTime);
+// `written`, when given, receives the time set, in FILETIME ticks (UTC).
+unsigned long SetFileDosDate(const std::string& path, std::int32_t dosDateTime,
+                             std::uint64_t* written = nullptr);
+// The last-write time of the file `path` in FILETIME ticks (UTC); 0 when it cannot be read.
+std::uint64_t LastWriteTime(const std::string& path);
 
 // Path of the shell special folder `csidl` (CSIDL_PROGRAM_FILES 38, CSIDL_WINDOWS 36,
 // CSIDL_DESKTOP 0, ...), without a trailing backslash unless it is a drive root; empty

@@ -461,7 +461,8 @@ bool LocalToUtc(const FILETIME& local, FILETIME& utc) {
 
 } // namespace
 
-unsigned long SetFileDosDate(const std::string& path, std::int32_t dosDateTime) {
+unsigned long SetFileDosDate(const std::string& path, std::int32_t dosDateTime,
+                             std::uint64_t* written) {
     // The file just written is never a link; should one have taken its place, its own
     // time is set, not that of what it leads to.
     tk::FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
@@ -476,10 +477,20 @@ unsigned long SetFileDosDate(const std::string& path, std::int32_t dosDateTime) 
     SetLastError(ERROR_SUCCESS);
     if (DosDateTimeToFileTime(static_cast<WORD>(value >> 16), static_cast<WORD>(value & 0xFFFF),
                               &local) &&
-        LocalToUtc(local, utc) && SetFileTime(file.Get(), nullptr, nullptr, &utc))
+        LocalToUtc(local, utc) && SetFileTime(file.Get(), nullptr, nullptr, &utc)) {
+        if (written != nullptr)
+            *written = (static_cast<std::uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime;
         return 0;
+    }
     DWORD error = GetLastError();
     return error != ERROR_SUCCESS ? error : ERROR_INVALID_PARAMETER;
+}
+
+std::uint64_t LastWriteTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
 }
 
 std::string GetSpecialFolderPath(int csidl) {

@@ -99,6 +99,13 @@ FolderAccessStep AccessStepFor(bool allUsers, bool folderExisted, bool usersMayC
     return folderExisted ? FolderAccessStep::Leave : FolderAccessStep::Protect;
 }
 
+std::string OtherProgramsFileMessage(const std::string& folder, const std::string& path) {
+    return tk::Format("%s was not installed into %s: %s belongs to another program, and the "
+                      "installation would write its own over it, so that the other program "
+                      "could no longer be removed. Choose another folder. Nothing was written.",
+                      ProductName, folder.c_str(), path.c_str());
+}
+
 std::string FolderOpenToUsersMessage(const std::string& folder) {
     return tk::Format("%s was not installed for all users into %s: every user of this computer "
                       "may change what is in that folder, and the system would later run its "

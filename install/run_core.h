@@ -44,6 +44,10 @@ std::string FolderErrorMessage(const std::string& folder, const std::string& rea
 enum class FolderAccessStep { Leave, Protect, Refuse };
 FolderAccessStep AccessStepFor(bool allUsers, bool folderExisted, bool usersMayChange);
 
+// An install refused: `path` in `folder`, where the install writes its uninstaller or its
+// record, is another program's.
+std::string OtherProgramsFileMessage(const std::string& folder, const std::string& path);
+
 // An install for all users refused: `folder` was there already and users may write it.
 std::string FolderOpenToUsersMessage(const std::string& folder);
 // The same for `place`, the first place a user may change (PlaceOpenToUsers): a folder above

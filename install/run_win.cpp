@@ -8,6 +8,7 @@
 #include "install/registration.h"
 #include "install/run_core.h"
 #include "toolkit/account_win.h"
+#include "toolkit/resource.h"
 #include "toolkit/win32_error.h"
 #include "uninstall/uninstall_record.h"
 
@@ -89,6 +90,14 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
         frontEnd.Tell(ProductName, OpenToUsersMessage(AddTrailingBackslash(folder), open));
         return ExitCode::FolderOpenToUsers;
     }
+    // Another program's uninstaller or record where ours go: writing over it would leave that
+    // program impossible to remove, and our uninstall would later delete it.
+    if (existed)
+        if (const std::string theirs = ForeignUninstallerFile(AddTrailingBackslash(folder));
+            !theirs.empty()) {
+            frontEnd.Tell(ProductName, OtherProgramsFileMessage(AddTrailingBackslash(folder), theirs));
+            return ExitCode::FolderRefused;
+        }
     // EnsureFolder refuses empty text without asking the system: no earlier error may
     // then pass for the reason.
     SetLastError(ERROR_SUCCESS);
@@ -165,25 +174,56 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
             outcome = ExitCode::BadCommandLine;
         } else {
             frontEnd.SetTotalBytes(total);
-            std::uint32_t done = 0;
+            // Every file found where one of the product's goes is looked at before anything is
+            // written: what is not the product's is moved aside, never written over.
+            std::vector<std::string> hashes;
             for (const auto& item : ItemTable) {
+                hashes.push_back(Sha256Hex(item.Contents));
+                if (const unsigned long error =
+                        found.Prepare(item.FileName, item.Contents.size(), hashes.back());
+                    error != 0) {
+                    message = WriteErrorMessage(folder + item.FileName, tk::SystemErrorMessage(error));
+                    outcome = ExitCode::WriteFailed;
+                    break;
+                }
+            }
+            // Then the record, marked incomplete until the run's end rewrites it: a run that
+            // is stopped from here on (a failure, a kill, a cancel) leaves what tells the next
+            // run which files are the product's.
+            const std::string recordPath = folder + InstallRecordFile;
+            const bool recordWasThere = FileExists(recordPath);
+            if (outcome == ExitCode::Success) {
+                InstallRecord prepared;
+                prepared.folder = folder;
+                for (size_t i = 0; i < ItemTable.size(); ++i)
+                    prepared.files.push_back({ItemTable[i].FileName, ItemTable[i].Contents.size(),
+                                              hashes[i],
+                                              found.ExistedBefore(ItemTable[i].FileName)});
+                prepared.createdFolders = created;
+                prepared.incomplete = true;
+                std::string earlierRoot;
+                if (const unsigned long error = WriteInstallRecordFile(prepared, earlierRoot);
+                    error != 0) {
+                    message = WriteErrorMessage(recordPath, tk::SystemErrorMessage(error));
+                    outcome = ExitCode::WriteFailed;
+                }
+            }
+            std::uint32_t done = 0;
+            for (size_t i = 0; i < ItemTable.size() && outcome == ExitCode::Success; ++i) {
+                const tInstItem& item = ItemTable[i];
                 const std::string path = folder + item.FileName;
                 frontEnd.SetCurrentFile(path);
-                // A file the user changed since an earlier install here is moved aside
-                // first, never written over.
-                unsigned long error = found.Prepare(item.FileName);
-                if (error == 0) error = WriteFileChecked(path, item.Contents);
-                if (error != 0) {
+                if (const unsigned long error = WriteFileChecked(path, item.Contents);
+                    error != 0) {
                     message = WriteErrorMessage(path, tk::SystemErrorMessage(error));
                     outcome = ExitCode::WriteFailed;
                     break;
                 }
-                SetFileDosDate(path, item.FileDate);
+                std::uint64_t time = 0;
+                SetFileDosDate(path, item.FileDate, &time);
                 made.Keep = true;
-                // Hashed for the record here, where the window answers between files, not
-                // all at once after the last.
-                written.push_back({item.FileName, item.Contents.size(), Sha256Hex(item.Contents),
-                                   found.ExistedBefore(item.FileName)});
+                written.push_back({item.FileName, item.Contents.size(), hashes[i],
+                                   found.ExistedBefore(item.FileName), time});
                 done += static_cast<std::uint32_t>(item.Contents.size());
                 frontEnd.SetBytesDone(done);
                 if (frontEnd.Cancelled()) {
@@ -191,6 +231,8 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                     break;
                 }
             }
+            // Nothing written: a record this run made goes with the folders it made.
+            if (written.empty() && !recordWasThere) DeleteFileA(recordPath.c_str());
             if (outcome != ExitCode::WriteFailed) {
                 frontEnd.Finished();
                 if (frontEnd.Cancelled()) {
@@ -209,7 +251,12 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
             if (IsMenuProgramInParent(folder)) {
                 message += MenuProgramMessage();
             } else if (settings.Windows64 ? *settings.Windows64 : Is64BitWindows()) {
-                const unsigned long confError = found.Prepare(kDosBoxConfName);
+                // dosbox.conf follows the rule of the product's files: one that is not what
+                // this install writes is the user's.
+                const std::string confText = BuildDosBoxConf(
+                    tk::LoadDeflatedRcData(kDosBoxConfResource), folder + DosProgramFile);
+                const unsigned long confError =
+                    found.Prepare(kDosBoxConfName, confText.size(), Sha256Hex(confText));
                 if (confError != 0) {
                     frontEnd.Tell(ProductName,
                                   WriteErrorMessage(folder + kDosBoxConfName,
@@ -226,7 +273,8 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                     std::string conf;
                     if (ReadFileBytes(folder + kDosBoxConfName, conf) == 0)
                         facts.Files.push_back({kDosBoxConfName, conf.size(), Sha256Hex(conf),
-                                               found.ExistedBefore(kDosBoxConfName)});
+                                               found.ExistedBefore(kDosBoxConfName),
+                                               LastWriteTime(folder + kDosBoxConfName)});
                     facts.Shortcuts = {
                         DosBoxShortcut(folder, desktop, DosBoxExePath, DosBoxExeBuild).LinkPath,
                         PrintShortcut(folder, desktop).LinkPath};

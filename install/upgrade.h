@@ -8,12 +8,14 @@
 
 // The folder to install into again, from `location`, the InstallLocation of the product's
 // Apps & Features entry: `location` without its trailing backslash (a drive root keeps it)
-// when it is a full drive-letter path whose folder holds the install record (`exists` says
-// so of "<folder>\uninstall.rec"). Empty otherwise: a location the installer cannot have
-// written (empty, relative, a network path, a name holding a quote, '?', '/' or a control
-// character), or a folder without the record (the product removed by hand), where the
-// install goes where it would go on a first install.
-std::string UpgradeFolder(const std::string& location, bool (*exists)(const std::string&));
+// when it is a full drive-letter path whose folder holds a usable install record naming that
+// folder (`usableRecord` says so of "<folder>\uninstall.rec"). Empty otherwise: a location
+// the installer cannot have written (empty, relative, a network path, a name holding a
+// quote, '?', '/' or a control character), or a folder without such a record (the product
+// removed by hand, a record cut or of another program), where the install goes where it
+// would go on a first install.
+std::string UpgradeFolder(const std::string& location,
+                          bool (*usableRecord)(const std::string& recordPath));
 
 // --- Win32 build only ---
 

@@ -5,7 +5,8 @@
 
 #include <cstring>
 
-std::string UpgradeFolder(const std::string& location, bool (*exists)(const std::string&)) {
+std::string UpgradeFolder(const std::string& location,
+                          bool (*usableRecord)(const std::string& recordPath)) {
     const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
     if (location.size() < 3 || !letter(location[0]) || location[1] != ':' || location[2] != '\\')
         return {};
@@ -13,6 +14,6 @@ std::string UpgradeFolder(const std::string& location, bool (*exists)(const std:
         if (static_cast<unsigned char>(c) < 0x20 || std::strchr("\"?*/<>|", c) != nullptr)
             return {};
     const std::string folder = AddTrailingBackslash(location);
-    if (!exists(folder + InstallRecordFile)) return {};
+    if (!usableRecord(folder + InstallRecordFile)) return {};
     return folder.size() > 3 ? StripTrailingBackslashes(folder) : folder;
 }

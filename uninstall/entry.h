@@ -36,8 +36,10 @@ inline constexpr char EntryView[] = "32";
 unsigned long WriteUninstallEntry(bool allUsers, const std::vector<EntryValue>& values);
 // The entry's InstallLocation; `found` false when there is no entry (or no such value).
 std::string EntryInstallLocation(bool allUsers, bool& found);
-// 0 when the entry may be deleted by this process now (or is not there), else the system's
-// error code (ERROR_ACCESS_DENIED where this user may not delete it). Changes nothing.
+// 0 when the entry, with every key below it, may be deleted by this process now (or is not
+// there), else the system's error code (ERROR_ACCESS_DENIED where this user may not delete
+// it). Changes nothing.
 unsigned long CheckUninstallEntryDeletable(bool allUsers);
-// Removes the entry; 0, also when it was not there, or the system's error code.
+// Removes the entry with every key below it; 0, also when it was not there, or the system's
+// error code.
 unsigned long DeleteUninstallEntry(bool allUsers);

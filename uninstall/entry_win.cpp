@@ -20,6 +20,34 @@ HKEY EntryRoot(bool allUsers) {
     return allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
 
+// Deeper than any key a program writes under an entry; a deeper tree is not walked.
+constexpr int kDeepestSubkey = 32;
+
+// Walks the key `name` under `parent` and every key below it, deepest first: each is opened
+// with the right to delete it, and deleted when `deleting`. A key with subkeys cannot be
+// deleted by itself, so the check and the deletion cover the whole tree. Relative to a key
+// opened in the chosen view, every step stays in that view. 0 or the system's error code.
+LONG WalkKeyTree(HKEY parent, const std::string& name, bool deleting, int depth = 0) {
+    if (depth > kDeepestSubkey) return ERROR_ACCESS_DENIED;
+    tk::RegistryKey key;
+    LONG error = RegOpenKeyExA(parent, name.c_str(), 0,
+                               DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | RegistryView,
+                               key.Receive());
+    if (error != ERROR_SUCCESS) return error;
+    for (DWORD index = 0;;) {
+        char subkey[256];
+        DWORD length = sizeof subkey;
+        error = RegEnumKeyExA(key.Get(), deleting ? 0 : index, subkey, &length, nullptr, nullptr,
+                              nullptr, nullptr);
+        if (error == ERROR_NO_MORE_ITEMS) break;
+        if (error != ERROR_SUCCESS) return error;
+        error = WalkKeyTree(key.Get(), subkey, deleting, depth + 1);
+        if (error != ERROR_SUCCESS) return error;
+        ++index;
+    }
+    return deleting ? RegDeleteKeyA(parent, name.c_str()) : ERROR_SUCCESS;
+}
+
 } // namespace
 
 unsigned long WriteUninstallEntry(bool allUsers, const std::vector<EntryValue>& values) {
@@ -64,10 +92,13 @@ std::string EntryInstallLocation(bool allUsers, bool& found) {
 }
 
 unsigned long CheckUninstallEntryDeletable(bool allUsers) {
-    // Deleting a key needs DELETE on the key itself; opening it so asks exactly that.
-    tk::RegistryKey entry;
-    const LONG error = RegOpenKeyExA(EntryRoot(allUsers), UninstallKeyPath().c_str(), 0,
-                                     DELETE | KEY_QUERY_VALUE | RegistryView, entry.Receive());
+    const std::string path = UninstallKeyPath();
+    const std::string::size_type slash = path.rfind('\\');
+    tk::RegistryKey parent;
+    LONG error = RegOpenKeyExA(EntryRoot(allUsers), path.substr(0, slash).c_str(), 0,
+                               KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | RegistryView,
+                               parent.Receive());
+    if (error == ERROR_SUCCESS) error = WalkKeyTree(parent.Get(), path.substr(slash + 1), false);
     return error == ERROR_FILE_NOT_FOUND ? 0 : static_cast<unsigned long>(error);
 }
 
@@ -78,9 +109,6 @@ unsigned long DeleteUninstallEntry(bool allUsers) {
     LONG error = RegOpenKeyExA(EntryRoot(allUsers), path.substr(0, slash).c_str(), 0,
                                DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | RegistryView,
                                parent.Receive());
-    if (error == ERROR_FILE_NOT_FOUND) return 0;
-    if (error != ERROR_SUCCESS) return static_cast<unsigned long>(error);
-    // Relative to a key opened in the chosen view, the delete stays in that view.
-    error = RegDeleteKeyA(parent.Get(), path.substr(slash + 1).c_str());
+    if (error == ERROR_SUCCESS) error = WalkKeyTree(parent.Get(), path.substr(slash + 1), true);
     return error == ERROR_FILE_NOT_FOUND ? 0 : static_cast<unsigned long>(error);
 }

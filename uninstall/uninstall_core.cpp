@@ -160,9 +160,7 @@ public:
     }
 
     InstallRecord Read(const std::string& text) {
-        if (text.size() > MaxInstallRecordBytes)
-            Fail(tk::Format("is %lu MB long, more than any install writes",
-                            static_cast<unsigned long>(text.size() >> 20)));
+        if (text.size() > MaxInstallRecordBytes) Fail(RecordTooLongReason(text.size()));
         bool first = true;
         for (std::string::size_type start = 0; start < text.size();) {
             const auto end = std::min(text.find('\n', start), text.size());
@@ -203,10 +201,12 @@ private:
         if (GoesUp(path)) FailLine("a path that goes up a folder with \"..\"", path);
     }
 
-    void ReadFormatLine(const std::string& line) const {
-        if (line == InstallRecordFormatLine || line == InstallRecordFormat1Line) return;
-        const std::string base = "PentaroSetup install record ";
-        if (line.starts_with(base))
+    void ReadFormatLine(const std::string& line) {
+        if (line == InstallRecordFormatLine) format_ = 3;
+        else if (line == InstallRecordFormat2Line) format_ = 2;
+        else if (line == InstallRecordFormat1Line) format_ = 1;
+        if (format_ != 0) return;
+        if (line.starts_with(InstallRecordFormatPrefix))
             Fail("is in a format this uninstaller does not read (" + Quoted(line) + ")");
         Fail(std::string("does not begin with the line ") + Quoted(InstallRecordFormatLine));
     }
@@ -216,8 +216,10 @@ private:
         const std::string& kind = f[0];
         if (kind == "folder" && f.size() == 2)
             ReadFolder(f[1]);
-        else if (kind == "file" && f.size() == 4)
-            ReadFile(line, f[1], f[2], f[3]);
+        else if (kind == "file" && format_ < 3 && f.size() == 4)
+            ReadFile(line, f[1], f[2], "0", f[3]);
+        else if (kind == "file" && format_ >= 3 && f.size() == 5)
+            ReadFile(line, f[1], f[2], f[3], f[4]);
         else if (kind == "existed" && f.size() == 2)
             ReadExisted(f[1]);
         else if (kind == "shortcut" && f.size() == 2)
@@ -226,6 +228,8 @@ private:
             ReadCreated(f[1]);
         else if (kind == "entry" && f.size() == 4)
             ReadEntry(line, f[1], f[2], f[3]);
+        else if (kind == "incomplete" && format_ >= 3 && f.size() == 1 && !record_.incomplete)
+            record_.incomplete = true;
         else
             NotUnderstood(line);
     }
@@ -241,9 +245,10 @@ private:
     }
 
     void ReadFile(const std::string& line, const std::string& sizeText, const std::string& hash,
-                  const std::string& name) {
+                  const std::string& timeText, const std::string& name) {
         RecordedFile file;
-        if (!ParseSize(sizeText, file.size) || !IsHex(hash, 64)) NotUnderstood(line);
+        if (!ParseSize(sizeText, file.size) || !IsHex(hash, 64) || !ParseSize(timeText, file.time))
+            NotUnderstood(line);
         NoDotDot(name);
         if (!IsBareFileName(name)) FailLine("a file outside the install folder", name);
         if (SameName(name, UninstallerFile) || SameName(name, InstallRecordFile))
@@ -309,10 +314,17 @@ private:
     NameSet fileNames_, existedNames_, shortcutPaths_;
     Paths existed_; // the names of the "existed" lines
     bool hasFolder_ = false;
+    int format_ = 0; // the number of the format line, once read
     int lineNumber_ = 1;
 };
 
 } // namespace
+
+std::string RecordTooLongReason(std::uint64_t bytes) {
+    // In whole megabytes, rounded up: 16 MB and one byte is "17 MB long".
+    return "is " + std::to_string((bytes + (1u << 20) - 1) >> 20) +
+           " MB long, more than any install writes";
+}
 
 std::string UninstallKeyPath() {
     return std::string(UninstallKeyParent) + "\\" + UninstallKeyName;
@@ -322,8 +334,8 @@ std::string FormatInstallRecord(const InstallRecord& record) {
     std::string text = std::string(InstallRecordFormatLine) + kLineEnd;
     text += "folder\t" + AddTrailingBackslash(record.folder) + kLineEnd;
     for (const RecordedFile& file : record.files)
-        text +=
-            "file\t" + std::to_string(file.size) + "\t" + file.sha256 + "\t" + file.name + kLineEnd;
+        text += "file\t" + std::to_string(file.size) + "\t" + file.sha256 + "\t" +
+                std::to_string(file.time) + "\t" + file.name + kLineEnd;
     for (const RecordedFile& file : record.files)
         if (file.existedBefore) text += "existed\t" + file.name + kLineEnd;
     for (const std::string& shortcut : record.shortcuts)
@@ -333,6 +345,7 @@ std::string FormatInstallRecord(const InstallRecord& record) {
     if (!record.entry.root.empty())
         text += "entry\t" + record.entry.root + "\t" + record.entry.view + "\t" + record.entry.key +
                 kLineEnd;
+    if (record.incomplete) text += std::string("incomplete") + kLineEnd;
     return text;
 }
 
@@ -527,18 +540,25 @@ std::string KeptVersionName(const std::string& name, const std::string& date, in
            (number > 1 ? " " + std::to_string(number) : std::string()) + ")" + extension;
 }
 
-FoundFileAction ActionForFoundFile(const RecordedFile* earlier, bool found,
-                                   const std::string& sha256) {
+FoundFileAction ActionForFoundFile(const FileOnDisk& found, std::uint64_t itemSize,
+                                   const std::string& itemSha256, const RecordedFile* earlier,
+                                   bool earlierIncomplete) {
     FoundFileAction action;
-    if (!found) return action;
-    // Not the earlier install's: someone else's file, written over as before, and kept
-    // when the product is removed.
-    if (earlier == nullptr) {
-        action.existedBefore = true;
+    // Nothing there, or a name the write replaces by its own name (a link) or cannot replace
+    // (a folder): nothing to keep.
+    if (!found.exists || found.isFolder || found.isLink) return action;
+    if (found.size == itemSize && !found.sha256.empty() &&
+        tk::AsciiLower(found.sha256) == tk::AsciiLower(itemSha256)) {
+        // The product's bytes: the earlier install's, or a stopped run's. A file an earlier
+        // install recorded as found there stays someone else's.
+        action.existedBefore = earlier != nullptr && earlier->existedBefore;
         return action;
     }
-    action.existedBefore = earlier->existedBefore;
-    action.keepUsersVersion = tk::AsciiLower(sha256) != tk::AsciiLower(earlier->sha256);
+    if (earlier != nullptr && earlierIncomplete && found.size < earlier->size) {
+        action.existedBefore = earlier->existedBefore;
+        return action;
+    }
+    action.keepUsersVersion = true;
     return action;
 }
 

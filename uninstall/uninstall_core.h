@@ -18,10 +18,14 @@ inline constexpr char UninstallKeyParent[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 std::string UninstallKeyPath();
 
-// The first line of every record; a later format gets a new number. Format 1 (written
-// before files found in the folder were recorded) is read too.
-inline constexpr char InstallRecordFormatLine[] = "PentaroSetup install record 2";
+// The first line of every record; a later format gets a new number. Formats 1 (written
+// before files found in the folder were recorded) and 2 (before files carried their time
+// and a record was written ahead of the first file) are read too.
+inline constexpr char InstallRecordFormatLine[] = "PentaroSetup install record 3";
+inline constexpr char InstallRecordFormat2Line[] = "PentaroSetup install record 2";
 inline constexpr char InstallRecordFormat1Line[] = "PentaroSetup install record 1";
+// What every format line begins with: a file that does not is no record of this installer.
+inline constexpr char InstallRecordFormatPrefix[] = "PentaroSetup install record ";
 
 // A record is a few hundred bytes a file; one larger than this cannot be the installer's.
 inline constexpr std::size_t MaxInstallRecordBytes = 16u << 20;
@@ -34,6 +38,9 @@ struct RecordedFile {
     // A file of that name was in the folder before the install wrote it (the sibling
     // product's, or the user's own): it stays when the product is removed.
     bool existedBefore = false;
+    // The last-write time the install left on it, in FILETIME ticks (100 ns since
+    // 1601-01-01 UTC); 0 when not known (records before format 3).
+    std::uint64_t time = 0;
 };
 
 // The entry the install registered. The uninstaller reads and deletes it in the same
@@ -58,16 +65,20 @@ struct InstallRecord {
     // install folder existed.
     std::vector<std::string> createdFolders;
     RecordedEntry entry;
+    // Written before the install's first file and not yet rewritten by its end: the run
+    // that wrote it was stopped (a failure, a kill, a cancel) somewhere between.
+    bool incomplete = false;
 };
 
 // The record as it is written: the format line, then one line per fact, fields separated
 // by a tab, every line ending in CR LF:
 //   folder   <install folder>
-//   file     <size> <sha256> <name>
+//   file     <size> <sha256> <time> <name>   (format 1 and 2: no time)
 //   existed  <name>          (a recorded file that was in the folder before the install)
 //   shortcut <full path>
 //   created  <folder>
 //   entry    <root> <view> <key>
+//   incomplete                (InstallRecord::incomplete)
 std::string FormatInstallRecord(const InstallRecord& record);
 
 // Raised when the record cannot be used: missing, unreadable, or naming something the
@@ -79,6 +90,10 @@ public:
     // "cannot be read", "has a line 3 that is not understood: ...".
     EUnusableRecord(const std::string& recordPath, const std::string& reason);
 };
+
+// Why a record of `bytes` bytes, more than MaxInstallRecordBytes, is refused: its length in
+// megabytes (the reader of the file says it before reading it).
+std::string RecordTooLongReason(std::uint64_t bytes);
 
 // Reads a record written by FormatInstallRecord for the uninstaller that runs in
 // `installFolder`, in time linear in its length. Raises EUnusableRecord for a text longer
@@ -102,16 +117,26 @@ std::vector<std::string> ShortcutPlaces(const std::string& recorded,
 // the ")".
 std::string KeptVersionName(const std::string& name, const std::string& date, int number = 1);
 
-// What an install does with one of its files that it finds already in the folder, from the
-// record of an earlier install there (none: `earlier` null).
+// What an install does with one of its files that it finds already in the folder. The
+// rule of Windows Installer for files without versions: a file the install did not write
+// is the user's. A file is the product's only when its bytes are those the install is
+// about to write; every other file is kept beside (KeptVersionName) before the product's is
+// written, whatever an earlier record says and whether or not there is one, with one
+// exception: the cut write of a run that was stopped (its record is incomplete and names the
+// file with more bytes than are there; that run had moved any file of the user's aside
+// before it wrote its record).
 struct FoundFileAction {
-    bool existedBefore = false;    // record it as found there (not the earlier install's)
-    bool keepUsersVersion = false; // the user changed it since: move it aside first
+    bool existedBefore = false;    // record it as there before the install (kept at removal)
+    bool keepUsersVersion = false; // not the product's bytes: move it aside first
 };
-// `found`: a file of that name is there; `sha256` its hash (only asked for when the earlier
-// record names the file).
-FoundFileAction ActionForFoundFile(const RecordedFile* earlier, bool found,
-                                   const std::string& sha256);
+struct FileOnDisk;
+// `found`: what lies under the name (FileOnDisk below; its sha256 may stay empty when its
+// size differs from `itemSize`); `itemSize`, `itemSha256`: what the install writes there;
+// `earlier`: the file in the usable record of an earlier install (null when there is no
+// such record or it does not name the file), from a record that is `earlierIncomplete`.
+FoundFileAction ActionForFoundFile(const FileOnDisk& found, std::uint64_t itemSize,
+                                   const std::string& itemSha256, const RecordedFile* earlier,
+                                   bool earlierIncomplete);
 
 // --- What is on disk now, as the uninstaller's Win32 side finds it ---
 

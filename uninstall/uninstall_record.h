@@ -15,30 +15,41 @@
 std::vector<std::string> Desktops();
 
 // The record of an earlier install in `folder` (ending in a backslash), when there is one
-// that can be used; its shortcuts may also lie on `desktop`.
+// that can be used: ours, whole, no longer than any install writes (a longer file is not
+// read), and naming that folder.
 bool ReadEarlierRecord(const std::string& folder, InstallRecord& record);
+
+// The name of a file in `folder` that belongs to another program, where an install would
+// write its uninstaller or its record: an uninstall.exe that is not this installer's
+// uninstaller, an uninstall.rec that is no record of this installer. Empty when there is
+// none. Links are left to the rule of links (replaced by their own name).
+std::string ForeignUninstallerFile(const std::string& folder);
 
 // Writes `record` as its folder's uninstall.rec, a new file whole or not there
 // (WriteFileAnew). Installing again into the
 // same folder keeps what the record there names and this run did not make again (the
-// folders an earlier run created, a file, a shortcut it made); `earlierRoot` receives the
-// root of the entry that earlier install registered ("HKCU", "HKLM"; empty when none). 0, or
-// the system's error code.
+// folders an earlier run created, a file, a shortcut it made, the entry it registered when
+// `record` names none); `earlierRoot` receives the root of the entry that earlier install
+// registered ("HKCU", "HKLM"; empty when none). 0, or the system's error code.
 unsigned long WriteInstallRecordFile(InstallRecord record, std::string& earlierRoot);
 
-// What an install finds of its own files in the folder before it writes them, against the
-// record of an earlier install there: a file it did not make (recorded as there before, so
-// that removing the product keeps it), and a file the user changed since the earlier install
-// (moved aside under KeptVersionName, so that writing the product's file loses nothing).
+// What an install finds of its own files in the folder before it writes them
+// (ActionForFoundFile): a file whose bytes are not the product's is moved aside under
+// KeptVersionName, so that writing the product's file loses nothing, and the uninstaller
+// later keeps it; a file an earlier install recorded as found there stays recorded so.
 class FoundFiles {
 public:
     explicit FoundFiles(const std::string& folder);
-    // Before the file `name` is written. 0, or the system's error code when a changed file
-    // could not be moved aside (it must then not be written over).
-    unsigned long Prepare(const std::string& name);
+    // Before the file `name` is written with `itemSize` bytes hashing to `itemSha256`. 0, or
+    // the system's error code when a file could not be looked at or moved aside (it must
+    // then not be written over).
+    unsigned long Prepare(const std::string& name, std::uint64_t itemSize,
+                          const std::string& itemSha256);
     bool ExistedBefore(const std::string& name) const;
     // "<path>, kept as <new name>" for each file moved aside.
     const std::vector<std::string>& Kept() const { return kept_; }
+    // Whether the folder held a usable record of an earlier install (or of a stopped run).
+    bool HasEarlierRecord() const { return hasEarlier_; }
 
 private:
     std::string folder_;

@@ -1,7 +1,9 @@
 #include "uninstall/uninstall_record.h"
 
+#include "dosbox/conf_core.h"
 #include "dosbox/shortcuts.h"
 #include "engine/files.h"
+#include "engine/pe_resources.h"
 #include "engine/sha256.h"
 #include "resources/product.h"
 #include "toolkit/format.h"
@@ -18,15 +20,106 @@ std::vector<std::string> Desktops() {
             AddTrailingBackslash(GetSpecialFolderPath(CSIDL_COMMON_DESKTOPDIRECTORY))};
 }
 
-bool ReadEarlierRecord(const std::string& folder, InstallRecord& record) {
+namespace {
+
+// This installer's uninstaller is about half a megabyte; a file of that name this large is
+// another program's.
+constexpr std::size_t kLargestUninstaller = 16u << 20;
+// A resource every uninstaller of this installer carries (beside the DOSBox template): the
+// main window's layout.
+constexpr char kMainFormLayout[] = "TMainForm";
+
+// Reads the record file `path` (by name, or through `held`), never more than one byte past
+// the longest record: a larger file is refused by its length before anything is read.
+// Raises EUnusableRecord.
+std::string RecordText(const std::string& recordPath, void* held) {
+    if (IsLinkedName(recordPath)) throw EUnusableRecord(recordPath, "is a link");
+    std::uint64_t size = 0;
+    if (held != nullptr) {
+        LARGE_INTEGER length{};
+        if (GetFileSizeEx(held, &length)) size = static_cast<std::uint64_t>(length.QuadPart);
+    } else {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (GetFileAttributesExA(recordPath.c_str(), GetFileExInfoStandard, &data))
+            size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
+    if (size > MaxInstallRecordBytes)
+        throw EUnusableRecord(recordPath, RecordTooLongReason(size));
     std::string text;
-    if (ReadFileBytes(folder + InstallRecordFile, text) != 0) return false;
+    bool tooLong = false;
+    const auto take = [&](const char* piece, std::size_t n) {
+        if (text.size() + n > MaxInstallRecordBytes) tooLong = true;
+        if (!tooLong) text.append(piece, n);
+    };
+    const unsigned long error =
+        held != nullptr ? ReadHandlePieces(held, take) : ReadFilePieces(recordPath, take);
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        throw EUnusableRecord(recordPath, "is missing");
+    if (error != 0) throw EUnusableRecord(recordPath, "cannot be read");
+    // Grown while it was read: refused by its length all the same.
+    if (tooLong) throw EUnusableRecord(recordPath, RecordTooLongReason(MaxInstallRecordBytes + 1));
+    return text;
+}
+
+// The first `limit` bytes of the file `path` (fewer when it is shorter), never through a
+// link, and no further; false when it cannot be read.
+bool ReadFileStart(const std::string& path, std::size_t limit, std::string& start) {
+    tk::FileHandle file(CreateFileA(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.Valid()) return false;
+    start.assign(limit, '\0');
+    std::size_t done = 0;
+    while (done < limit) {
+        DWORD read = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(limit - done, 1u << 20));
+        if (!ReadFile(file.Get(), start.data() + done, want, &read, nullptr)) return false;
+        if (read == 0) break;
+        done += read;
+    }
+    start.resize(done);
+    return true;
+}
+
+} // namespace
+
+bool ReadEarlierRecord(const std::string& folder, InstallRecord& record) {
     try {
-        record = ParseInstallRecord(text, folder);
+        record = ParseInstallRecord(RecordText(folder + InstallRecordFile, nullptr), folder);
         return true;
     } catch (const tk::Exception&) {
         return false;
     }
+}
+
+std::string ForeignUninstallerFile(const std::string& folder) {
+    const std::string record = folder + InstallRecordFile;
+    if (FileExists(record) && !IsLinkedName(record)) {
+        std::string start;
+        const std::size_t prefix = sizeof InstallRecordFormatPrefix - 1;
+        if (!ReadFileStart(record, prefix, start) || start != InstallRecordFormatPrefix)
+            return record;
+    }
+    const std::string uninstaller = folder + UninstallerFile;
+    if (FileExists(uninstaller) && !IsLinkedName(uninstaller)) {
+        // This installer's uninstaller is a few hundred kilobytes and carries the window
+        // layouts and the DOSBox template; a file that does not, or is too large to be one,
+        // is another program's.
+        std::string bytes;
+        if (!ReadFileStart(uninstaller, kLargestUninstaller + 1, bytes) ||
+            bytes.size() > kLargestUninstaller)
+            return uninstaller;
+        try {
+            const PeFileInMemory image(bytes);
+            bool layout = false, conf = false;
+            ReadRcData(image, kMainFormLayout, layout);
+            ReadRcData(image, kDosBoxConfResource, conf);
+            if (!layout || !conf) return uninstaller;
+        } catch (const tk::Exception&) {
+            return uninstaller;
+        }
+    }
+    return {};
 }
 
 unsigned long WriteInstallRecordFile(InstallRecord record, std::string& earlierRoot) {
@@ -36,6 +129,7 @@ unsigned long WriteInstallRecordFile(InstallRecord record, std::string& earlierR
     if (ReadEarlierRecord(record.folder, old)) {
         earlierRoot = old.entry.root;
         if (record.createdFolders.empty()) record.createdFolders = old.createdFolders;
+        if (record.entry.root.empty()) record.entry = old.entry;
         std::vector<std::string> written, made;
         for (const RecordedFile& file : record.files)
             written.push_back(FoldedName(file.name));
@@ -62,26 +156,34 @@ FoundFiles::FoundFiles(const std::string& folder) : folder_(AddTrailingBackslash
     hasEarlier_ = ReadEarlierRecord(folder_, earlier_);
 }
 
-unsigned long FoundFiles::Prepare(const std::string& name) {
+unsigned long FoundFiles::Prepare(const std::string& name, std::uint64_t itemSize,
+                                  const std::string& itemSha256) {
     const std::string path = folder_ + name;
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    const bool found = GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
-                       !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLinkedName(path);
+    FileOnDisk found;
+    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+        found.exists = true;
+        found.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        found.isLink = IsLinkedName(path);
+        found.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    } else if (const DWORD error = GetLastError();
+               error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+        return error; // there, but not to be looked at: never written over unseen
+    }
+    if (found.exists && !found.isFolder && !found.isLink && found.size == itemSize) {
+        Sha256 sha;
+        if (const unsigned long error =
+                ReadFilePieces(path, [&](const char* piece, std::size_t n) { sha.Update(piece, n); });
+            error != 0)
+            return error;
+        found.sha256 = HexOf(sha.Finish());
+    }
     const RecordedFile* earlier = nullptr;
     if (hasEarlier_)
         for (const RecordedFile& file : earlier_.files)
             if (SameName(file.name, name)) earlier = &file;
-    std::string hash;
-    if (found && earlier != nullptr) {
-        const std::uint64_t size =
-            (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        Sha256 sha;
-        if (size == earlier->size && ReadFilePieces(path, [&](const char* piece, std::size_t n) {
-                                         sha.Update(piece, n);
-                                     }) == 0)
-            hash = HexOf(sha.Finish());
-    }
-    const FoundFileAction action = ActionForFoundFile(earlier, found, hash);
+    const FoundFileAction action =
+        ActionForFoundFile(found, itemSize, itemSha256, earlier, hasEarlier_ && earlier_.incomplete);
     if (action.existedBefore) existed_.push_back(FoldedName(name));
     if (!action.keepUsersVersion) return 0;
 
@@ -135,25 +237,6 @@ FolderOnDisk LookAtFolder(const std::string& folder) {
 }
 
 namespace {
-
-// The record's text, read by name (held null) or through the held handle.
-std::string RecordText(const std::string& recordPath, void* held) {
-    if (IsLinkedName(recordPath)) throw EUnusableRecord(recordPath, "is a link");
-    std::string text;
-    bool tooLong = false;
-    const auto take = [&](const char* piece, std::size_t n) {
-        if (text.size() + n > MaxInstallRecordBytes) tooLong = true;
-        if (!tooLong) text.append(piece, n);
-    };
-    const unsigned long error =
-        held != nullptr ? ReadHandlePieces(held, take) : ReadFilePieces(recordPath, take);
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-        throw EUnusableRecord(recordPath, "is missing");
-    if (error != 0) throw EUnusableRecord(recordPath, "cannot be read");
-    // Read no further than the longest record: ParseInstallRecord refuses it by its length.
-    if (tooLong) text.resize(MaxInstallRecordBytes + 1);
-    return text;
-}
 
 // The snapshot's parts that do not depend on how the files are read.
 void LookAround(const std::string& folder, const InstallRecord& record, DiskSnapshot& disk) {
@@ -297,9 +380,10 @@ HeldRemoval HoldAndPlan(const std::string& folder) {
         }
         disk.shortcuts.push_back(found);
     }
-    // A temporary record an install left when it was stopped.
+    // What an install left under its temporary names when it was stopped.
     HeldFileInfo info;
-    hold(recordPath + ".new", info);
+    hold(TemporaryFileName(recordPath), info);
+    hold(TemporaryFileName(folder + UninstallerFile), info);
     // The listing last, after everything it may name is held.
     LookAround(folder, record, disk);
     planned.Plan = PlanRemoval(record, disk);

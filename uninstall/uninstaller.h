@@ -63,7 +63,8 @@ std::string DeniedMessage(const std::vector<std::string>& paths);
 std::string EntryNotRemovedMessage(const std::string& folder, const std::string& entry,
                                    const std::string& reason);
 // After an uninstall that ran in place (no copy could start in the temporary folder): the
-// uninstaller `uninstaller` and its folder remain, and starting it again removes them.
+// uninstaller `uninstaller` and its folder remain; deleting them by hand, or starting it
+// again once a copy can start, removes them.
 std::string InPlaceLeftMessage(const std::string& uninstaller);
 // The copy's switch, given by anything but the uninstaller's own hand-over.
 std::string UninstallCopyRefusedMessage();

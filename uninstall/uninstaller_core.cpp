@@ -54,8 +54,12 @@ std::string AllUsersUninstallRefusedMessage(const std::string& folder) {
 }
 
 std::string InPlaceLeftMessage(const std::string& uninstaller) {
-    return "The uninstaller itself could not be removed: " + uninstaller +
-           " and its folder are still there. Start it again to remove them.";
+    return "Everything else was removed, but the uninstaller could not remove itself (a "
+           "running program cannot, and no copy of it could be started in the temporary "
+           "folder): " +
+           uninstaller +
+           " and its folder are still there. Delete them, or start the uninstaller again once "
+           "the temporary folder can be written.";
 }
 
 std::string UninstallCopyRefusedMessage() {

@@ -51,12 +51,19 @@ void UninstallFrontEnd::Note(const char* heading, const std::string& path) {
 
 namespace {
 
-// True when `folder` holds the uninstaller and nothing else.
-bool OnlyTheUninstallerLeft(const std::string& folder) {
-    const FolderOnDisk found = LookAtFolder(folder);
-    return found.exists && !found.isLink && found.items.size() == 1 &&
-           SameName(found.items[0].name, UninstallerFile) && !found.items[0].isFolder &&
-           !found.items[0].isLink;
+// True when the uninstall of `folder` was stopped after its record went (killed, or run in
+// place where no copy could start): the record is gone, and no entry names the folder any
+// more (the entry goes before the record). What is left is the uninstaller and what the
+// user keeps.
+bool RecordAndEntryGone(const std::string& folder) {
+    const std::string record = folder + InstallRecordFile;
+    if (FileExists(record) || IsLinkedName(record)) return false;
+    for (const bool allUsers : {false, true}) {
+        bool found = false;
+        const std::string location = EntryInstallLocation(allUsers, found);
+        if (found && SameName(AddTrailingBackslash(location), folder)) return false;
+    }
+    return true;
 }
 
 // Marks every path of `paths` that `held` holds for deletion, clearing a read-only
@@ -123,13 +130,29 @@ ExitCode RunUninstall(const std::string& folder, UninstallFrontEnd& frontEnd, In
         frontEnd.Tell(FolderBusyMessage(folder));
         return ExitCode::AlreadyRunning;
     }
-    // An uninstall that ran in place (no copy could start) removed everything but its own
-    // program and folder, the record included: started again, it finishes that.
-    if (OnlyTheUninstallerLeft(folder)) {
+    // An uninstall stopped after the record went: started again, it finishes. Its own file,
+    // a temporary record and the folder, once empty, go; what else is there is the user's.
+    if (RecordAndEntryGone(folder)) {
         log.Release();
         frontEnd.Note("Removed earlier:", folder + InstallRecordFile);
+        const std::string temporaries[] = {TemporaryFileName(InstallRecordFile),
+                                           TemporaryFileName(UninstallerFile)};
+        for (const std::string& name : temporaries) {
+            const std::string temporary = folder + name;
+            if (FileExists(temporary) && !IsLinkedName(temporary) &&
+                DeleteFileA(temporary.c_str()))
+                frontEnd.Note("Removed:", temporary);
+        }
+        RemovalPlan finished;
+        const FolderOnDisk found = LookAtFolder(folder);
+        for (const ListedItem& item : found.items)
+            if (!SameName(item.name, UninstallerFile) && !SameName(item.name, temporaries[0]) &&
+                !SameName(item.name, temporaries[1]))
+                finished.keptAdded.push_back(folder + item.name + (item.isFolder ? "\\" : ""));
+        for (const std::string& kept : finished.keptAdded)
+            frontEnd.Note("Kept:", kept);
         folders = {folder};
-        frontEnd.Tell(RemovedMessage(folder, RemovalPlan{}));
+        frontEnd.Tell(RemovedMessage(folder, finished));
         return ExitCode::Success;
     }
     UninstallPlan preview;
@@ -499,13 +522,9 @@ bool HandOver(const UninstallOptions& options, const std::string& self, const st
 
 // True when the record in `folder` is of an install for all users (its entry in HKLM).
 bool RecordIsForAllUsers(const std::string& folder) {
-    std::string text;
-    if (ReadFileBytes(folder + InstallRecordFile, text) != 0) return false;
-    try {
-        return ParseInstallRecord(text, folder).entry.root == "HKLM";
-    } catch (const tk::Exception&) {
-        return false; // the uninstall says why it cannot use it
-    }
+    // A record that cannot be used: the uninstall says why.
+    InstallRecord record;
+    return ReadEarlierRecord(folder, record) && record.entry.root == "HKLM";
 }
 
 // Starts this uninstaller again with administrator rights (the UAC prompt) and ends with
@@ -590,20 +609,16 @@ ExitCode RunUninstaller(const UninstallOptions& options, const std::string& comm
         }
         code = RunAsCopy(options, log);
     } else {
-        // No copy could be started (no temporary folder): the uninstall runs here, and
-        // uninstall.exe and the emptied folders go at the next restart where that is allowed.
+        // No copy could be started (no temporary folder, or a full drive): the uninstall runs
+        // here. A running program's file cannot be deleted, so uninstall.exe and its folder
+        // stay, and the user is told so; nothing is scheduled for a restart (only
+        // administrators may, and a scheduled deletion would outlive a reinstall).
         std::vector<std::string> folders;
         code = UninstallLogged(options, ParentPart(self), log, folders);
-        // Only administrators may have a file removed at the next restart: a user's
-        // uninstaller stays, and says so; started again, it removes itself (above).
-        if (code == ExitCode::Success &&
-            !MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+        if (code == ExitCode::Success) {
             const std::string message = InPlaceLeftMessage(self);
             log.Write("Message:", message);
             if (!options.silent) ShowInfoCaption(ProductName, message);
-        } else if (code == ExitCode::Success) {
-            for (const std::string& folder : folders)
-                MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
         }
     }
     return end(code);

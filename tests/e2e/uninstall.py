@@ -13,6 +13,7 @@ import argparse
 import glob
 import os
 import re
+import shutil
 import subprocess
 import sys
 import time
@@ -375,15 +376,17 @@ def uninstall32_users_things(bench):
         f.write(b" and the user's work")
     with open(database, "rb") as f:
         work = f.read()
+    found_kept = kept_versions(p.c("tq"))
     silent(bench, p, "reinstall", f"/S {log_arg}", expect="Success")
-    kept = [n for n in os.listdir(p.c("tq")) if "(your version of " in n]
-    bench.expect("reinstall: the user's database kept beside", len(kept), 1)
-    if kept:
-        with open(p.c("tq", kept[0]), "rb") as f:
+    kept = kept_versions(p.c("tq"))
+    new = [n for n in kept if n not in found_kept]
+    bench.expect("reinstall: the user's database kept beside", len(new), 1)
+    if new:
+        with open(p.c("tq", new[0]), "rb") as f:
             bench.check("reinstall: the kept version is the user's", f.read() == work)
         told = [t for h, t in Log(bench, log).runs()[-1] if h.startswith("Message")]
         bench.check("reinstall: the log names it", any(
-            any(kept[0] in line for line in t) for t in told), repr(told))
+            any(new[0] in line for line in t) for t in told), repr(told))
 
     # The desktop moves, the shortcut with it.
     old_desktop = p.desktop()
@@ -413,37 +416,138 @@ def uninstall32_users_things(bench):
     p.drive("press", "Pentaro", "OK")
     uninstall.wait(30)
     left = sorted(os.listdir(p.c("tq"))) if os.path.isdir(p.c("tq")) else []
-    bench.expect("kept: the changed, the found and the user's files, nothing else",
-                 left, sorted([files[0], theirs] + kept))
-    with open(p.c("tq", theirs), "rb") as f:
-        bench.check("the file found there before stays", len(f.read()) > 0)
+    bench.expect("kept: the changed file and the user's versions, nothing else",
+                 left, sorted([files[0]] + kept))
+    bench.check("the file found there before stays, kept beside the product's",
+                any(open(p.c("tq", k), "rb").read() == b"the sibling product's own"
+                    for k in found_kept))
     bench.expect("moved desktop: the shortcut removed", os.listdir(p.c("newdesk")), [])
     bench.expect("the entry removed", listed(p), {})
 
 
 def uninstall32_stopped(bench):
-    """An uninstall stopped between the files and the entry (here: an entry that cannot be
-    deleted, since it holds a key of its own) reports it, keeps the record and itself, and
-    a second run, once the entry can go, finishes the job."""
+    """An entry that holds a key of its own (another tool wrote one under it) no longer stops
+    the uninstall between the files and the entry, which left every later run ending with
+    RemovalDenied: the check before anything is deleted covers the keys below, and the entry
+    goes with them."""
     p = bench.prefix("uninstall32_stopped", 32)
     silent(bench, p, "install", "/S /NOSHORTCUT", expect="Success")
-    held = f"HKCU\\{ENTRY}\\held"
-    p.wine(["reg", "add", held, "/f"])
-    out = p.drive("watch", "c:\\tq\\uninstall.exe", "/S", 90, timeout=120)
-    code = int(next(f[1] for f in out if f[0] == "exit"))
-    bench.check("stopped: not reported as removed", code in (EXIT["FilesInUse"],
-                                                           EXIT["RemovalDenied"]), code)
-    bench.expect("stopped: the record and the uninstaller stay", sorted(os.listdir(p.c("tq"))),
-                 ["uninstall.exe", "uninstall.rec"])
-    bench.check("stopped: the entry stays", "Corvane Pentaro" in listed(p))
-    p.wine(["reg", "delete", held, "/f"])
-    quiet(bench, p, "the second run", '"c:\\tq\\uninstall.exe" /S', "Success")
-    bench.check("the second run: the folder removed", gone(p.c("tq")))
-    bench.expect("the second run: the entry removed", listed(p), {})
+    p.wine(["reg", "add", f"HKCU\\{ENTRY}\\held\\deeper", "/f"])
+    quiet(bench, p, "uninstall", '"c:\\tq\\uninstall.exe" /S', "Success")
+    bench.check("the folder removed", gone(p.c("tq")))
+    bench.expect("the entry removed, with its keys", listed(p), {})
+    bench.expect("nothing left of the entry", entry(p), {})
+
+
+def product_bytes(bench):
+    """{file name: bytes} of the product as the installer carries it."""
+    result = {}
+    for _, source, _ in manifest_entries(bench.manifest):
+        with open(os.path.join(bench.product, source), "rb") as f:
+            result[os.path.basename(source)] = f.read()
+    return result
+
+
+def kept_versions(folder):
+    return sorted(n for n in os.listdir(folder) if "(your version of " in n)
+
+
+def uninstall32_found_and_stopped(bench):
+    """What an install finds is the user's unless it is the product's own bytes, and every
+    stopped run can be finished: the user's file found by a first install (kept beside, the
+    product's written); a reinstall after a database changed and the record was cut in half;
+    a first install stopped by a write fault, one of its files then cut short as a kill
+    mid-write leaves it, run again; another program's uninstaller in the chosen folder
+    (refused); an uninstall stopped once its record had gone, run again. The uninstall leaves
+    only the user's files."""
+    p = bench.prefix("uninstall32_found", 32)
+    product = product_bytes(bench)
+    names = list(product)
+    log, log_arg = os.path.join(bench.work, "found.log"), None
+    log_arg = "/LOG=Z:" + log.replace("/", "\\")
+    os.makedirs(p.c("tq"))
+    mine = {names[3]: b"my own notes, not the product's", "notes.txt": b"more notes"}
+    for name, data in mine.items():
+        with open(p.c("tq", name), "wb") as f:
+            f.write(data)
+    silent(bench, p, "first install over the user's file", f"/S /NOSHORTCUT {log_arg}",
+           expect="Success")
+    check_files(bench, p.c("tq"), 10)
+    kept = kept_versions(p.c("tq"))
+    if bench.expect("first install: the user's file kept beside", len(kept), 1):
+        with open(p.c("tq", kept[0]), "rb") as f:
+            bench.check("first install: the kept file is the user's", f.read() == mine[names[3]])
+        told = [t for h, t in Log(bench, log).runs()[-1] if h.startswith("Message")]
+        bench.check("first install: the log names it",
+                    any(any(kept[0] in line for line in t) for t in told), repr(told))
+
+    # A database worked in, and the record cut in half: still the user's work.
+    database = p.c("tq", names[2])
+    with open(database, "ab") as f:
+        f.write(b" and the user's work")
+    with open(database, "rb") as f:
+        work = f.read()
+    record = p.c("tq", "uninstall.rec")
+    with open(record, "rb") as f:
+        text = f.read()
+    with open(record, "wb") as f:
+        f.write(text[:len(text) // 2])
+    silent(bench, p, "reinstall, record cut", f"/S /NOSHORTCUT {log_arg}", expect="Success")
+    check_files(bench, p.c("tq"), 10)
+    kept = kept_versions(p.c("tq"))
+    bench.expect("reinstall: two kept versions", len(kept), 2)
+    bench.check("reinstall: the changed database among them",
+                any(open(p.c("tq", k), "rb").read() == work for k in kept))
+
+    # A first install into c:\other stopped after its third file (a folder where the fourth
+    # goes), its third file then cut short as a kill mid-write leaves it; run again.
+    taken = p.c("other", names[3])
+    os.makedirs(taken)
+    silent(bench, p, "stopped first install", "/S /NOSHORTCUT /D=c:\\other",
+           expect="WriteFailed")
+    with open(p.c("other", "uninstall.rec"), "rb") as f:
+        bench.check("stopped: the record was written first, marked incomplete",
+                    f.read().rstrip().endswith(b"incomplete"))
+    cut = p.c("other", names[2])
+    with open(cut, "r+b") as f:
+        f.truncate(len(product[names[2]]) // 2)
+    os.rmdir(taken)
+    silent(bench, p, "the stopped install run again", "/S /NOSHORTCUT /D=c:\\other",
+           expect="Success")
+    check_files(bench, p.c("other"), 10)
+    bench.expect("run again: nothing kept as the user's", kept_versions(p.c("other")), [])
+    quiet(bench, p, "uninstall of the finished install", '"c:\\other\\uninstall.exe" /S',
+          "Success")
+    bench.check("uninstall: every product file of the stopped-then-finished install gone",
+                gone(p.c("other")))
+
+    # Another program's uninstaller where ours goes: the folder is refused, it stays.
+    os.makedirs(p.c("games"))
+    theirs = p.c("games", "uninstall.exe")
+    shutil.copy(p.c("windows", "system32", "notepad.exe"), theirs)
+    with open(theirs, "rb") as f:
+        before = f.read()
+    silent(bench, p, "another program's uninstaller", "/S /D=c:\\games", expect="FolderRefused")
+    with open(theirs, "rb") as f:
+        bench.check("another program's uninstaller: unchanged", f.read() == before)
+    bench.expect("another program's uninstaller: nothing written", os.listdir(p.c("games")),
+                 ["uninstall.exe"])
+
+    # An uninstall stopped once its entry and record had gone (as a kill leaves it): run
+    # again, it removes itself and keeps the user's files.
+    p.wine(["reg", "delete", f"HKCU\\{ENTRY}", "/f"])
+    for name in names:
+        os.remove(p.c("tq", name))
+    os.remove(record)
+    quiet(bench, p, "the stopped uninstall run again", '"c:\\tq\\uninstall.exe" /S', "Success")
+    bench.check("run again: uninstall.exe gone", gone(p.c("tq", "uninstall.exe")))
+    left = sorted(os.listdir(p.c("tq"))) if os.path.isdir(p.c("tq")) else []
+    bench.expect("run again: only the user's files left", left, sorted(kept + ["notes.txt"]))
+    bench.expect("no copy left in the temporary folder", temp_copies(p), [])
 
 
 SCENARIOS = (uninstall64_quiet, uninstall32_moved, uninstall64_all_users,
-             uninstall32_users_things, uninstall32_stopped)
+             uninstall32_users_things, uninstall32_stopped, uninstall32_found_and_stopped)
 
 
 def main():

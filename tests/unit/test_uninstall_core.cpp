@@ -79,10 +79,10 @@ TEST(InstallRecord, WrittenAndReadBack) {
     const std::string text = FormatInstallRecord(record);
     // The format is read by later uninstallers: one fact a line, tab-separated, CR LF.
     const std::string hash = Sha256Hex("MZ1");
-    EXPECT_TRUE(text.starts_with("PentaroSetup install record 2\r\n"
+    EXPECT_TRUE(text.starts_with("PentaroSetup install record 3\r\n"
                                  "folder\tc:\\corvane\\tq\\\r\n"
                                  "file\t3\t" +
-                                 hash + "\ttarnw.exe\r\n"))
+                                 hash + "\t0\ttarnw.exe\r\n"))
         << text;
     EXPECT_NE(text.find("\r\nentry\tHKCU\t32\tSoftware\\Microsoft\\Windows\\CurrentVersion\\"
                         "Uninstall\\Corvane Pentaro\r\n"),
@@ -119,6 +119,58 @@ TEST(InstallRecord, WrittenAndReadBack) {
     EXPECT_TRUE(back.entry.root.empty());
 }
 
+TEST(InstallRecord, TimesAndTheStoppedRunsMarkAndEarlierFormats) {
+    InstallRecord record = SampleRecord();
+    record.files[0].time = 134090208000000000ull; // 2025-12-08 00:00 UTC
+    record.incomplete = true;
+    const std::string text = FormatInstallRecord(record);
+    EXPECT_NE(text.find("\t134090208000000000\ttarnw.exe\r\n"), std::string::npos) << text;
+    EXPECT_TRUE(text.ends_with("\r\nincomplete\r\n")) << text;
+    const InstallRecord back = ParseInstallRecord(text, kFolder);
+    EXPECT_EQ(back.files[0].time, 134090208000000000ull);
+    EXPECT_EQ(back.files[1].time, 0u);
+    EXPECT_TRUE(back.incomplete);
+    record.incomplete = false;
+    EXPECT_FALSE(ParseInstallRecord(FormatInstallRecord(record), kFolder).incomplete);
+
+    // Formats 1 and 2 have no time on their file lines and no mark; each format's own shape
+    // of line is the only one it reads.
+    const std::string hash = Sha256Hex("MZ1");
+    const std::string head = "folder\tc:\\corvane\\tq\\\r\n";
+    const struct {
+        std::string text;
+        bool read;
+    } cases[] = {
+        {"PentaroSetup install record 2\r\n" + head + "file\t3\t" + hash + "\ttarnw.exe\r\n", true},
+        {"PentaroSetup install record 1\r\n" + head + "file\t3\t" + hash + "\ttarnw.exe\r\n", true},
+        {"PentaroSetup install record 2\r\n" + head + "file\t3\t" + hash + "\t0\ttarnw.exe\r\n",
+         false},
+        {"PentaroSetup install record 3\r\n" + head + "file\t3\t" + hash + "\ttarnw.exe\r\n", false},
+        {"PentaroSetup install record 3\r\n" + head + "file\t3\t" + hash + "\t-1\ttarnw.exe\r\n",
+         false},
+        {"PentaroSetup install record 2\r\n" + head + "incomplete\r\n", false},
+        {"PentaroSetup install record 3\r\n" + head + "incomplete\r\nincomplete\r\n", false},
+        {"PentaroSetup install record 3\r\n" + head + "incomplete\tyes\r\n", false},
+    };
+    for (const auto& c : cases) {
+        bool read = true;
+        try {
+            const InstallRecord old = ParseInstallRecord(c.text, kFolder);
+            EXPECT_EQ(old.files.at(0).time, 0u);
+            EXPECT_FALSE(old.incomplete);
+        } catch (const EUnusableRecord&) {
+            read = false;
+        }
+        EXPECT_EQ(read, c.read) << c.text;
+    }
+
+    // A record's length is told as it is, not as far as it was read: 1.9 GB of zeros
+    // appended is not "16 MB long".
+    EXPECT_NE(RecordTooLongReason(1900ull << 20).find("1900 MB long"), std::string::npos);
+    EXPECT_NE(RecordTooLongReason(MaxInstallRecordBytes + 1).find("17 MB long"),
+              std::string::npos);
+}
+
 TEST(InstallRecord, TamperedRecordsAreRefused) {
     const std::string base = FormatInstallRecord(SampleRecord());
     const std::string hash = Sha256Hex("x");
@@ -127,10 +179,10 @@ TEST(InstallRecord, TamperedRecordsAreRefused) {
         std::string text;
         std::string named; // what the message must name
     } cases[] = {
-        {"", "PentaroSetup install record 2"},
-        {base.substr(base.find('\n') + 1), "PentaroSetup install record 2"},
-        {"PentaroSetup install record 3\r\n" + base.substr(base.find('\n') + 1),
-         "PentaroSetup install record 3"},
+        {"", "PentaroSetup install record 3"},
+        {base.substr(base.find('\n') + 1), "PentaroSetup install record 3"},
+        {"PentaroSetup install record 4\r\n" + base.substr(base.find('\n') + 1),
+         "PentaroSetup install record 4"},
         {"PentaroSetup install record 1 \r\n" + base.substr(base.find('\n') + 1),
          "PentaroSetup install record 1 "},
         {"PentaroSetup install record 1\r\n", "install folder"},
@@ -426,6 +478,9 @@ TEST(InstallRecord, FilesFoundThereBeforeAreReadBackAndKept) {
     // A record of the first format (before such lines) is read as before.
     std::string old = FormatInstallRecord(SampleRecord());
     old.replace(0, old.find('\r'), InstallRecordFormat1Line);
+    // Nor had it the file's time.
+    for (auto at = old.find("\t0\t"); at != std::string::npos; at = old.find("\t0\t"))
+        old.replace(at, 3, "\t");
     EXPECT_EQ(ParseInstallRecord(old, kFolder).files.size(), 3u);
 }
 
@@ -576,27 +631,47 @@ TEST(RemovalOrder, AStopAtAnyMomentLeavesWhatASecondRunFinishes) {
     }
 }
 
-TEST(FoundFiles, WhatAnInstallDoesWithFilesAlreadyThere) {
-    const RecordedFile earlier{"pentaro1.kdb", 5, Sha256Hex("data1")};
-    const RecordedFile earlierFound{"spool32.exe", 3, Sha256Hex("MZ3"), true};
+TEST(FoundFiles, OnlyTheProductsOwnBytesAreWrittenOver) {
+    // The install is about to write "data1" (5 bytes) as pentaro1.kdb.
+    const std::string item = Sha256Hex("data1");
+    const RecordedFile earlier{"pentaro1.kdb", 5, item};
+    const RecordedFile earlierFound{"pentaro1.kdb", 5, item, true};
+    const RecordedFile longer{"pentaro1.kdb", 9, Sha256Hex("data1 new")};
+    const FileOnDisk none{};
+    const FileOnDisk same{true, false, false, 5, Sha256Hex("data1")};
+    const FileOnDisk sameSizeOther{true, false, false, 5, Sha256Hex("DATA1")};
+    const FileOnDisk shorter{true, false, false, 3, ""}; // other size: not hashed
+    const FileOnDisk link{true, false, true, 5, ""};
+    const FileOnDisk folder{true, true, false, 0, ""};
     const struct {
-        const RecordedFile* recorded;
-        bool found;
-        std::string sha256;
+        const char* what;
+        const FileOnDisk& found;
+        const RecordedFile* earlier;
+        bool incomplete;
         bool existedBefore, keepUsersVersion;
     } cases[] = {
-        {nullptr, false, "", false, false},           // a new install
-        {nullptr, true, "", true, false},             // someone else's file
-        {&earlier, false, "", false, false},          // deleted since
-        {&earlier, true, Sha256Hex("data1"), false, false}, // as installed
-        {&earlier, true, Sha256Hex("edited"), false, true}, // the user's work
-        {&earlier, true, "", false, true},            // another size
-        {&earlierFound, true, Sha256Hex("MZ3"), true, false},
+        {"nothing there", none, nullptr, false, false, false},
+        {"nothing there, recorded", none, &earlier, false, false, false},
+        {"the product's bytes, no record (a stopped first run)", same, nullptr, false, false,
+         false},
+        {"the product's bytes, recorded", same, &earlier, false, false, false},
+        {"the product's bytes, recorded as found there", same, &earlierFound, false, true, false},
+        {"the user's file, no record (readme.txt in Documents)", sameSizeOther, nullptr, false,
+         false, true},
+        {"the user's file, no record, other size", shorter, nullptr, false, false, true},
+        {"changed since the earlier install", sameSizeOther, &earlier, false, false, true},
+        {"recorded, but the record is incomplete: same size is no cut write", sameSizeOther,
+         &earlier, true, false, true},
+        {"a cut write of a stopped run", shorter, &longer, true, false, false},
+        {"shorter than recorded, but the record is complete", shorter, &longer, false, false,
+         true},
+        {"a link: replaced by its own name", link, nullptr, false, false, false},
+        {"a folder: the write fails", folder, nullptr, false, false, false},
     };
     for (const auto& c : cases) {
-        const FoundFileAction action = ActionForFoundFile(c.recorded, c.found, c.sha256);
-        EXPECT_EQ(action.existedBefore, c.existedBefore) << c.sha256;
-        EXPECT_EQ(action.keepUsersVersion, c.keepUsersVersion) << c.sha256;
+        const FoundFileAction action = ActionForFoundFile(c.found, 5, item, c.earlier, c.incomplete);
+        EXPECT_EQ(action.existedBefore, c.existedBefore) << c.what;
+        EXPECT_EQ(action.keepUsersVersion, c.keepUsersVersion) << c.what;
     }
     EXPECT_EQ(KeptVersionName("pentaro1.kdb", "2026-12-08"),
               "pentaro1 (your version of 2026-12-08).kdb");
