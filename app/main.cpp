@@ -4,6 +4,7 @@
 // (engine/exit_code.h) either way.
 #include "app/startup.h"
 #include "app/unattended.h"
+#include "app/usage.h"
 #include "controls/appearance.h"
 #include "engine/payload.h"
 #include "engine/ucargo.h"
@@ -51,6 +52,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The uninstaller has no start-up check and loads no payload item.
     if (IsUninstallMode(!options.uninstallCopy.empty()))
         return static_cast<int>(RunUninstaller(UninstallOptionsOf(options), commandLine));
+    if (options.help) return ShowUsage(options);
     if (options.silent) {
         const ExitCode code = RunUnattended(options, commandLine);
         DosBoxExePath.clear();
@@ -59,7 +61,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     tk::TApplication& application = tk::Application();
     try {
-        if (!StartupCheck(options.dosBoxExe)) return static_cast<int>(ExitCode::StartupRefused);
+        if (!StartupCheck(options.testSwitchText, options.dosBoxExe))
+            return static_cast<int>(ExitCode::StartupRefused);
     } catch (const std::exception& error) {
         // "Bad process handle": nothing catches it before the application exists.
         application.HandleException(error);
@@ -72,6 +75,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     RunSettings settings;
     if (options.allUsers) settings.AllUsers = true;
+    settings.StartMenu = !options.noStartMenu;
     tk::Probe("start-up check done");
     application.Initialize();
     tk::RegisterStandardControls();

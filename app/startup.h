@@ -30,8 +30,8 @@ inline constexpr char StartupWarningText[] =
 
 // --- Pure rules (no system calls) ---
 
-// True when the whole command line (program path and arguments) contains "/t" in either
-// case anywhere, also inside a longer argument such as "/test".
+// True when `text` (the command line without its paths, InstallOptions::testSwitchText)
+// contains "/t" in either case anywhere, also inside a longer argument such as "/test".
 bool HasTestSwitch(const std::string& commandLine);
 
 // What the installer says when the executable named with /DOSBOX= is not there.
@@ -62,15 +62,15 @@ struct StartupResult {
 
 // The start-up check without the warning. On a 64-bit Windows it looks for DOSBox (the
 // executable `namedDosBox` of /DOSBOX= when not empty) and sets DosBoxExePath and
-// DosBoxExeBuild when it is found; then looks for "/t" in `commandLine`. Raises what
-// Is64BitWindows raises.
-StartupResult CheckStartup(const std::string& commandLine, const std::string& namedDosBox);
+// DosBoxExeBuild when it is found; then looks for "/t" in `testSwitchText`
+// (InstallOptions::testSwitchText). Raises what Is64BitWindows raises.
+StartupResult CheckStartup(const std::string& testSwitchText, const std::string& namedDosBox);
 
 // The start-up check. Where CheckStartup does not pass it shows the warning (a missing
 // /DOSBOX= executable: a message naming it, OK only) and opens the DOSBox download page
 // through the shell when the user chooses OK, and returns false: the program must end.
 // Otherwise returns true. Raises what Is64BitWindows raises.
-bool StartupCheck(const std::string& namedDosBox);
+bool StartupCheck(const std::string& testSwitchText, const std::string& namedDosBox);
 
 // Keeps DLLs that lie beside the installer (on the CD, in the Downloads folder) or in
 // the current folder from being loaded: later DLL loads search the system folder only.

@@ -27,7 +27,7 @@ void ShowStartupWarning(const StartupResult& result, const std::string& namedDos
 
 } // namespace
 
-StartupResult CheckStartup(const std::string& commandLine, const std::string& namedDosBox) {
+StartupResult CheckStartup(const std::string& testSwitchText, const std::string& namedDosBox) {
     StartupResult result;
     if (Is64BitWindows()) {
         result.DosBox = LocateDosBox(namedDosBox);
@@ -39,12 +39,12 @@ StartupResult CheckStartup(const std::string& commandLine, const std::string& na
         DosBoxExePath = result.DosBox.Path;
         DosBoxExeBuild = result.DosBox.Build;
     }
-    if (HasTestSwitch(commandLine)) result.Verdict = StartupVerdict::TestSwitch;
+    if (HasTestSwitch(testSwitchText)) result.Verdict = StartupVerdict::TestSwitch;
     return result;
 }
 
-bool StartupCheck(const std::string& namedDosBox) {
-    const StartupResult result = CheckStartup(GetCommandLineA(), namedDosBox);
+bool StartupCheck(const std::string& testSwitchText, const std::string& namedDosBox) {
+    const StartupResult result = CheckStartup(testSwitchText, namedDosBox);
     if (result.Verdict == StartupVerdict::Passes) return true;
     ShowStartupWarning(result, namedDosBox);
     return false;

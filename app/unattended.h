@@ -1,7 +1,8 @@
 #pragma once
 // The unattended install (/S) for deployment tools: the same checks and the same run as
-// the interactive installer, with no window, dialog or web page; the outcome is the exit
-// code, and what the user would have read goes to the log (/LOG=).
+// the interactive installer, with no window, dialog or web page (with /SILENT the progress
+// window alone); the outcome is the exit code, and what the user would have read goes to
+// the log (/LOG=).
 #include "engine/exit_code.h"
 #include "install/options.h"
 

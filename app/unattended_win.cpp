@@ -1,10 +1,12 @@
 #include "app/unattended.h"
 
 #include "app/startup.h"
+#include "controls/appearance.h"
 #include "engine/files.h"
+#include "engine/log.h"
 #include "engine/payload.h"
 #include "install/instance_lock.h"
-#include "engine/log.h"
+#include "install/progress_front_end.h"
 #include "install/registration.h"
 #include "install/run.h"
 #include "install/silent_front_end.h"
@@ -13,6 +15,7 @@
 #include "toolkit/account_win.h"
 #include "toolkit/format.h"
 #include "toolkit/handles_win.h"
+#include "toolkit/stdctrls.h"
 #include "ui/ui_core.h"
 
 #include <windows.h>
@@ -39,8 +42,14 @@ void LogMessage(InstallLog& log, const std::string& caption, const std::string& 
     log.Write(caption.empty() ? "Message:" : "Message [" + caption + "]:", text);
 }
 
-ExitCode Install(const InstallOptions& options, const std::string& commandLine, InstallLog& log) {
-    const StartupResult startup = CheckStartup(commandLine, options.dosBoxExe);
+ExitCode Install(const InstallOptions& options, InstallLog& log) {
+    // A path cut at a blank is the line's problem: the start-up check would look for the cut
+    // /DOSBOX= path, or say that DOSBox is missing.
+    if (options.pathCut) {
+        log.Write("Command line: " + options.Problem());
+        return ExitCode::BadCommandLine;
+    }
+    const StartupResult startup = CheckStartup(options.testSwitchText, options.dosBoxExe);
     switch (startup.Verdict) {
     case StartupVerdict::Passes:
         if (!DosBoxExePath.empty())
@@ -75,6 +84,7 @@ ExitCode Install(const InstallOptions& options, const std::string& commandLine, 
     }
     RunSettings settings;
     if (options.allUsers) settings.AllUsers = true;
+    settings.StartMenu = !options.noStartMenu;
     std::string folder = options.folder;
     if (!options.hasFolder) {
         // An upgrade (the package manager passes no folder for one) replaces the install
@@ -103,6 +113,12 @@ ExitCode Install(const InstallOptions& options, const std::string& commandLine, 
     }
     // The shortcuts need COM, which the GUI application would have initialised.
     tk::ComInitialization com;
+    if (options.showProgress) {
+        tk::RegisterStandardControls();
+        RegisterAppearanceControls();
+        SilentProgressFrontEnd frontEnd(log, !options.noShortcut);
+        return RunInstallationAlone(folder, frontEnd, settings);
+    }
     SilentFrontEnd frontEnd(log, !options.noShortcut);
     return RunInstallationAlone(folder, frontEnd, settings);
 }
@@ -117,9 +133,11 @@ ExitCode RunUnattended(const InstallOptions& options, const std::string& command
     InstallLog log(FullPath(options.logFile), true);
     log.Write(tk::Format("Start: %s %s unattended install, command line: %s", ProductName,
                          ProductVersion, commandLine.c_str()));
+    for (const std::string& word : options.ignored)
+        log.Write("Accepted: " + word + " (another installer's switch; nothing to do here)");
     ExitCode code;
     try {
-        code = Install(options, commandLine, log);
+        code = Install(options, log);
     } catch (const std::exception& error) {
         code = ExitCodeOfError(error);
         if (dynamic_cast<const std::bad_alloc*>(&error))

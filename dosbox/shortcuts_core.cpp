@@ -58,6 +58,15 @@ Shortcut ProductShortcut(const std::string& installFolder, const std::string& de
     return link;
 }
 
+std::string StartMenuLinkName() {
+    return std::string(ProductDisplayName) + ".lnk";
+}
+
+Shortcut StartMenuShortcut(Shortcut desktopShortcut, const std::string& programsFolder) {
+    desktopShortcut.LinkPath = programsFolder + StartMenuLinkName();
+    return desktopShortcut;
+}
+
 std::string LowerBaseName(const std::string& path) {
     std::string name = tk::AsciiLower(SplitProgramPath(path).FileName);
     return name.substr(0, name.find('.'));

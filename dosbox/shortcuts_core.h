@@ -1,5 +1,5 @@
 #pragma once
-// The desktop shortcuts the installer writes, as data, and the texts of the DOSBox set-up.
+// The shortcuts the installer writes (on the desktop and in the Start menu), as data, and the texts of the DOSBox set-up.
 // Nothing here touches the system; dosbox/shortcuts.h makes the shortcuts.
 #include "engine/ucargo.h"
 
@@ -37,6 +37,14 @@ Shortcut DosBoxShortcut(const std::string& installFolder, const std::string& des
 Shortcut PrintShortcut(const std::string& installFolder, const std::string& desktopFolder);
 // "pentaro.lnk": the product's program in the install folder, no arguments, no hot key.
 Shortcut ProductShortcut(const std::string& installFolder, const std::string& desktopFolder);
+
+// "Pentaro 3.24.lnk": the product's entry in the Start menu's programs, named with its version
+// as the Apps & Features entry is.
+std::string StartMenuLinkName();
+// The Start-menu entry in `programsFolder` (ending in a backslash): `desktopShortcut`, the one
+// that starts the product from the desktop (DosBoxShortcut on 64-bit Windows, ProductShortcut
+// on 32-bit), under StartMenuLinkName there; it starts what that one starts, the same way.
+Shortcut StartMenuShortcut(Shortcut desktopShortcut, const std::string& programsFolder);
 
 // The file name of `path` (after its last backslash or drive colon) in lower case (ASCII letters
 // only), cut before its first dot: "C:\Dir\Penta.Ico" gives "penta", "a.b.c" gives "a".

@@ -20,8 +20,8 @@ enum class ExitCode : int {
     PayloadDamaged = 4,
     // The install folder could not be created; nothing was written.
     FolderNotCreated = 5,
-    // A file could not be written in full (read-only, disk full...); the partial file was
-    // removed, the files before it stay.
+    // A file could not be written in full (read-only, a folder in its place...); the partial
+    // file was removed, the files before it stay. A full disk is DiskFull.
     WriteFailed = 6,
     // Every file was written, but what makes the product startable or removable was not all
     // made (dosbox.conf, a shortcut; the uninstaller, its record or the Apps & Features
@@ -59,6 +59,9 @@ enum class ExitCode : int {
     // write: the system account would later run the uninstaller from where any user can
     // replace it. Nothing was written.
     FolderOpenToUsers = 17,
+    // A file could not be written in full because the drive is full; the partial file was
+    // removed, the files before it stay.
+    DiskFull = 18,
 };
 
 // The code's name as written above ("Success", "WriteFailed"), for the log.
@@ -100,6 +103,14 @@ inline const char* ExitCodeName(ExitCode code) {
         return "RemovalDenied";
     case ExitCode::FolderOpenToUsers:
         return "FolderOpenToUsers";
+    case ExitCode::DiskFull:
+        return "DiskFull";
     }
     return "?";
+}
+
+// The outcome of a product file that could not be written, from the system's error code:
+// DiskFull for a full drive (ERROR_HANDLE_DISK_FULL, ERROR_DISK_FULL), else WriteFailed.
+inline ExitCode WriteFailureCode(unsigned long systemError) {
+    return systemError == 39 || systemError == 112 ? ExitCode::DiskFull : ExitCode::WriteFailed;
 }

@@ -157,6 +157,7 @@ void* OpenForRemoval(const std::string& path);
 // reparse point that leads elsewhere, or one of several names), a folder, read-only.
 struct HeldFileInfo {
     std::uint64_t size = 0;
+    std::uint64_t lastWrite = 0; // FILETIME ticks (100 ns since 1601, UTC)
     bool isLink = false;
     bool isFolder = false;
     bool readOnly = false;

@@ -378,6 +378,8 @@ unsigned long HeldFileInformation(void* handle, const std::string& path, HeldFil
     BY_HANDLE_FILE_INFORMATION data{};
     if (!GetFileInformationByHandle(handle, &data)) return GetLastError();
     info.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    info.lastWrite = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                     data.ftLastWriteTime.dwLowDateTime;
     info.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     info.readOnly = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     info.isLink = (!info.isFolder && data.nNumberOfLinks > 1) ||

@@ -463,6 +463,19 @@ std::vector<PeResource> ReadRcDataResources(std::string_view file) {
     return result;
 }
 
+std::vector<PeResourceEntry> ListResources(std::string_view file) {
+    const PeFileInMemory bytes(file);
+    const Image image(bytes);
+    const auto text = [](const std::string& key) {
+        return key[0] == 0 ? Narrow(key) : "#" + std::to_string(KeyNumber(key));
+    };
+    std::vector<PeResourceEntry> result;
+    for (const Leaf& leaf : ReadLeaves(image))
+        result.push_back({text(leaf.Type), text(leaf.Name),
+                          static_cast<std::uint16_t>(KeyNumber(leaf.Language)), leaf.Size});
+    return result;
+}
+
 const PeResource* FindResource(const std::vector<PeResource>& resources, std::string_view name) {
     for (const PeResource& r : resources)
         if (SameAsciiName(r.Name, name)) return &r;

@@ -52,6 +52,17 @@ struct PeResource {
 // resource directory gives an empty list. Raises EPeError.
 std::vector<PeResource> ReadRcDataResources(std::string_view file);
 
+// Every resource of the file, in directory order: its type and name as resource scripts
+// write them ("#10" for a number, else the name reduced to 8 bits), its language and its
+// data's size. An executable without a resource directory gives an empty list. Raises
+// EPeError.
+struct PeResourceEntry {
+    std::string Type, Name;
+    std::uint16_t Language = 0;
+    std::uint32_t Size = 0;
+};
+std::vector<PeResourceEntry> ListResources(std::string_view file);
+
 // The resource among `resources` whose name equals `name` regardless of ASCII case, as
 // FindResourceA matches; nullptr when there is none.
 const PeResource* FindResource(const std::vector<PeResource>& resources, std::string_view name);

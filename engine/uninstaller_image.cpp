@@ -2,6 +2,7 @@
 
 #include "engine/files.h"
 #include "engine/payload.h"
+#include "toolkit/format.h"
 
 #include <algorithm>
 #include <vector>
@@ -31,13 +32,41 @@ std::string Signed(std::string image, std::string_view carried) {
     return AppendCertificateTable(std::move(image), carried.substr(kHeader), Get32(carried, 8));
 }
 
+std::vector<std::string> CatalogueNames() {
+    std::vector<std::string> names;
+    std::string catalogue = PayloadCatalogue;
+    while (!catalogue.empty())
+        names.push_back(SplitNextToken(catalogue, ","));
+    return names;
+}
+
+// The resources the program reads, as resource scripts write them: type, then name ("*":
+// any; the icons are numbered by the compiler). Names compare regardless of ASCII case.
+struct KeptResource {
+    const char* Type;
+    const char* Name;
+};
+constexpr KeptResource kKept[] = {
+    {"#24", "#1"},                                      // manifest
+    {"#3", "*"},          {"#14", "MAINICON"},          // icons, icon group
+    {"#16", "#1"},                                      // version
+    {"#10", "TMAINFORM"}, {"#10", "TINSTPROGRESSFORM"}, // window layouts
+    {"#10", "RS_CONF"},                                 // DOSBox template
+};
+
+bool Kept(const PeResourceEntry& resource) {
+    const std::string name = tk::AsciiUpper(resource.Name);
+    for (const KeptResource& kept : kKept)
+        if (resource.Type == kept.Type && (std::string_view(kept.Name) == "*" || name == kept.Name))
+            return true;
+    return false;
+}
+
 } // namespace
 
 std::string UninstallerImage(const PeFileBytes& installer) {
-    std::vector<std::string> drop{UninstallerSignatureName};
-    std::string catalogue = PayloadCatalogue;
-    while (!catalogue.empty())
-        drop.push_back(SplitNextToken(catalogue, ","));
+    std::vector<std::string> drop = CatalogueNames();
+    drop.push_back(UninstallerSignatureName);
     return RebuildResources(installer, drop);
 }
 
@@ -88,4 +117,34 @@ std::string CarryUninstallerSignature(const PeFileBytes& installer,
     if (UninstallerBytes(PeFileInMemory(result)) != signedUninstaller)
         throw EPeError("the installer carrying the signature would write another uninstaller");
     return result;
+}
+
+UninstallerCheck CheckUninstaller(std::string_view installer, std::string_view uninstaller) {
+    UninstallerCheck check;
+    check.stub = installer.size();
+    const std::vector<PeResource> installerItems = ReadRcDataResources(installer);
+    const std::vector<PeResource> uninstallerItems = ReadRcDataResources(uninstaller);
+    const std::vector<std::string> catalogue = CatalogueNames();
+    for (const std::string& name : catalogue) {
+        if (const PeResource* item = FindResource(installerItems, name))
+            check.stub -= item->Data.size();
+        if (FindResource(uninstallerItems, name) != nullptr)
+            check.broken.push_back("it carries the payload item " + name);
+    }
+    const auto payloadItem = [&](const PeResourceEntry& resource) {
+        const std::string name = tk::AsciiUpper(resource.Name);
+        return resource.Type == "#10" &&
+               std::any_of(catalogue.begin(), catalogue.end(),
+                           [&](const std::string& item) { return tk::AsciiUpper(item) == name; });
+    };
+    for (const PeResourceEntry& resource : ListResources(uninstaller))
+        if (!Kept(resource) && !payloadItem(resource))
+            check.broken.push_back(tk::Format("it carries the resource %s %s (%u bytes), which "
+                                              "the program does not read",
+                                              resource.Type.c_str(), resource.Name.c_str(),
+                                              resource.Size));
+    if (uninstaller.size() > check.stub + UninstallerAllowance)
+        check.broken.push_back(tk::Format("it is larger than the stub and %u bytes",
+                                          static_cast<unsigned>(UninstallerAllowance)));
+    return check;
 }

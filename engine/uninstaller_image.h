@@ -8,9 +8,11 @@
 #include "engine/pe_resources.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The RCDATA resource that carries the uninstaller's signature in a signed installer:
 //   0..3   "PUSG"
@@ -45,3 +47,20 @@ inline constexpr std::size_t kUninstallerPiece = 1 << 20;
 // same. Raises EPeError naming what does not fit.
 std::string CarryUninstallerSignature(const PeFileBytes& installer,
                                       std::string_view signedUninstaller);
+
+// How much larger than the installer's stub (the installer without its payload items) the
+// uninstaller may be: room for its own signature and the resource section's alignment.
+inline constexpr std::uint64_t UninstallerAllowance = 16 * 1024;
+
+// The promise an uninstaller keeps, checked on every installer the build links: it
+// carries no payload item; of resources, only those the program reads (its manifest, its
+// icons and their group, its version, and by name the window layouts and the DOSBox
+// template), so that a resource added to the installer does not ride along unnoticed
+// whatever its size; and it is no larger than the stub and UninstallerAllowance.
+// `uninstaller` is what `installer` writes (UninstallerBytes).
+struct UninstallerCheck {
+    std::uint64_t stub = 0;          // the installer's bytes without its payload items
+    std::vector<std::string> broken; // one line for each breach; empty: the promise holds
+};
+// Raises EPeError for a file it cannot read.
+UninstallerCheck CheckUninstaller(std::string_view installer, std::string_view uninstaller);

@@ -1,7 +1,9 @@
 #pragma once
 // The installer's command line, read once into a value. Portable: no system calls.
 //
-//   PentaroSetup.exe [/S] [/NOSHORTCUT] [/ALLUSERS] [/LOG=<file>] [/DOSBOX=<exe>] [/D=<folder>]
+//   PentaroSetup.exe [/S|/SILENT] [/NOSHORTCUT] [/NOSTARTMENU] [/ALLUSERS] [/LOG=<f>]
+//                    [/DOSBOX=<f>] [/D=<dir>]
+//   PentaroSetup.exe /?
 //   uninstall.exe [/S] [/LOG=<file>]
 //
 // Switches are case-insensitive. /D= must come last: everything after "/D=" up to the end
@@ -9,17 +11,26 @@
 // (quoted or not) comes first and is skipped. A word "/S" anywhere after it, also inside
 // quotes or another argument, means silent: a deployment tool that asked for no window
 // never gets one. So do the silent switches of other installers that administrators type
-// from habit: /SILENT, /VERYSILENT, /QUIET, /PASSIVE, /Q and /QN. The "/t" rule of the
-// start-up check is a plain substring search over the whole line and stays outside this
-// parser.
+// from habit: /VERYSILENT, /QUIET, /Q and /QN; their /SILENT and /PASSIVE mean silent with
+// the progress window. Their switches that change nothing here (/SUPPRESSMSGBOXES,
+// /NORESTART, ...) are accepted and named. The "/t" rule of the start-up check is a
+// substring search that stays outside this parser; the parser only gives it the text to
+// search (testSwitchText).
 #include <string>
 #include <vector>
 
 struct InstallOptions {
     // /S: install without any window, dialog or web page; the outcome is the exit code.
     bool silent = false;
+    // /SILENT or /PASSIVE (and no windowless silent switch): silent, but the progress window
+    // shows while the files are written. It asks nothing and cannot be stopped.
+    bool showProgress = false;
+    // /?, /H or /HELP: the switches and exit codes are shown instead of installing.
+    bool help = false;
     // /NOSHORTCUT: the unattended answer to the desktop-shortcut question is No.
     bool noShortcut = false;
+    // /NOSTARTMENU: no entry in the Start menu's programs.
+    bool noStartMenu = false;
     // /ALLUSERS: install for every user of the computer (the Apps & Features entry in
     // HKLM, the shortcuts on the public desktop); needs administrator rights.
     bool allUsers = false;
@@ -37,12 +48,21 @@ struct InstallOptions {
     std::string logFile;
     // /DOSBOX=<executable>: DOSBox's executable, instead of looking for it; empty for none.
     std::string dosBoxExe;
+    // Other installers' switches that change nothing here, as written, for the log.
+    std::vector<std::string> ignored;
     // Arguments that are none of the above, as written.
     std::vector<std::string> unknown;
     // Why the line cannot be used as given (an empty /D=, /LOG= or /DOSBOX=, a second
     // /LOG=, a switch after /D= or inside the file of /LOG= or /DOSBOX=, a /S inside
-    // another argument, a quote left open); empty when it can.
+    // another argument, a quote left open, a path with blanks not quoted); empty when it can.
     std::string error;
+    // The error is a path after an unquoted /LOG= or /DOSBOX= cut at a blank: told before the
+    // start-up check, which would look for the cut /DOSBOX= path.
+    bool pathCut = false;
+    // The command line as the start-up check searches it for "/t": all of it but the values
+    // of /D=, /LOG= and /DOSBOX=, which are paths that scripts write with forward slashes. A
+    // word inside such a value that begins with '/' stays, since it was written as a switch.
+    std::string testSwitchText;
 
     // True when the line has anything this parser does not accept.
     bool Bad() const { return !error.empty() || !unknown.empty(); }
@@ -52,3 +72,7 @@ struct InstallOptions {
 
 // Parses the whole command line, as the program reads it in the ANSI code page.
 InstallOptions ParseCommandLine(const std::string& commandLine);
+
+// What /? shows: how to start `program` (the installer's file name), the switches and every
+// exit code with its name; lines end in "\r\n".
+std::string UsageText(const std::string& program);

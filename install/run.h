@@ -2,7 +2,8 @@
 // The installation run: the use case at the top of the installer. It creates the install
 // folder, loads every payload item before writing anything, writes the files with their
 // stored dates, and makes the product startable (the maker's menu program, the DOSBox
-// set-up on a 64-bit Windows, or a message and an optional desktop shortcut). Everything it
+// set-up on a 64-bit Windows, or a message and an optional desktop shortcut; beside the
+// last two, an entry in the Start menu that starts the product the same way). Everything it
 // tells the user and asks goes through an InstallFrontEnd: the progress window and dialogs,
 // an unattended log, or a test's recorder.
 #include "engine/exit_code.h"
@@ -20,11 +21,17 @@ struct RunSettings {
     // The folder that receives desktop shortcuts, ending in a backslash; unset: the user's
     // desktop, asked once the items have loaded.
     std::optional<std::string> DesktopFolder;
+    // The Start menu's programs folder that receives the product's entry, ending in a
+    // backslash; unset: the user's (all users' for all users), asked with the desktop.
+    std::optional<std::string> ProgramsFolder;
+    // Whether the product gets its Start-menu entry (/NOSTARTMENU: no).
+    bool StartMenu = true;
     // Whether the 64-bit finish (the DOSBox set-up) applies; unset: Is64BitWindows(), asked
     // once the files are written.
     std::optional<bool> Windows64;
-    // For every user (/ALLUSERS): the Apps & Features entry in HKLM and the shortcuts on the
-    // public desktop; unset: when the installer runs as the SYSTEM account.
+    // For every user (/ALLUSERS): the Apps & Features entry in HKLM, the shortcuts on the
+    // public desktop and in all users' Start menu; unset: when the installer runs as the
+    // SYSTEM account.
     std::optional<bool> AllUsers;
 };
 
@@ -37,9 +44,11 @@ struct RunSettings {
 //                      such items told; nothing written);
 //   WriteFailed        a file could not be written in full (told; that file removed, the
 //                      ones before it kept, none after it written);
+//   DiskFull           as WriteFailed, because the drive is full;
 //   Cancelled          the front end said stop during the write pass (the cancel message
 //                      told; the files so far kept);
-//   StartupSetupFailed every file written, but dosbox.conf or a shortcut could not be made
+//   StartupSetupFailed every file written, but dosbox.conf or a shortcut (the Start-menu
+//                      entry included) could not be made
 //                      (told instead of the closing message), or the uninstaller, the
 //                      record of what was made or the Apps & Features entry could not be
 //                      (told before the closing message);

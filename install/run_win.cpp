@@ -148,6 +148,14 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
             settings.DesktopFolder ? *settings.DesktopFolder
                                    : AddTrailingBackslash(GetSpecialFolderPath(
                                          allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP));
+        // Empty: no entry in the Start menu (/NOSTARTMENU, or a system that names no programs
+        // folder there, which then has nowhere to show one).
+        const std::string programs =
+            !settings.StartMenu ? std::string()
+            : settings.ProgramsFolder
+                ? *settings.ProgramsFolder
+                : AddTrailingBackslash(
+                      GetSpecialFolderPath(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS));
         std::string refusal;
         std::vector<RecordedFile> written;
         if (message.empty()) {
@@ -161,6 +169,7 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                   DosBoxShortcut(folder, desktop, DosBoxExePath, DosBoxExeBuild),
                   PrintShortcut(folder, desktop)})
                 targets.push_back(link.LinkPath);
+            if (!programs.empty()) targets.push_back(programs + StartMenuLinkName());
             refusal = frontEnd.Refusal(targets);
         }
 
@@ -205,7 +214,7 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                 if (const unsigned long error = WriteInstallRecordFile(prepared, earlierRoot);
                     error != 0) {
                     message = WriteErrorMessage(recordPath, tk::SystemErrorMessage(error));
-                    outcome = ExitCode::WriteFailed;
+                    outcome = WriteFailureCode(error);
                 }
             }
             std::uint32_t done = 0;
@@ -216,7 +225,7 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                 if (const unsigned long error = WriteFileChecked(path, item.Contents);
                     error != 0) {
                     message = WriteErrorMessage(path, tk::SystemErrorMessage(error));
-                    outcome = ExitCode::WriteFailed;
+                    outcome = WriteFailureCode(error);
                     break;
                 }
                 std::uint64_t time = 0;
@@ -233,7 +242,7 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
             }
             // Nothing written: a record this run made goes with the folders it made.
             if (written.empty() && !recordWasThere) DeleteFileA(recordPath.c_str());
-            if (outcome != ExitCode::WriteFailed) {
+            if (outcome != ExitCode::WriteFailed && outcome != ExitCode::DiskFull) {
                 frontEnd.Finished();
                 if (frontEnd.Cancelled()) {
                     message = CancelMessage(static_cast<int>(written.size()), count);
@@ -244,6 +253,15 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
 
         if (outcome == ExitCode::Success) {
             InstallFacts facts;
+            // The Start menu's entry starts the product as `desktopShortcut` does; empty when
+            // it was made (and recorded) or is not wanted, else why not, for the user.
+            const auto makeStartMenuEntry = [&](const Shortcut& desktopShortcut) {
+                if (programs.empty()) return std::string();
+                const Shortcut entry = StartMenuShortcut(desktopShortcut, programs);
+                std::string problem = MakeShortcut(entry);
+                if (problem.empty()) facts.Shortcuts.push_back(entry.LinkPath);
+                return problem;
+            };
             facts.Folder = folder;
             facts.AllUsers = allUsers;
             facts.CreatedFolders = created;
@@ -263,35 +281,47 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                                                     tk::SystemErrorMessage(confError)));
                     outcome = ExitCode::StartupSetupFailed;
                 }
-                const DosBoxSetUpResult setUp =
+                DosBoxSetUpResult setUp =
                     confError == 0 ? SetUpDosBox(folder, desktop) : DosBoxSetUpResult{false, {}};
-                if (!setUp.Message.empty()) frontEnd.Tell("", setUp.Message);
-                if (!setUp.Made) outcome = ExitCode::StartupSetupFailed;
-                message.clear();
                 // Without the sibling product it made dosbox.conf and the two links.
+                const Shortcut dosBoxLink =
+                    DosBoxShortcut(folder, desktop, DosBoxExePath, DosBoxExeBuild);
                 if (setUp.Made && !FileExists(folder + SiblingProgramFile)) {
                     std::string conf;
                     if (ReadFileBytes(folder + kDosBoxConfName, conf) == 0)
                         facts.Files.push_back({kDosBoxConfName, conf.size(), Sha256Hex(conf),
                                                found.ExistedBefore(kDosBoxConfName),
                                                LastWriteTime(folder + kDosBoxConfName)});
-                    facts.Shortcuts = {
-                        DosBoxShortcut(folder, desktop, DosBoxExePath, DosBoxExeBuild).LinkPath,
-                        PrintShortcut(folder, desktop).LinkPath};
+                    facts.Shortcuts = {dosBoxLink.LinkPath,
+                                       PrintShortcut(folder, desktop).LinkPath};
+                    // An entry that could not be made is told instead of the instructions.
+                    if (std::string problem = makeStartMenuEntry(dosBoxLink); !problem.empty())
+                        setUp = {false, std::move(problem)};
                 }
+                if (!setUp.Message.empty()) frontEnd.Tell("", setUp.Message);
+                if (!setUp.Made) outcome = ExitCode::StartupSetupFailed;
+                message.clear();
             } else if (FileExists(folder + SiblingProgramFile)) {
                 message = SiblingInstalledMessage();
-            } else if (frontEnd.Ask(ShortcutQuestion())) {
-                const Shortcut link = ProductShortcut(folder, desktop);
-                message = MakeShortcut(link);
-                if (!message.empty()) {
-                    outcome = ExitCode::StartupSetupFailed;
-                } else {
-                    message = DesktopIconMessage();
-                    facts.Shortcuts.push_back(link.LinkPath);
-                }
             } else {
-                message = StartFromSiblingMessage();
+                const Shortcut link = ProductShortcut(folder, desktop);
+                if (frontEnd.Ask(ShortcutQuestion())) {
+                    message = MakeShortcut(link);
+                    if (!message.empty()) {
+                        outcome = ExitCode::StartupSetupFailed;
+                    } else {
+                        message = DesktopIconMessage();
+                        facts.Shortcuts.push_back(link.LinkPath);
+                    }
+                } else {
+                    message = StartFromSiblingMessage();
+                }
+                // The question is about the desktop: the Start menu gets its entry either way.
+                if (outcome == ExitCode::Success)
+                    if (std::string problem = makeStartMenuEntry(link); !problem.empty()) {
+                        message = std::move(problem);
+                        outcome = ExitCode::StartupSetupFailed;
+                    }
             }
             if (outcome == ExitCode::Success) {
                 const std::string failure = RegisterInstallation(facts);

@@ -6,5 +6,6 @@
 // `options` as the uninstaller takes them: /S and /LOG= under the installer's rules (an
 // unknown argument, an empty or second /LOG= are problems), /UNINSTALLCOPY= and /D= only
 // together (the hand-over's), and none of the installer's own switches (/NOSHORTCUT,
-// /ALLUSERS, /DOSBOX=).
+// /NOSTARTMENU, /ALLUSERS, /DOSBOX=, /?). Other installers' switches that change nothing
+// are accepted.
 UninstallOptions UninstallOptionsOf(const InstallOptions& options);

@@ -9,8 +9,12 @@ UninstallOptions UninstallOptionsOf(const InstallOptions& options) {
     result.problem = options.Problem();
     if (!result.problem.empty()) return result;
     const bool copy = !options.uninstallCopy.empty();
-    if (options.noShortcut)
+    if (options.help)
+        result.problem = "/? is not for the uninstaller";
+    else if (options.noShortcut)
         result.problem = "/NOSHORTCUT is not for the uninstaller";
+    else if (options.noStartMenu)
+        result.problem = "/NOSTARTMENU is not for the uninstaller";
     else if (options.allUsers)
         result.problem = "/ALLUSERS is not for the uninstaller";
     else if (!options.dosBoxExe.empty())

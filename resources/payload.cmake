@@ -44,7 +44,8 @@ set(PENTARO_MIXED_PAYLOAD_MANIFEST ${CMAKE_CURRENT_SOURCE_DIR}/product/manifest-
 # _pentaro_pack(<target> <outdir> <manifest> [pentaro-pack options...])
 # Adds, in the calling directory, the target that writes <outdir>/payload.rc and the
 # <NAME>.bin files it names. Manifests of the stand-in product take their files from
-# PENTARO_STANDIN_DIR; any other manifest names files relative to its own folder.
+# PENTARO_STANDIN_DIR (the large variants' large files from subfolders of it); any other
+# manifest names files that lie in its own folder.
 # The packer runs on every build and compares the files' bytes and dates with what it
 # packed last (pack.stamp): a product file replaced by a copy that kept its old date is
 # repacked, and unchanged files leave the outputs, and so the installer, as they are.
@@ -52,13 +53,19 @@ function(_pentaro_pack target outdir manifest)
     get_filename_component(manifest ${manifest} ABSOLUTE)
     get_filename_component(manifest_dir ${manifest} DIRECTORY)
     set(depends pentaro_host_tools)
+    set(files)
     if(manifest_dir STREQUAL "${PENTARO_STANDIN_SOURCE_DIR}")
         set(files_dir ${PENTARO_STANDIN_DIR})
         list(APPEND depends pentaro_standins)
         if(manifest STREQUAL "${PENTARO_BIG_PAYLOAD_MANIFEST}")
             list(APPEND depends pentaro_standins_big)
+            set(files --in-subfolders)
         elseif(manifest STREQUAL "${PENTARO_MIXED_PAYLOAD_MANIFEST}")
             list(APPEND depends pentaro_standins_mixed)
+            set(files --in-subfolders)
+        elseif(manifest MATCHES "/manifest-mixed([0-9]+)\\.txt$")
+            list(APPEND depends pentaro_standins_mixed${CMAKE_MATCH_1})
+            set(files --in-subfolders)
         endif()
     else()
         set(files_dir ${manifest_dir})
@@ -66,7 +73,7 @@ function(_pentaro_pack target outdir manifest)
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${manifest})
     add_custom_target(${target}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${outdir}
-        COMMAND ${PENTARO_PACK} --files ${files_dir} ${ARGN} ${manifest} ${outdir}
+        COMMAND ${PENTARO_PACK} --files ${files_dir} ${files} ${ARGN} ${manifest} ${outdir}
         BYPRODUCTS ${outdir}/payload.rc
         COMMENT "Packing the payload of ${manifest}"
         VERBATIM)

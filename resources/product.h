@@ -20,6 +20,8 @@
 
 inline constexpr char ProductName[] = PENTARO_PRODUCT_NAME;
 inline constexpr char ProductVersion[] = PENTARO_VERSION_TEXT;
+// "Pentaro 3.24": what Windows lists the product as (Apps & Features, the Start menu).
+inline constexpr char ProductDisplayName[] = PENTARO_PRODUCT_NAME " " PENTARO_VERSION_TEXT;
 inline constexpr char ProductMaker[] = PENTARO_MAKER;
 // The date of this version, as the main window shows it beside the version.
 inline constexpr char ProductReleaseDate[] = "05/11/04";

@@ -1,5 +1,7 @@
 #include "tools/pack_core.h"
 
+#include "dosbox/conf_core.h"
+#include "engine/files.h"
 #include "engine/payload.h"
 #include "resources/product.h"
 #include "toolkit/format.h"
@@ -279,14 +281,105 @@ std::string PackFingerprint(const std::string& packer, const std::vector<PackSou
     return text;
 }
 
-std::vector<std::string> MissingReliedOnFiles(const std::vector<ManifestEntry>& entries) {
-    std::set<std::string> present;
+std::vector<std::string> CatalogueNames() {
+    std::vector<std::string> names;
+    std::string catalogue = PayloadCatalogue;
+    while (!catalogue.empty())
+        names.push_back(SplitNextToken(catalogue, ","));
+    return names;
+}
+
+namespace {
+
+// The items whose file the installer names: each must carry that file under that name.
+struct NamedItem {
+    const char* Item;
+    const char* File;
+    const char* Use;
+};
+constexpr NamedItem kNamedItems[] = {
+    {"rs_cmd", DosProgramFile, "the program dosbox.conf starts"},
+    {"rs_exe", ProductProgramFile, "the program the desktop shortcut starts"},
+    {"rs_icon", ProductIconFile, "the icon of every shortcut the installer makes"},
+    {"rs_spool32", PrintUtilityFile, "the print utility the print shortcut starts"},
+};
+
+// Names the installer gives to files of its own or looks for: no item may be installed so.
+struct KeptName {
+    const char* File;
+    const char* Use;
+};
+constexpr KeptName kKeptNames[] = {
+    {SiblingProgramFile, "the sibling product's program: found in the folder, it changes how "
+                         "the installer finishes"},
+    {MenuProgramFile, "the maker's menu program, which the installer looks for in the parent "
+                      "of the install folder, not in it"},
+    {UninstallerFile, "the uninstaller, which the installer writes over it"},
+    {InstallRecordFile, "the record of the install, which the installer writes over it"},
+    {kDosBoxConfName, "the DOSBox configuration, which the installer writes over it"},
+};
+
+} // namespace
+
+void CheckInstallable(const std::vector<ManifestEntry>& entries, const std::string& source,
+                      bool filesInSubfolders) {
+    const std::vector<std::string> catalogue = CatalogueNames();
+    std::set<std::string> given;
     for (const ManifestEntry& e : entries) {
+        auto fail = [&](const std::string& what) {
+            return EPackError(tk::Format("%s:%d: %s", source.c_str(), e.Line, what.c_str()));
+        };
+        const std::string name = tk::AsciiUpper(e.Name);
+        bool known = false;
+        for (const std::string& item : catalogue)
+            known = known || tk::AsciiUpper(item) == name;
+        if (!known) {
+            std::string list;
+            for (const std::string& item : catalogue)
+                list += (list.empty() ? "" : ", ") + item;
+            throw fail(tk::Format("%s is not an item of the installer's catalogue (%s): the "
+                                  "installer would never install it",
+                                  e.Name.c_str(), list.c_str()));
+        }
+        given.insert(name);
         const std::size_t slash = e.File.find_last_of('/');
-        present.insert(FileNameKey(slash == std::string::npos ? e.File : e.File.substr(slash + 1)));
+        if (slash != std::string::npos && !filesInSubfolders)
+            throw fail(tk::Format("%s: %s lies in a folder, but the installer writes every "
+                                  "file into the install folder itself: put it beside the other "
+                                  "files and name it without a folder",
+                                  e.Name.c_str(), e.File.c_str()));
+        const std::string file = e.File.substr(slash + 1);
+        for (const NamedItem& named : kNamedItems)
+            if (tk::AsciiUpper(named.Item) == name && FileNameKey(file) != FileNameKey(named.File))
+                throw fail(tk::Format("%s must install %s (%s), not %s", e.Name.c_str(), named.File,
+                                      named.Use, file.c_str()));
+        for (const KeptName& kept : kKeptNames)
+            if (FileNameKey(file) == FileNameKey(kept.File))
+                throw fail(tk::Format("%s installs %s, the name of %s", e.Name.c_str(),
+                                      file.c_str(), kept.Use));
     }
-    std::vector<std::string> missing;
-    for (const char* name : {ProductProgramFile, ProductIconFile, DosProgramFile, PrintUtilityFile})
-        if (present.count(FileNameKey(name)) == 0) missing.push_back(name);
-    return missing;
+    std::string missing;
+    for (const std::string& item : catalogue)
+        if (given.count(tk::AsciiUpper(item)) == 0) missing += (missing.empty() ? "" : ", ") + item;
+    if (!missing.empty())
+        throw EPackError(
+            tk::Format("%s: the installer's catalogue item%s %s %s missing", source.c_str(),
+                       missing.find(',') == std::string::npos ? "" : "s", missing.c_str(),
+                       missing.find(',') == std::string::npos ? "is" : "are"));
+}
+
+std::vector<std::string> ItemsOutsideCatalogue(const std::vector<PeResource>& resources) {
+    const std::vector<std::string> catalogue = CatalogueNames();
+    const std::string key = BuildPayloadKeyStream();
+    std::vector<std::string> outside;
+    for (const PeResource& r : resources) {
+        bool listed = false;
+        for (const std::string& item : catalogue)
+            listed = listed || tk::AsciiUpper(item) == tk::AsciiUpper(r.Name);
+        if (listed || r.Data.size() < 4) continue;
+        std::string tag(r.Data.substr(0, 4));
+        UnscrambleBytes(key, tag.data(), tag.size());
+        if (tag == kTag) outside.push_back(r.Name);
+    }
+    return outside;
 }

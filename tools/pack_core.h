@@ -2,6 +2,7 @@
 // The packer's side of the payload format (engine/payload.h): building resource images,
 // the manifest that names the product files, and MS-DOS date-times. Portable; used by
 // pentaro-pack, pentaro-inspect and the tests.
+#include "engine/pe_resources.h"
 #include "toolkit/exception.h"
 
 #include <cstdint>
@@ -94,10 +95,29 @@ std::uint32_t ContentsCrc32(const std::string& data);
 // old date repacks, one touched without a change does not.
 std::string PackFingerprint(const std::string& packer, const std::vector<PackSource>& sources);
 
-// The installer's own files that it names (the shortcut's program and icon, the program
-// dosbox.conf starts, the print utility) and that no entry of `entries` provides, for a
-// warning: an installer without them installs, but cannot make the product startable.
-std::vector<std::string> MissingReliedOnFiles(const std::vector<ManifestEntry>& entries);
+// The catalogue names of PayloadCatalogue, in install order.
+std::vector<std::string> CatalogueNames();
+
+// Raises EPackError when the installer could not install `entries` (a manifest parsed
+// from `source`) as they are given, naming the first entry at fault
+// ("<source>:<line>: <problem>"):
+//   - an entry whose catalogue name the installer's catalogue lacks (never loaded, so
+//     never installed);
+//   - a file in a folder ("sub/nested.dat"): the installer writes every file into the
+//     install folder itself, under its bare name; allowed only with `filesInSubfolders`;
+//   - a catalogue item that carries a file the installer names under another name: the
+//     program the desktop shortcut starts, the shortcuts' icon, the program dosbox.conf
+//     starts, the print utility (what the finish makes would point at nothing);
+//   - a file under a name the installer keeps for something else: the sibling product's
+//     program and the maker's menu program (which decide the finish), the uninstaller, its
+//     record and dosbox.conf (which the run writes over it);
+// and ("<source>: <problem>") when catalogue items are missing.
+void CheckInstallable(const std::vector<ManifestEntry>& entries, const std::string& source,
+                      bool filesInSubfolders);
+
+// The names of the RCDATA resources that are payload items (unscrambled, they begin with
+// the packer's tag) but not items of the catalogue: the installer never installs them.
+std::vector<std::string> ItemsOutsideCatalogue(const std::vector<PeResource>& resources);
 
 // Why a plain image (already unscrambled) does not load, in words; empty when it loads.
 // Does the checks of ReadPayloadImage and, for images tagged "P+pk", the CRC-32.

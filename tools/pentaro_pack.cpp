@@ -2,8 +2,8 @@
 // payload resources (one scrambled, zlib-compressed file per catalogue entry) and a
 // payload.rc that embeds them. Same inputs, same bytes.
 //
-//   pentaro-pack [--files DIR] [--corrupt NAME] [--empty NAME] [--same-name NAME]
-//                [--partial] [--plain] MANIFEST OUTDIR
+//   pentaro-pack [--files DIR] [--in-subfolders] [--corrupt NAME] [--empty NAME]
+//                [--same-name NAME] [--partial] [--plain] MANIFEST OUTDIR
 //
 // and, for signing (scripts/sign), the uninstaller's image that a built installer makes and
 // the installer that carries the uninstaller's signature:
@@ -28,22 +28,25 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <set>
 #include <string>
 #include <vector>
 
 namespace {
 
 const char kUsage[] =
-    "usage: pentaro-pack [--files DIR] [--corrupt NAME] [--empty NAME] [--same-name NAME]\n"
-    "                    [--partial] [--plain] MANIFEST OUTDIR\n"
-    "Writes OUTDIR/<NAME>.bin for each manifest entry and OUTDIR/payload.rc.\n"
-    "  --files DIR     resolve relative file paths against DIR (default: the manifest's folder)\n"
+    "usage: pentaro-pack [--files DIR] [--in-subfolders] [--corrupt NAME] [--empty NAME]\n"
+    "                    [--same-name NAME] [--partial] [--plain] MANIFEST OUTDIR\n"
+    "Writes OUTDIR/<NAME>.bin for each manifest entry and OUTDIR/payload.rc, or stops, naming\n"
+    "the entry, when the installer could not install the manifest as it is given.\n"
+    "  --files DIR     where the files lie (default: the manifest's folder)\n"
+    "  --in-subfolders take files given in subfolders of DIR, each installed under its own\n"
+    "                  name (the stand-in product's large variants)\n"
     "  --corrupt NAME  damage the zlib trailer of item NAME (tests: the load raises \"Error\")\n"
     "  --empty NAME    store item NAME with no contents (tests: a read error in the run)\n"
     "  --same-name NAME  store item NAME under the first item's file name in upper case\n"
     "                  (tests: the run refuses two items for one file)\n"
-    "  --partial       allow a manifest that lacks some of the installer's catalogue names\n"
+    "  --partial       pieces for tests, not an installer's payload: any catalogue names, some\n"
+    "                  or none of the installer's, files anywhere and under any name\n"
     "  --plain         write the images unscrambled (seeds for the fuzz target)\n"
     "\n"
     "       pentaro-pack --uninstaller INSTALLER OUT\n"
@@ -117,7 +120,7 @@ int RunUninstallerMode(int argc, char** argv) {
 int Run(int argc, char** argv) {
     if (const int result = RunUninstallerMode(argc, argv); result >= 0) return result;
     std::string filesDir, corrupt, empty, sameName;
-    bool partial = false, plain = false;
+    bool partial = false, plain = false, inSubfolders = false;
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -133,6 +136,8 @@ int Run(int argc, char** argv) {
             empty = tk::AsciiUpper(value());
         else if (a == "--same-name")
             sameName = tk::AsciiUpper(value());
+        else if (a == "--in-subfolders")
+            inSubfolders = true;
         else if (a == "--partial")
             partial = true;
         else if (a == "--plain")
@@ -154,21 +159,7 @@ int Run(int argc, char** argv) {
     if (filesDir.empty()) filesDir = DirName(manifest);
 
     const std::vector<ManifestEntry> entries = ParseManifest(ReadWholeFile(manifest), manifest);
-    if (!partial) {
-        std::set<std::string> names;
-        for (const ManifestEntry& e : entries)
-            names.insert(tk::AsciiUpper(e.Name));
-        std::string catalogue = PayloadCatalogue;
-        for (std::size_t pos = 0; pos <= catalogue.size();) {
-            std::size_t comma = catalogue.find(',', pos);
-            if (comma == std::string::npos) comma = catalogue.size();
-            const std::string name = catalogue.substr(pos, comma - pos);
-            if (names.count(tk::AsciiUpper(name)) == 0)
-                throw EPackError(tk::Format("%s: the installer's catalogue entry %s is missing",
-                                            manifest.c_str(), name.c_str()));
-            pos = comma + 1;
-        }
-    }
+    if (!partial) CheckInstallable(entries, manifest, inSubfolders);
     for (const std::string& n : {corrupt, empty, sameName}) {
         bool found = n.empty();
         for (const ManifestEntry& e : entries)
@@ -196,14 +187,6 @@ int Run(int argc, char** argv) {
         itemBytes += static_cast<std::uint64_t>(st.st_size);
     }
     CheckPayloadMemory(itemBytes, 0);
-    // A partial manifest (test seeds) installs nothing; a whole one should make the
-    // product startable.
-    for (const std::string& name : partial ? std::vector<std::string>() : MissingReliedOnFiles(entries))
-        std::fprintf(stderr,
-                     "pentaro-pack: warning: %s: no entry installs %s, which the installer "
-                     "needs to make the product startable (README)\n",
-                     manifest.c_str(), name.c_str());
-
     // What the payload depends on, read before anything is packed: when it is what the
     // last pack into OUTDIR recorded, the outputs stand as they are.
     std::vector<PackSource> sources(entries.size());

@@ -8,8 +8,8 @@
 //
 // uninstaller makes the uninstall.exe that FILE writes when it installs (into OUT, when
 // given), says its size beside the installer's and the stub's (the installer without its
-// payload items) and whether it is signed, and checks the promise: no payload item in it,
-// and at most the stub's size plus 16 KB.
+// payload items) and whether it is signed, and checks the promise (CheckUninstaller: no
+// payload item, no resource the program does not read, at most the stub's size plus 16 KB).
 //
 // list and test also say whether FILE carries an Authenticode signature (a signed
 // installer reads as an unsigned one: the signature lies after the image); whether the
@@ -17,6 +17,7 @@
 //
 // Exit codes: 0 success; 1 some item does not load (test, extract), is missing, or has
 // the file name of an earlier item (names ignore case: the installer would overwrite it),
+// or a payload item lies outside the catalogue (list, test: the installer never installs it),
 // or the signature's table is damaged (list, test), or the uninstaller breaks its promise;
 // 2 usage; 3 FILE cannot be read, is no PE executable, is damaged or carries no payload.
 #include "engine/payload.h"
@@ -45,25 +46,10 @@ const char kUsage[] = "usage: pentaro-inspect list FILE\n"
                       "       pentaro-inspect extract [-d DIR] FILE\n"
                       "       pentaro-inspect uninstaller [-o OUT] FILE\n";
 
-// How much larger than the installer's stub the uninstaller may be.
-constexpr std::size_t kUninstallerAllowance = 16 * 1024;
-
 class EFileError : public tk::Exception {
 public:
     using tk::Exception::Exception;
 };
-
-std::vector<std::string> CatalogueNames() {
-    std::vector<std::string> names;
-    const std::string text = PayloadCatalogue;
-    for (std::size_t pos = 0; pos <= text.size();) {
-        std::size_t comma = text.find(',', pos);
-        if (comma == std::string::npos) comma = text.size();
-        names.push_back(text.substr(pos, comma - pos));
-        pos = comma + 1;
-    }
-    return names;
-}
 
 struct Loaded {
     std::string Catalogue;
@@ -114,8 +100,7 @@ bool WriteItem(const std::string& path, const std::string& data) {
 }
 
 // The uninstaller command: see the top of this file.
-int Uninstaller(const std::string& file, const std::string& bytes,
-                const std::vector<PeResource>& resources, const std::string& out) {
+int Uninstaller(const std::string& file, const std::string& bytes, const std::string& out) {
     std::string uninstaller;
     try {
         uninstaller = UninstallerBytes(PeFileInMemory(bytes));
@@ -123,27 +108,15 @@ int Uninstaller(const std::string& file, const std::string& bytes,
         throw EFileError(file + ": no uninstaller: " + e.Message());
     }
     if (!out.empty()) WriteWholeFile(out, uninstaller);
-    std::size_t stub = bytes.size();
-    for (const std::string& name : CatalogueNames())
-        if (const PeResource* r = FindResource(resources, name)) stub -= r->Data.size();
+    const UninstallerCheck check = CheckUninstaller(bytes, uninstaller);
     const PeCertificateTable signature = ReadCertificateTable(uninstaller);
-    std::printf("installer:   %zu bytes\nstub:        %zu bytes (without the payload items)\n"
+    std::printf("installer:   %zu bytes\nstub:        %llu bytes (without the payload items)\n"
                 "uninstaller: %zu bytes, %s\n",
-                bytes.size(), stub, uninstaller.size(),
+                bytes.size(), static_cast<unsigned long long>(check.stub), uninstaller.size(),
                 signature.Size != 0 ? "signed" : "unsigned");
-    int failures = 0;
-    for (const std::string& name : CatalogueNames()) {
-        if (FindResource(ReadRcDataResources(uninstaller), name) != nullptr) {
-            std::printf("FAILED: the uninstaller carries the payload item %s\n", name.c_str());
-            ++failures;
-        }
-    }
-    if (uninstaller.size() > stub + kUninstallerAllowance) {
-        std::printf("FAILED: the uninstaller is larger than the stub and %zu bytes\n",
-                    kUninstallerAllowance);
-        ++failures;
-    }
-    return failures == 0 ? 0 : 1;
+    for (const std::string& broken : check.broken)
+        std::printf("FAILED: %s\n", broken.c_str());
+    return check.broken.empty() ? 0 : 1;
 }
 
 int Run(int argc, char** argv) {
@@ -182,7 +155,7 @@ int Run(int argc, char** argv) {
     for (const std::string& n : names)
         any = any || FindResource(resources, n) != nullptr;
     if (!any) throw EFileError(file + ": carries no payload items (not a PentaroSetup.exe?)");
-    if (command == "uninstaller") return Uninstaller(file, bytes, resources, out);
+    if (command == "uninstaller") return Uninstaller(file, bytes, out);
 
     const std::string key = BuildPayloadKeyStream();
     int failures = 0;
@@ -235,6 +208,13 @@ int Run(int argc, char** argv) {
                 std::printf("%-12s %s\n", name.c_str(), path.c_str());
         }
     }
+    if (command != "extract")
+        for (const std::string& name : ItemsOutsideCatalogue(resources)) {
+            std::printf("%-12s FAILED: a payload item outside the installer's catalogue, which "
+                        "the installer never installs\n",
+                        name.c_str());
+            ++failures;
+        }
     if (command == "test") std::printf("%zu items, %d failed\n", names.size(), failures);
     if (command != "extract") {
         try {

@@ -54,6 +54,9 @@ public:
     // "Installation Successful." with OK; waits for OK or the close box unless the writing
     // was stopped. Afterwards Cancelled tells again whether the writing was stopped.
     void ShowSuccess();
+    // For an install that asks nothing: Pause and Cancel hidden, and the close box does
+    // nothing, so the window shows progress only. Before Show.
+    void SetProgressOnly();
     // Every change of the cancel flag also ends a pause.
     void SetCancelled(bool V);
     void SetPaused(bool V);
@@ -74,6 +77,7 @@ protected:
 private:
     void PlaceFileCounter();
     bool counterPlaced_ = false;
+    bool progressOnly_ = false;
     // Processes messages until `done` holds; waits for the next message instead of
     // spinning when none is pending.
     template <typename Predicate> void ProcessMessagesUntil(Predicate done);

@@ -160,6 +160,12 @@ void TInstProgressForm::ShowSuccess() {
     SetCancelled(wasCancelled);
 }
 
+void TInstProgressForm::SetProgressOnly() {
+    progressOnly_ = true;
+    btnPause->Hide();
+    btnCancel->Hide();
+}
+
 void TInstProgressForm::SetCancelled(bool V) {
     SetPaused(false);
     Cancelled = V;
@@ -187,6 +193,10 @@ void TInstProgressForm::AltPauseClick(tk::TControl* Sender) {
 }
 
 void TInstProgressForm::FormCloseQuery(tk::TControl*, bool& CanClose) {
+    if (progressOnly_) {
+        CanClose = false;
+        return;
+    }
     CanClose = !Cancelled;
     SetCancelled(true);
 }

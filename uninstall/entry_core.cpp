@@ -4,7 +4,7 @@
 #include "toolkit/format.h"
 
 std::string ProductTitle() {
-    return std::string(ProductName) + " " + ProductVersion;
+    return ProductDisplayName;
 }
 
 std::vector<EntryValue> UninstallEntryValues(const std::string& folder, std::uint64_t bytes,

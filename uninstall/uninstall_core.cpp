@@ -358,6 +358,15 @@ InstallRecord ParseInstallRecord(const std::string& text, const std::string& ins
     return RecordReader(installFolder).Read(text);
 }
 
+RecordedFileState StateOfRecordedFile(const RecordedFile& file, const FileOnDisk& found) {
+    if (found.size != file.size) return RecordedFileState::Changed;
+    if (file.time != 0 && found.time == file.time) return RecordedFileState::Unchanged;
+    if (found.sha256.empty()) return RecordedFileState::HashNeeded;
+    return tk::AsciiLower(found.sha256) == tk::AsciiLower(file.sha256)
+               ? RecordedFileState::Unchanged
+               : RecordedFileState::Changed;
+}
+
 RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
     if (disk.files.size() != record.files.size() ||
         disk.shortcuts.size() != record.shortcuts.size() ||
@@ -391,11 +400,10 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
             plan.keptAdded.push_back(path + "\\");
         else if (file.existedBefore)
             plan.keptExisted.push_back(path);
-        else if (found.size == file.size &&
-                 tk::AsciiLower(found.sha256) == tk::AsciiLower(file.sha256))
+        else if (StateOfRecordedFile(file, found) == RecordedFileState::Unchanged)
             plan.deleteFiles.push_back(path);
         else
-            plan.keptChanged.push_back(path);
+            plan.keptChanged.push_back(path); // changed, or not read: kept either way
     }
 
     // Installed onto a desktop, the folder holds the shortcuts too: they are dealt with
@@ -437,13 +445,14 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
     for (const std::string& path : {recordPath, uninstallerPath})
         if (!path.empty()) plan.deleteFiles.push_back(path);
 
-    // Shortcuts: only those on today's desktops that still lead into this folder.
+    // Shortcuts: only those in today's desktops and Start menus that still lead into this
+    // folder.
     for (std::size_t i = 0; i < record.shortcuts.size(); ++i) {
         const ShortcutOnDisk& found = disk.shortcuts[i];
         if (!found.exists) continue;
         const std::string& at = found.path.empty() ? record.shortcuts[i] : found.path;
         const bool leadsHere =
-            found.onDesktop && !found.isLink &&
+            found.inShortcutFolder && !found.isLink &&
             ((!GoesUp(found.target) && PathInFolder(found.target, folder)) ||
              FoldedName(found.arguments).find(FoldedName(folder)) != std::string::npos);
         (leadsHere ? plan.deleteShortcuts : plan.keptShortcuts).push_back(at);
@@ -521,14 +530,14 @@ std::vector<RemovalStep> RemovalOrder(const RemovalPlan& plan) {
 }
 
 std::vector<std::string> ShortcutPlaces(const std::string& recorded,
-                                        const std::vector<std::string>& desktops) {
+                                        const std::vector<std::string>& folders) {
     const std::string parent = ParentPart(recorded);
     const std::string name = recorded.substr(parent.size());
-    for (const std::string& desktop : desktops)
-        if (!desktop.empty() && SameName(AddTrailingBackslash(desktop), parent)) return {recorded};
+    for (const std::string& folder : folders)
+        if (!folder.empty() && SameName(AddTrailingBackslash(folder), parent)) return {recorded};
     std::vector<std::string> places;
-    for (const std::string& desktop : desktops)
-        if (!desktop.empty()) places.push_back(AddTrailingBackslash(desktop) + name);
+    for (const std::string& folder : folders)
+        if (!folder.empty()) places.push_back(AddTrailingBackslash(folder) + name);
     return places;
 }
 

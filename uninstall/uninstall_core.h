@@ -57,8 +57,9 @@ struct InstallRecord {
     // (UninstallerFile) and the record itself are not listed: they always belong to the
     // install, and they are always removed.
     std::vector<RecordedFile> files;
-    // Full paths of the shortcuts made, each a .lnk file on the desktop of its day (the
-    // desktop may have moved since: the uninstaller looks for the name on today's desktops).
+    // Full paths of the shortcuts made, each a .lnk file on the desktop or in the Start
+    // menu's programs of its day (either may have moved since: the uninstaller looks for the
+    // name in today's, ShortcutPlaces).
     std::vector<std::string> shortcuts;
     // The folders the run created, which did not exist before: the install folder and, when
     // the run made them too, its parents (each the parent of the next). Empty when the
@@ -105,11 +106,12 @@ std::string RecordTooLongReason(std::uint64_t bytes);
 // the product's own. Lines may also end in LF alone; empty lines are skipped.
 InstallRecord ParseInstallRecord(const std::string& text, const std::string& installFolder);
 
-// Where to look for the recorded shortcut `recorded` today: itself when it lies directly on
-// one of `desktops` (the user's and the public desktop as they are now), else its file name
-// on each of them (the desktop moved since the install: a OneDrive backup, a redirection).
+// Where to look for the recorded shortcut `recorded` today: itself when it lies directly in
+// one of `folders` (the folders shortcuts go to as they are now: the user's and the public
+// desktop, the user's and all users' Start-menu programs), else its file name in each of them
+// (its folder moved since the install: a OneDrive backup, a redirection).
 std::vector<std::string> ShortcutPlaces(const std::string& recorded,
-                                        const std::vector<std::string>& desktops);
+                                        const std::vector<std::string>& folders);
 
 // The name under which an install keeps a file of the user's that it would otherwise write
 // over: "pentaro1.kdb" last changed on "2026-12-08" is "pentaro1 (your version of
@@ -157,9 +159,22 @@ struct FileOnDisk {
     bool isLink = false;
     std::uint64_t size = 0;
     // Of the bytes there now, lower or upper case; may stay empty when the size differs
-    // from the recorded one (the file has changed either way) or it is a link or a folder.
+    // from the recorded one (the file has changed either way), when StateOfRecordedFile
+    // needs no hash to decide, or when it is a link or a folder.
     std::string sha256;
+    // Its last-write time (FILETIME ticks, as RecordedFile::time); 0 when not looked at.
+    std::uint64_t time = 0;
 };
+
+// Whether a recorded file, found as `found` (a file, no link), holds what the install wrote.
+// The rule of Windows Installer for files without versions: a file written to since the
+// install is the user's. Of the recorded size and with the last-write time the install left
+// on it, it is unchanged without reading a byte; of the recorded size but another time (or
+// no recorded time: records before format 3, time 0) only its bytes can tell, HashNeeded
+// until `found.sha256` holds their hash; of another size, changed. So the uninstall reads
+// only files whose time moved, and its time follows the number of files, not their bytes.
+enum class RecordedFileState { Unchanged, Changed, HashNeeded };
+RecordedFileState StateOfRecordedFile(const RecordedFile& file, const FileOnDisk& found);
 
 // A recorded shortcut as found.
 struct ShortcutOnDisk {
@@ -170,11 +185,11 @@ struct ShortcutOnDisk {
     std::string target;
     std::string arguments;
     // Where it was found, when not where the record says (ShortcutPlaces: on today's
-    // desktop); empty for the recorded path.
+    // desktop or in today's Start menu); empty for the recorded path.
     std::string path;
-    // False when found only where the record says and that is no desktop of today: it is
-    // then left alone and named.
-    bool onDesktop = true;
+    // False when found only where the record says and that is in none of today's shortcut
+    // folders: it is then left alone and named.
+    bool inShortcutFolder = true;
 };
 
 // A created folder, or the install folder, as found.

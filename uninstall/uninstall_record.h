@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
-// The desktops as they are now: the user's and the public one, each ending in a backslash.
-std::vector<std::string> Desktops();
+// The folders shortcuts go to, as they are now: the user's and the public desktop, the user's
+// and all users' programs in the Start menu; each ending in a backslash, those the system
+// cannot name left out.
+std::vector<std::string> ShortcutFolders();
 
 // The record of an earlier install in `folder` (ending in a backslash), when there is one
 // that can be used: ours, whole, no longer than any install writes (a longer file is not

@@ -15,9 +15,13 @@
 
 #include <shlobj.h>
 
-std::vector<std::string> Desktops() {
-    return {AddTrailingBackslash(GetSpecialFolderPath(CSIDL_DESKTOPDIRECTORY)),
-            AddTrailingBackslash(GetSpecialFolderPath(CSIDL_COMMON_DESKTOPDIRECTORY))};
+std::vector<std::string> ShortcutFolders() {
+    std::vector<std::string> folders;
+    for (const int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PROGRAMS,
+                            CSIDL_COMMON_PROGRAMS})
+        if (const std::string folder = GetSpecialFolderPath(csidl); !folder.empty())
+            folders.push_back(AddTrailingBackslash(folder));
+    return folders;
 }
 
 namespace {
@@ -250,10 +254,10 @@ void LookAround(const std::string& folder, const InstallRecord& record, DiskSnap
 }
 
 // Where the recorded shortcut is today (ShortcutPlaces), or where the record says when it
-// is on no desktop of today; `path` empty when it is nowhere.
-void FindShortcut(const std::string& recorded, const std::vector<std::string>& desktops,
+// is in none of today's shortcut folders; `path` empty when it is nowhere.
+void FindShortcut(const std::string& recorded, const std::vector<std::string>& folders,
                   ShortcutOnDisk& found, std::string& path) {
-    const std::vector<std::string> places = ShortcutPlaces(recorded, desktops);
+    const std::vector<std::string> places = ShortcutPlaces(recorded, folders);
     for (const std::string& place : places)
         if (FileExists(place) || IsLinkedName(place)) {
             path = place;
@@ -261,11 +265,11 @@ void FindShortcut(const std::string& recorded, const std::vector<std::string>& d
             if (!SameName(place, recorded)) found.path = place;
             return;
         }
-    const bool onDesktop = places.size() == 1 && SameName(places[0], recorded);
-    if (!onDesktop && (FileExists(recorded) || IsLinkedName(recorded))) {
+    const bool inShortcutFolder = places.size() == 1 && SameName(places[0], recorded);
+    if (!inShortcutFolder && (FileExists(recorded) || IsLinkedName(recorded))) {
         path = recorded;
         found.exists = true;
-        found.onDesktop = false;
+        found.inShortcutFolder = false;
     }
 }
 
@@ -293,11 +297,11 @@ UninstallPlan PlanUninstall(const std::string& folder) {
         }
         disk.files.push_back(found);
     }
-    const std::vector<std::string> desktops = Desktops();
+    const std::vector<std::string> shortcutFolders = ShortcutFolders();
     for (const std::string& link : record.shortcuts) {
         ShortcutOnDisk found;
         std::string path;
-        FindShortcut(link, desktops, found, path);
+        FindShortcut(link, shortcutFolders, found, path);
         if (found.exists) found.isLink = IsLinkedName(path);
         disk.shortcuts.push_back(found);
     }
@@ -356,18 +360,21 @@ HeldRemoval HoldAndPlan(const std::string& folder) {
         found.isFolder = info.isFolder;
         found.isLink = info.isLink;
         found.size = info.size;
+        found.time = info.lastWrite;
+        // Read only when size and time cannot tell.
         Sha256 sha;
-        if (held > 0 && !info.isFolder && !info.isLink && info.size == file.size &&
+        if (held > 0 && !info.isFolder && !info.isLink &&
+            StateOfRecordedFile(file, found) == RecordedFileState::HashNeeded &&
             ReadHandlePieces(result.Handles.back().handle->Get(),
                              [&](const char* piece, std::size_t n) { sha.Update(piece, n); }) == 0)
             found.sha256 = HexOf(sha.Finish());
         disk.files.push_back(found);
     }
-    const std::vector<std::string> desktops = Desktops();
+    const std::vector<std::string> shortcutFolders = ShortcutFolders();
     for (const std::string& link : record.shortcuts) {
         ShortcutOnDisk found;
         std::string path;
-        FindShortcut(link, desktops, found, path);
+        FindShortcut(link, shortcutFolders, found, path);
         HeldFileInfo info;
         if (found.exists && hold(path, info) > 0) {
             found.isLink = info.isLink;

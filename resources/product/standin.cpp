@@ -5,10 +5,11 @@
 //   pentaro-standin OUTDIR            penta.ico, pentaro1.kdb, pentaro2.kdb, pentaro.hlp,
 //                                     kdbv4.kdb, kdbv4add.kdb, readme.txt
 //   pentaro-standin --big FILE MB     one knowledge base of about MB megabytes
-//   pentaro-standin --mixed DIR       the three large files of the mixed payload: a
+//   pentaro-standin --mixed DIR [MIB] the three large files of the mixed payload: a
 //                                     20 MiB knowledge base (pentaro1.kdb), 12 MiB of
 //                                     noise (pentaro2.kdb) and a 16 MiB program-like
-//                                     file (spool32.exe)
+//                                     file (spool32.exe); with MIB, the three in the same
+//                                     shares of MIB MiB
 //
 // The data is made of records and sentences drawn from a word list by a fixed pseudo-
 // random sequence: it compresses about as well as real text databases do (3 to 4 times),
@@ -304,16 +305,21 @@ int main(int argc, char** argv) {
         return Write(argv[2], KnowledgeBase(77, static_cast<std::size_t>(mb) << 20, "3.24")) ? 0
                                                                                              : 1;
     }
-    if (argc == 3 && std::strcmp(argv[1], "--mixed") == 0) {
+    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "--mixed") == 0) {
         const std::string dir = argv[2];
-        const bool ok =
-            Write(dir + "/pentaro1.kdb", KnowledgeBase(78, std::size_t{20} << 20, "3.24")) &&
-            Write(dir + "/pentaro2.kdb", Noise(79, std::size_t{12} << 20)) &&
-            Write(dir + "/spool32.exe", ProgramImage(80, std::size_t{16} << 20));
+        const long mib = argc == 4 ? std::strtol(argv[3], nullptr, 10) : 48;
+        if (mib <= 0 || mib > 1024) {
+            std::fprintf(stderr, "pentaro-standin: size must be 1 to 1024 MiB\n");
+            return 2;
+        }
+        const std::size_t total = static_cast<std::size_t>(mib) << 20;
+        const bool ok = Write(dir + "/pentaro1.kdb", KnowledgeBase(78, total / 48 * 20, "3.24")) &&
+                        Write(dir + "/pentaro2.kdb", Noise(79, total / 48 * 12)) &&
+                        Write(dir + "/spool32.exe", ProgramImage(80, total / 48 * 16));
         return ok ? 0 : 1;
     }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: pentaro-standin OUTDIR | --big FILE MB | --mixed DIR\n");
+        std::fprintf(stderr, "usage: pentaro-standin OUTDIR | --big FILE MB | --mixed DIR [MIB]\n");
         return 2;
     }
     const std::string dir = argv[1];

@@ -13,7 +13,9 @@
 #                               (pentaro-standin, from standin.cpp here).
 # and, only for target <target>_big, OUTDIR/big/pentaro1.kdb (48 MB) for manifest-big.txt;
 # only for target <target>_mixed, the three large files of manifest-mixed.txt in
-# OUTDIR/mixed (text, noise and a program-like file, 48 MiB together).
+# OUTDIR/mixed (text, noise and a program-like file, 48 MiB together); only for target
+# <target>_mixed<N> (N 10, 200, 500), the same files scaled to a product of about N MB in
+# OUTDIR/mixed<N>, for manifest-mixed<N>.txt.
 # The OUTDIR paths are stable: other build rules and tests refer to
 # OUTDIR/tarnw.exe and the other names directly.
 set(PENTARO_STANDIN_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR} CACHE INTERNAL "")
@@ -82,4 +84,18 @@ function(pentaro_add_standins target)
         COMMENT "Writing the large files of the mixed 50 MB payload"
         VERBATIM)
     add_custom_target(${target}_mixed DEPENDS ${mixed})
+
+    # The products of 10, 200 and 500 MB: the large files take what the small ones leave.
+    foreach(size 10 200 500)
+        math(EXPR mib "(${size} * 1000000 - 262144) / 1048576")
+        set(files pentaro1.kdb pentaro2.kdb spool32.exe)
+        list(TRANSFORM files PREPEND ${out}/mixed${size}/)
+        add_custom_command(OUTPUT ${files}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${out}/mixed${size}
+            COMMAND ${S_GENERATOR} --mixed ${out}/mixed${size} ${mib}
+            DEPENDS ${S_GENERATOR_DEPENDS}
+            COMMENT "Writing the large files of the mixed ${size} MB payload"
+            VERBATIM)
+        add_custom_target(${target}_mixed${size} DEPENDS ${files})
+    endforeach()
 endfunction()

@@ -2,28 +2,36 @@
 """Benchmark of the whole installer under Wine, side by side with an NSIS installer of the
 same files, measured in one run and printed as one table (no timed assertion).
 
-For the stand-in payload and for the mixed 50 MB one it measures, in interleaved rounds:
-- the stub: the installer's bytes without its packed payload;
-- start-up, from process creation to the first visible window;
-- the install, from the Install click to the text that says it is done;
-- the peak memory (VmHWM) of the installer's process, beside that of the bare window;
+For the stand-in payload, the same signed, and the mixed 50 MB payload it measures:
+- the stub: the installer's bytes without its packed payload; the installer's and the
+  uninstaller's (uninstall.exe) sizes;
+- start-up, from process creation to the first visible window (NSIS checks its whole file
+  before that window: it is measured with its CRCCheck, the default, and without);
+- the install, from the Install click to the end of the same steps on both sides: the
+  files, the uninstaller, the Apps & Features entry (ours also writes its record and asks
+  about the shortcut, answered at once); and ours from the last file to its end;
+- the peak memory (VmHWM) over the installer process's whole life, beside that of the bare
+  window;
 - the processor time that the first window takes while it waits for the user;
-- after the last file, the time the run keeps the user waiting: from the OK click to its
-  question, and from the answer to its closing message;
 - the quiet uninstall of what the install left (uninstall.exe /S; NSIS's uninstaller made
   by WriteUninstaller), from its start until the install folder is gone;
 against the yardsticks: a bare Win32 window (bench_minimal_window), the payload inflated
 and written with nothing else (bench_inflate_floor) and a plain copy of the same files
 (bench_plain_copy). The NSIS installers are built here with Debian's makensis, zlib
-compression, the classic directory and progress pages.
+compression, the classic directory and progress pages. Each round runs the programs in
+another order (rotated), every timed step after the last one's writes reached the disk.
 
     install_bench.py --driver D --installer EXE --big-installer EXE --minimal EXE
-                     --copy EXE --floor EXE --product DIR --manifest FILE
+                     --copy EXE --floor EXE --pack PENTARO_PACK --product DIR --manifest FILE
                      --big-manifest FILE --work DIR
+                     [--sized EXE MANIFEST]...
 
 Rounds: PENTARO_BENCH_ROUNDS (default 2, as scripts/test runs it); the idle measurement
 lasts PENTARO_BENCH_IDLE seconds (default 2). By hand, for figures worth quoting:
 PENTARO_BENCH_ROUNDS=9 PENTARO_BENCH_IDLE=10 ctest --preset win32 -R bench_install -V
+With PENTARO_BENCH_SIZES=1 it also installs and removes the products of 10, 200 and 500 MB
+(--sized: only in a build configured with -DPENTARO_BENCH_SIZES=ON, which has the target
+bench_sized_installers that makes them).
 """
 import argparse
 import os
@@ -31,19 +39,60 @@ import shutil
 import statistics
 import subprocess
 import sys
+import threading
 import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from e2e import MAIN, PROGRESS, Bench, Display, Failed, manifest_entries, windows_path  # noqa: E402
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
+sys.path.insert(0, os.path.join(HERE, "..", "win32"))
+from e2e import (MAIN, PROGRESS, ROOT, Bench, Display, Failed, manifest_entries,  # noqa: E402
+                 windows_path)
 
 ROUNDS = max(1, int(os.environ.get("PENTARO_BENCH_ROUNDS", "2")))
 IDLE_SECONDS = float(os.environ.get("PENTARO_BENCH_IDLE", "2"))
+SIZES = os.environ.get("PENTARO_BENCH_SIZES", "") not in ("", "0")
 # NSIS titles its window after the page shown.
 NSIS_TITLE = "Pentaro Setup: Installation Folder"
 NSIS_DONE = "Pentaro Setup: Completed"
 MINIMAL_TITLE = "Minimal Window"
 NSIS_FOLDER = "c:\\tqn"
+NSIS_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pentaro NSIS"
+
+
+class PeakWatch:
+    """The peak memory (VmHWM, KiB) of a process over its whole life: read every 20 ms
+    until the process has gone (the mark only rises, so the last reading is the peak)."""
+
+    def __init__(self, pid):
+        self.pid = pid
+        self.peak = 0
+        self.done = threading.Event()
+        self.thread = threading.Thread(target=self._watch, daemon=True)
+        self.thread.start()
+
+    def _read(self):
+        try:
+            with open(f"/proc/{self.pid}/status") as f:
+                for line in f:
+                    if line.startswith("VmHWM:"):
+                        self.peak = max(self.peak, int(line.split()[1]))
+                        return True
+        except OSError:
+            pass
+        return False
+
+    def _watch(self):
+        while self._read():
+            time.sleep(0.02)
+        self.done.set()
+
+    def result(self, seconds=30):
+        if not self.done.wait(seconds):
+            raise Failed(f"process {self.pid} still runs {seconds} s after its window closed")
+        if not self.peak:
+            raise Failed(f"no VmHWM of process {self.pid}")
+        return self.peak
 
 
 class Program:
@@ -62,10 +111,13 @@ class Program:
         start = time.perf_counter()
         prefix.wine([self.folder + "\\uninstall.exe", "/S"])
         while os.path.lexists(folder):
-            if time.perf_counter() - start > 60:
-                raise Failed(f"{self.folder} is still there 60 s after uninstall.exe /S")
+            if time.perf_counter() - start > 120:
+                raise Failed(f"{self.folder} is still there 120 s after uninstall.exe /S")
             time.sleep(0.002)
         return (time.perf_counter() - start) * 1000
+
+    def uninstaller_size(self, prefix):
+        return os.path.getsize(prefix.c(self.folder[3:], "uninstall.exe"))
 
     def pid(self, prefix):
         pids = prefix.processes(os.path.basename(self.exe))
@@ -82,21 +134,23 @@ class Ours(Program):
         prefix.drive("launch", windows_path(self.exe), MAIN, 60, "click", MAIN, "TAdvToolButton",
                      "Setup", "wait-text", MAIN, "TAdvToolButton", "Install", 10, "sleep", 200)
 
-    def install(self, prefix):
-        # After the last file: OK clicked at once, the run finishes its work until it asks
-        # about the shortcut; answered, it registers the install until its closing message.
+    def install(self, prefix, seconds):
+        """ms from the Install click to the end of the run: to the text that says the files
+        are there, then, OK clicked at once, the run's work until it asks about the shortcut
+        and, answered, until its closing message (registration included). Sets self.after
+        to the part after the last file."""
         out = prefix.drive("mark", "click", MAIN, "TAdvToolButton", "Install",
-                           "wait-text", PROGRESS, "TLabel", "Installation Successful.", 120,
+                           "wait-text", PROGRESS, "TLabel", "Installation Successful.", seconds,
                            "elapsed", "install", "mark", "click", PROGRESS, "TAdvToolButton",
-                           "OK", "wait", "Warning", 30, "elapsed", "question")
-        self.after = float(out[1][1])
-        return float(out[0][1])
+                           "OK", "wait", "Warning", seconds, "elapsed", "question",
+                           "dialog", "Warning", 30, "mark", "press", "Warning", "No",
+                           "wait", "Pentaro", seconds, "elapsed", "message", timeout=3 * seconds)
+        times = {f[0]: float(f[1]) for f in out if f[0] in ("install", "question", "message")}
+        self.after = times["question"] + times["message"]
+        return times["install"] + self.after
 
     def finish(self, prefix):
-        out = prefix.drive("dialog", "Warning", 30, "mark", "press", "Warning", "No",
-                           "wait", "Pentaro", 30, "elapsed", "message", "dialog", "Pentaro", 30,
-                           "press", "Pentaro", "OK", "gone", MAIN, 30)
-        self.after += float(next(f[1] for f in out if f[0] == "message"))
+        prefix.drive("dialog", "Pentaro", 30, "press", "Pentaro", "OK", "gone", MAIN, 30)
 
 
 class Nsis(Program):
@@ -107,21 +161,23 @@ class Nsis(Program):
         prefix.drive("launch", windows_path(self.exe), NSIS_TITLE, 60,
                      "wait-text", NSIS_TITLE, "Button", "Install", 10, "sleep", 200)
 
-    def install(self, prefix):
+    def install(self, prefix, seconds):
         out = prefix.drive("mark", "click", NSIS_TITLE, "Button", "Install",
-                           "wait", NSIS_DONE, 120, "elapsed", "install")
+                           "wait", NSIS_DONE, seconds, "elapsed", "install", timeout=2 * seconds)
         return float(out[0][1])
 
     def finish(self, prefix):
         prefix.drive("click", NSIS_DONE, "Button", "Close", "gone", NSIS_DONE, 30)
 
 
-def nsis_script(path, out, entries, product, folder):
-    """An NSIS script that installs `entries` (from the manifest) into `folder`, with an
-    uninstaller that removes them and the folder."""
+def nsis_script(path, out, entries, product, folder, crc=True):
+    """An NSIS script that installs `entries` (from the manifest) into `folder` and registers
+    an Apps & Features entry, with an uninstaller that removes them, the entry and the
+    folder."""
     lines = [
         "Unicode false",
         "SetCompressor zlib",
+        f"CRCCheck {'on' if crc else 'off'}",
         'Name "Pentaro"',
         f'OutFile "{out}"',
         "RequestExecutionLevel user",
@@ -133,24 +189,53 @@ def nsis_script(path, out, entries, product, folder):
     ]
     for _, file, _ in entries:
         lines.append(f'File "/oname={os.path.basename(file)}" "{os.path.join(product, file)}"')
-    lines += ['WriteUninstaller "$INSTDIR\\uninstall.exe"', "SectionEnd",
-              'Section "Uninstall"']
+    lines += ['WriteUninstaller "$INSTDIR\\uninstall.exe"',
+              f'WriteRegStr HKCU "{NSIS_KEY}" "DisplayName" "Pentaro"',
+              f'WriteRegStr HKCU "{NSIS_KEY}" "UninstallString" \'"$INSTDIR\\uninstall.exe"\'',
+              f'WriteRegStr HKCU "{NSIS_KEY}" "InstallLocation" "$INSTDIR"',
+              "SectionEnd", 'Section "Uninstall"']
     for _, file, _ in entries:
         lines.append(f'Delete "$INSTDIR\\{os.path.basename(file)}"')
-    lines += ['Delete "$INSTDIR\\uninstall.exe"', 'RMDir "$INSTDIR"', "SectionEnd"]
+    lines += ['Delete "$INSTDIR\\uninstall.exe"', f'DeleteRegKey HKCU "{NSIS_KEY}"',
+              'RMDir "$INSTDIR"', "SectionEnd"]
     with open(path, "w") as f:
         f.write("\n".join(lines) + "\n")
 
 
-def build_nsis(work, name, manifest, product, folder):
-    """Builds the NSIS installer of the manifest's files; (its path, its stub size): the
-    stub being the same script built without files."""
+def build_nsis(work, name, manifest, product, folder, crc=True):
+    """Builds the NSIS installer of the manifest's files and returns its path (without a
+    manifest: the same script without files, NSIS's stub)."""
     entries = manifest_entries(manifest) if manifest else []
     exe = os.path.join(work, f"{name}.exe")
     script = os.path.join(work, f"{name}.nsi")
-    nsis_script(script, exe, entries, product, folder)
+    nsis_script(script, exe, entries, product, folder, crc)
     subprocess.run(["makensis", "-V1", script], check=True, stdout=subprocess.DEVNULL)
     return exe
+
+
+def sign_both(work, pack, ours, nsis):
+    """Signed copies of our installer (scripts/sign, as a release is signed) and of the NSIS
+    one (osslsigncode), with a throw-away certificate and time-stamp authority; None when
+    the tools are missing."""
+    if shutil.which("osslsigncode") is None or shutil.which("openssl") is None:
+        return None
+    from sign_test import make_authorities
+    keys = os.path.join(work, "keys")
+    os.makedirs(keys)
+    make_authorities(keys)
+    ours_signed = os.path.join(work, "signed", os.path.basename(ours))
+    nsis_signed = os.path.join(work, "signed", "nsis-signed.exe")
+    os.makedirs(os.path.dirname(ours_signed))
+    shutil.copy(ours, ours_signed)
+    subprocess.run([os.path.join(ROOT, "scripts", "sign"), "--pkcs12", f"{keys}/code.p12",
+                    "--password-file", f"{keys}/password.txt", "--tsa-certs", f"{keys}/tsa.pem",
+                    "--tsa-key", f"{keys}/tsa.key", "--ca", f"{keys}/code.pem", "--pack", pack,
+                    ours_signed], check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["osslsigncode", "sign", "-pkcs12", f"{keys}/code.p12", "-readpass",
+                    f"{keys}/password.txt", "-h", "sha256", "-TSA-certs", f"{keys}/tsa.pem",
+                    "-TSA-key", f"{keys}/tsa.key", "-in", nsis, "-out", nsis_signed],
+                   check=True, stdout=subprocess.DEVNULL)
+    return ours_signed, nsis_signed
 
 
 def stub_size(exe):
@@ -173,14 +258,6 @@ def stub_size(exe):
     return os.path.getsize(exe) - payload
 
 
-def vm_hwm_kib(prefix, program):
-    with open(f"/proc/{program.pid(prefix)}/status") as f:
-        for line in f:
-            if line.startswith("VmHWM:"):
-                return int(line.split()[1])
-    raise Failed("no VmHWM")
-
-
 def cpu_ns(pid):
     """Processor time of all threads of a process, in nanoseconds (schedstat: finer than
     the clock ticks of /proc/PID/stat)."""
@@ -197,33 +274,42 @@ def cpu_ns(pid):
 def startup_ms(prefix, exe, title, idle=0.0, peak=None):
     """Milliseconds to the first visible window; with `idle`, also the processor time (ms)
     that the process takes while the window waits `idle` seconds for the user. With a list
-    as `peak`, the process's peak memory (KiB) is appended to it before the window closes."""
+    as `peak`, the process's peak memory (KiB) over its life is appended to it."""
     out = prefix.drive("launch", windows_path(exe), title, 60)
     cpu = None
-    if idle:
+    watch = None
+    if idle or peak is not None:
         pid = Program(exe, title).pid(prefix)
+        watch = PeakWatch(pid) if peak is not None else None
+    if idle:
         time.sleep(0.5)  # let the start-up's own work end
         before = cpu_ns(pid)
         time.sleep(idle)
         cpu = (cpu_ns(pid) - before) / 1e6
-    if peak is not None:
-        peak.append(vm_hwm_kib(prefix, Program(exe, title)))
     prefix.drive("close", title, "gone", title, 30)
+    if watch:
+        peak.append(watch.result())
     return float(out[0][2]), cpu
 
 
-def install_once(prefix, program):
-    """(ms from the Install click to done, VmHWM KiB after it)."""
+def install_once(prefix, program, seconds):
+    """(ms from the Install click to the end of the same steps, peak memory KiB over the
+    installer's life, the size of the uninstall.exe it wrote)."""
     program.to_install_button(prefix)
-    ms = program.install(prefix)
-    peak = vm_hwm_kib(prefix, program)
+    watch = PeakWatch(program.pid(prefix))
+    ms = program.install(prefix, seconds)
     program.finish(prefix)
-    return ms, peak
+    return ms, watch.result(), program.uninstaller_size(prefix)
 
 
-def run_ms(prefix, args):
-    out = prefix.wine(args)
+def run_ms(prefix, args, timeout=60):
+    out = prefix.wine(args, timeout=timeout)
     return float(out.split()[1])
+
+
+def rotated(items, by):
+    by %= len(items)
+    return items[by:] + items[:by]
 
 
 def cell(values, unit="ms"):
@@ -245,37 +331,65 @@ def ratio(a, b):
     return text
 
 
+def new_case(label, ours, nsis, manifest, product, startup=True, yardsticks=True):
+    entries = manifest_entries(manifest)
+    files = [f for _, f, _ in entries]
+    return {"label": label, "ours": Ours(ours), "nsis": Nsis(nsis), "nsis_nocrc": None,
+            "files": files, "size": sum(os.path.getsize(os.path.join(product, f)) for f in files),
+            "startup": startup, "yardsticks": yardsticks,
+            # Generous waits for the largest products on a busy machine.
+            "seconds": 120 + sum(os.path.getsize(os.path.join(product, f)) for f in files) // 2**20,
+            "start": {"ours": [], "nsis": [], "nsis_nocrc": []},
+            "install": {"ours": [], "nsis": [], "floor": [], "copy": []},
+            "peak": {"ours": [], "nsis": []}, "uninstaller": {"ours": 0, "nsis": 0},
+            "uninstall": {"ours": [], "nsis": []}, "after": []}
+
+
 def main():
     parser = argparse.ArgumentParser()
-    for option in ("driver", "installer", "big-installer", "minimal", "copy", "floor", "product",
-                   "manifest", "big-manifest", "work"):
+    for option in ("driver", "installer", "big-installer", "minimal", "copy", "floor", "pack",
+                   "product", "manifest", "big-manifest", "work"):
         parser.add_argument("--" + option, required=True)
+    parser.add_argument("--sized", nargs=2, action="append", default=[],
+                        metavar=("EXE", "MANIFEST"))
     options = parser.parse_args()
     options.variants = options.screenshots = options.template = ""
     if shutil.which("makensis") is None:
         print("makensis is missing (Debian package nsis): run scripts/setup-deps")
         return 77
+    if SIZES:
+        missing = [exe for exe, _ in options.sized if not os.path.isfile(exe)]
+        if missing or not options.sized:
+            print("PENTARO_BENCH_SIZES: configure with -DPENTARO_BENCH_SIZES=ON and build the "
+                  "sized installers first: cmake --build --preset win32 --target "
+                  "bench_sized_installers", file=sys.stderr)
+            return 1
     display = Display()
     bench = Bench(options)
     try:
         work = bench.work
         prefix = bench.prefix("bench")
+        product = options.product
         cases = []
         for label, exe, manifest in (("stand-in", options.installer, options.manifest),
                                      ("50 MB", options.big_installer, options.big_manifest)):
-            entries = manifest_entries(manifest)
-            files = [os.path.join(options.product, f) for _, f, _ in entries]
-            size = sum(os.path.getsize(f) for f in files)
-            nsis = build_nsis(work, f"nsis-{label.replace(' ', '')}", manifest, options.product,
-                              NSIS_FOLDER)
-            cases.append({"label": label, "ours": Ours(exe), "nsis": Nsis(nsis),
-                          "files": [f for _, f, _ in entries], "size": size,
-                          "start": {"ours": [], "nsis": []},
-                          "install": {"ours": [], "nsis": [], "floor": [], "copy": []},
-                          "peak": {"ours": [], "nsis": []},
-                          "uninstall": {"ours": [], "nsis": []}, "after": []})
-        nsis_stub = os.path.getsize(build_nsis(work, "nsis-empty", None, options.product,
-                                               "c:\\tqn"))
+            name = f"nsis-{label.replace(' ', '')}"
+            cases.append(new_case(label, exe, build_nsis(work, name, manifest, product,
+                                                          NSIS_FOLDER), manifest, product))
+            cases[-1]["nsis_nocrc"] = Nsis(build_nsis(work, name + "-nocrc", manifest, product,
+                                                      NSIS_FOLDER, crc=False))
+        signed = sign_both(work, options.pack, options.installer, cases[0]["nsis"].exe)
+        if signed:
+            cases.insert(1, new_case("stand-in, signed", *signed, options.manifest, product,
+                                     yardsticks=False))
+        if SIZES:
+            for exe, manifest in options.sized:
+                case = new_case("", exe, "", manifest, product, startup=False)
+                case["label"] = f"{case['size'] / 1e6:.0f} MB"
+                case["nsis"] = Nsis(build_nsis(work, f"nsis-{case['label'].split()[0]}",
+                                               manifest, product, NSIS_FOLDER))
+                cases.append(case)
+        nsis_stub = os.path.getsize(build_nsis(work, "nsis-empty", None, product, NSIS_FOLDER))
 
         # Every program once before measuring: the first start in a prefix loads Wine's
         # DLLs from disk.
@@ -285,42 +399,50 @@ def main():
                 startup_ms(prefix, case[who].exe, case[who].title)
 
         minimal, idle, bare_peak = [], {"bare": None, "ours": None, "nsis": None}, []
+        starts = [("bare", None)] + [(who, case) for case in cases if case["startup"]
+                                     for who in ("ours", "nsis", "nsis_nocrc") if case[who]]
+        writes = [(who, case) for case in cases for who in ("ours", "nsis", "floor", "copy")
+                  if who in ("ours", "nsis") or case["yardsticks"]]
         for round in range(ROUNDS):
             last = round == ROUNDS - 1
-            os.sync()  # the start-ups, too, begin with no write-back of the last round going on
-            ms, cpu = startup_ms(prefix, options.minimal, MINIMAL_TITLE, IDLE_SECONDS if last else 0,
-                                 bare_peak)
-            minimal.append(ms)
-            if last:
-                idle["bare"] = cpu
-            for case in cases:
-                for who in ("ours", "nsis"):
-                    program = case[who]
-                    measure_idle = last and case is cases[0]
-                    ms, cpu = startup_ms(prefix, program.exe, program.title,
-                                         IDLE_SECONDS if measure_idle else 0)
-                    case["start"][who].append(ms)
-                    if measure_idle:
-                        idle[who] = cpu
-            # Each write pass starts with no other pass's files waiting to reach the disk:
-            # the system would write them back during the next pass, which then pays for it.
-            for case in cases:
-                for who in ("ours", "nsis"):
-                    os.sync()
-                    ms, peak = install_once(prefix, case[who])
-                    case["install"][who].append(ms)
-                    case["peak"][who].append(peak)
-                    if who == "ours":
-                        case["after"].append(case[who].after)
-                    os.sync()
-                    case["uninstall"][who].append(case[who].quiet_uninstall_ms(prefix))
+            # Each program's place in the order changes from round to round, and each timed
+            # step starts with no other step's writes waiting to reach the disk.
+            for who, case in rotated(starts, round):
                 os.sync()
-                case["install"]["floor"].append(
-                    run_ms(prefix, [options.floor, windows_path(case["ours"].exe), "c:\\floor"]))
+                if who == "bare":
+                    ms, cpu = startup_ms(prefix, options.minimal, MINIMAL_TITLE,
+                                         IDLE_SECONDS if last else 0, bare_peak if last else None)
+                    minimal.append(ms)
+                    if last:
+                        idle["bare"] = cpu
+                    continue
+                program = case[who]
+                measure_idle = last and case is cases[0] and who != "nsis_nocrc"
+                ms, cpu = startup_ms(prefix, program.exe, program.title,
+                                     IDLE_SECONDS if measure_idle else 0)
+                case["start"][who].append(ms)
+                if measure_idle:
+                    idle[who] = cpu
+            for who, case in rotated(writes, round):
                 os.sync()
-                case["install"]["copy"].append(
-                    run_ms(prefix, [options.copy, windows_path(options.product), "c:\\copy"] +
-                           case["files"]))
+                if who == "floor":
+                    case["install"]["floor"].append(run_ms(
+                        prefix, [options.floor, windows_path(case["ours"].exe), "c:\\floor"],
+                        case["seconds"]))
+                    continue
+                if who == "copy":
+                    case["install"]["copy"].append(run_ms(
+                        prefix, [options.copy, windows_path(product), "c:\\copy"] + case["files"],
+                        case["seconds"]))
+                    continue
+                ms, peak, uninstaller = install_once(prefix, case[who], case["seconds"])
+                case["install"][who].append(ms)
+                case["peak"][who].append(peak)
+                case["uninstaller"][who] = uninstaller
+                if who == "ours":
+                    case["after"].append(case[who].after)
+                os.sync()
+                case["uninstall"][who].append(case[who].quiet_uninstall_ms(prefix))
 
         rows = [("", "PentaroSetup", "NSIS (zlib)", "floor / reference", "ratios")]
         for case in cases:
@@ -328,23 +450,39 @@ def main():
                          f"{stub_size(case['ours'].exe):,} B",
                          f"{nsis_stub:,} B", "", ""))
         for case in cases:
+            if case["label"].startswith("stand-in"):
+                rows.append((f"installer, {case['label']}",
+                             f"{os.path.getsize(case['ours'].exe):,} B",
+                             f"{os.path.getsize(case['nsis'].exe):,} B", "", ""))
+        for case in cases:
+            u = case["uninstaller"]
+            rows.append((f"uninstall.exe written, {case['label']}", f"{u['ours']:,} B",
+                         f"{u['nsis']:,} B", "", ""))
+        for case in cases:
+            if not case["startup"]:
+                continue
             s = case["start"]
+            nsis = cell(s["nsis"])
+            ratios = (f"ours/bare {ratio(s['ours'], minimal)}, "
+                      f"ours/NSIS {ratio(s['ours'], s['nsis'])}")
+            if s["nsis_nocrc"]:
+                nsis += f"; CRCCheck off {cell(s['nsis_nocrc'])}"
+                ratios += f", ours/NSIS without CRC {ratio(s['ours'], s['nsis_nocrc'])}"
             rows.append((f"start-up to first visible window, {case['label']}",
-                         cell(s["ours"]), cell(s["nsis"]), f"bare window {cell(minimal)}",
-                         f"ours/bare {ratio(s['ours'], minimal)}, "
-                         f"ours/NSIS {ratio(s['ours'], s['nsis'])}"))
+                         cell(s["ours"]), nsis, f"bare window {cell(minimal)}", ratios))
         for case in cases:
             i = case["install"]
-            rows.append((f"install from the click, {case['label']} "
-                         f"({case['size']:,} B, {len(case['files'])} files)",
-                         cell(i["ours"]), cell(i["nsis"]),
-                         f"inflate + write {cell(i['floor'])}; plain copy {cell(i['copy'])}",
-                         f"ours/NSIS {ratio(i['ours'], i['nsis'])}, "
-                         f"ours/floor {ratio(i['ours'], i['floor'])}, "
-                         f"ours/copy {ratio(i['ours'], i['copy'])}"))
+            reference, ratios = "", f"ours/NSIS {ratio(i['ours'], i['nsis'])}"
+            if case["yardsticks"]:
+                reference = f"inflate + write {cell(i['floor'])}; plain copy {cell(i['copy'])}"
+                ratios += (f", ours/floor {ratio(i['ours'], i['floor'])}, "
+                           f"ours/copy {ratio(i['ours'], i['copy'])}")
+            rows.append((f"install from the click to files, uninstaller and entry, "
+                         f"{case['label']} ({case['size']:,} B, {len(case['files'])} files)",
+                         cell(i["ours"]), cell(i["nsis"]), reference, ratios))
         for case in cases:
-            rows.append((f"after the last file: OK to the question, No to the closing message, "
-                         f"{case['label']}", cell(case["after"]), "", "",
+            rows.append((f"of it after the last file: OK to the question, No to the closing "
+                         f"message, {case['label']}", cell(case["after"]), "", "",
                          f"of the install {ratio(case['after'], case['install']['ours'])}"))
         for case in cases:
             u = case["uninstall"]
@@ -356,7 +494,8 @@ def main():
             ours, nsis = max(p["ours"]) / 1024, max(p["nsis"]) / 1024
             payload = case["size"] / 2**20
             bare = max(bare_peak) / 1024
-            rows.append((f"peak memory, {case['label']}", f"{ours:.1f} MiB", f"{nsis:.1f} MiB",
+            rows.append((f"peak memory of the install process, {case['label']}",
+                         f"{ours:.1f} MiB", f"{nsis:.1f} MiB",
                          f"payload {payload:.1f} MiB; bare window {bare:.1f} MiB",
                          f"ours - payload {ours - payload:.1f} MiB, "
                          f"ours - payload - bare {ours - payload - bare:.1f} MiB"))
@@ -364,8 +503,8 @@ def main():
                      f"{idle['ours']:.1f} ms", f"{idle['nsis']:.1f} ms",
                      f"bare window {idle['bare']:.1f} ms", ""))
 
-        print(f"Min/median of {ROUNDS} interleaved round(s); times from process start or click, "
-              "read by the scripted user")
+        print(f"Min/median of {ROUNDS} round(s), the programs' order rotated each round; times "
+              "from process start or click, read by the scripted user")
         # The install and the uninstall hash every byte: several times faster with them.
         with open("/proc/cpuinfo") as f:
             sha = " sha_ni" in f.read()

@@ -70,8 +70,9 @@ def product():
 
 
 def installer_switches():
-    """The switches of the installer's usage line in install/options.h, upper case."""
-    usage = re.search(r"^//\s+PentaroSetup\.exe (.*)$", source("install/options.h"), re.M)
+    """The switches of the installer's usage lines in install/options.h, upper case."""
+    usage = re.search(r"^//\s+PentaroSetup\.exe (.*?)^//\s+uninstall\.exe", source("install/options.h"),
+                      re.M | re.S)
     return {s.upper() for s in re.findall(r"/[A-Za-z]+=?", usage.group(1))}
 
 
@@ -116,18 +117,30 @@ check(installer.get("ProductCode") == info["key"], "ProductCode is not the entry
 check(installer.get("InstallerType") == "exe", "InstallerType is not exe")
 # An upgrade passes no folder; the installer then installs over the product where it is.
 check(installer.get("UpgradeBehavior") == "install", "UpgradeBehavior is not install")
-# Two installers of the one file: per user (the installer's default) and, with /ALLUSERS
-# as an administrator, for the machine.
-scopes = {item.get("Scope"): item for item in installer.get("Installers") or []}
-check(sorted(scopes) == ["machine", "user"], "Installers: one for scope user, one for machine")
+# The one file per user (the installer's default) and, with /ALLUSERS as an administrator,
+# for the machine; for 32-bit Windows, and for 64-bit Windows with DOSBox as a dependency
+# (the product runs only in it there).
+installers = {(item.get("Architecture"), item.get("Scope")): item
+              for item in installer.get("Installers") or []}
+check(sorted(installers) == [(a, s) for a in ("x64", "x86") for s in ("machine", "user")]
+      and len(installers) == len(installer.get("Installers") or []),
+      "Installers: one for scope user, one for machine, for x86 and for x64")
+for (architecture, scope), item in installers.items():
+    dependencies = ((item.get("Dependencies") or {}).get("PackageDependencies") or
+                    ((installer.get("Dependencies") or {}).get("PackageDependencies")) or [])
+    names = [d.get("PackageIdentifier") for d in dependencies]
+    check(names == (["DOSBox.DOSBox"] if architecture == "x64" else []),
+          "%s %s: package dependencies %r" % (architecture, scope, names))
 
 # The switches: what the package manager passes must be what the installer reads.
 known = installer_switches()
-for scope, item in scopes.items():
+for (architecture, scope), item in installers.items():
     switches = dict(installer.get("InstallerSwitches") or {})
     switches.update(item.get("InstallerSwitches") or {})
-    check(switches.get("Silent") == "/S" and switches.get("SilentWithProgress") == "/S",
-          "%s: Silent and SilentWithProgress must be /S" % scope)
+    check(switches.get("Silent") == "/S", "%s: Silent must be /S" % scope)
+    # The progress window and nothing else: the package manager's "silent with progress".
+    check(switches.get("SilentWithProgress") == "/SILENT",
+          "%s: SilentWithProgress must be /SILENT" % scope)
     check(switches.get("InstallLocation") == "/D=<INSTALLPATH>",
           "%s: InstallLocation must be /D=<INSTALLPATH>" % scope)
     check("/LOG=<LOGPATH>" in switches.get("Log", ""), "%s: Log must pass /LOG=<LOGPATH>" % scope)
@@ -158,6 +171,7 @@ for name, response in {
     "OutOfMemory": "insufficientMemory",
     "BadCommandLine": "invalidParameter",
     "FilesInUse": "fileInUse",
+    "DiskFull": "diskFull",
 }.items():
     check(mapped.get(codes.get(name)) == response, "%s must map to %s" % (name, response))
 
@@ -167,7 +181,8 @@ if failures:
     sys.exit(1)
 if not SCHEMAS:
     print("winget_manifest: the three files match the code; not validated against the package "
-          "manager's schemas: configure with -DPENTARO_WINGET_SCHEMA_DIR=<folder of "
-          "manifest.*.1.10.0.json> to validate them")
+          "manager's schemas: put the three manifest.*.1.10.0.json in a winget-schema folder "
+          "beside the clone, or configure with -DPENTARO_WINGET_SCHEMA_DIR=<their folder>, to "
+          "validate them")
     sys.exit(SKIPPED)
 print("winget_manifest: the three files validate and match the code")

@@ -55,6 +55,24 @@ add_executable(bench_minimal_window WIN32 ${CMAKE_SOURCE_DIR}/tests/bench/minima
 add_executable(bench_plain_copy ${CMAKE_SOURCE_DIR}/tests/bench/plain_copy.cpp)
 add_executable(bench_inflate_floor ${CMAKE_SOURCE_DIR}/tests/bench/inflate_floor.cpp)
 target_link_libraries(bench_inflate_floor PRIVATE pentaro_core)
+# The products of 10, 200 and 500 MB, which only PENTARO_BENCH_SIZES=1 measures: their
+# installers exist only in a build configured with -DPENTARO_BENCH_SIZES=ON (every variant's
+# resources depend on every variant's payload through the one PentaroSetup.rc, so a default
+# build would pack 700 MB more), and are built only when asked:
+# cmake --build --preset win32 --target bench_sized_installers.
+option(PENTARO_BENCH_SIZES "Installers of 10, 200 and 500 MB products for the benchmark" OFF)
+set(sized)
+if(PENTARO_BENCH_SIZES)
+    add_custom_target(bench_sized_installers)
+    foreach(size 10 200 500)
+        set(manifest ${PENTARO_STANDIN_SOURCE_DIR}/manifest-mixed${size}.txt)
+        _e2e_variant(mixed${size} PAYLOAD_MANIFEST ${manifest})
+        set_target_properties(e2e_resources_mixed${size} PentaroSetup-mixed${size} PROPERTIES
+            EXCLUDE_FROM_ALL ON)
+        add_dependencies(bench_sized_installers PentaroSetup-mixed${size})
+        list(APPEND sized --sized $<TARGET_FILE:PentaroSetup-mixed${size}> ${manifest})
+    endforeach()
+endif()
 add_test(NAME bench_install
     COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/bench/install_bench.py
         --driver $<TARGET_FILE:e2e_driver>
@@ -63,12 +81,14 @@ add_test(NAME bench_install
         --minimal $<TARGET_FILE:bench_minimal_window>
         --copy $<TARGET_FILE:bench_plain_copy>
         --floor $<TARGET_FILE:bench_inflate_floor>
+        --pack ${PENTARO_PACK}
         --product ${PENTARO_STANDIN_DIR}
         --manifest ${PENTARO_STANDIN_MANIFEST}
         --big-manifest ${PENTARO_MIXED_PAYLOAD_MANIFEST}
+        ${sized}
         --work ${CMAKE_CURRENT_BINARY_DIR}/e2e-work/bench)
 set_tests_properties(bench_install PROPERTIES
-    ENVIRONMENT "PENTARO_WINE_DIR=${PENTARO_WINE_DIR}" LABELS "win32;bench" TIMEOUT 900
+    ENVIRONMENT "PENTARO_WINE_DIR=${PENTARO_WINE_DIR}" LABELS "win32;bench" TIMEOUT 3600
     RUN_SERIAL TRUE SKIP_RETURN_CODE 77)
 
 # DLLs planted beside the installer are never loaded; the same set beside a program

@@ -695,10 +695,13 @@ def disk_full(bench):
         error_disk_full = 112
         write_error(bench, p, installer, "e:\\tq", "pentaro1.kdb", error_disk_full, "a full disk")
         check_files(bench, os.path.join(mount, "tq"), 2)
-        bench.expect("nothing else on the disk", sorted(os.listdir(os.path.join(mount, "tq"))),
-                     ["pentaro.exe", "tarnw.exe"])
+        # The record, written before the first file, tells a second run which files are the
+        # product's.
+        bench.expect("nothing else on the disk but the record",
+                     sorted(os.listdir(os.path.join(mount, "tq"))),
+                     ["pentaro.exe", "tarnw.exe", "uninstall.rec"])
         cancel_main_window(p)
-        finish(bench, installer, "closed with Cancel", "WriteFailed")
+        finish(bench, installer, "closed with Cancel", "DiskFull")
     finally:
         bench.close()
         subprocess.run(["umount", mount])

@@ -16,7 +16,7 @@ import sys
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 from e2e import (  # noqa: E402
-    EXIT, MAIN, PROGRESS, lines, lnk_field, manifest_entries, run_bench, windows_path)
+    EXIT, MAIN, PROGRESS, Dialog, Failed, Window, lines, lnk_field, manifest_entries, run_bench, windows_path)
 from scenarios import (  # noqa: E402
     BUTTON, DOSBOX_MESSAGE, NOT_INSTALLED, QUESTION, SKIP, SUCCESSFUL, check_dialog, check_files,
     check_dosbox_setup, folder_field, open_folder_page)
@@ -352,13 +352,21 @@ def silent_dosbox_builds(bench):
             silent(bench, p, "/DOSBOX= missing", f"/S {log_arg} /DOSBOX={missing}",
                    expect="StartupRefused")
             bench.check("/DOSBOX= missing: nothing written", not os.path.exists(p.c("tq")))
+            # Blanks in the path, unquoted: the line's fault, told before DOSBox is looked for.
+            cut = "C:\\Portable\\DOSBox\\My DOSBox.exe"
+            silent(bench, p, "/DOSBOX= unquoted", f"/S {log_arg} /DOSBOX={cut}",
+                   expect="BadCommandLine")
         silent(bench, p, name, f"/S {log_arg} {arguments}", expect="Success")
         check_dosbox_link(bench, name, p, exe, staging)
         runs = Log(bench, log).runs()
-        if name == "named" and bench.expect("/DOSBOX=: two runs logged", len(runs), 2):
+        if name == "named" and bench.expect("/DOSBOX=: three runs logged", len(runs), 3):
             check_run_log(bench, "/DOSBOX= missing", runs[0], code="StartupRefused",
                           messages=["The DOSBox program given with /DOSBOX= does not exist:\n\n"
                                     + missing])
+            check_run_log(bench, "/DOSBOX= unquoted", runs[1], code="BadCommandLine")
+            bench.check("/DOSBOX= unquoted: the log shows it quoted",
+                        any(h.startswith("Command line: ") and f'"/DOSBOX={cut}"' in h
+                            for h, _ in runs[1]), repr(runs[1]))
         if runs:
             bench.check(f"{name}: the log names DOSBox",
                         f"DOSBox: {exe}{' (DOSBox Staging)' if staging else ''}"
@@ -389,13 +397,13 @@ def silent_refusals(bench):
     silent(bench, p, "empty item", f"/S {log_arg}", bench.variant("empty"),
            expect="PayloadDamaged")
     bench.check("payload faults: no folder left behind", not os.path.exists(p.c("tq")))
-    for what, arguments in (("unknown switch", "/S /NORESTART"), ("empty /D=", "/S /D="),
+    for what, arguments in (("unknown switch", "/S /qb"), ("empty /D=", "/S /D="),
                             ("/D= not last", "/D=c:\\tq /S")):
         silent(bench, p, what, f"{log_arg} {arguments}", expect="BadCommandLine")
     # Another installer's silent switch opens no window either.
-    silent(bench, p, "another installer's silent switch", "/VERYSILENT /NORESTART",
+    silent(bench, p, "another installer's silent switch", "/VERYSILENT /NORESTART /qb",
            expect="BadCommandLine")
-    silent(bench, p, "/t in a forward-slash path", f"/S {log_arg} /D=c:/tools/x",
+    silent(bench, p, "/t in a longer argument", f"/S {log_arg} /test /D=c:\\tools\\x",
            expect="StartupRefused")
     bench.check("/t: nothing written", not os.path.exists(p.c("tools")))
 
@@ -486,10 +494,11 @@ def silent_write_faults(bench):
         return
     try:
         os.symlink(mount, os.path.join(p.dir, "dosdevices", "e:"))
-        silent(bench, p, "a full disk", "/S /D=e:\\tq", expect="WriteFailed")
+        silent(bench, p, "a full disk", "/S /D=e:\\tq", expect="DiskFull")
         check_files(bench, os.path.join(mount, "tq"), 2)
-        bench.expect("full disk: the partial file removed, the two before kept",
-                     sorted(os.listdir(os.path.join(mount, "tq"))), ["pentaro.exe", "tarnw.exe"])
+        bench.expect("full disk: the partial file removed, the two before and the record kept",
+                     sorted(os.listdir(os.path.join(mount, "tq"))),
+                     ["pentaro.exe", "tarnw.exe", "uninstall.rec"])
     finally:
         bench.close()
         subprocess.run(["umount", mount])
@@ -547,9 +556,94 @@ def silent_second_instance(bench):
     check_files(bench, p.c("tq"), 10, other=("pentaro.hlp",))
 
 
+def silent_as_administrators_write_it(bench):
+    """Command lines pasted from other installers' habits: Inno Setup's and Windows
+    Installer's lines install without a window, the switches that change nothing named in the
+    log, into a folder written with forward slashes; /? shows the switches (to the output, and
+    in a message without /S) and installs nothing; /SILENT shows the progress window alone
+    (the 48 MB payload, so that it is caught while it writes; its screenshot), asks nothing
+    and installs."""
+    p = bench.prefix("silent_habits")
+    log, log_arg = log_option(bench, "habits")
+    silent(bench, p, "Inno Setup's line",
+           f"/VERYSILENT /SUPPRESSMSGBOXES /NORESTART {log_arg} /D=c:/tools/x", expect="Success")
+    check_files(bench, p.c("tools", "x"), 10)
+    link = os.path.join(p.desktop(), "pentaro.lnk")
+    if bench.check("Inno Setup's line: pentaro.lnk on the desktop", os.path.isfile(link)):
+        os.remove(link)
+    silent(bench, p, "Windows Installer's line", f"/qn /norestart /NOSHORTCUT {log_arg}",
+           expect="Success")
+    check_files(bench, p.c("tools", "x"), 10)
+    bench.check("no install elsewhere", not os.path.exists(p.c("tq")))
+    runs = Log(bench, log).runs()
+    if bench.expect("log: two runs", len(runs), 2):
+        check_run_log(bench, "Inno Setup's line", runs[0], "c:\\tools\\x\\",
+                      written_lines(bench, "c:\\tools\\x\\"))
+        for run, words in ((runs[0], ["/SUPPRESSMSGBOXES", "/NORESTART"]),
+                           (runs[1], ["/norestart"])):
+            named = [h.split()[1] for h, _ in run if h.startswith("Accepted: ")]
+            bench.expect("log names the switches that change nothing", named, words)
+
+    # /? with /S: the output alone, exit code 0, nothing installed.
+    shutil.rmtree(p.c("tools"))
+    out = p.wine([windows_path(bench.installer), "/S", "/?"], check=False)
+    bench.check("/S /?: the switches and exit codes on the output",
+                "/SILENT" in out and f"{EXIT['DiskFull']} DiskFull." in out, out)
+    silent(bench, p, "/S /?", "/S /?", expect="Success")
+    # /? alone: one message.
+    helped = p.start(bench.installer, "/?")
+    out = p.drive("dialog", "Pentaro Installer Version 3.24", 30)
+    dialog = Dialog(out)
+    shown = " ".join(dialog.texts)
+    bench.check("/?: one message with the switches and exit codes",
+                "/SILENT" in shown and f"{EXIT['DiskFull']} DiskFull." in shown, str(dialog))
+    bench.expect("/?: OK alone", dialog.buttons, ["OK"])
+    p.drive("press", "Pentaro Installer Version 3.24", "OK")
+    bench.expect("/?: exit code", helped.wait_exit(), EXIT["Success"])
+    bench.check("/?: nothing installed", not os.path.exists(p.c("tools")) and
+                not os.path.exists(p.c("tq")))
+
+    # /SILENT: the progress window, no button, nothing asked; caught while the big file is
+    # written (a busy machine may let the run end first: then once more).
+    log, log_arg = log_option(bench, "silent_progress")
+    bmp = os.path.join(bench.work, "silent-progress.bmp")
+    for attempt in range(3):
+        p.raise_desktop()
+        progress = p.start(bench.variant("big"), "/SILENT", log_arg, "/D=c:\\big")
+        try:
+            out = p.drive("wait-text", PROGRESS, "TLabel", "c:\\big\\pentaro1.kdb", 60,
+                          "shot", PROGRESS, windows_path(bmp), "windows", "dump", PROGRESS)
+            break
+        except Failed as error:
+            print(f"/SILENT: the progress window not caught ({error}); again")
+            out = []
+        finally:
+            bench.expect("/SILENT: exit code", progress.wait_exit(60), EXIT["Success"])
+    if not bench.check("/SILENT: the progress window caught while it wrote", bool(out)):
+        return
+    shots = bench.screenshots
+    os.makedirs(shots, exist_ok=True)
+    png = os.path.join(shots, "e2e-silent-progress.png")
+    subprocess.run(["convert", bmp, png], check=True)
+    print(f"screenshot: {png}")
+    window = Window(out)
+    bench.expect("/SILENT: no button", window.find(BUTTON), [])
+    bench.expect("/SILENT: the progress window alone",
+                 [f[2] for f in out if f[0] == "toplevel"], [PROGRESS])
+    bench.expect("/SILENT: desktop shortcut made (the silent answer)",
+                 os.listdir(p.desktop()), ["pentaro.lnk"])
+    runs = Log(bench, log).runs()
+    if runs:
+        headings = [h for h, _ in runs[-1]]
+        bench.expect("/SILENT: the log's files, question and answer, exit code",
+                     (len([h for h in headings if h.startswith("Written: c:\\big\\")]),
+                      "Question:" in headings, "Answer: Yes" in headings, headings[-1]),
+                     (10, True, True, "Exit code: 0 (Success)"))
+
+
 SCENARIOS = {f.__name__: f for f in (
     silent_install32, silent_install64, silent_dosbox_builds, silent_refusals,
-    silent_write_faults, silent_second_instance)}
+    silent_write_faults, silent_second_instance, silent_as_administrators_write_it)}
 
 
 def main():

@@ -77,6 +77,25 @@ def quiet(bench, p, what, command, expect, extra=""):
     return code
 
 
+START_ENTRY = "Pentaro 3.24.lnk"
+
+
+def start_menu(p):
+    """The user's programs folder in the Start menu (Linux side)."""
+    found = glob.glob(p.c("users", "*", "AppData", "Roaming", "Microsoft", "Windows",
+                          "Start Menu", "Programs"))
+    return next((f for f in found if "/Public/" not in f), None)
+
+
+def common_start_menu(p):
+    return p.c("ProgramData", "Microsoft", "Windows", "Start Menu", "Programs")
+
+
+def start_entries(folder):
+    """The product's entries in a Start menu's programs folder."""
+    return [n for n in os.listdir(folder) if n.startswith("Pentaro")] if folder else []
+
+
 def temp_folders(p):
     """The temporary folders of the prefix's users."""
     return [t for t in glob.glob(p.c("users", "*", "Temp")) +
@@ -228,6 +247,48 @@ def uninstall64_quiet(bench):
         bench.expect("log: the exit code", runs[-1][-1][0], "Exit code: 0 (Success)")
 
 
+def uninstall64_start_menu(bench):
+    """64-bit, the Start-menu entry: none with /NOSTARTMENU; installed again without it, an
+    entry in the user's Start menu that starts DOSBox with the folder's dosbox.conf, as the
+    desktop's DOSBox link does, and none in all users'. The Start menu then moves (a
+    redirection, the entry with it): the quiet uninstall finds the entry there and removes
+    it."""
+    p = bench.prefix("uninstall64_start_menu", 64)
+    p.plant_dosbox()
+    programs = start_menu(p)
+    if not bench.check("the prefix has a Start menu for its user", programs is not None):
+        return
+    silent(bench, p, "/NOSTARTMENU", "/S /NOSTARTMENU", expect="Success")
+    bench.expect("/NOSTARTMENU: no entry", start_entries(programs), [])
+    bench.expect("/NOSTARTMENU: the desktop links", sorted(os.listdir(p.desktop())),
+                 ["Penta DOSbox.lnk", "Print F.lnk"])
+    silent(bench, p, "installed again", "/S", expect="Success")
+    bench.expect("the entry in the user's Start menu", start_entries(programs), [START_ENTRY])
+    bench.expect("no entry for all users", start_entries(common_start_menu(p)), [])
+    link = os.path.join(programs, START_ENTRY)
+    if os.path.isfile(link):
+        bench.expect("the entry's target", lnk_field(link, "Local path"),
+                     "c:\\program files (x86)\\dosbox-0.74\\dosbox.exe")
+        bench.expect("the entry's arguments", lnk_field(link, "Command line arguments"),
+                     "-noconsole -conf c:\\tq\\dosbox.conf")
+        bench.expect("the entry's working directory", lnk_field(link, "Working directory"),
+                     "c:\\program files (x86)\\dosbox-0.74\\")
+        bench.expect("the entry's icon", lnk_field(link, "Icon location"), "c:\\tq\\penta.ico")
+
+    moved = p.c("newstart", "Programs")
+    os.makedirs(moved)
+    for key, kind in (("User Shell Folders", "REG_EXPAND_SZ"), ("Shell Folders", "REG_SZ")):
+        p.wine(["reg", "add", f"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+                f"Explorer\\{key}", "/v", "Programs", "/t", kind, "/d",
+                "c:\\newstart\\Programs", "/f"])
+    for name in os.listdir(programs):
+        shutil.move(os.path.join(programs, name), os.path.join(moved, name))
+    quiet(bench, p, "quiet uninstall", '"c:\\tq\\uninstall.exe" /S', "Success")
+    bench.check("the folder removed", gone(p.c("tq")))
+    bench.expect("the entry removed from the moved Start menu", start_entries(moved), [])
+    bench.expect("the desktop links removed", os.listdir(p.desktop()), [])
+
+
 def uninstall32_moved(bench):
     """32-bit: installed into c:\\tq, then again into c:\\apps\\pentaro (with the shortcut):
     the entry moves there. The first folder's uninstaller refuses a tampered record, then
@@ -257,6 +318,10 @@ def uninstall32_moved(bench):
     link = os.path.join(p.desktop(), "pentaro.lnk")
     bench.expect("the second install's link kept", lnk_field(link, "Local path"),
                  "c:\\apps\\pentaro\\pentaro.exe")
+    # Both installs made the Start-menu entry; it now starts the second one's program.
+    entry_link = os.path.join(start_menu(p) or "", START_ENTRY)
+    bench.expect("the Start-menu entry kept, starting the second install",
+                 lnk_field(entry_link, "Local path"), "c:\\apps\\pentaro\\pentaro.exe")
 
     def remove():
         out = open(os.path.join(bench.work, "wine-uninstaller.log"), "ab")
@@ -292,6 +357,7 @@ def uninstall32_moved(bench):
     second.wait(30)
     bench.check("the second folder and the folder it made removed", gone(p.c("apps")))
     bench.expect("the link removed", os.listdir(p.desktop()), [])
+    bench.expect("the Start-menu entry removed", start_entries(start_menu(p)), [])
     bench.expect("the entry removed", listed(p), {})
 
 
@@ -361,7 +427,9 @@ def uninstall32_users_things(bench):
     """32-bit, what is the user's stays: a file of the product's name that lay in the folder
     before the install; a database changed before a reinstall (kept beside, named in the
     log); the desktop moved after the install (OneDrive's backup does that); a file changed
-    while the question is on screen; the temporary record of a stopped install."""
+    while the question is on screen, another changed without a change of size, a third given
+    a new time only (its bytes the product's: removed); the temporary record of a stopped
+    install."""
     p = bench.prefix("uninstall32_users", 32)
     files = product_files(bench)
     os.makedirs(p.c("tq"), exist_ok=True)
@@ -401,6 +469,15 @@ def uninstall32_users_things(bench):
     with open(p.c("tq", "uninstall.rec.new"), "wb") as f:
         f.write(b"PentaroSetup install record 2\r\n")
 
+    # Worked in without a change of size (only its bytes can tell), and given a new time
+    # with its bytes as they were (read, found the product's, removed).
+    same_size = p.c("tq", files[3])
+    with open(same_size, "r+b") as f:
+        first = f.read(1)
+        f.seek(0)
+        f.write(bytes([first[0] ^ 1]))
+    os.utime(p.c("tq", files[4]))
+
     changed = p.c("tq", files[0])
     uninstall = subprocess.Popen(["wine", "c:\\tq\\uninstall.exe"], env=p.env,
                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -416,8 +493,8 @@ def uninstall32_users_things(bench):
     p.drive("press", "Pentaro", "OK")
     uninstall.wait(30)
     left = sorted(os.listdir(p.c("tq"))) if os.path.isdir(p.c("tq")) else []
-    bench.expect("kept: the changed file and the user's versions, nothing else",
-                 left, sorted([files[0]] + kept))
+    bench.expect("kept: the changed files (one of the same size) and the user's versions, "
+                 "nothing else", left, sorted([files[0], files[3]] + kept))
     bench.check("the file found there before stays, kept beside the product's",
                 any(open(p.c("tq", k), "rb").read() == b"the sibling product's own"
                     for k in found_kept))
@@ -518,8 +595,9 @@ def uninstall32_found_and_stopped(bench):
     bench.expect("run again: nothing kept as the user's", kept_versions(p.c("other")), [])
     quiet(bench, p, "uninstall of the finished install", '"c:\\other\\uninstall.exe" /S',
           "Success")
-    bench.check("uninstall: every product file of the stopped-then-finished install gone",
-                gone(p.c("other")))
+    # c:\\other was there before (the test made it): it stays, empty.
+    bench.expect("uninstall: every file of the stopped-then-finished install gone",
+                 os.listdir(p.c("other")) if os.path.isdir(p.c("other")) else [], [])
 
     # Another program's uninstaller where ours goes: the folder is refused, it stays.
     os.makedirs(p.c("games"))
@@ -535,7 +613,8 @@ def uninstall32_found_and_stopped(bench):
 
     # An uninstall stopped once its entry and record had gone (as a kill leaves it): run
     # again, it removes itself and keeps the user's files.
-    p.wine(["reg", "delete", f"HKCU\\{ENTRY}", "/f"])
+    # (The entry went with c:\\other's uninstall: there is one entry per product.)
+    bench.expect("the entry gone", listed(p), {})
     for name in names:
         os.remove(p.c("tq", name))
     os.remove(record)
@@ -546,7 +625,7 @@ def uninstall32_found_and_stopped(bench):
     bench.expect("no copy left in the temporary folder", temp_copies(p), [])
 
 
-SCENARIOS = (uninstall64_quiet, uninstall32_moved, uninstall64_all_users,
+SCENARIOS = (uninstall64_quiet, uninstall64_start_menu, uninstall32_moved, uninstall64_all_users,
              uninstall32_users_things, uninstall32_stopped, uninstall32_found_and_stopped)
 
 

@@ -2,7 +2,9 @@
 // entries of the install log, checked against properties rather than expected values:
 //   - an accepted /D= folder is not empty, holds no quote, no blank or line break at either
 //     end, and no switch word;
-//   - a word "/S" after the program's path, wherever it stands, means silent;
+//   - a word "/S" after the program's path, wherever it stands, means silent and no progress
+//     window;
+//   - the text searched for the start-up check's "/t" holds it only where the line does;
 //   - an accepted line closes every quote, and parses the same when written again from
 //     its parts;
 //   - every line of the log begins with its stamp and ends in CR LF;
@@ -42,8 +44,8 @@ std::vector<std::string> Words(const std::string& text) {
 
 bool IsSwitchWord(const std::string& word) {
     const std::string upper = tk::AsciiUpper(word);
-    return upper == "/S" || upper == "/NOSHORTCUT" || upper.rfind("/LOG=", 0) == 0 ||
-           upper.rfind("/D=", 0) == 0;
+    return upper == "/S" || upper == "/NOSHORTCUT" || upper == "/NOSTARTMENU" ||
+           upper.rfind("/LOG=", 0) == 0 || upper.rfind("/D=", 0) == 0;
 }
 
 void Check(bool property) {
@@ -72,18 +74,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (char c : arguments)
         if (c != '"') unquoted += c;
     for (const std::string& word : Words(unquoted))
-        if (tk::AsciiUpper(word) == "/S") Check(options.silent);
+        if (tk::AsciiUpper(word) == "/S") Check(options.silent && !options.showProgress);
+    Check(!options.showProgress || options.silent);
+
+    if (tk::AsciiLower(options.testSwitchText).find("/t") != std::string::npos)
+        Check(tk::AsciiLower(line).find("/t") != std::string::npos);
 
     if (!options.Bad()) {
         Check(std::count(arguments.begin(), arguments.end(), '"') % 2 == 0);
         std::string again = program;
-        if (options.silent) again += " /S";
+        if (options.silent) again += options.showProgress ? " /SILENT" : " /S";
+        if (options.help) again += " /?";
         if (options.noShortcut) again += " /NOSHORTCUT";
+        if (options.noStartMenu) again += " /NOSTARTMENU";
         if (!options.logFile.empty()) again += " \"/LOG=" + options.logFile + "\"";
         if (options.hasFolder) again += " /D=" + options.folder;
         const InstallOptions rebuilt = ParseCommandLine(again);
         Check(!rebuilt.Bad());
-        Check(rebuilt.silent == options.silent && rebuilt.noShortcut == options.noShortcut &&
+        Check(rebuilt.silent == options.silent && rebuilt.showProgress == options.showProgress &&
+              rebuilt.help == options.help && rebuilt.noShortcut == options.noShortcut &&
+              rebuilt.noStartMenu == options.noStartMenu &&
               rebuilt.logFile == options.logFile && rebuilt.hasFolder == options.hasFolder &&
               rebuilt.folder == options.folder);
     }

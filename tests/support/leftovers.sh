@@ -5,9 +5,14 @@
 #   run_begin DIR [EXCEPT...]
 #                       marks what the script starts from now on; processes of the Wine
 #                       prefixes inside DIR (not inside an EXCEPT folder) are the run's too
-#   run_end             ends the run's processes (Wine prefixes through their own
-#                       wineserver first), then the run's Xvfb
+#   background CMD...   runs a step of the run (a build, a test run) in the background and
+#                       waits for it, so that a signal reaches the script's clean-up at once
+#                       rather than when the step ends
+#   run_end             ends the run's processes (the step running, then Wine prefixes
+#                       through their own wineserver, then the rest), then the run's Xvfb
 #   run_leftovers       lists what survived; non-zero when anything did
+# Call run_begin before anything is started: the mark is how the clean-up finds what the
+# steps started in turn (ninja under cmake, the compilers under ninja).
 run_begin() {
     PENTARO_RUN=$$-$(date +%s%N)
     export PENTARO_RUN
@@ -19,6 +24,16 @@ run_begin() {
         PENTARO_RUN_EXCEPT+=(--except "$dir")
     done
     PENTARO_RUN_DISPLAY=
+    PENTARO_RUN_STEP=
+}
+
+background() {
+    "$@" &
+    PENTARO_RUN_STEP=$!
+    local status=0
+    wait "$PENTARO_RUN_STEP" || status=$?
+    PENTARO_RUN_STEP=
+    return "$status"
 }
 
 # The run's own display, once start_xvfb has made one: whatever uses it is the run's.
@@ -36,6 +51,11 @@ _run_finder() {
 }
 
 run_end() {
+    if [ -n "${PENTARO_RUN_STEP:-}" ]; then
+        kill "$PENTARO_RUN_STEP" 2>/dev/null || true
+        wait "$PENTARO_RUN_STEP" 2>/dev/null || true
+        PENTARO_RUN_STEP=
+    fi
     _run_finder end || true
     stop_xvfb
 }

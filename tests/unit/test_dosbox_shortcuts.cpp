@@ -94,3 +94,34 @@ TEST(ShortcutRows, DosBoxPrintAndProduct) {
     EXPECT_EQ(product.IconIndex, 0);
     EXPECT_EQ(product.HotKey, 0);
 }
+
+// The Start-menu entry starts what the desktop shortcut of its Windows starts, the same way;
+// only its name and folder differ.
+TEST(ShortcutRows, StartMenuEntry) {
+    const std::string folder = "C:\\Program Files (x86)\\Pentaro\\";
+    const std::string desktop = "C:\\Users\\Public\\Desktop\\";
+    const std::string programs = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\";
+    const struct {
+        const char* windows;
+        Shortcut desktopShortcut;
+    } cases[] = {
+        {"64-bit, DOSBox 0.74",
+         DosBoxShortcut(folder, desktop, "c:\\dosbox\\dosbox.exe", DosBoxBuild::ConfOnly)},
+        {"64-bit, DOSBox Staging",
+         DosBoxShortcut(folder, desktop, "c:\\staging\\dosbox.exe", DosBoxBuild::Staging)},
+        {"32-bit", ProductShortcut(folder, desktop)},
+    };
+    EXPECT_EQ(StartMenuLinkName(), "Pentaro 3.24.lnk");
+    for (const auto& c : cases) {
+        const Shortcut& from = c.desktopShortcut;
+        const Shortcut entry = StartMenuShortcut(from, programs);
+        EXPECT_EQ(entry.LinkPath, programs + "Pentaro 3.24.lnk") << c.windows;
+        EXPECT_EQ(entry.Target, from.Target) << c.windows;
+        EXPECT_EQ(entry.Arguments, from.Arguments) << c.windows;
+        EXPECT_EQ(entry.WorkingFolder, from.WorkingFolder) << c.windows;
+        EXPECT_EQ(entry.Description, "Pentaro") << c.windows;
+        EXPECT_EQ(entry.IconPath, folder + "penta.ico") << c.windows;
+        EXPECT_EQ(entry.IconIndex, 0) << c.windows;
+        EXPECT_EQ(entry.HotKey, 0) << c.windows;
+    }
+}

@@ -1,6 +1,8 @@
+#include "app/startup.h"
+#include "engine/exit_code.h"
 #include "engine/folder_lock.h"
-#include "install/instance_lock.h"
 #include "engine/log.h"
+#include "install/instance_lock.h"
 #include "install/options.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +27,13 @@ TEST(ParseCommandLine, SwitchesInAnyCaseAfterQuotedOrPlainProgramPath) {
     // A quoted log path keeps its blanks.
     options = ParseCommandLine("setup.exe /S \"/LOG=c:\\my logs\\p.log\" /LOG=\"d:\\a b.log\"");
     EXPECT_EQ(options.logFile, "d:\\a b.log");
+}
+
+TEST(ParseCommandLine, NoStartMenu) {
+    EXPECT_TRUE(ParseCommandLine("setup.exe /S /NoStartMenu /D=c:\\tq").noStartMenu);
+    EXPECT_FALSE(ParseCommandLine("setup.exe /S /NOSHORTCUT").noStartMenu);
+    // After /D= it was meant as a switch, not as a part of the folder.
+    EXPECT_TRUE(ParseCommandLine("setup.exe /S /D=c:\\tq /nostartmenu").Bad());
 }
 
 TEST(ParseCommandLine, FolderRunsVerbatimToTheEndOfTheLine) {
@@ -73,10 +82,10 @@ TEST(ParseCommandLine, BadLines) {
     EXPECT_FALSE(ParseCommandLine("\"C:\\x /S\\setup.exe\" /NOSHORTCUT").silent);
 
     // Unknown switches and stray words are kept, in order, for the caller to refuse.
-    options = ParseCommandLine("setup.exe /S /NORESTART -s tq");
+    options = ParseCommandLine("setup.exe /S /NORESTARTS -s tq");
     ASSERT_EQ(options.unknown.size(), 3u);
-    EXPECT_EQ(options.unknown[0], "/NORESTART");
-    EXPECT_EQ(options.Problem(), "Unknown argument: /NORESTART");
+    EXPECT_EQ(options.unknown[0], "/NORESTARTS");
+    EXPECT_EQ(options.Problem(), "Unknown argument: /NORESTARTS");
 }
 
 TEST(ParseCommandLine, LinesThatWouldInstallElsewhereAreRefused) {
@@ -115,11 +124,120 @@ TEST(ParseCommandLine, OtherInstallersSilentSwitchesMeanSilent) {
         EXPECT_TRUE(late.silent && late.Bad()) << word;
     }
     // Switches that show a window in the installers they belong to stay unknown.
-    for (const char* word : {"/qb", "-silent", "/SP-"}) {
+    for (const char* word : {"/qb", "-silent", "/SP"}) {
         const InstallOptions options = ParseCommandLine(std::string("setup.exe ") + word);
         EXPECT_FALSE(options.silent) << word;
         EXPECT_TRUE(options.Bad()) << word;
     }
+}
+
+// How deployment tools and scripts write command lines: other installers' habits, forward
+// slashes in paths (where the start-up check's "/t" must not be found), paths with blanks
+// left unquoted, the progress-only silent switches, and /?.
+TEST(ParseCommandLine, AsAdministratorsWriteIt) {
+    enum : unsigned {
+        Silent = 1,    // no question, no message box
+        Progress = 2,  // ... and the progress window
+        Help = 4,      // /? instead of installing
+        Usable = 8,    // nothing refused on the line
+        Cut = 16,      // a path with blanks after an unquoted /LOG= or /DOSBOX=
+        TestFound = 32 // the start-up check finds "/t"
+    };
+    struct Row {
+        const char* line;
+        unsigned expected;
+        size_t accepted; // other installers' switches named for the log
+    };
+    const Row rows[] = {
+        // Other installers' switches that change nothing here: accepted in any case.
+        {"setup.exe /VERYSILENT /SUPPRESSMSGBOXES /NORESTART", Silent | Usable, 2},
+        {"setup.exe /qn /norestart", Silent | Usable, 1},
+        {"setup.exe /S /sp- /NoCancel /CLOSEAPPLICATIONS /NOCLOSEAPPLICATIONS "
+         "/NORESTARTAPPLICATIONS /D=c:\\tq",
+         Silent | Usable, 5},
+        {"setup.exe /NORESTART", Usable, 1},
+        // ... but only those: others still end the unattended install.
+        {"setup.exe /S /NORESTARTS", Silent, 0},
+        {"setup.exe /S /qb", Silent, 0},
+        {"setup.exe /S /D=c:\\tq /NORESTART", Silent, 0},
+        {"setup.exe /S \"/LOG=c:\\a.log /SUPPRESSMSGBOXES\"", Silent, 0},
+        // Paths written with forward slashes: the "/t" in them is no switch.
+        {"setup.exe /S /D=c:/tools/x", Silent | Usable, 0},
+        {"setup.exe /S \"/D=c:/tools/x\"", Silent | Usable, 0},
+        {"setup.exe /S /LOG=c:/temp/p.log /DOSBOX=d:/tools/dosbox.exe /D=c:\\tq", Silent | Usable,
+         0},
+        {"setup.exe /S \"/LOG=c:/my temp/p.log\" /DOSBOX=\"d:/my tools/dosbox.exe\"",
+         Silent | Usable, 0},
+        // Everywhere else it is found as before, "/test" and the program's own path included.
+        {"setup.exe /S /test", Silent | TestFound, 0},
+        {"setup.exe /T", TestFound, 0},
+        {"setup.exe /S x/tq", Silent | TestFound, 0},
+        {"c:/tools/setup.exe /S", Silent | Usable | TestFound, 0},
+        {"setup.exe /S /LOG=c:\\a.log/t", Silent | Usable, 0},
+        // ... and where it was written as a switch of its own inside a value.
+        {"setup.exe /S /D=c:\\tq /t", Silent | Usable | TestFound, 0},
+        {"setup.exe /S /D=\"c:\\tq /Test\"", Silent | Usable | TestFound, 0},
+        {"setup.exe /S \"/LOG=c:\\a.log /t\"", Silent | Usable | TestFound, 0},
+        // A path with blanks left unquoted: refused as such, not as unknown words or a missing
+        // file; the rest of the path is no place for "/t" either.
+        {"setup.exe /S /DOSBOX=C:\\Tools\\DOSBox Portable\\DOSBox.exe", Silent | Cut, 0},
+        {"setup.exe /S /LOG=c:\\my logs/tmp\\p.log /D=c:\\tq", Silent | Cut, 0},
+        {"setup.exe /S /LOG=c:\\p.log /NOSUCH", Silent, 0},
+        {"setup.exe /S /LOG=c:\\p.log \"x y\"", Silent, 0},
+        {"setup.exe /S /DOSBOX=\"C:\\Tools\\DOSBox Portable\\DOSBox.exe\"", Silent | Usable, 0},
+        // The progress window with /SILENT and /PASSIVE, unless a windowless switch is there too.
+        {"setup.exe /SILENT /SUPPRESSMSGBOXES", Silent | Progress | Usable, 1},
+        {"setup.exe /Passive /norestart /D=c:\\tq", Silent | Progress | Usable, 1},
+        {"setup.exe /SILENT /S", Silent | Usable, 0},
+        {"setup.exe /VERYSILENT /silent", Silent | Usable, 0},
+        {"setup.exe /SILENT \"/LOG=c:\\x /Q\"", Silent, 0},
+        {"setup.exe /D=c:\\tq /SILENT", Silent, 0},
+        // /? instead of installing, also silent (then without a window).
+        {"setup.exe /?", Help | Usable, 0},
+        {"setup.exe /h", Help | Usable, 0},
+        {"setup.exe /Help /S", Help | Silent | Usable, 0},
+        {"setup.exe /??", 0, 0},
+        {"setup.exe /S /D=c:\\tq /?", Silent, 0},
+    };
+    for (const Row& row : rows) {
+        const InstallOptions options = ParseCommandLine(row.line);
+        unsigned got = (options.silent ? Silent : 0) | (options.showProgress ? Progress : 0) |
+                       (options.help ? Help : 0) | (options.Bad() ? 0 : Usable) |
+                       (options.pathCut ? Cut : 0) |
+                       (HasTestSwitch(options.testSwitchText) ? TestFound : 0);
+        EXPECT_EQ(got, row.expected) << row.line << ": " << options.Problem();
+        EXPECT_EQ(options.ignored.size(), row.accepted) << row.line;
+    }
+
+    // The log says how the cut path should have been written.
+    const InstallOptions cut =
+        ParseCommandLine("setup.exe /S /DOSBOX=C:\\Tools\\DOSBox Portable\\DOSBox.exe /ALLUSERS");
+    EXPECT_NE(cut.Problem().find("\"/DOSBOX=C:\\Tools\\DOSBox Portable\\DOSBox.exe\""),
+              std::string::npos)
+        << cut.Problem();
+    EXPECT_TRUE(cut.allUsers);
+    EXPECT_EQ(ParseCommandLine("setup.exe /S /D=c:/tools/x").folder, "c:/tools/x");
+}
+
+TEST(UsageText, EveryExitCodeUnderItsNumber) {
+    const std::string text = UsageText("PentaroSetup.exe");
+    EXPECT_EQ(text.rfind("PentaroSetup.exe ", 0), 0u);
+    for (int value = 0; value <= static_cast<int>(ExitCode::DiskFull); ++value) {
+        const char* name = ExitCodeName(static_cast<ExitCode>(value));
+        EXPECT_NE(name[0], '?') << value;
+        const std::string entry = std::to_string(value) + " " + name;
+        const size_t at = text.find(entry);
+        ASSERT_NE(at, std::string::npos) << name;
+        EXPECT_TRUE(text[at - 1] == ' ' || text[at - 1] == '\n') << name;
+        EXPECT_TRUE(text[at + entry.size()] == ',' || text[at + entry.size()] == '.') << name;
+    }
+}
+
+TEST(WriteFailureCode, AFullDriveIsItsOwnOutcome) {
+    EXPECT_EQ(WriteFailureCode(112), ExitCode::DiskFull);   // ERROR_DISK_FULL
+    EXPECT_EQ(WriteFailureCode(39), ExitCode::DiskFull);    // ERROR_HANDLE_DISK_FULL
+    EXPECT_EQ(WriteFailureCode(5), ExitCode::WriteFailed);  // ERROR_ACCESS_DENIED
+    EXPECT_EQ(WriteFailureCode(32), ExitCode::WriteFailed); // ERROR_SHARING_VIOLATION
 }
 
 TEST(ParseCommandLine, DosBoxExecutable) {

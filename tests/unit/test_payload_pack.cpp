@@ -180,14 +180,106 @@ TEST(PackFingerprint, FollowsTheBytesAndDatesNotTheFileTimes) {
     EXPECT_EQ(ContentsCrc32("123456789"), 0xCBF43926u); // the CRC-32 check value
 }
 
-TEST(MissingReliedOnFiles, NamesTheFilesTheInstallerStartsOrShows) {
-    // The shortcut's program and icon, what dosbox.conf starts, and the print utility.
-    const auto entries = ParseManifest("rs_cmd dos/TARNW.EXE\n"
-                                       "rs_exe \"my files/pentaro.exe\"\n"
-                                       "rs_readme readme.txt\n",
-                                       "m.txt");
-    EXPECT_EQ(MissingReliedOnFiles(entries),
-              (std::vector<std::string>{"penta.ico", "spool32.exe"}));
-    const auto all = ParseManifest("a pentaro.exe\nb penta.ico\nc tarnw.exe\nd spool32.exe\n", "m");
-    EXPECT_TRUE(MissingReliedOnFiles(all).empty());
+// What the installer could not install as the manifest gives it, refused naming the entry.
+TEST(CheckInstallable, RefusesWhatTheInstallerCannotInstallAsGiven) {
+    const std::string standIn = "rs_cmd      tarnw.exe\n"
+                                "rs_exe      pentaro.exe\n"
+                                "rs_kdb1     pentaro1.kdb\n"
+                                "rs_kdb2     pentaro2.kdb\n"
+                                "rs_hlp      pentaro.hlp\n"
+                                "rs_icon     penta.ico\n"
+                                "rs_kdbv4    kdbv4.kdb\n"
+                                "rs_kdbv4add kdbv4add.kdb\n"
+                                "rs_readme   readme.txt\n"
+                                "rs_spool32  spool32.exe\n";
+    // `text` with the line of `item` replaced by `line` (removed when empty).
+    auto with = [](std::string text, const std::string& item, const std::string& line) {
+        const std::size_t at = text.find(item + " ");
+        const std::size_t end = text.find('\n', at) + 1;
+        return text.replace(at, end - at, line.empty() ? "" : line + "\n");
+    };
+    struct Case {
+        const char* What;
+        std::string Manifest;
+        bool InSubfolders;
+        const char* Where;              // the start of the refusal, "" when the manifest installs
+        std::vector<const char*> Names; // what the refusal must name besides
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"the stand-in product", standIn, false, "", {}},
+        {"catalogue names and file names in any case",
+         with(standIn, "rs_exe", "RS_EXE PENTARO.EXE"), false, "", {}},
+        {"an eleventh item", standIn + "rs_extra extra.dat\n", false, "m.txt:11: rs_extra", {}},
+        {"an item the catalogue does not name, in a slot's place",
+         with(standIn, "rs_hlp", "rs_help pentaro.hlp"), false, "m.txt:5: rs_help", {}},
+        {"a catalogue item missing", with(standIn, "rs_hlp", ""), false, "m.txt: ", {"rs_hlp"}},
+        {"two missing, both named", with(with(standIn, "rs_readme", ""), "rs_hlp", ""),
+         false, "m.txt: ", {"rs_hlp, rs_readme"}},
+        {"a file in a subfolder", with(standIn, "rs_kdb1", "rs_kdb1 sub/nested.dat"),
+         false, "m.txt:3: rs_kdb1", {"sub/nested.dat"}},
+        {"an absolute path", with(standIn, "rs_kdb1", "rs_kdb1 /cd/pentaro1.kdb"),
+         false, "m.txt:3: rs_kdb1", {"/cd/pentaro1.kdb"}},
+        {"subfolders, when allowed: installed under the bare name",
+         with(standIn, "rs_cmd", "rs_cmd dos/TARNW.EXE"), true, "", {}},
+        {"the shortcut's program under another name",
+         with(standIn, "rs_exe", "rs_exe pentaro32.exe"),
+         false, "m.txt:2: rs_exe", {"pentaro.exe", "pentaro32.exe"}},
+        {"the shortcut's program in a subfolder, allowed, but under another name",
+         with(standIn, "rs_exe", "rs_exe bin/pentaro32.exe"),
+         true, "m.txt:2: rs_exe", {"pentaro.exe"}},
+        {"the icon under another name", with(standIn, "rs_icon", "rs_icon pentaro.ico"),
+         false, "m.txt:6: rs_icon", {"penta.ico"}},
+        {"what dosbox.conf starts under another name",
+         with(standIn, "rs_cmd", "rs_cmd tarn32.exe"), false, "m.txt:1: rs_cmd", {"tarnw.exe"}},
+        {"the print utility under another name",
+         with(standIn, "rs_spool32", "rs_spool32 spool.exe"),
+         false, "m.txt:10: rs_spool32", {"spool32.exe"}},
+        {"the right names in swapped slots: the first slot is named",
+         with(with(standIn, "rs_exe", "rs_exe penta.ico"), "rs_icon", "rs_icon pentaro.exe"),
+         false, "m.txt:2: rs_exe", {"pentaro.exe"}},
+        {"the sibling product's program", with(standIn, "rs_readme", "rs_readme tarn.exe"),
+         false, "m.txt:9: rs_readme", {"tarn.exe"}},
+        {"the maker's menu program", with(standIn, "rs_readme", "rs_readme TQMENU.EXE"),
+         false, "m.txt:9: rs_readme", {"TQMENU.EXE"}},
+        {"the uninstaller", with(standIn, "rs_readme", "rs_readme Uninstall.exe"),
+         false, "m.txt:9: rs_readme", {"Uninstall.exe"}},
+        {"the install record", with(standIn, "rs_hlp", "rs_hlp uninstall.rec"),
+         false, "m.txt:5: rs_hlp", {"uninstall.rec"}},
+        {"the DOSBox configuration", with(standIn, "rs_hlp", "rs_hlp dosbox.conf"),
+         false, "m.txt:5: rs_hlp", {"dosbox.conf"}},
+        {"an item outside the catalogue comes before one missing",
+         with(standIn, "rs_hlp", "") + "rs_more more.dat\n", false, "m.txt:10: rs_more", {}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        std::string error;
+        try {
+            CheckInstallable(ParseManifest(c.Manifest, "m.txt"), "m.txt", c.InSubfolders);
+        } catch (const EPackError& e) {
+            error = e.Message();
+        }
+        if (*c.Where == '\0') {
+            EXPECT_EQ(error, "") << c.What;
+            continue;
+        }
+        EXPECT_EQ(error.rfind(c.Where, 0), 0u) << c.What << ": " << error;
+        for (const char* name : c.Names)
+            EXPECT_NE(error.find(name), std::string::npos) << c.What << ": " << error;
+    }
+}
+
+// The build's check of a linked installer: a payload item the catalogue does not name is
+// found among its resources; the installer's other data is not taken for one.
+TEST(ItemsOutsideCatalogue, PayloadItemsTheInstallerNeverLoads) {
+    const std::string item = ScramblePayloadImage(MakePayloadImage("extra.dat", 5, "extra"));
+    const std::string pe = MinimalPe({{"RS_CMD", item},
+                                      {"RS_EXTRA", item},
+                                      {"rs_more", item},
+                                      {"RS_CONF", "[sdl]\r\nfullscreen=false\r\n"},
+                                      {"RS_TINY", "P+"},
+                                      {"RS_PLAIN", MakePayloadImage("plain.dat", 5, "x")}});
+    EXPECT_EQ(ItemsOutsideCatalogue(ReadRcDataResources(pe)),
+              (std::vector<std::string>{"RS_EXTRA", "rs_more"}));
+    EXPECT_TRUE(ItemsOutsideCatalogue(ReadRcDataResources(MinimalPe({{"RS_CMD", item}}))).empty());
 }

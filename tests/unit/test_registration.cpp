@@ -87,10 +87,13 @@ TEST(UninstallOptionsOf, TheInstallersRulesAndOnlyTheUninstallersSwitches) {
         {"uninstall.exe /S", true},
         {"uninstall.exe /S /LOG=c:\\u.log", true},
         {"uninstall.exe /S /VERBOSE", false},
+        {"uninstall.exe /S /NORESTART", true},
+        {"uninstall.exe /S /?", false},
         {"uninstall.exe /S /LOG=", false},
         {"uninstall.exe /S /LOG=a.log /LOG=b.log", false},
         {"uninstall.exe /S /ALLUSERS", false},
         {"uninstall.exe /S /NOSHORTCUT", false},
+        {"uninstall.exe /S /NoStartMenu", false},
         {"uninstall.exe /S /D=c:\\tq", false},
         {"uninstall.exe /S /UNINSTALLCOPY=12,16", false},
         {"c:\\temp\\copy.exe /S /UNINSTALLCOPY=12,16 /D=c:\\tq\\", true},
@@ -120,8 +123,8 @@ TEST(StepForRights, AnInstallForAllUsersIsRemovedByAnAdministratorOnly) {
     } cases[] = {
         {false, false, false, RightsStep::GoAhead}, {false, false, true, RightsStep::GoAhead},
         {true, true, false, RightsStep::GoAhead},   {true, true, true, RightsStep::GoAhead},
-        {true, false, false, RightsStep::Elevate},  // the UAC prompt
-        {true, false, true, RightsStep::Refuse},    // never a prompt under /S
+        {true, false, false, RightsStep::Elevate}, // the UAC prompt
+        {true, false, true, RightsStep::Refuse},   // never a prompt under /S
     };
     for (const auto& c : cases)
         EXPECT_EQ(StepForRights(c.allUsers, c.administrator, c.silent), c.step)

@@ -535,10 +535,61 @@ TEST(RemovalPlan, ShortcutsAreLookedForOnTodaysDesktops) {
     const InstallRecord record = SampleRecord();
     DiskSnapshot disk = Untouched(record);
     disk.shortcuts[0].path = "D:\\OneDrive\\Desktop\\Penta DOSbox.lnk";
-    disk.shortcuts[1].onDesktop = false;
+    disk.shortcuts[1].inShortcutFolder = false;
     const RemovalPlan plan = PlanRemoval(record, disk);
     EXPECT_EQ(plan.deleteShortcuts, Paths{"D:\\OneDrive\\Desktop\\Penta DOSbox.lnk"});
     EXPECT_EQ(plan.keptShortcuts, Paths{record.shortcuts[1]});
+}
+
+// The Start-menu entry is recorded and removed by the desktop shortcuts' rules; the Start
+// menu, too, may have moved since the install (a roaming profile, a redirection).
+TEST(RemovalPlan, TheStartMenuEntryGoesByTheShortcutsRules) {
+    const std::string programs =
+        "C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\";
+    const std::string commonPrograms =
+        "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\";
+    const std::string redirected = "\\\\server\\profiles\\ann\\Start Menu\\Programs\\";
+    const std::string name = "Pentaro 3.24.lnk";
+    const Paths today = {kDesktop, kPublicDesktop, programs, commonPrograms};
+    const struct {
+        std::string recorded;
+        Paths folders;
+        Paths places;
+    } cases[] = {
+        {programs + name, today, {programs + name}},
+        {commonPrograms + name, today, {commonPrograms + name}},
+        // Moved: the name in every shortcut folder of today.
+        {programs + name,
+         {kDesktop, kPublicDesktop, redirected, commonPrograms},
+         {kDesktop + name, kPublicDesktop + name, redirected + name, commonPrograms + name}},
+        // A folder the system could not name is no place.
+        {programs + name, {kDesktop, "", programs}, {programs + name}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ShortcutPlaces(c.recorded, c.folders), c.places) << c.recorded;
+
+    InstallRecord record = SampleRecord();
+    record.shortcuts.push_back(programs + name);
+    const InstallRecord back = ParseInstallRecord(FormatInstallRecord(record), kFolder);
+    EXPECT_EQ(back.shortcuts, record.shortcuts);
+
+    // Through DOSBox with the folder's dosbox.conf, found in the moved Start menu: it goes.
+    // Changed by the user to start something else: it stays, and nothing else does for it.
+    const ShortcutOnDisk throughDosBox{true, false, "c:\\dosbox\\dosbox.exe",
+                                       "-noconsole -conf " + kFolder + "dosbox.conf",
+                                       redirected + name, true};
+    DiskSnapshot disk = Untouched(record);
+    disk.shortcuts[2] = throughDosBox;
+    RemovalPlan plan = PlanRemoval(record, disk);
+    EXPECT_EQ(plan.deleteShortcuts,
+              (Paths{record.shortcuts[0], record.shortcuts[1], redirected + name}));
+    EXPECT_TRUE(plan.keptShortcuts.empty());
+
+    disk.shortcuts[2].arguments = "-noconsole -conf d:\\mine\\dosbox.conf";
+    plan = PlanRemoval(record, disk);
+    EXPECT_EQ(plan.deleteShortcuts, (Paths{record.shortcuts[0], record.shortcuts[1]}));
+    EXPECT_EQ(plan.keptShortcuts, Paths{redirected + name});
+    EXPECT_EQ(plan.removeFolders.size(), 2u);
 }
 
 TEST(RemovalPlan, TheTemporaryRecordOfAStoppedInstallGoesWithTheRecord) {
@@ -678,4 +729,53 @@ TEST(FoundFiles, OnlyTheProductsOwnBytesAreWrittenOver) {
     EXPECT_EQ(KeptVersionName("pentaro1.kdb", "2026-12-08", 3),
               "pentaro1 (your version of 2026-12-08 3).kdb");
     EXPECT_EQ(KeptVersionName("readme", "2026-12-08"), "readme (your version of 2026-12-08)");
+}
+
+// Whether a recorded file still holds what the install wrote: size and last-write time
+// decide without reading it; the hash decides only a file of the recorded size whose time
+// moved (copied back, restored) and every file of a record without times (formats 1, 2).
+TEST(RemovalPlan, SizeAndTimeDecideAndTheHashOnlyWhereTheyCannot) {
+    using State = RecordedFileState;
+    const std::uint64_t installed = 125000000000000000ull; // a 1997 time, as the payload's
+    const std::string product = Sha256Hex("data1"), other = Sha256Hex("data2");
+    struct Case {
+        const char* What;
+        std::uint64_t RecordedTime; // 0: a record of format 1 or 2
+        std::uint64_t Size, Time;
+        std::string Hash; // empty: not read
+        State Expected;
+    } cases[] = {
+        {"as written: size and time", installed, 5, installed, "", State::Unchanged},
+        {"as written, read anyway", installed, 5, installed, product, State::Unchanged},
+        {"written to, same size", installed, 5, installed + 1, "", State::HashNeeded},
+        {"written to, same size, other bytes", installed, 5, installed + 1, other,
+         State::Changed},
+        {"the product's bytes copied back", installed, 5, installed + 1, product,
+         State::Unchanged},
+        {"another size, its time given back", installed, 6, installed, "", State::Changed},
+        {"another size", installed, 4, installed + 1, "", State::Changed},
+        {"older record: same size", 0, 5, installed, "", State::HashNeeded},
+        {"older record: a time of 0 on disk too", 0, 5, 0, "", State::HashNeeded},
+        {"older record: the product's bytes", 0, 5, installed, product, State::Unchanged},
+        {"older record: other bytes", 0, 5, installed, other, State::Changed},
+        {"older record: another size", 0, 9, installed, "", State::Changed},
+    };
+    for (const Case& c : cases) {
+        RecordedFile file{"pentaro1.kdb", 5, product};
+        file.time = c.RecordedTime;
+        FileOnDisk found{true, false, false, c.Size, c.Hash, c.Time};
+        EXPECT_EQ(StateOfRecordedFile(file, found), c.Expected) << c.What;
+
+        // The plan deletes only what is unchanged; a file left unread is kept.
+        InstallRecord record = SampleRecord();
+        record.files[1] = file;
+        DiskSnapshot disk = Untouched(record);
+        disk.files[1] = found;
+        const RemovalPlan plan = PlanRemoval(record, disk);
+        const bool deleted =
+            std::find(plan.deleteFiles.begin(), plan.deleteFiles.end(), kFolder + file.name) !=
+            plan.deleteFiles.end();
+        EXPECT_EQ(deleted, c.Expected == State::Unchanged) << c.What;
+        EXPECT_EQ(plan.keptChanged, deleted ? Paths{} : Paths{kFolder + file.name}) << c.What;
+    }
 }

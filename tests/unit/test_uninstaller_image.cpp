@@ -326,3 +326,42 @@ TEST(RebuildResources, SmallDataFirst) {
                 EXPECT_LT(rebuilt.find(a.Data), rebuilt.find(b.Data)) << a.Name << " " << b.Name;
             }
 }
+
+// The build's check of the uninstaller each installer writes: a resource added to the
+// installer rides along into the uninstaller whatever its size, and the stub (the installer
+// without its payload) grows with it, so a size bound alone lets it through.
+TEST(CheckUninstaller, WhatBreaksThePromise) {
+    const auto with = [](std::vector<Res> extra) {
+        std::vector<Res> resources = InstallerResources();
+        resources.insert(resources.end(), extra.begin(), extra.end());
+        return Program(resources, 3);
+    };
+    const std::string installer = with({});
+    const std::size_t stub = installer.size() - 18 - 6000 - 15; // without RS_CMD, RS_EXE, RS_README
+    const auto sized = [&](std::size_t n) {
+        std::string image = Image(installer);
+        return image + std::string(n - image.size(), '\0');
+    };
+    struct Case {
+        const char* What;
+        std::string Installer, Uninstaller;
+        std::size_t Broken; // lines
+    } cases[] = {
+        {"as written", installer, UninstallerBytes(PeFileInMemory(installer)), 0},
+        {"signed, with its signature", installer,
+         AppendCertificateTable(Image(installer), Certificate('u'), 1), 0},
+        {"100 KB of RCDATA beside the payload",
+         with({{"#10", "RS_EXTRA", 0, std::string(100 << 10, 'x')}}), "", 1},
+        {"a small bitmap", with({{"#2", "LOGO", 1033, "a bitmap"}}), "", 1},
+        {"a second version resource", with({{"#16", "#2", 1033, "version"}}), "", 1},
+        {"the installer's own bytes, payload and all", installer, installer, 3},
+        {"16 KB beyond the stub", installer, sized(stub + (16 << 10)), 0},
+        {"a byte more", installer, sized(stub + (16 << 10) + 1), 1},
+    };
+    for (Case& c : cases) {
+        if (c.Uninstaller.empty()) c.Uninstaller = UninstallerBytes(PeFileInMemory(c.Installer));
+        const UninstallerCheck check = CheckUninstaller(c.Installer, c.Uninstaller);
+        EXPECT_EQ(check.broken.size(), c.Broken) << c.What;
+        EXPECT_EQ(check.stub, c.Installer.size() - (installer.size() - stub)) << c.What;
+    }
+}

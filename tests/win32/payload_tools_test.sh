@@ -89,6 +89,21 @@ if [ -n "${PENTARO_PAYLOAD_CHECK:-}" ]; then
     [ ! -e "$work/linked.exe" ] || fail "the build's check left the damaged installer"
     expect 0 '' cmake -DINSPECT="$inspect" -DEXE="$exe" -P "$PENTARO_PAYLOAD_CHECK"
 fi
+# A payload item under a name the catalogue lacks (rs_readme's, renamed in the resource
+# directory): the installer would never install it, and the build's check refuses it.
+/usr/bin/python3 - "$exe" "$work/outside.exe" <<'PY'
+import sys
+data = open(sys.argv[1], 'rb').read()
+name = 'RS_README'.encode('utf-16-le')
+assert data.count(name) == 1
+open(sys.argv[2], 'wb').write(data.replace(name, 'RS_READMX'.encode('utf-16-le')))
+PY
+expect 1 '^RS_READMX +FAILED: a payload item outside the installer.s catalogue' \
+    "$inspect" test "$work/outside.exe"
+if [ -n "${PENTARO_PAYLOAD_CHECK:-}" ]; then
+    expect 1 'RS_READMX +FAILED' cmake -DINSPECT="$inspect" -DEXE="$work/outside.exe" \
+        -P "$PENTARO_PAYLOAD_CHECK"
+fi
 if [ -n "$same" ]; then
     expect 1 '^rs_readme +FAILED: file name TARNW\.EXE is also that of rs_cmd$' \
         "$inspect" test "$same"
@@ -121,18 +136,33 @@ cp "$work/packed/RS_README.bin" "$work/second.bin"
 sed -i 's/12:00:00/12:00:02/' "$work/ok.txt"
 expect 0 '' "$pack" --partial "$work/ok.txt" "$work/packed"
 cmp -s "$work/second.bin" "$work/packed/RS_README.bin" && fail "a new date was not repacked"
-# A whole manifest without the files the installer starts or shows: packed, with a warning
-# for each.
+# A whole manifest of the installer's catalogue: packed when each item carries the name the
+# installer knows it by; refused, naming the entry and packing nothing, when one does not,
+# when an item lies in a subfolder, or when an eleventh item comes along.
 : >"$work/whole.txt"
-for name in rs_cmd rs_exe rs_kdb1 rs_kdb2 rs_hlp rs_icon rs_kdbv4 rs_kdbv4add rs_readme rs_spool32; do
-    printf '%s\n' "$name" >"$work/$name.dat"
-    printf '%s %s.dat\n' "$name" "$name" >>"$work/whole.txt"
+for entry in rs_cmd:tarnw.exe rs_exe:pentaro.exe rs_kdb1:pentaro1.kdb rs_kdb2:pentaro2.kdb \
+             rs_hlp:pentaro.hlp rs_icon:penta.ico rs_kdbv4:kdbv4.kdb rs_kdbv4add:kdbv4add.kdb \
+             rs_readme:readme.txt rs_spool32:spool32.exe; do
+    printf '%s\n' "${entry%%:*}" >"$work/${entry#*:}"
+    printf '%s %s\n' "${entry%%:*}" "${entry#*:}" >>"$work/whole.txt"
 done
-out=$("$pack" "$work/whole.txt" "$work/whole" 2>&1) || fail "a manifest without pentaro.exe was refused"
-for name in pentaro.exe penta.ico tarnw.exe spool32.exe; do
-    grep -q "warning: .*whole.txt: no entry installs $name" <<<"$out" || fail "no warning for $name"
-done
-expect 1 'the installer.s catalogue entry rs_cmd is missing' "$pack" "$work/ok.txt" "$work/p"
+expect 0 '' "$pack" "$work/whole.txt" "$work/whole"
+refused() { # PATTERN MANIFEST: refused with PATTERN, and nothing packed
+    expect 1 "$1" "$pack" "$2" "$work/refused"
+    [ ! -e "$work/refused" ] || fail "$2: refused, but $(ls "$work/refused" | head -3) written"
+}
+sed 's/^rs_exe .*/rs_exe pentaro32.exe/' "$work/whole.txt" >"$work/renamed.txt"
+cp "$work/pentaro.exe" "$work/pentaro32.exe"
+refused 'renamed.txt:2: rs_exe must install pentaro\.exe' "$work/renamed.txt"
+mkdir -p "$work/sub"
+cp "$work/pentaro1.kdb" "$work/sub/nested.dat"
+sed 's|^rs_kdb1 .*|rs_kdb1 sub/nested.dat|' "$work/whole.txt" >"$work/nested.txt"
+refused 'nested.txt:3: rs_kdb1: sub/nested\.dat lies in a folder' "$work/nested.txt"
+printf 'extra\n' >"$work/extra.dat"
+{ cat "$work/whole.txt"; echo 'rs_extra extra.dat'; } >"$work/eleven.txt"
+refused 'eleven.txt:11: rs_extra is not an item of the installer.s catalogue' "$work/eleven.txt"
+expect 1 'ok.txt: the installer.s catalogue items rs_cmd, rs_exe, .* are missing' \
+    "$pack" "$work/ok.txt" "$work/p"
 printf 'rs_a nothere.txt\n' >"$work/m1.txt"
 expect 1 'm1.txt:1: file not found: .*nothere.txt$' "$pack" --partial "$work/m1.txt" "$work/p"
 cp "$work/readme.txt" "$work/a_name_of_thirty_one_chars_.txt"

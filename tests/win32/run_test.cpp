@@ -64,6 +64,9 @@ protected:
         desktop = tree_.Path() + "desktop\\";
         CreateDirectoryA(desktop.c_str(), nullptr);
         settings.DesktopFolder = desktop;
+        programs = tree_.Path() + "programs\\";
+        CreateDirectoryA(programs.c_str(), nullptr);
+        settings.ProgramsFolder = programs;
         settings.Windows64 = false;
     }
     ~Run() override {
@@ -85,6 +88,7 @@ protected:
     TempTree tree_;
     std::string install;
     std::string desktop;
+    std::string programs;
     RecordingFrontEnd frontEnd;
     RunSettings settings;
 };
@@ -123,6 +127,8 @@ TEST_F(Run, NoToTheQuestionMakesNoShortcut) {
     ASSERT_EQ(RunIn(install), ExitCode::Success);
     EXPECT_EQ(FilesOnDisk(), 10);
     EXPECT_FALSE(PathExists(desktop + "pentaro.lnk"));
+    // The question is about the desktop: the Start menu has its entry all the same.
+    EXPECT_TRUE(PathExists(programs + "Pentaro 3.24.lnk"));
     EXPECT_EQ(frontEnd.Events,
               (Events{"Begin", "Finished", std::string("Ask ") + kQuestion, "End",
                       "Tell[Pentaro] To run Pentaro, start Helmstar and press function key F6."}));
@@ -137,6 +143,7 @@ TEST_F(Run, WithTheSiblingProductAsksNothing) {
                       "Tell[Pentaro] Pentaro, version 3.24, was installed successfully.\r\n\r\n"
                       "To run Pentaro, first run Helmstar, then press the function key F6."}));
     EXPECT_FALSE(PathExists(desktop + "pentaro.lnk"));
+    EXPECT_FALSE(PathExists(programs + "Pentaro 3.24.lnk"));
 }
 
 // The menu program in the parent wins over every other finish, on 64-bit Windows too.
@@ -152,6 +159,7 @@ TEST_F(Run, WithTheMenuProgramInTheParentOnlyTells) {
     EXPECT_EQ(FilesOnDisk(), 10);
     EXPECT_FALSE(PathExists(install + "dosbox.conf"));
     EXPECT_FALSE(PathExists(desktop + "Penta DOSbox.lnk"));
+    EXPECT_FALSE(PathExists(programs + "Pentaro 3.24.lnk"));
     EXPECT_EQ(frontEnd.Events, (Events{"Begin", "Finished", "End",
                                        "Tell[Pentaro] \r\n\r\nTo run Pentaro, start the Corvane "
                                        "Menu program,\r\nand click the P+ icon."}));
@@ -165,6 +173,7 @@ TEST_F(Run, OnWindows64SetsUpDosBoxAndTellsItsInstructions) {
     EXPECT_TRUE(PathExists(install + "dosbox.conf"));
     EXPECT_TRUE(PathExists(desktop + "Penta DOSbox.lnk"));
     EXPECT_TRUE(PathExists(desktop + "Print F.lnk"));
+    EXPECT_TRUE(PathExists(programs + "Pentaro 3.24.lnk"));
     ASSERT_EQ(frontEnd.Events.size(), 4u);
     EXPECT_EQ(frontEnd.Events[1], "Finished");
     // Told with the default caption while the progress window is still there; nothing after.
@@ -205,7 +214,8 @@ TEST_F(Run, AFinishedRunLeavesTheUninstallerTheRecordAndTheEntry) {
     EXPECT_EQ(record.files.back().name, "dosbox.conf");
     EXPECT_EQ(record.files.back().sha256, Sha256Hex(ReadFile(install + "dosbox.conf")));
     EXPECT_EQ(record.shortcuts,
-              (std::vector<std::string>{desktop + "Penta DOSbox.lnk", desktop + "Print F.lnk"}));
+              (std::vector<std::string>{desktop + "Penta DOSbox.lnk", desktop + "Print F.lnk",
+                                        programs + "Pentaro 3.24.lnk"}));
     EXPECT_EQ(record.createdFolders, std::vector<std::string>{install});
     EXPECT_EQ(record.entry.root, "HKCU");
     EXPECT_EQ(record.entry.view, "32");
@@ -218,7 +228,8 @@ TEST_F(Run, AFinishedRunLeavesTheUninstallerTheRecordAndTheEntry) {
     ASSERT_EQ(RunInstallationOf(install, again, settings), ExitCode::Success);
     record = ParseInstallRecord(ReadFile(install + "uninstall.rec"), install);
     EXPECT_EQ(record.files.size(), std::size(kProduct) + 1);
-    EXPECT_EQ(record.shortcuts.size(), 3u);
+    // The Start-menu entry, made again (now starting pentaro.exe), is named once.
+    EXPECT_EQ(record.shortcuts.size(), 4u);
     EXPECT_EQ(record.createdFolders, std::vector<std::string>{install});
 }
 
@@ -263,6 +274,29 @@ TEST_F(Run, AShortcutThatCannotBeSavedIsToldAndFails) {
     EXPECT_EQ(again.Events[2].rfind("Tell[] Could not create the shortcut " + noDesktop, 0), 0u)
         << again.Events[2];
     EXPECT_EQ(again.Events[2].find("has been installed"), std::string::npos);
+}
+
+// A Start-menu entry that could not be saved is told like a desktop shortcut (instead of the
+// instructions on 64-bit Windows) and fails the run.
+TEST_F(Run, AStartMenuEntryThatCannotBeSavedIsToldAndFails) {
+    const std::string noPrograms = tree_.Path() + "no programs\\";
+    settings.ProgramsFolder = noPrograms;
+    ASSERT_EQ(RunIn(install), ExitCode::StartupSetupFailed);
+    EXPECT_TRUE(PathExists(desktop + "pentaro.lnk"));
+    ASSERT_EQ(frontEnd.Events.size(), 5u);
+    EXPECT_EQ(frontEnd.Events[4].rfind("Tell[Pentaro] Could not create the shortcut " +
+                                           noPrograms + "Pentaro 3.24.lnk\r\n\r\n",
+                                       0),
+              0u)
+        << frontEnd.Events[4];
+
+    RecordingFrontEnd again;
+    settings.Windows64 = true;
+    DosBoxExePath = "c:\\program files\\dosbox-0.74\\dosbox.exe";
+    ASSERT_EQ(RunInstallationOf(install, again, settings), ExitCode::StartupSetupFailed);
+    ASSERT_EQ(again.Events.size(), 4u);
+    EXPECT_EQ(again.Events[2].rfind("Tell[] Could not create the shortcut " + noPrograms, 0), 0u)
+        << again.Events[2];
 }
 
 TEST_F(Run, CancelAfterTheFirstFileKeepsIt) {

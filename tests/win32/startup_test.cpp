@@ -34,7 +34,9 @@ TEST(StartupCheck, ThirtyTwoBitWithoutSwitchGoesOnQuietly) {
     ASSERT_FALSE(HasTestSwitch(GetCommandLineA())) << GetCommandLineA();
     DosBoxExePath.clear();
     SeenDialog seen;
-    EXPECT_EQ(AnswerDialog([] { return StartupCheck("") ? 1 : 0; }, Press::Escape, seen), 1);
+    EXPECT_EQ(AnswerDialog([] { return StartupCheck(GetCommandLineA(), "") ? 1 : 0; },
+                           Press::Escape, seen),
+              1);
     EXPECT_FALSE(seen.found) << seen.caption;
     EXPECT_EQ(DosBoxExePath, "");
 }
@@ -99,7 +101,7 @@ protected:
 const char found074[] = "c:\\program files (x86)\\dosbox-0.74\\dosbox.exe";
 
 int RunStartupCheck() {
-    return StartupCheck("") ? 1 : 0;
+    return StartupCheck(GetCommandLineA(), "") ? 1 : 0;
 }
 
 } // namespace
@@ -208,9 +210,10 @@ TEST_F(DosBoxOnDisk, TheNamedExecutableMustExist) {
 
     // Missing: a message naming it, OK only, no download page.
     SeenDialog seen;
-    EXPECT_EQ(AnswerDialog([] { return StartupCheck("c:\\no\\dosbox.exe") ? 1 : 0; }, Press::Escape,
-                           seen),
-              0);
+    EXPECT_EQ(
+        AnswerDialog([] { return StartupCheck(GetCommandLineA(), "c:\\no\\dosbox.exe") ? 1 : 0; },
+                     Press::Escape, seen),
+        0);
     ASSERT_TRUE(seen.found);
     EXPECT_TRUE(seen.Shows(NamedDosBoxMissingText("c:\\no\\dosbox.exe")));
     EXPECT_EQ(seen.buttons, (std::vector<std::string>{"OK"}));
