@@ -9,7 +9,7 @@
 # compiler adds by itself), and checks after the link that no call thunk was dropped.
 # The code must call these functions through their thunks, not through __imp_ pointers:
 # the build defines DECLSPEC_IMPORT empty (see CMakeLists.txt).
-set(PENTARO_DELAY_DLLS advapi32 comctl32 gdi32 ole32 oleaut32 shell32 user32)
+set(PENTARO_DELAY_DLLS advapi32 authz comctl32 gdi32 ole32 oleaut32 shell32 user32)
 set(PENTARO_DELAY_DIR ${CMAKE_BINARY_DIR}/delay-imports)
 find_program(PENTARO_DLLTOOL ${PENTARO_TRIPLE}-dlltool REQUIRED)
 find_program(PENTARO_NM ${PENTARO_TRIPLE}-nm REQUIRED)

@@ -93,8 +93,11 @@ bool EnsureFolderIn(FolderSystem& system, std::string& folder,
 // is used as given. Returns true when the folder exists afterwards; `folder` then holds
 // the folder used. On false (empty text, a creation failed) `folder` keeps its value,
 // and folders created before the failure stay. `created`, when given, receives each folder
-// this call made, outermost first (also on false).
-bool EnsureFolder(std::string& folder, std::vector<std::string>* created = nullptr);
+// this call made, outermost first (also on false). `access`, when given, is the security (in
+// SDDL) each folder it makes gets in the very call that makes it, so that nobody can open or
+// change the folder in between.
+bool EnsureFolder(std::string& folder, std::vector<std::string>* created = nullptr,
+                  const char* access = nullptr);
 
 // True when `path` exists and is a file (not a folder) / a folder (not a file). Any
 // failure to ask (no such path, no access to its parent) counts as false.
@@ -185,6 +188,24 @@ void WriteStringToFile(const std::string& path, const std::string& data);
 unsigned long WriteFileChecked(const std::string& path, const std::string& data,
                                LinkedFolders folders = LinkedFolders::Refuse);
 
+// The name under which WriteFileAnew writes `path` before it renames it into place: `path`
+// with ".new" appended. A run that was stopped may leave it; the uninstaller removes it.
+std::string TemporaryFileName(const std::string& path);
+
+// Writes a new file under `path`, whole or not at all: `produce` hands the bytes to the
+// writer it is given, in pieces, into a file created anew under TemporaryFileName(path),
+// which is then renamed over `path` (replacing whatever name is there, a link included,
+// never what it leads to). Whatever lay under the temporary name is removed first, never
+// followed; a name there that cannot be removed, or that comes back before the file is
+// created, refuses the write. So what `path` names afterwards is a file this process made
+// (its owner, the access it inherits from the folder), never one someone else made or a cut
+// one (a full disk, a kill). 0, or the system's error code (ERROR_DISK_FULL for a short write
+// that set none); the temporary file does not stay, also when `produce` raises, which passes
+// on. The folders of `path` are checked for links as WriteFileChecked does.
+using PieceWriter = std::function<void(const char*, std::size_t)>;
+unsigned long WriteFileAnew(const std::string& path,
+                            const std::function<void(const PieceWriter&)>& produce);
+
 // Reads the file `path` from start to end, handing each piece to `take` as it arrives,
 // never through a link that leads elsewhere (a reparse point is opened as itself). 0, or
 // the system's error code.
@@ -219,18 +240,13 @@ unsigned long CreateProtectedFolder(const std::string& folder, const char* sddl)
 // What only the system and the administrators may open, nothing else and nobody else.
 inline constexpr char SystemOnlyAccess[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 
-// The access an install for all users gives the folder it creates, as Program Files has it:
-// full control for the system and the administrators, reading and running for the users, and
-// nothing inherited from above (the root of C: lets every user change what is made in it, and
-// the system account later runs the uninstaller from there). In SDDL.
+// The access an install for all users gives the folders it creates, as Program Files has it:
+// owned by the administrators, full control for the system and the administrators, reading and
+// running for the users, and nothing inherited from above (the root of C: lets every user
+// change what is made in it, and the system account later runs the uninstaller from there).
+// In SDDL.
 inline constexpr char AllUsersFolderAccess[] =
-    "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
-// Gives `folder` the access `sddl`, as its protected DACL. 0 or the system's error code.
-unsigned long SetFolderAccess(const std::string& folder, const char* sddl);
-// True when the users of the computer (Users, Authenticated Users, Everyone, Interactive) may
-// add, delete or change what is in `folder`, or change its access, by its DACL. False also
-// when the DACL cannot be read (the caller then cannot know better than the system will).
-bool UsersMayWriteFolder(const std::string& folder);
+    "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
 // Sets the last-write time of the existing file `path` to `dosDateTime` (MS-DOS layout:
 // date in the high 16 bits, time in the low 16 bits), read as local time with the

@@ -112,6 +112,10 @@ std::string NormalFolderPath(const std::string& path) {
     return result;
 }
 
+std::string TemporaryFileName(const std::string& path) {
+    return path + ".new";
+}
+
 std::string ParentPart(const std::string& path) {
     std::string::size_type last = path.find_last_of("\\:");
     return last == std::string::npos ? std::string() : path.substr(0, last + 1);

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <aclapi.h>
 #include <sddl.h>
 #include <shlobj.h>
 
@@ -17,6 +16,8 @@ namespace {
 
 class RealFolderSystem : public FolderSystem {
 public:
+    // Each folder made gets `access` (null: what it inherits).
+    explicit RealFolderSystem(PSECURITY_DESCRIPTOR access) : access_(access) {}
     std::string CurrentDirectory() override {
         DWORD size = GetCurrentDirectoryA(0, nullptr);
         if (size == 0) return std::string();
@@ -26,8 +27,13 @@ public:
     }
     bool DirectoryExists(const std::string& path) override { return ::DirectoryExists(path); }
     bool CreateFolder(const std::string& path) override {
-        return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+        SECURITY_ATTRIBUTES attributes{sizeof attributes, access_, FALSE};
+        return CreateDirectoryW(tk::AnsiToWide(path).c_str(),
+                                access_ != nullptr ? &attributes : nullptr) != FALSE;
     }
+
+private:
+    PSECURITY_DESCRIPTOR access_;
 };
 
 // The path the system reaches when it opens `handle`, links followed, as "C:\\..." or
@@ -212,13 +218,24 @@ unsigned long MarkForDeletion(void* handle, bool deleting) {
     return SetFileInformation(handle, FileDispositionInfo, &dispose, sizeof dispose);
 }
 
-bool EnsureFolder(std::string& folder, std::vector<std::string>* created) {
+bool EnsureFolder(std::string& folder, std::vector<std::string>* created, const char* access) {
     if (!FolderNamesAreKept(folder)) {
         SetLastError(ERROR_INVALID_NAME);
         return false;
     }
-    RealFolderSystem system;
-    return EnsureFolderIn(system, folder, created);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (access != nullptr && !ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                                 tk::AnsiToWide(access).c_str(), SDDL_REVISION_1, &descriptor,
+                                 nullptr))
+        return false;
+    RealFolderSystem system(descriptor);
+    const bool made = EnsureFolderIn(system, folder, created);
+    if (descriptor != nullptr) {
+        const DWORD error = GetLastError();
+        LocalFree(descriptor);
+        SetLastError(error);
+    }
+    return made;
 }
 
 void WriteStringToFile(const std::string& path, const std::string& data) {
@@ -258,6 +275,86 @@ unsigned long WriteFileChecked(const std::string& path, const std::string& data,
     DWORD error = ok ? 0 : (GetLastError() != 0 ? GetLastError() : ERROR_DISK_FULL);
     if (!file.Close() && ok) error = GetLastError();
     if (error != 0) DeleteFileA(path.c_str());
+    return error;
+}
+
+namespace {
+
+// Removes the file or link under `path` itself, never what a link leads to. 0 once nothing is
+// there, else the system's error code (ERROR_ALREADY_EXISTS for a folder).
+unsigned long RemoveAnyName(const std::string& path) {
+    switch (KindOfName(path)) {
+    case NameKind::Nothing:
+        return 0;
+    case NameKind::Folder:
+        return ERROR_ALREADY_EXISTS;
+    case NameKind::Linked:
+        RemoveLinkedName(path, LinkedFolders::Follow);
+        return 0;
+    case NameKind::Ordinary:
+        break;
+    }
+    tk::FileHandle name =
+        OpenName(path, DELETE | FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (!name.Valid()) return GetLastError();
+    unsigned long error = MarkForDeletion(name.Get());
+    if (error == ERROR_CALL_NOT_IMPLEMENTED) {
+        name.Close();
+        error = DeleteFileW(tk::AnsiToWide(path).c_str()) ? 0 : GetLastError();
+    }
+    return error;
+}
+
+// The file being written under `name` goes: through its handle where the system can, by name
+// otherwise.
+void Discard(tk::FileHandle& file, const std::wstring& name) {
+    const bool marked = MarkForDeletion(file.Get()) == 0;
+    file.Close();
+    if (!marked) DeleteFileW(name.c_str());
+}
+
+} // namespace
+
+unsigned long WriteFileAnew(const std::string& path,
+                            const std::function<void(const PieceWriter&)>& produce) {
+    RefuseLinkedFolders(path);
+    const std::string temporary = TemporaryFileName(path);
+    if (const unsigned long error = RemoveAnyName(temporary); error != 0) return error;
+    const std::wstring name = tk::AnsiToWide(temporary);
+    // Created, not opened: a name put back since it was removed makes this fail.
+    tk::FileHandle file(CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return GetLastError();
+    unsigned long error = 0;
+    const PieceWriter write = [&](const char* piece, std::size_t n) {
+        while (error == 0 && n > 0) {
+            DWORD written = 0;
+            const DWORD part = static_cast<DWORD>(std::min<std::size_t>(n, 1u << 30));
+            if (!WriteFile(file.Get(), piece, part, &written, nullptr))
+                error = GetLastError() != 0 ? GetLastError() : ERROR_WRITE_FAULT;
+            else if (written == 0)
+                error = ERROR_DISK_FULL; // a full disk may let WriteFile succeed short
+            piece += written;
+            n -= written;
+        }
+    };
+    try {
+        produce(write);
+    } catch (...) {
+        Discard(file, name);
+        throw;
+    }
+    if (error == 0 && !FlushFileBuffers(file.Get())) error = GetLastError();
+    if (error != 0) {
+        Discard(file, name);
+        return error;
+    }
+    if (!file.Close() ||
+        !MoveFileExW(name.c_str(), tk::AnsiToWide(path).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = GetLastError();
+        DeleteFileW(name.c_str());
+    }
     return error;
 }
 
@@ -427,50 +524,6 @@ std::string PathFromItemIdList(const _ITEMIDLIST* idList) {
         return std::string();
     TrimAtFirstNul(path);
     return path;
-}
-
-unsigned long SetFolderAccess(const std::string& folder, const char* sddl) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
-                                                              nullptr))
-        return GetLastError();
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL access = nullptr;
-    GetSecurityDescriptorDacl(descriptor, &present, &access, &defaulted);
-    std::string name = StripTrailingBackslashes(folder);
-    const DWORD error =
-        SetNamedSecurityInfoA(name.data(), SE_FILE_OBJECT,
-                              DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                              nullptr, nullptr, access, nullptr);
-    LocalFree(descriptor);
-    return error;
-}
-
-bool UsersMayWriteFolder(const std::string& folder) {
-    PACL access = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const std::string name = StripTrailingBackslashes(folder);
-    if (GetNamedSecurityInfoA(name.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                              nullptr, &access, nullptr, &descriptor) != ERROR_SUCCESS)
-        return false;
-    // No DACL at all lets everyone do everything.
-    bool mayWrite = access == nullptr;
-    const DWORD writing = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | WRITE_DAC |
-                          WRITE_OWNER | DELETE;
-    for (WELL_KNOWN_SID_TYPE kind :
-         {WinBuiltinUsersSid, WinAuthenticatedUserSid, WinWorldSid, WinInteractiveSid}) {
-        if (mayWrite) break;
-        BYTE sid[SECURITY_MAX_SID_SIZE];
-        DWORD size = sizeof sid;
-        if (!CreateWellKnownSid(kind, nullptr, sid, &size)) continue;
-        TRUSTEE_A trustee{};
-        BuildTrusteeWithSidA(&trustee, sid);
-        ACCESS_MASK rights = 0;
-        if (GetEffectiveRightsFromAclA(access, &trustee, &rights) == ERROR_SUCCESS)
-            mayWrite = (rights & writing) != 0;
-    }
-    LocalFree(descriptor);
-    return mayWrite;
 }
 
 std::string OwnProgramPath() {

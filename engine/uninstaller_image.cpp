@@ -70,17 +70,32 @@ std::string UninstallerImage(const PeFileBytes& installer) {
     return RebuildResources(installer, drop);
 }
 
-std::string UninstallerBytes(const PeFileBytes& installer) {
+void UninstallerPieces(const PeFileBytes& installer,
+                       const std::function<void(const char*, std::size_t)>& put) {
     std::string image = UninstallerImage(installer);
     bool carries = false;
     const std::string carried = ReadRcData(installer, UninstallerSignatureName, carries);
-    if (carries) return Signed(std::move(image), carried);
-    if (ReadCertificateTable(installer).Size != 0) {
-        std::string whole(static_cast<std::size_t>(installer.Size()), '\0');
-        installer.Read(0, whole.data(), whole.size());
-        return whole;
+    if (!carries && ReadCertificateTable(installer).Size != 0) {
+        // Its whole self: read on from the file a piece at a time.
+        std::string piece;
+        for (std::uint64_t at = 0, size = installer.Size(); at < size;) {
+            const std::size_t n = static_cast<std::size_t>(
+                std::min<std::uint64_t>(kUninstallerPiece, size - at));
+            piece.resize(n);
+            installer.Read(at, piece.data(), n);
+            put(piece.data(), n);
+            at += n;
+        }
+        return;
     }
-    return image;
+    if (carries) image = Signed(std::move(image), carried);
+    put(image.data(), image.size());
+}
+
+std::string UninstallerBytes(const PeFileBytes& installer) {
+    std::string bytes;
+    UninstallerPieces(installer, [&](const char* piece, std::size_t n) { bytes.append(piece, n); });
+    return bytes;
 }
 
 std::string CarryUninstallerSignature(const PeFileBytes& installer,

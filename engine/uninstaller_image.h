@@ -7,7 +7,9 @@
 // to the image it writes.
 #include "engine/pe_resources.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +33,13 @@ std::string UninstallerImage(const PeFileBytes& installer);
 // gives its own bytes, whole: a signed installer never leaves an unsigned uninstaller.
 // Raises EPeError, also for a carried signature made for another image.
 std::string UninstallerBytes(const PeFileBytes& installer);
+// UninstallerBytes handed to `put` in order, in pieces: the installer's own bytes are read
+// and handed on a piece of at most kUninstallerPiece at a time, so that a signed installer of
+// any size is never held in memory whole. Raises as UninstallerBytes, possibly after some
+// pieces went out.
+void UninstallerPieces(const PeFileBytes& installer,
+                       const std::function<void(const char*, std::size_t)>& put);
+inline constexpr std::size_t kUninstallerPiece = 1 << 20;
 
 // `installer` carrying the signature of `signedUninstaller`, which must be
 // UninstallerImage(installer) signed (nothing else changed, nothing after the signature):

@@ -1,5 +1,6 @@
 #include "install/run_core.h"
 
+#include "engine/files.h"
 #include "toolkit/format.h"
 
 #include <algorithm>
@@ -92,10 +93,10 @@ std::string KeptVersionsMessage(const std::vector<std::string>& kept) {
     return text;
 }
 
-FolderAccessStep AccessStepFor(bool allUsers, bool folderExisted, bool usersMayWrite) {
+FolderAccessStep AccessStepFor(bool allUsers, bool folderExisted, bool usersMayChange) {
     if (!allUsers) return FolderAccessStep::Leave;
-    if (!folderExisted) return FolderAccessStep::Protect;
-    return usersMayWrite ? FolderAccessStep::Refuse : FolderAccessStep::Leave;
+    if (usersMayChange) return FolderAccessStep::Refuse;
+    return folderExisted ? FolderAccessStep::Leave : FolderAccessStep::Protect;
 }
 
 std::string OtherProgramsFileMessage(const std::string& folder, const std::string& path) {
@@ -111,4 +112,21 @@ std::string FolderOpenToUsersMessage(const std::string& folder) {
                       "uninstaller from there. Choose a new folder (it is made so that only "
                       "administrators may change it) or one in Program Files.",
                       ProductName, folder.c_str());
+}
+
+std::string OpenToUsersMessage(const std::string& folder, const std::string& place) {
+    if (place.size() < folder.size() && SameName(place, folder.substr(0, place.size())))
+        return tk::Format(
+            "%s was not installed for all users into %s: a user who is no administrator may "
+            "change %s above it (rename or replace what is in it, or change its access), and the "
+            "system would later run the uninstaller from below it. Choose a folder in Program "
+            "Files, or one in a folder that only administrators may change.",
+            ProductName, folder.c_str(), place.c_str());
+    if (place.size() > folder.size())
+        return tk::Format("%s was not installed for all users into %s: a user who is no "
+                          "administrator may change %s in it, and the system would later run "
+                          "the uninstaller from that folder. Choose a new folder (it is made so "
+                          "that only administrators may change it) or one in Program Files.",
+                          ProductName, folder.c_str(), place.c_str());
+    return FolderOpenToUsersMessage(folder);
 }

@@ -35,12 +35,14 @@ std::string WriteErrorMessage(const std::string& path, const std::string& reason
 // The install folder that could not be created, the same way.
 std::string FolderErrorMessage(const std::string& folder, const std::string& reason);
 
-// What an install does about its folder's access: for all users, a folder it makes gets
-// Program Files' access (Protect) and one that was there and that users may write is
-// refused (Refuse: the system account would later run the uninstaller from there); a
-// folder users may not write, and every install for one user, are left as they are.
+// What an install does about its folder's access: for all users, the folders it makes get
+// Program Files' access as they are made (Protect), and a folder that a user who is no
+// administrator may change (`usersMayChange`: the folder that was there, what is in it or
+// what would be made in it, or a folder above it, PlaceOpenToUsers) is refused (Refuse: the
+// system account would later run the uninstaller from there); a folder that was there and
+// that users may not change, and every install for one user, are left as they are.
 enum class FolderAccessStep { Leave, Protect, Refuse };
-FolderAccessStep AccessStepFor(bool allUsers, bool folderExisted, bool usersMayWrite);
+FolderAccessStep AccessStepFor(bool allUsers, bool folderExisted, bool usersMayChange);
 
 // An install refused: `path` in `folder`, where the install writes its uninstaller or its
 // record, is another program's.
@@ -48,6 +50,9 @@ std::string OtherProgramsFileMessage(const std::string& folder, const std::strin
 
 // An install for all users refused: `folder` was there already and users may write it.
 std::string FolderOpenToUsersMessage(const std::string& folder);
+// The same for `place`, the first place a user may change (PlaceOpenToUsers): a folder above
+// `folder`, `folder` itself, or something in it. Both end in a backslash where they are folders.
+std::string OpenToUsersMessage(const std::string& folder, const std::string& place);
 
 // The files of the user's that the run moved aside before writing the product's own, each
 // "<path>, kept as <name>", and that nothing of theirs was lost.

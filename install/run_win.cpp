@@ -2,6 +2,7 @@
 
 #include "dosbox/conf_core.h"
 #include "dosbox/shortcuts.h"
+#include "engine/folder_access.h"
 #include "engine/sha256.h"
 #include "engine/ucargo.h"
 #include "install/registration.h"
@@ -83,10 +84,10 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
     // system account runs the uninstaller from there.
     const bool allUsers = settings.AllUsers ? *settings.AllUsers : tk::RunsAsSystemAccount();
     const bool existed = created.empty();
-    const FolderAccessStep access =
-        AccessStepFor(allUsers, existed, allUsers && existed && UsersMayWriteFolder(folder));
+    std::string open = allUsers ? PlaceOpenToUsers(folder) : std::string();
+    const FolderAccessStep access = AccessStepFor(allUsers, existed, !open.empty());
     if (access == FolderAccessStep::Refuse) {
-        frontEnd.Tell(ProductName, FolderOpenToUsersMessage(AddTrailingBackslash(folder)));
+        frontEnd.Tell(ProductName, OpenToUsersMessage(AddTrailingBackslash(folder), open));
         return ExitCode::FolderOpenToUsers;
     }
     // Another program's uninstaller or record where ours go: writing over it would leave that
@@ -100,13 +101,22 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
     // EnsureFolder refuses empty text without asking the system: no earlier error may
     // then pass for the reason.
     SetLastError(ERROR_SUCCESS);
-    if (!EnsureFolder(folder, &made.List)) {
+    if (!EnsureFolder(folder, &made.List,
+                      access == FolderAccessStep::Protect ? AllUsersFolderAccess : nullptr)) {
         // Every write would fail: say so instead of running to a false success.
         const DWORD error = GetLastError();
         const std::string reason = error != 0 ? tk::SystemErrorMessage(error) : std::string();
         frontEnd.Tell(ProductName, FolderErrorMessage(folder, reason));
         return ExitCode::FolderNotCreated;
     }
+    // A folder that someone made between the look and the making has not got that access:
+    // looked at again as one that was there (what the run made goes again on refusal).
+    if (access == FolderAccessStep::Protect &&
+        (made.List.empty() || !SameName(AddTrailingBackslash(made.List.front()), created.front())))
+        if (open = PlaceOpenToUsers(folder); !open.empty()) {
+            frontEnd.Tell(ProductName, OpenToUsersMessage(AddTrailingBackslash(folder), open));
+            return ExitCode::FolderOpenToUsers;
+        }
     folder = AddTrailingBackslash(folder);
 
     ExitCode outcome = ExitCode::Success;
@@ -146,17 +156,6 @@ ExitCode RunInstallationOf(const std::string& folderText, InstallFrontEnd& front
                 ? *settings.ProgramsFolder
                 : AddTrailingBackslash(
                       GetSpecialFolderPath(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS));
-        // The system account runs the uninstaller of an install for all users: what it runs
-        // must be out of the users' reach. A folder the run made gets Program Files' access;
-        // one that was there keeps its own.
-        if (message.empty() && access == FolderAccessStep::Protect && !made.List.empty())
-            if (const unsigned long error =
-                    SetFolderAccess(made.List.front(), AllUsersFolderAccess);
-                error != 0) {
-                frontEnd.Tell(ProductName,
-                              FolderErrorMessage(made.List.front(), tk::SystemErrorMessage(error)));
-                return ExitCode::FolderNotCreated;
-            }
         std::string refusal;
         std::vector<RecordedFile> written;
         if (message.empty()) {

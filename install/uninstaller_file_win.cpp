@@ -4,6 +4,7 @@
 #include "engine/uninstaller_image.h"
 #include "install/registration.h"
 #include "toolkit/handles_win.h"
+#include "toolkit/text_win.h"
 #include "toolkit/win32_error.h"
 
 #include <windows.h>
@@ -40,18 +41,20 @@ private:
 std::string WriteUninstallerFile(const std::string& target) {
     const std::string source = OwnProgramPath();
     if (source.empty()) return tk::SystemErrorMessage(ERROR_FILENAME_EXCED_RANGE);
-    std::string bytes;
-    {
-        tk::FileHandle file(CreateFileA(source.c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid()) return tk::SystemErrorMessage(GetLastError());
-        try {
-            bytes = UninstallerBytes(OwnFile(file.Get()));
-        } catch (const tk::Exception& e) {
-            return e.Message();
-        }
+    tk::FileHandle file(CreateFileW(tk::AnsiToWide(source).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return tk::SystemErrorMessage(GetLastError());
+    unsigned long error = 0;
+    try {
+        const OwnFile installer(file.Get());
+        error = WriteFileAnew(target, [&](const PieceWriter& write) {
+            UninstallerPieces(installer, write);
+        });
+    } catch (const ELinkedPath&) {
+        throw;
+    } catch (const tk::Exception& e) {
+        return e.Message();
     }
-    const unsigned long error = WriteFileChecked(target, bytes);
     return error == 0 ? std::string() : tk::SystemErrorMessage(error);
 }

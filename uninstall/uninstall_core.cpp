@@ -12,6 +12,13 @@ namespace {
 
 using Paths = std::vector<std::string>;
 
+// The record or the uninstaller under the name an install writes it before renaming it into
+// place (TemporaryFileName): left by an install that was stopped, it goes with the record.
+bool IsTemporaryOfInstall(const std::string& name) {
+    return SameName(name, TemporaryFileName(InstallRecordFile)) ||
+           SameName(name, TemporaryFileName(UninstallerFile));
+}
+
 constexpr char kLineEnd[] = "\r\n";
 
 // True when `path` lies in `folder` (which ends in a backslash) or is the folder.
@@ -411,27 +418,31 @@ RemovalPlan PlanRemoval(const InstallRecord& record, const DiskSnapshot& disk) {
     // The rest of the folder: the uninstaller and the record (and the temporary record of
     // an install that was stopped), which always go, and what the user added, which always
     // stays.
-    const std::string temporaryRecord = std::string(InstallRecordFile) + ".new";
-    std::string recordPath, uninstallerPath, temporaryPath;
+    std::string recordPath, uninstallerPath;
+    std::vector<std::string> temporaryPaths;
     for (const ListedItem& item : disk.installFolder.items) {
         if (item.name == "." || item.name == ".." || shortcutsHere.Contains(item.name)) continue;
         const std::string path = folder + item.name;
         const bool isRecord = SameName(item.name, InstallRecordFile);
         const bool isUninstaller = SameName(item.name, UninstallerFile);
-        const bool isTemporary = SameName(item.name, temporaryRecord);
+        const bool isTemporary = IsTemporaryOfInstall(item.name);
         if (recorded.Contains(item.name)) {
             if (item.isLink) addLink(path);
         } else if ((isRecord || isUninstaller || isTemporary) && item.isLink) {
             addLink(path);
         } else if ((isRecord || isUninstaller || isTemporary) && !item.isFolder) {
-            (isRecord ? recordPath : isUninstaller ? uninstallerPath : temporaryPath) = path;
+            if (isTemporary)
+                temporaryPaths.push_back(path);
+            else
+                (isRecord ? recordPath : uninstallerPath) = path;
         } else {
             // A link the user made stays too, and is never followed.
             plan.keptAdded.push_back(item.isFolder ? path + "\\" : path);
         }
     }
     // The record before the uninstaller, which goes last.
-    for (const std::string& path : {temporaryPath, recordPath, uninstallerPath})
+    plan.deleteFiles.insert(plan.deleteFiles.end(), temporaryPaths.begin(), temporaryPaths.end());
+    for (const std::string& path : {recordPath, uninstallerPath})
         if (!path.empty()) plan.deleteFiles.push_back(path);
 
     // Shortcuts: only those in today's desktops and Start menus that still lead into this
@@ -498,12 +509,11 @@ std::vector<RemovalStep> RemovalOrder(const RemovalPlan& plan) {
     RemovalStep together{RemovalStep::Together, {}};
     RemovalStep record{RemovalStep::Record, {}};
     RemovalStep uninstaller{RemovalStep::Uninstaller, {}};
-    const std::string temporaryRecord = std::string(InstallRecordFile) + ".new";
     for (const std::string& path : plan.deleteFiles) {
         const std::string name = path.substr(ParentPart(path).size());
         if (SameName(name, UninstallerFile))
             uninstaller.paths.push_back(path);
-        else if (SameName(name, InstallRecordFile) || SameName(name, temporaryRecord))
+        else if (SameName(name, InstallRecordFile) || IsTemporaryOfInstall(name))
             record.paths.push_back(path);
         else
             together.paths.push_back(path);

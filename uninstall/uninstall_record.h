@@ -27,8 +27,8 @@ bool ReadEarlierRecord(const std::string& folder, InstallRecord& record);
 // none. Links are left to the rule of links (replaced by their own name).
 std::string ForeignUninstallerFile(const std::string& folder);
 
-// Writes `record` as its folder's uninstall.rec: into a temporary file beside it, then
-// renamed over it, so that the record is whole or not there. Installing again into the
+// Writes `record` as its folder's uninstall.rec, a new file whole or not there
+// (WriteFileAnew). Installing again into the
 // same folder keeps what the record there names and this run did not make again (the
 // folders an earlier run created, a file, a shortcut it made, the entry it registered when
 // `record` names none); `earlierRoot` receives the root of the entry that earlier install

@@ -149,18 +149,9 @@ unsigned long WriteInstallRecordFile(InstallRecord record, std::string& earlierR
                 record.shortcuts.push_back(link);
     }
 
-    const std::string path = record.folder + InstallRecordFile;
-    const std::string temporary = path + ".new";
-    if (unsigned long error = WriteFileChecked(temporary, FormatInstallRecord(record)); error != 0)
-        return error;
-    // The rename replaces whatever name is there, a link included, never what it leads to.
-    if (!MoveFileExA(temporary.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD error = GetLastError();
-        DeleteFileA(temporary.c_str());
-        return error;
-    }
-    return 0;
+    const std::string text = FormatInstallRecord(record);
+    return WriteFileAnew(record.folder + InstallRecordFile,
+                         [&](const PieceWriter& write) { write(text.data(), text.size()); });
 }
 
 // --- What an install finds before it writes ---
@@ -396,9 +387,10 @@ HeldRemoval HoldAndPlan(const std::string& folder) {
         }
         disk.shortcuts.push_back(found);
     }
-    // A temporary record an install left when it was stopped.
+    // What an install left under its temporary names when it was stopped.
     HeldFileInfo info;
-    hold(recordPath + ".new", info);
+    hold(TemporaryFileName(recordPath), info);
+    hold(TemporaryFileName(folder + UninstallerFile), info);
     // The listing last, after everything it may name is held.
     LookAround(folder, record, disk);
     planned.Plan = PlanRemoval(record, disk);

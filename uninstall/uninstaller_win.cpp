@@ -110,7 +110,8 @@ void CloseAllBut(HeldRemoval& held, const std::vector<std::string>& keep) {
 // The paths a /LOG= may not name: what the uninstall reads or deletes.
 std::vector<std::string> UninstallPaths(const UninstallPlan& planned, const std::string& folder) {
     std::vector<std::string> paths = {
-        folder + InstallRecordFile, folder + InstallRecordFile + ".new", folder + UninstallerFile};
+        folder + InstallRecordFile, TemporaryFileName(folder + InstallRecordFile),
+        folder + UninstallerFile, TemporaryFileName(folder + UninstallerFile)};
     for (const RecordedFile& file : planned.Record.files)
         paths.push_back(folder + file.name);
     paths.insert(paths.end(), planned.Record.shortcuts.begin(), planned.Record.shortcuts.end());
@@ -135,14 +136,19 @@ ExitCode RunUninstall(const std::string& folder, UninstallFrontEnd& frontEnd, In
     if (RecordAndEntryGone(folder)) {
         log.Release();
         frontEnd.Note("Removed earlier:", folder + InstallRecordFile);
-        const std::string temporary = folder + InstallRecordFile + ".new";
-        if (FileExists(temporary) && !IsLinkedName(temporary) && DeleteFileA(temporary.c_str()))
-            frontEnd.Note("Removed:", temporary);
+        const std::string temporaries[] = {TemporaryFileName(InstallRecordFile),
+                                           TemporaryFileName(UninstallerFile)};
+        for (const std::string& name : temporaries) {
+            const std::string temporary = folder + name;
+            if (FileExists(temporary) && !IsLinkedName(temporary) &&
+                DeleteFileA(temporary.c_str()))
+                frontEnd.Note("Removed:", temporary);
+        }
         RemovalPlan finished;
         const FolderOnDisk found = LookAtFolder(folder);
         for (const ListedItem& item : found.items)
-            if (!SameName(item.name, UninstallerFile) &&
-                !SameName(item.name, std::string(InstallRecordFile) + ".new"))
+            if (!SameName(item.name, UninstallerFile) && !SameName(item.name, temporaries[0]) &&
+                !SameName(item.name, temporaries[1]))
                 finished.keptAdded.push_back(folder + item.name + (item.isFolder ? "\\" : ""));
         for (const std::string& kept : finished.keptAdded)
             frontEnd.Note("Kept:", kept);

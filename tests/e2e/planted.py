@@ -28,7 +28,7 @@ from e2e import MAIN, PROGRESS, Failed, run_bench  # noqa: E402
 # from the system folder as known DLLs before any code of the program runs.
 PLANTED = ("version imm32 uxtheme dwmapi propsys cryptbase userenv winmm msimg32 oleacc "
            "riched20 shfolder profapi secur32 sspicli wtsapi32 dbghelp comctl32 "
-           "user32 gdi32 advapi32 sechost rpcrt4 combase ole32 oleaut32 shell32 shcore "
+           "user32 gdi32 advapi32 authz sechost rpcrt4 combase ole32 oleaut32 shell32 shcore "
            "shlwapi actxprxy win32u zlib1 libgcc_s_dw2-1").split()
 BUTTON = "TAdvToolButton"
 BROWSE = "Browse for Folder"

@@ -366,14 +366,43 @@ def uninstall64_all_users(bench):
     the quiet uninstall removes both."""
     p = bench.prefix("uninstall64_all_users", 64)
     p.plant_dosbox()
+    # Wine enforces no access and keeps no owner: it shows every file as the running
+    # account's, and the Unix permissions as the access (write for others: Everyone may
+    # change it). So what it can show is a folder, a folder above or a file that others may
+    # write.
     # A folder that was there already, which every user may change: refused, nothing written.
     os.makedirs(p.c("open"))
+    os.chmod(p.c("open"), 0o777)
     silent(bench, p, "all users into a folder users may write", "/S /ALLUSERS /D=c:\\open",
            expect="FolderOpenToUsers")
     bench.expect("all users into a folder users may write: nothing written",
                  os.listdir(p.c("open")), [])
+    # A folder above that users may change (they could rename the install folder away and
+    # put their own in its place): refused before anything is made.
+    os.makedirs(p.c("games"))
+    os.chmod(p.c("games"), 0o777)
+    silent(bench, p, "all users below a folder users may change",
+           "/S /ALLUSERS /D=c:\\games\\pentaro", expect="FolderOpenToUsers")
+    bench.expect("all users below a folder users may change: nothing made",
+                 os.listdir(p.c("games")), [])
+    # A folder closed to users that holds a file they may change.
+    os.makedirs(p.c("kept"))
+    with open(p.c("kept", "notes.txt"), "wb") as f:
+        f.write(b"anyone's")
+    os.chmod(p.c("kept", "notes.txt"), 0o666)
+    silent(bench, p, "all users into a folder with a file users may change",
+           "/S /ALLUSERS /D=c:\\kept", expect="FolderOpenToUsers")
+    bench.expect("all users into a folder with a file users may change: nothing written",
+                 os.listdir(p.c("kept")), ["notes.txt"])
+    bench.expect("nothing registered for all users", entry(p, "HKLM", 32), {})
     folder = "c:\\shared apps\\pentaro game\\"
     silent(bench, p, "all users", f"/S /ALLUSERS /D={folder}", expect="Success")
+    # The folders made with their access in the call that made them: Wine keeps of it what
+    # the Unix permissions can hold, nothing for others.
+    for made in (p.c("shared apps"), p.c("shared apps", "pentaro game")):
+        bench.expect(f"all users: {made} closed to others", os.stat(made).st_mode & 0o007, 0)
+    bench.expect("all users: no temporary file left",
+                 [n for n in os.listdir(p.c("shared apps", "pentaro game")) if n.endswith(".new")], [])
     check_entry(bench, "all users", entry(p, "HKLM", 32), folder)
     bench.expect("all users: not in the 64-bit view", entry(p, "HKLM", 64), {})
     bench.expect("all users: no entry for the user", entry(p, "HKCU"), {})

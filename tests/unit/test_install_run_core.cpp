@@ -74,8 +74,27 @@ TEST(AccessStepFor, WhatTheSystemAccountWillRunIsOutOfTheUsersReach) {
         {true, false, false, FolderAccessStep::Protect},
         {true, true, false, FolderAccessStep::Leave}, // Program Files, or protected already
         {true, true, true, FolderAccessStep::Refuse}, // made by hand at the root of C:
+        {true, false, true, FolderAccessStep::Refuse}, // to be made in c:\games, a user's
     };
     for (const auto& c : cases)
         EXPECT_EQ(AccessStepFor(c.allUsers, c.existed, c.usersMayWrite), c.step)
             << c.allUsers << c.existed << c.usersMayWrite;
+}
+
+TEST(OpenToUsersMessage, NamesThePlaceAndWhereItLies) {
+    const std::string folder = "c:\\games\\pentaro\\";
+    const struct {
+        std::string place;
+        const char* says;
+    } cases[] = {
+        {"C:\\GAMES\\", "may change C:\\GAMES\\ above it"}, // spelt as the system gives it
+        {"c:\\", "may change c:\\ above it"},
+        {folder, "every user of this computer may change what is in that folder"},
+        {folder + "pentaro1.kdb", "may change c:\\games\\pentaro\\pentaro1.kdb in it"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = OpenToUsersMessage(folder, c.place);
+        EXPECT_NE(text.find(c.says), std::string::npos) << text;
+        EXPECT_NE(text.find("into " + folder), std::string::npos) << text;
+    }
 }

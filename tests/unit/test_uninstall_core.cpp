@@ -596,14 +596,16 @@ TEST(RemovalPlan, TheTemporaryRecordOfAStoppedInstallGoesWithTheRecord) {
     const InstallRecord record = SampleRecord();
     DiskSnapshot disk = Untouched(record);
     disk.installFolder.items.push_back({std::string(InstallRecordFile) + ".new"});
+    // The uninstaller cut short by a stop while it was written.
+    disk.installFolder.items.push_back({std::string(UninstallerFile) + ".NEW"});
     const RemovalPlan plan = PlanRemoval(record, disk);
     EXPECT_TRUE(plan.keptAdded.empty());
     EXPECT_EQ(plan.removeFolders.size(), 2u);
     const Steps steps = RemovalOrder(plan);
     ASSERT_EQ(steps.size(), 5u);
     EXPECT_EQ(steps[2].kind, RemovalStep::Record);
-    EXPECT_EQ(steps[2].paths,
-              InFolder({std::string(InstallRecordFile) + ".new", InstallRecordFile}));
+    EXPECT_EQ(steps[2].paths, InFolder({std::string(InstallRecordFile) + ".new",
+                                        std::string(UninstallerFile) + ".NEW", InstallRecordFile}));
 }
 
 namespace {

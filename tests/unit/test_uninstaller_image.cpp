@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -248,6 +249,39 @@ TEST(UninstallerImage, TheCarriedSignatureSignsIt) {
     };
     for (const Case& c : refused)
         EXPECT_THROW(CarryUninstallerSignature(unsignedFile, c.Uninstaller), EPeError) << c.What;
+}
+
+// An installer that must write itself whole (signed, without a signature for its
+// uninstaller) is read and handed on in pieces: a product of 700 MB would not fit in the
+// 32-bit installer's memory beside its loaded payload.
+TEST(UninstallerPieces, AWholeInstallerGoesOutPieceByPiece) {
+    class Watched : public PeFileInMemory {
+    public:
+        using PeFileInMemory::PeFileInMemory;
+        void Read(std::uint64_t offset, char* out, std::size_t n) const override {
+            largest = std::max(largest, n);
+            PeFileInMemory::Read(offset, out, n);
+        }
+        mutable std::size_t largest = 0;
+    };
+    std::vector<Res> resources = InstallerResources();
+    resources.push_back({"#10", "RS_KDB1", 0, std::string(2 * kUninstallerPiece + 123, 'k')});
+    const std::string signedAlone =
+        AppendCertificateTable(Program(resources), Certificate('i'), 1);
+    const std::string unsignedInstaller = Program(resources);
+    for (const std::string* installer : {&signedAlone, &unsignedInstaller}) {
+        const Watched file(*installer);
+        std::string written;
+        std::size_t pieces = 0;
+        UninstallerPieces(file, [&](const char* piece, std::size_t n) {
+            EXPECT_LE(n, kUninstallerPiece);
+            written.append(piece, n);
+            ++pieces;
+        });
+        EXPECT_TRUE(written == UninstallerBytes(PeFileInMemory(*installer)));
+        EXPECT_LE(file.largest, kUninstallerPiece);
+        EXPECT_EQ(pieces, installer == &signedAlone ? 3u : 1u);
+    }
 }
 
 TEST(RebuildResources, RefusesWhatItCannotMoveAndDamagedFiles) {

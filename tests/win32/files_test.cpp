@@ -272,29 +272,78 @@ TEST_F(FilesTest, RemoveLinkedNameTakesAHardLinkApartAndLeavesOrdinaryFiles) {
     EXPECT_EQ(ReadFile(other), "the user's own file");
 }
 
+// What the system will run is always a file this process made, whole: never one found under
+// the name (someone's, with their ownership), never one cut short.
+TEST_F(FilesTest, WriteFileAnewMakesANewFileWholeOrNothing) {
+    const std::string path = root_ + "\\uninstall.exe", temporary = path + ".new";
+    auto pieces = [](const std::string& a, const std::string& b) {
+        return [=](const PieceWriter& write) {
+            write(a.data(), a.size());
+            write(b.data(), b.size());
+        };
+    };
+    auto fileIndex = [](const std::string& name) {
+        BY_HANDLE_FILE_INFORMATION info{};
+        HANDLE file = CreateFileA(name.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        GetFileInformationByHandle(file, &info);
+        CloseHandle(file);
+        return (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    };
+    WriteStringToFile(path, "found here");
+    WriteStringToFile(temporary, "left by someone");
+    const std::uint64_t found = fileIndex(path);
+    ASSERT_EQ(WriteFileAnew(path, pieces("first ", "install")), 0u);
+    EXPECT_EQ(ReadFile(path), "first install");
+    EXPECT_NE(fileIndex(path), found);
+    EXPECT_FALSE(Exists(temporary));
+
+    // Stopped half-way: what was there stays as it was, nothing else is left.
+    EXPECT_THROW(WriteFileAnew(path,
+                               [](const PieceWriter& write) {
+                                   write("cut", 3);
+                                   throw tk::Exception("the program's file cannot be read");
+                               }),
+                 tk::Exception);
+    EXPECT_EQ(ReadFile(path), "first install");
+    EXPECT_FALSE(Exists(temporary));
+
+    // A folder under the temporary name cannot be removed as a file: refused.
+    ASSERT_TRUE(CreateDirectoryA(temporary.c_str(), nullptr));
+    EXPECT_EQ(WriteFileAnew(path, pieces("second ", "install")),
+              static_cast<unsigned long>(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(ReadFile(path), "first install");
+    EXPECT_TRUE(IsFolder(temporary));
+}
+
 TEST_F(FilesTest, AFolderForAllUsersGetsProgramFilesAccessAndNothingInherited) {
-    const std::string folder = root_ + "\\shared";
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-    ASSERT_EQ(SetFolderAccess(folder, AllUsersFolderAccess), 0u);
-    // Read back through the system, not through the text that set it.
-    PACL access = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_EQ(GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
-                                    nullptr, nullptr, &access, nullptr, &descriptor),
-              static_cast<DWORD>(ERROR_SUCCESS));
-    // (Whether the DACL is protected from inheritance only Windows shows: Wine keeps the
-    // entries, not that flag.)
-    ASSERT_NE(access, nullptr);
-    EXPECT_EQ(access->AceCount, 3);
-    bool usersMayWrite = false;
-    for (WORD i = 0; i < access->AceCount; ++i) {
-        ACCESS_ALLOWED_ACE* ace = nullptr;
-        GetAce(access, i, reinterpret_cast<void**>(&ace));
-        if (IsWellKnownSid(&ace->SidStart, WinBuiltinUsersSid))
-            usersMayWrite = (ace->Mask & (FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE)) != 0;
+    std::string folder = root_ + "\\shared\\pentaro";
+    std::vector<std::string> made;
+    ASSERT_TRUE(EnsureFolder(folder, &made, AllUsersFolderAccess));
+    EXPECT_EQ(made, (std::vector<std::string>{root_ + "\\shared", root_ + "\\shared\\pentaro"}));
+    // Read back through the system, not through the text that set it. (Whether the DACL is
+    // protected from inheritance, and its owner, only Windows shows: Wine keeps neither, and
+    // shows the entries it can keep in the Unix permissions.)
+    for (const std::string& path : made) {
+        PACL access = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ASSERT_EQ(GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                        nullptr, nullptr, &access, nullptr, &descriptor),
+                  static_cast<DWORD>(ERROR_SUCCESS));
+        ASSERT_NE(access, nullptr);
+        for (WORD i = 0; i < access->AceCount; ++i) {
+            ACCESS_ALLOWED_ACE* ace = nullptr;
+            GetAce(access, i, reinterpret_cast<void**>(&ace));
+            for (WELL_KNOWN_SID_TYPE users :
+                 {WinBuiltinUsersSid, WinWorldSid, WinAuthenticatedUserSid})
+                if (IsWellKnownSid(&ace->SidStart, users))
+                    EXPECT_EQ(ace->Mask & (FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE |
+                                           FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER),
+                              0u)
+                        << path;
+        }
+        LocalFree(descriptor);
     }
-    EXPECT_FALSE(usersMayWrite);
-    LocalFree(descriptor);
 }
 
 // A log, as the system account writes it into a folder users share: appended to, created

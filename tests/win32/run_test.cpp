@@ -200,6 +200,7 @@ TEST_F(Run, AFinishedRunLeavesTheUninstallerTheRecordAndTheEntry) {
     ReadRcData(PeFileInMemory(uninstaller), "rs_kdb1", payload);
     EXPECT_FALSE(payload);
     EXPECT_FALSE(PathExists(install + "uninstall.rec.new"));
+    EXPECT_FALSE(PathExists(install + "uninstall.exe.new"));
 
     InstallRecord record =
         ParseInstallRecord(ReadFile(install + "uninstall.rec"), install);
