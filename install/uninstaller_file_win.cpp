@@ -1,6 +1,7 @@
 #include "install/uninstaller_file.h"
 
 #include "engine/files.h"
+#include "engine/pe_file_win.h"
 #include "engine/uninstaller_image.h"
 #include "install/registration.h"
 #include "toolkit/handles_win.h"
@@ -8,35 +9,6 @@
 #include "toolkit/win32_error.h"
 
 #include <windows.h>
-
-namespace {
-
-// The program's own file, read where asked. A read that fails raises the system's message.
-class OwnFile : public PeFileBytes {
-public:
-    explicit OwnFile(HANDLE file) : file_(file) {
-        LARGE_INTEGER size{};
-        if (!GetFileSizeEx(file_, &size))
-            throw tk::Exception(tk::SystemErrorMessage(GetLastError()));
-        size_ = static_cast<std::uint64_t>(size.QuadPart);
-    }
-    std::uint64_t Size() const override { return size_; }
-    void Read(std::uint64_t offset, char* out, std::size_t n) const override {
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        DWORD read = 0;
-        const bool ok = ReadFile(file_, out, static_cast<DWORD>(n), &read, &at) != 0;
-        if (!ok || read != n)
-            throw tk::Exception(tk::SystemErrorMessage(ok ? ERROR_HANDLE_EOF : GetLastError()));
-    }
-
-private:
-    HANDLE file_;
-    std::uint64_t size_ = 0;
-};
-
-} // namespace
 
 std::string WriteUninstallerFile(const std::string& target) {
     const std::string source = OwnProgramPath();
@@ -47,7 +19,7 @@ std::string WriteUninstallerFile(const std::string& target) {
     if (!file.Valid()) return tk::SystemErrorMessage(GetLastError());
     unsigned long error = 0;
     try {
-        const OwnFile installer(file.Get());
+        const PeFileOnHandle installer(file.Get());
         error = WriteFileAnew(target, [&](const PieceWriter& write) {
             UninstallerPieces(installer, write);
         });

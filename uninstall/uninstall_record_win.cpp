@@ -3,11 +3,12 @@
 #include "dosbox/conf_core.h"
 #include "dosbox/shortcuts.h"
 #include "engine/files.h"
-#include "engine/pe_resources.h"
+#include "engine/pe_file_win.h"
 #include "engine/sha256.h"
 #include "resources/product.h"
 #include "toolkit/format.h"
 #include "toolkit/handles_win.h"
+#include "toolkit/text_win.h"
 #include "toolkit/win32_error.h"
 #include "uninstall/entry.h"
 
@@ -26,9 +27,6 @@ std::vector<std::string> ShortcutFolders() {
 
 namespace {
 
-// This installer's uninstaller is about half a megabyte; a file of that name this large is
-// another program's.
-constexpr std::size_t kLargestUninstaller = 16u << 20;
 // A resource every uninstaller of this installer carries (beside the DOSBox template): the
 // main window's layout.
 constexpr char kMainFormLayout[] = "TMainForm";
@@ -106,15 +104,17 @@ std::string ForeignUninstallerFile(const std::string& folder) {
     }
     const std::string uninstaller = folder + UninstallerFile;
     if (FileExists(uninstaller) && !IsLinkedName(uninstaller)) {
-        // This installer's uninstaller is a few hundred kilobytes and carries the window
-        // layouts and the DOSBox template; a file that does not, or is too large to be one,
-        // is another program's.
-        std::string bytes;
-        if (!ReadFileStart(uninstaller, kLargestUninstaller + 1, bytes) ||
-            bytes.size() > kLargestUninstaller)
-            return uninstaller;
+        // This installer's uninstaller carries the window layouts and the DOSBox template;
+        // a file that does not is another program's. Read where the resource directory
+        // points, never whole: a signed installer writes itself whole as its uninstaller.
+        tk::FileHandle file(CreateFileW(tk::AnsiToWide(uninstaller).c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                        nullptr));
+        if (!file.Valid()) return uninstaller;
         try {
-            const PeFileInMemory image(bytes);
+            const PeFileOnHandle image(file.Get());
             bool layout = false, conf = false;
             ReadRcData(image, kMainFormLayout, layout);
             ReadRcData(image, kDosBoxConfResource, conf);
