@@ -1,4 +1,4 @@
-# Signing a release (README, "Signing a release"). Configured with PENTARO_SIGN_PKCS12, the
+# Signing a release (docs/release.md, "Signing a release"). Configured with PENTARO_SIGN_PKCS12, the
 # build signs the installer with scripts/sign as the last step of making it: after the
 # payload is packed into it and the link is checked; a failed signing removes it
 # (sign_installer.cmake). scripts/sign signs the uninstaller that the installer writes first,

@@ -4,7 +4,7 @@
 // through DosBoxPlaces, which the Win32 build answers from the file system and the
 // registry (dosbox/locate.h).
 //
-// The order (the README's "Where the installer looks for DOSBox" says the same):
+// The order (docs/deployment.md, "Where the installer looks for DOSBox", says the same):
 //  1. The first entry of the Program Files folder for 32-bit programs, in the order the file
 //     system lists them, whose name contains "dosbox" (any case) and that is marked neither
 //     hidden nor system: its dosbox.exe. This is where DOSBox 0.74 installs itself, and

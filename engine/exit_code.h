@@ -2,7 +2,7 @@
 // The installer's exit codes, one per class of outcome. Deployment tools read them from
 // an unattended install (/S); the interactive installer ends with the outcome of its last
 // run. 0 is success and nothing else: it is never returned while a file is missing or
-// wrong. The README's table lists them for administrators; keep both in step.
+// wrong. The table in docs/deployment.md lists them for administrators; keep both in step.
 enum class ExitCode : int {
     Success = 0,
     // Interactive only: the user cancelled during the write pass (the files written so far

@@ -1,7 +1,7 @@
 # The payload: the product files packed by pentaro-pack into ten scrambled RCDATA
 # resources and a payload.rc, which PentaroSetup.rc includes. By default the product is
 # the stand-in one that the build makes from resources/product/; a maker builds the real
-# installer with -DPENTARO_PAYLOAD_MANIFEST=/path/to/manifest (README).
+# installer with -DPENTARO_PAYLOAD_MANIFEST=/path/to/manifest (docs/release.md).
 include(ExternalProject)
 include(${CMAKE_CURRENT_LIST_DIR}/product/standins.cmake)
 

@@ -1,5 +1,5 @@
 # Build rules of the stand-in product: the files that the installer carries when no
-# real product files are given (see README, "Building an installer from the real
+# real product files are given (see docs/release.md, "Building an installer from the real
 # product files").
 #
 # pentaro_add_standins(<target> OUTDIR <dir> GENERATOR <exe> [GENERATOR_DEPENDS <t...>]

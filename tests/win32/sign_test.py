@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""A release signed as the README says (scripts/sign), with a throw-away code-signing
+"""A release signed as docs/release.md says (scripts/sign), with a throw-away code-signing
 certificate and a throw-away time-stamp authority made here with openssl: osslsigncode
 verifies it and the uninstaller it writes (pentaro-inspect uninstaller) against them, a
 copy of either with one byte changed does not verify, pentaro-inspect reads it as the
