@@ -17,7 +17,7 @@ namespace {
 class RealFolderSystem : public FolderSystem {
 public:
     // Each folder made gets `access` (null: what it inherits).
-    explicit RealFolderSystem(PSECURITY_DESCRIPTOR access) : access_(access) {}
+    explicit RealFolderSystem(SECURITY_ATTRIBUTES* access) : access_(access) {}
     std::string CurrentDirectory() override {
         DWORD size = GetCurrentDirectoryA(0, nullptr);
         if (size == 0) return std::string();
@@ -27,13 +27,11 @@ public:
     }
     bool DirectoryExists(const std::string& path) override { return ::DirectoryExists(path); }
     bool CreateFolder(const std::string& path) override {
-        SECURITY_ATTRIBUTES attributes{sizeof attributes, access_, FALSE};
-        return CreateDirectoryW(tk::AnsiToWide(path).c_str(),
-                                access_ != nullptr ? &attributes : nullptr) != FALSE;
+        return CreateDirectoryW(tk::AnsiToWide(path).c_str(), access_) != FALSE;
     }
 
 private:
-    PSECURITY_DESCRIPTOR access_;
+    SECURITY_ATTRIBUTES* access_;
 };
 
 // The path the system reaches when it opens `handle`, links followed, as "C:\\..." or
@@ -223,18 +221,14 @@ bool EnsureFolder(std::string& folder, std::vector<std::string>* created, const 
         SetLastError(ERROR_INVALID_NAME);
         return false;
     }
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (access != nullptr && !ConvertStringSecurityDescriptorToSecurityDescriptorW(
-                                 tk::AnsiToWide(access).c_str(), SDDL_REVISION_1, &descriptor,
-                                 nullptr))
-        return false;
-    RealFolderSystem system(descriptor);
-    const bool made = EnsureFolderIn(system, folder, created);
-    if (descriptor != nullptr) {
-        const DWORD error = GetLastError();
-        LocalFree(descriptor);
-        SetLastError(error);
+    if (access == nullptr) {
+        RealFolderSystem system(nullptr);
+        return EnsureFolderIn(system, folder, created);
     }
+    tk::SecurityDescriptor descriptor(access);
+    if (descriptor.Get() == nullptr) return false;
+    RealFolderSystem system(descriptor.Attributes());
+    const bool made = EnsureFolderIn(system, folder, created);
     return made;
 }
 
@@ -575,17 +569,12 @@ void* OpenToAppend(const std::string& path) {
 }
 
 unsigned long CreateProtectedFolder(const std::string& folder, const char* sddl) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
-                                                              nullptr))
-        return GetLastError();
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-    const DWORD error = CreateDirectoryW(tk::AnsiToWide(StripTrailingBackslashes(folder)).c_str(),
-                                         &attributes)
-                            ? 0
-                            : GetLastError();
-    LocalFree(descriptor);
-    return error;
+    tk::SecurityDescriptor descriptor(sddl);
+    if (descriptor.Get() == nullptr) return GetLastError();
+    return CreateDirectoryW(tk::AnsiToWide(StripTrailingBackslashes(folder)).c_str(),
+                            descriptor.Attributes())
+               ? 0
+               : GetLastError();
 }
 
 namespace {

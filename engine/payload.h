@@ -34,6 +34,9 @@ struct tInstItem {
 inline constexpr char PayloadCatalogue[] =
     "rs_cmd,rs_exe,rs_kdb1,rs_kdb2,rs_hlp,rs_icon,rs_kdbv4,rs_kdbv4add,rs_readme,rs_spool32";
 
+// The names of PayloadCatalogue, in install order.
+std::vector<std::string> CatalogueNames();
+
 inline constexpr std::size_t PayloadKeyLength = 50;
 inline constexpr std::size_t PayloadHeaderSize = 47;
 inline constexpr std::size_t PayloadNameOffset = 16;

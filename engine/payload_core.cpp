@@ -208,6 +208,14 @@ std::string FileNameKey(std::string_view name) {
     return key;
 }
 
+std::vector<std::string> CatalogueNames() {
+    std::vector<std::string> names;
+    std::string catalogue = PayloadCatalogue;
+    while (!catalogue.empty())
+        names.push_back(SplitNextToken(catalogue, ","));
+    return names;
+}
+
 std::string DuplicateFileNameLines(const std::string& catalogue,
                                    const std::vector<tInstItem>& items) {
     std::vector<std::string> names;

@@ -32,14 +32,6 @@ std::string Signed(std::string image, std::string_view carried) {
     return AppendCertificateTable(std::move(image), carried.substr(kHeader), Get32(carried, 8));
 }
 
-std::vector<std::string> CatalogueNames() {
-    std::vector<std::string> names;
-    std::string catalogue = PayloadCatalogue;
-    while (!catalogue.empty())
-        names.push_back(SplitNextToken(catalogue, ","));
-    return names;
-}
-
 // The resources the program reads, as resource scripts write them: type, then name ("*":
 // any; the icons are numbered by the compiler). Names compare regardless of ASCII case.
 struct KeptResource {

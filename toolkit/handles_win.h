@@ -1,11 +1,12 @@
 #pragma once
 // Owners for the system handles the installer holds outside GDI (which has toolkit/gdi.h):
-// files, file searches, registry keys, shell item ID lists, loaded libraries, the thread's
-// COM level and COM interface pointers. Each releases what it holds on every path and
+// files, file searches, registry keys, shell item ID lists, loaded libraries, security
+// descriptors made from SDDL, the thread's COM level and COM interface pointers. Each releases what it holds on every path and
 // cannot be copied.
 #include <windows.h>
 
 #include <objbase.h>
+#include <sddl.h>
 #include <shtypes.h>
 
 #include <string>
@@ -166,6 +167,32 @@ public:
 
 private:
     HMODULE module_;
+};
+
+// A security descriptor made from SDDL text, freed with LocalFree (the caller's last error
+// kept); Get() is null, and the system's last error says why, when the text was refused.
+class SecurityDescriptor {
+public:
+    explicit SecurityDescriptor(const std::string& sddl) {
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
+                                                                  &descriptor_, nullptr))
+            descriptor_ = nullptr;
+        attributes_ = {sizeof attributes_, descriptor_, FALSE};
+    }
+    SecurityDescriptor(const SecurityDescriptor&) = delete;
+    SecurityDescriptor& operator=(const SecurityDescriptor&) = delete;
+    ~SecurityDescriptor() {
+        const DWORD error = GetLastError();
+        if (descriptor_ != nullptr) LocalFree(descriptor_);
+        SetLastError(error);
+    }
+    PSECURITY_DESCRIPTOR Get() const { return descriptor_; }
+    // For a call that creates an object with this access (not inherited by child processes).
+    SECURITY_ATTRIBUTES* Attributes() { return descriptor_ != nullptr ? &attributes_ : nullptr; }
+
+private:
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+    SECURITY_ATTRIBUTES attributes_{};
 };
 
 // One level of COM on the calling thread, apartment-threaded, for as long as it lives.

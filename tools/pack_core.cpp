@@ -281,14 +281,6 @@ std::string PackFingerprint(const std::string& packer, const std::vector<PackSou
     return text;
 }
 
-std::vector<std::string> CatalogueNames() {
-    std::vector<std::string> names;
-    std::string catalogue = PayloadCatalogue;
-    while (!catalogue.empty())
-        names.push_back(SplitNextToken(catalogue, ","));
-    return names;
-}
-
 namespace {
 
 // The items whose file the installer names: each must carry that file under that name.

@@ -95,8 +95,6 @@ std::uint32_t ContentsCrc32(const std::string& data);
 // old date repacks, one touched without a change does not.
 std::string PackFingerprint(const std::string& packer, const std::vector<PackSource>& sources);
 
-// The catalogue names of PayloadCatalogue, in install order.
-std::vector<std::string> CatalogueNames();
 
 // Raises EPackError when the installer could not install `entries` (a manifest parsed
 // from `source`) as they are given, naming the first entry at fault

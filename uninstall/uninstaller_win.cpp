@@ -377,15 +377,12 @@ std::string MakeCopy(const std::string& self, const std::string& temp) {
         access += std::string("(A;;FA;;;") + userText + ")";
         LocalFree(userText);
     }
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(access.c_str(), SDDL_REVISION_1,
-                                                              &descriptor, nullptr))
-        return {};
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    tk::SecurityDescriptor descriptor(access);
+    if (descriptor.Get() == nullptr) return {};
     std::string copy;
     for (int attempt = 0; attempt < 16 && copy.empty(); ++attempt) {
         const std::string name = temp + "PentaroUninstall-" + UnguessableName(attempt) + ".exe";
-        tk::FileHandle file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
+        tk::FileHandle file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, descriptor.Attributes(), CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.Valid()) {
             if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS)
@@ -405,7 +402,6 @@ std::string MakeCopy(const std::string& self, const std::string& temp) {
             DeleteFileA(name.c_str());
         break;
     }
-    LocalFree(descriptor);
     return copy;
 }
 
