@@ -90,6 +90,30 @@ std::uint32_t LastWriteAsDos(const std::string& path) {
     return (static_cast<std::uint32_t>(date) << 16) | time;
 }
 
+// The rights the access of `path`, read back through the system (not through the text that
+// set it), allows the user groups: Users, Everyone, Authenticated Users. (Whether the access
+// is protected from inheritance, and its owner, only Windows shows: Wine keeps neither, and
+// shows the entries it can keep in the Unix permissions.)
+DWORD UserGroupsRights(const std::string& path) {
+    PACL access = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    EXPECT_EQ(GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                    nullptr, nullptr, &access, nullptr, &descriptor),
+              static_cast<DWORD>(ERROR_SUCCESS))
+        << path;
+    DWORD rights = access == nullptr ? GENERIC_ALL : 0; // no DACL: everyone, everything
+    for (WORD i = 0; access != nullptr && i < access->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        GetAce(access, i, reinterpret_cast<void**>(&ace));
+        if (ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+        for (WELL_KNOWN_SID_TYPE users :
+             {WinBuiltinUsersSid, WinWorldSid, WinAuthenticatedUserSid})
+            if (IsWellKnownSid(&ace->SidStart, users)) rights |= ace->Mask;
+    }
+    LocalFree(descriptor);
+    return rights;
+}
+
 } // namespace
 
 TEST_F(FilesTest, EnsureFolderCreatesEveryMissingLevel) {
@@ -321,29 +345,11 @@ TEST_F(FilesTest, AFolderForAllUsersGetsProgramFilesAccessAndNothingInherited) {
     std::vector<std::string> made;
     ASSERT_TRUE(EnsureFolder(folder, &made, AllUsersFolderAccess));
     EXPECT_EQ(made, (std::vector<std::string>{root_ + "\\shared", root_ + "\\shared\\pentaro"}));
-    // Read back through the system, not through the text that set it. (Whether the DACL is
-    // protected from inheritance, and its owner, only Windows shows: Wine keeps neither, and
-    // shows the entries it can keep in the Unix permissions.)
-    for (const std::string& path : made) {
-        PACL access = nullptr;
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        ASSERT_EQ(GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
-                                        nullptr, nullptr, &access, nullptr, &descriptor),
-                  static_cast<DWORD>(ERROR_SUCCESS));
-        ASSERT_NE(access, nullptr);
-        for (WORD i = 0; i < access->AceCount; ++i) {
-            ACCESS_ALLOWED_ACE* ace = nullptr;
-            GetAce(access, i, reinterpret_cast<void**>(&ace));
-            for (WELL_KNOWN_SID_TYPE users :
-                 {WinBuiltinUsersSid, WinWorldSid, WinAuthenticatedUserSid})
-                if (IsWellKnownSid(&ace->SidStart, users))
-                    EXPECT_EQ(ace->Mask & (FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE |
-                                           FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER),
-                              0u)
-                        << path;
-        }
-        LocalFree(descriptor);
-    }
+    for (const std::string& path : made)
+        EXPECT_EQ(UserGroupsRights(path) & (FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE |
+                                            FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER),
+                  0u)
+            << path;
 }
 
 // A log, as the system account writes it into a folder users share: appended to, created
@@ -392,26 +398,8 @@ TEST_F(FilesTest, SameFileByIdentityNotByName) {
 TEST_F(FilesTest, AProtectedFolderIsNewAndOnlyTheSystemsAndTheAdministrators) {
     const std::string folder = root_ + "\\private";
     ASSERT_EQ(CreateProtectedFolder(folder, SystemOnlyAccess), 0u);
-    PACL access = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_EQ(GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
-                                    nullptr, nullptr, &access, nullptr, &descriptor),
-              static_cast<DWORD>(ERROR_SUCCESS));
-    ASSERT_NE(access, nullptr);
-    // Nobody but the system and the administrators, and no user group, may change it.
-    for (WORD i = 0; i < access->AceCount; ++i) {
-        ACCESS_ALLOWED_ACE* ace = nullptr;
-        GetAce(access, i, reinterpret_cast<void**>(&ace));
-        char* sid = nullptr;
-        ConvertSidToStringSidA(&ace->SidStart, &sid);
-        const bool usersGroup = IsWellKnownSid(&ace->SidStart, WinBuiltinUsersSid) ||
-                                IsWellKnownSid(&ace->SidStart, WinAuthenticatedUserSid) ||
-                                IsWellKnownSid(&ace->SidStart, WinWorldSid);
-        EXPECT_FALSE(ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && usersGroup)
-            << (sid != nullptr ? sid : "?");
-        LocalFree(sid);
-    }
-    LocalFree(descriptor);
+    // Nobody but the system and the administrators: no user group may do anything.
+    EXPECT_EQ(UserGroupsRights(folder), 0u);
     // A folder that is there, made by anyone, is never taken.
     EXPECT_EQ(CreateProtectedFolder(folder, SystemOnlyAccess),
               static_cast<unsigned long>(ERROR_ALREADY_EXISTS));
