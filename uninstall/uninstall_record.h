@@ -50,8 +50,6 @@ public:
     bool ExistedBefore(const std::string& name) const;
     // "<path>, kept as <new name>" for each file moved aside.
     const std::vector<std::string>& Kept() const { return kept_; }
-    // Whether the folder held a usable record of an earlier install (or of a stopped run).
-    bool HasEarlierRecord() const { return hasEarlier_; }
 
 private:
     std::string folder_;
